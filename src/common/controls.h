@@ -1,0 +1,200 @@
+// Headless controls: the state of a window's controls as plain objects. The
+// console's logic reads and writes them; the Qt layer mirrors them into
+// widgets and forwards the operator's events. Every change raises the
+// control's revision, by which the mirror finds what to repaint.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zol {
+
+class Control {
+ public:
+  uint64_t Revision() const { return revision_; }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v) { Set(visible_, v); }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v) { Set(enabled_, v); }
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& v) { Set(hint_, v); }
+
+ protected:
+  template <typename T>
+  void Set(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    Touch();
+  }
+  void Touch() { ++revision_; }
+
+ private:
+  uint64_t revision_ = 0;
+  bool visible_ = true;
+  bool enabled_ = true;
+  std::string hint_;
+};
+
+// RGB colour as 0xRRGGBB.
+using Color = uint32_t;
+
+// Label, panel, button and edit field share a caption (their text).
+class TextControl : public Control {
+ public:
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& v) { Set(caption_, v); }
+  const std::string& Text() const { return caption_; }
+  void SetText(const std::string& v) { Set(caption_, v); }
+  Color FontColor() const { return font_color_; }
+  void SetFontColor(Color c) { Set(font_color_, c); }
+
+ private:
+  std::string caption_;
+  Color font_color_ = 0x000000;
+};
+
+using Label = TextControl;
+using Panel = TextControl;
+using Edit = TextControl;
+
+// Push button, or a check-style tool button with a down state.
+class Button : public TextControl {
+ public:
+  bool Down() const { return down_; }
+  void SetDown(bool v) { Set(down_, v); }
+
+ private:
+  bool down_ = false;
+};
+
+class CheckBox : public TextControl {
+ public:
+  bool Checked() const { return checked_; }
+  void SetChecked(bool v) { Set(checked_, v); }
+
+ private:
+  bool checked_ = false;
+};
+
+// A list of text lines: text box (memo), list box, rich edit.
+class Lines : public Control {
+ public:
+  size_t Count() const { return lines_.size(); }
+  const std::string& operator[](size_t i) const { return lines_[i]; }
+  const std::vector<std::string>& All() const { return lines_; }
+  std::string Line(size_t i) const { return i < lines_.size() ? lines_[i] : std::string(); }
+  void SetLine(size_t i, const std::string& s) {
+    if (i >= lines_.size()) lines_.resize(i + 1);
+    lines_[i] = s;
+    Touch();
+  }
+  void Add(const std::string& s) {
+    lines_.push_back(s);
+    Touch();
+  }
+  void Insert(size_t i, const std::string& s) {
+    if (i > lines_.size()) i = lines_.size();
+    lines_.insert(lines_.begin() + static_cast<long>(i), s);
+    Touch();
+  }
+  void Delete(size_t i) {
+    if (i >= lines_.size()) return;
+    lines_.erase(lines_.begin() + static_cast<long>(i));
+    Touch();
+  }
+  void Clear() {
+    if (lines_.empty()) return;
+    lines_.clear();
+    Touch();
+  }
+  void Assign(std::vector<std::string> lines) {
+    lines_ = std::move(lines);
+    Touch();
+  }
+  // Selected line, -1 for none.
+  int ItemIndex() const { return item_index_; }
+  void SetItemIndex(int i) { Set(item_index_, i); }
+
+ private:
+  std::vector<std::string> lines_;
+  int item_index_ = -1;
+};
+
+using ListBox = Lines;
+using Memo = Lines;
+
+// Combo box: its items and the chosen one.
+class ComboBox : public TextControl {
+ public:
+  Lines items;
+  int ItemIndex() const { return item_index_; }
+  void SetItemIndex(int i) { Set(item_index_, i); }
+
+ private:
+  int item_index_ = -1;
+};
+
+// A grid of text cells, addressed (column, row) from 0.
+class Grid : public Control {
+ public:
+  Grid(int cols, int rows) : cols_(cols), rows_(rows), cells_(static_cast<size_t>(cols * rows)) {}
+  int ColCount() const { return cols_; }
+  int RowCount() const { return rows_; }
+  void SetRowCount(int rows) {
+    if (rows < 0) rows = 0;
+    cells_.resize(static_cast<size_t>(cols_ * rows));
+    rows_ = rows;
+    Touch();
+  }
+  // Out-of-range reads give the empty text, out-of-range writes do nothing.
+  const std::string& Cell(int col, int row) const {
+    static const std::string kEmpty;
+    if (!InRange(col, row)) return kEmpty;
+    return cells_[Index(col, row)];
+  }
+  void SetCell(int col, int row, const std::string& v) {
+    if (!InRange(col, row)) return;
+    cells_[Index(col, row)] = v;
+    Touch();
+  }
+  // Selected row (whole-row selection), -1 for none.
+  int Row() const { return row_; }
+  void SetRow(int r) { Set(row_, r); }
+
+ private:
+  bool InRange(int c, int r) const { return c >= 0 && r >= 0 && c < cols_ && r < rows_; }
+  size_t Index(int c, int r) const { return static_cast<size_t>(r) * static_cast<size_t>(cols_) + static_cast<size_t>(c); }
+  int cols_;
+  int rows_;
+  std::vector<std::string> cells_;
+  int row_ = -1;
+};
+
+// The status bar's panels.
+class StatusBar : public Control {
+ public:
+  explicit StatusBar(size_t panels) : panels_(panels) {}
+  size_t Count() const { return panels_.size(); }
+  const std::string& Panel(size_t i) const { return panels_.at(i); }
+  void SetPanel(size_t i, const std::string& v) {
+    if (i < panels_.size() && panels_[i] != v) {
+      panels_[i] = v;
+      Touch();
+    }
+  }
+
+ private:
+  std::vector<std::string> panels_;
+};
+
+// A window: caption, shown or hidden, enabled.
+class Form : public TextControl {
+ public:
+  Form() { SetVisible(false); }
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+};
+
+}  // namespace zol

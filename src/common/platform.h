@@ -1,0 +1,136 @@
+// The seams between the console's logic and the platform. The core sees only
+// these interfaces; the Qt/POSIX adapters (src/qt) and the deterministic
+// fakes (tests/support) implement them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zol {
+
+// Local calendar date and time of the wall clock.
+struct DateTime {
+  int year = 2000, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0;
+};
+
+// "yyyy/mm/dd", "hh:nn:ss", "yymmdd", "yyyymmdd", "hhnnss".
+std::string DateText(const DateTime& t);
+std::string TimeText(const DateTime& t);
+std::string Yymmdd(const DateTime& t);
+std::string Yyyymmdd(const DateTime& t);
+std::string Hhnnss(const DateTime& t);
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // 32-bit milliseconds since the computer started; wraps after 2^32 - 1.
+  virtual uint32_t TickCount() = 0;
+  // 64-bit milliseconds since the computer started, suspend included.
+  virtual uint64_t BootMillis() = 0;
+  // The local wall clock.
+  virtual DateTime Now() = 0;
+};
+
+// The event loop that Delay runs.
+class EventPump {
+ public:
+  virtual ~EventPump() = default;
+  // Runs every event that is pending now (timers due, datagrams, input) once.
+  virtual void ProcessPending() = 0;
+  // Blocks until an event is pending or max_ms milliseconds have passed.
+  virtual void WaitForEvents(uint32_t max_ms) = 0;
+};
+
+class Timer;
+
+// Drives the timers; told whenever a timer's interval or enabling changes.
+class TimerHost {
+ public:
+  virtual ~TimerHost() = default;
+  virtual void TimerChanged(Timer* timer) = 0;
+  virtual void TimerRemoved(Timer* timer) = 0;
+};
+
+// A window timer: fires OnTimer every Interval() ms while enabled. Setting
+// the interval or enabling it again restarts the period; an interval of 0
+// never fires.
+class Timer {
+ public:
+  explicit Timer(TimerHost* host, uint32_t interval = 1000, bool enabled = false)
+      : host_(host), interval_(interval), enabled_(enabled) {
+    if (host_) host_->TimerChanged(this);
+  }
+  ~Timer() {
+    if (host_) host_->TimerRemoved(this);
+  }
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
+
+  uint32_t Interval() const { return interval_; }
+  bool Enabled() const { return enabled_; }
+  void SetInterval(uint32_t ms) {
+    interval_ = ms;
+    if (host_) host_->TimerChanged(this);
+  }
+  void SetEnabled(bool on) {
+    enabled_ = on;
+    if (host_) host_->TimerChanged(this);
+  }
+  // Called by the host when the period has run out.
+  void Fire() {
+    if (OnTimer) OnTimer();
+  }
+
+  std::function<void()> OnTimer;
+
+ private:
+  TimerHost* host_;
+  uint32_t interval_;
+  bool enabled_;
+};
+
+// Modal message boxes. Kinds are the four titles of the console.
+enum class BoxKind { Info, Warning, Error, Confirm };
+enum class BoxButtons { Ok, YesNo };
+enum class BoxResult { Ok, Yes, No };
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // Shows text (Shift-JIS) and returns the operator's answer.
+  virtual BoxResult Show(const std::string& text, BoxKind kind, BoxButtons buttons) = 0;
+};
+
+// "情報", "警告", "エラー", "確認".
+std::string BoxTitle(BoxKind kind);
+
+class Sound {
+ public:
+  virtual ~Sound() = default;
+  // The system's information beep.
+  virtual void Beep() = 0;
+  // Starts playing a WAV file and returns at once.
+  virtual void PlayWav(const std::string& path) = 0;
+};
+
+// UDP reception (receive only). Datagrams arrive on the GUI thread through
+// OnDataReceived with their bytes, the sender's dotted address and port.
+class UdpReceiver {
+ public:
+  using Handler = std::function<void(const std::string& bytes, const std::string& from_ip, int port)>;
+  virtual ~UdpReceiver() = default;
+  // Port 1..65535 starts reception on all IPv4 addresses, 0 ends it. Returns
+  // the empty text on success, else the system's reason; on failure the
+  // receiver is unbound.
+  virtual std::string SetLocalPort(int port) = 0;
+  virtual int LocalPort() const = 0;
+  Handler OnDataReceived;
+};
+
+// Runs the pump until more than ms milliseconds have passed on the 32-bit
+// tick counter (modulo 2^32). Processes events at least once, also for 0.
+void Delay(Clock& clock, EventPump& pump, uint32_t ms);
+
+}  // namespace zol

@@ -1,0 +1,16 @@
+// The real clock: CLOCK_BOOTTIME milliseconds (suspend included) and the
+// local wall clock.
+#pragma once
+
+#include "common/platform.h"
+
+namespace zol {
+
+class PosixClock : public Clock {
+ public:
+  uint32_t TickCount() override { return static_cast<uint32_t>(BootMillis()); }
+  uint64_t BootMillis() override;
+  DateTime Now() override;
+};
+
+}  // namespace zol

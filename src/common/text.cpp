@@ -1,0 +1,134 @@
+#include "common/text.h"
+
+#include <climits>
+
+namespace zol {
+
+std::string ZeroPad(int32_t value, int width) {
+  std::string digits = std::to_string(value);
+  int pad = width - static_cast<int>(digits.size());
+  if (pad <= 0) return digits;
+  if (pad > 16) pad = 16;
+  return std::string(static_cast<size_t>(pad), '0') + digits;
+}
+
+std::string CsvField(const std::string& text, int n) {
+  if (n < 1) return std::string();
+  size_t start = 0;
+  for (int k = 1;; ++k) {
+    size_t comma = text.find(',', start);
+    if (comma == std::string::npos) {
+      // The appended comma ends the last field.
+      return k == n ? text.substr(start) : std::string();
+    }
+    if (k == n) return text.substr(start, comma - start);
+    start = comma + 1;
+  }
+}
+
+std::string CsvSetField(const std::string& text, const std::string& value, int n) {
+  if (n <= 0) return text;
+  size_t start = 0;  // start of field k
+  for (int k = 1; k < n; ++k) {
+    size_t comma = text.find(',', start);
+    if (comma == std::string::npos) {
+      // Fewer than n commas: the field after the last comma is replaced.
+      return text.substr(0, start) + value;
+    }
+    start = comma + 1;
+  }
+  size_t comma = text.find(',', start);
+  if (comma == std::string::npos) return text.substr(0, start) + value;
+  return text.substr(0, start) + value + text.substr(comma);
+}
+
+static int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+int32_t HexToInt(const std::string& text) {
+  uint32_t sum = 0;
+  uint32_t weight = 1;
+  for (size_t i = text.size(); i-- > 0;) {
+    int d = HexDigit(text[i]);
+    if (d < 0) continue;
+    sum += static_cast<uint32_t>(d) * weight;
+    weight *= 16;  // wraps to 0 after eight digits: earlier digits add nothing
+  }
+  return static_cast<int32_t>(sum);
+}
+
+template <typename Keep>
+static std::string Filter(const std::string& text, Keep keep) {
+  std::string out;
+  size_t limit = text.size() < 255 ? text.size() : 255;
+  for (size_t i = 0; i < limit; ++i) {
+    char c = text[i];
+    if (c == '\0' || c == '\r') break;
+    if (keep(c)) out.push_back(c);
+  }
+  return out;
+}
+
+std::string DigitsOnly(const std::string& text) {
+  return Filter(text, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string HexOnly(const std::string& text) {
+  return Filter(text, [](char c) { return HexDigit(c) >= 0; });
+}
+
+bool ParseDecimal(const std::string& text, int32_t* out) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  if (i == text.size()) return false;
+  int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+    if (value > static_cast<int64_t>(INT32_MAX) + 1) return false;
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return false;
+  *out = static_cast<int32_t>(value);
+  return true;
+}
+
+int32_t DecimalOr(const std::string& text, int32_t def) {
+  int32_t v;
+  return ParseDecimal(text, &v) ? v : def;
+}
+
+std::string Copy(const std::string& text, int pos, int len) {
+  if (pos < 1) {
+    len += pos - 1;
+    pos = 1;
+  }
+  if (len <= 0 || static_cast<size_t>(pos) > text.size()) return std::string();
+  return text.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
+}
+
+std::string BytesToHex(const uint8_t* data, size_t size) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  out.resize(size * 2);
+  for (size_t i = 0; i < size; ++i) {
+    out[2 * i] = kDigits[data[i] >> 4];
+    out[2 * i + 1] = kDigits[data[i] & 0x0F];
+  }
+  return out;
+}
+
+std::string BytesToHex(const std::string& bytes) {
+  return BytesToHex(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace zol

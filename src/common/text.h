@@ -1,0 +1,41 @@
+// Small text helpers used on the system's 8-bit (Shift-JIS) text.
+// Positions are 1-based byte positions; none of them fails or throws.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zol {
+
+// Decimal text of value with "0"s in front up to width (at most 16 zeros are
+// added; the text is never cut). ZeroPad(-5, 4) == "00-5".
+std::string ZeroPad(int32_t value, int width);
+
+// Field n (1-based) of a comma-separated list; empty for n < 1 or past the end.
+std::string CsvField(const std::string& text, int n);
+
+// Text with field n replaced by value (see the rules in text.cpp).
+std::string CsvSetField(const std::string& text, const std::string& value, int n);
+
+// Sum of the hex digits from the right, non-hex characters skipped; wraps at 32 bits.
+int32_t HexToInt(const std::string& text);
+
+// The digits (or hex digits) among the first 255 characters, up to a NUL or CR.
+std::string DigitsOnly(const std::string& text);
+std::string HexOnly(const std::string& text);
+
+// Parses the whole text as a decimal integer (optional sign); false when the
+// text is not a plain number or does not fit 32 bits.
+bool ParseDecimal(const std::string& text, int32_t* out);
+
+// The whole text as a decimal number, or def when it is not one.
+int32_t DecimalOr(const std::string& text, int32_t def);
+
+// Byte range [pos, pos+len) of text with 1-based pos; the part that exists.
+std::string Copy(const std::string& text, int pos, int len);
+
+// Upper-case hex digits of the bytes.
+std::string BytesToHex(const std::string& bytes);
+std::string BytesToHex(const uint8_t* data, size_t size);
+
+}  // namespace zol

@@ -1,0 +1,117 @@
+#include "common/platform.h"
+
+#include <gtest/gtest.h>
+
+#include "support/sim_platform.h"
+
+namespace zol {
+namespace {
+
+TEST(DateFormats, AllFive) {
+  DateTime t;
+  t.year = 2010;
+  t.month = 1;
+  t.day = 6;
+  t.hour = 9;
+  t.minute = 5;
+  t.second = 3;
+  EXPECT_EQ(DateText(t), "2010/01/06");
+  EXPECT_EQ(TimeText(t), "09:05:03");
+  EXPECT_EQ(Yymmdd(t), "100106");
+  EXPECT_EQ(Yyyymmdd(t), "20100106");
+  EXPECT_EQ(Hhnnss(t), "090503");
+}
+
+TEST(SimPlatform, WallClockFollowsTheTicks) {
+  SimPlatform sim;
+  DateTime t;
+  t.year = 2010;
+  t.month = 12;
+  t.day = 31;
+  t.hour = 23;
+  t.minute = 59;
+  t.second = 59;
+  sim.SetNow(t);
+  sim.Advance(1000);
+  EXPECT_EQ(DateText(sim.Now()), "2011/01/01");
+  EXPECT_EQ(TimeText(sim.Now()), "00:00:00");
+}
+
+TEST(SimPlatform, TimersFireInOrderAndRestartOnChange) {
+  SimPlatform sim;
+  std::vector<std::string> log;
+  Timer a(&sim, 300, true), b(&sim, 500, true), off(&sim, 0, true);
+  a.OnTimer = [&] { log.push_back("a" + std::to_string(sim.BootMillis())); };
+  b.OnTimer = [&] { log.push_back("b" + std::to_string(sim.BootMillis())); };
+  off.OnTimer = [&] { log.push_back("never"); };
+  sim.Advance(1000);
+  EXPECT_EQ(log, (std::vector<std::string>{"a300", "b500", "a600", "a900", "b1000"}));
+  log.clear();
+  a.SetInterval(100);  // restarts the period
+  sim.Advance(150);
+  EXPECT_EQ(log, (std::vector<std::string>{"a1100"}));
+  a.SetEnabled(false);
+  b.SetEnabled(false);
+  log.clear();
+  sim.Advance(10000);
+  EXPECT_TRUE(log.empty());
+}
+
+TEST(SimPlatform, PostedEventsInterleaveWithTimers) {
+  SimPlatform sim;
+  std::vector<std::string> log;
+  Timer t(&sim, 100, true);
+  t.OnTimer = [&] { log.push_back("t"); };
+  sim.Post(150, [&] { log.push_back("e"); });
+  sim.Advance(250);
+  EXPECT_EQ(log, (std::vector<std::string>{"t", "e", "t"}));
+}
+
+TEST(Delay, RunsThePumpAtLeastOnceEvenForZero) {
+  SimPlatform sim;
+  uint64_t before = sim.PumpPasses();
+  uint32_t start = sim.TickCount();
+  Delay(sim, sim, 0);
+  EXPECT_GE(sim.PumpPasses(), before + 1);
+  EXPECT_GT(static_cast<uint32_t>(sim.TickCount() - start), 0u);  // the tick has moved on
+}
+
+TEST(Delay, EndsOnStrictlyMoreThanMsAcrossTheWrap) {
+  for (uint64_t start : {uint64_t{1000}, (uint64_t{1} << 32) - 300, (uint64_t{1} << 32) - 1}) {
+    SimPlatform sim;
+    sim.SetBootMillis(start);
+    int fired = 0;
+    Timer t(&sim, 10, true);
+    t.OnTimer = [&] { ++fired; };
+    Delay(sim, sim, 500);
+    uint32_t elapsed = static_cast<uint32_t>(sim.TickCount() - static_cast<uint32_t>(start));
+    EXPECT_GT(elapsed, 500u) << start;
+    EXPECT_LE(elapsed, 510u) << start;
+    EXPECT_GE(fired, 50) << "timers run while waiting";
+  }
+}
+
+TEST(Delay, HandlerInsideMayDelayAgain) {
+  SimPlatform sim;
+  std::vector<std::string> log;
+  sim.Post(100, [&] {
+    log.push_back("inner start");
+    Delay(sim, sim, 1000);
+    log.push_back("inner end");
+  });
+  Delay(sim, sim, 200);
+  log.push_back("outer end");
+  EXPECT_EQ(log, (std::vector<std::string>{"inner start", "inner end", "outer end"}));
+  EXPECT_GT(sim.BootMillis(), 1100u);
+}
+
+TEST(Delay, EventsPostedDuringTheWaitAreSeen) {
+  SimPlatform sim;
+  int datagrams = 0;
+  for (int i = 0; i < 6; ++i) sim.Post(10 * i, [&] { ++datagrams; });
+  Delay(sim, sim, 100);
+  EXPECT_EQ(datagrams, 6);
+}
+
+}  // namespace
+}  // namespace zol

@@ -1,0 +1,97 @@
+#include "common/text.h"
+
+#include <gtest/gtest.h>
+
+namespace zol {
+namespace {
+
+TEST(ZeroPad, Table) {
+  struct Case {
+    int32_t value;
+    int width;
+    const char* want;
+  } cases[] = {
+      {7, 3, "007"},     {1234, 2, "1234"}, {5, 20, "00000000000000005"}, {-5, 4, "00-5"},
+      {42, 0, "42"},     {42, -3, "42"},    {0, 1, "0"},                  {0, 4, "0000"},
+      {-2147483647 - 1, 12, "0-2147483648"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ZeroPad(c.value, c.width), c.want) << c.value << "," << c.width;
+}
+
+TEST(CsvField, Table) {
+  struct Case {
+    const char* text;
+    int n;
+    const char* want;
+  } cases[] = {
+      {"name1,name2,,name4", 1, "name1"}, {"name1,name2,,name4", 3, ""}, {"name1,name2,,name4", 4, "name4"},
+      {"name1,name2,,name4", 0, ""},      {"name1,name2,,name4", 5, ""}, {"a,b,", 3, ""},
+      {"a,b,", 4, ""},                    {"", 1, ""},                   {"", 2, ""},
+      {" a , b", 2, " b"},                {"x", 1, "x"},                 {"x", -1, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CsvField(c.text, c.n), c.want) << c.text << " n=" << c.n;
+}
+
+TEST(CsvSetField, Table) {
+  struct Case {
+    const char* text;
+    int n;
+    const char* want;
+  } cases[] = {
+      {"a,b,c,", 2, "a,x,c,"}, {"a,b,c", 3, "a,b,x"}, {"a,b", 4, "a,x"}, {"a,b,", 3, "a,b,x"},
+      {"a,b,", 4, "a,b,x"},    {"", 1, "x"},          {"", 5, "x"},     {"a,b,c", 0, "a,b,c"},
+      {"a,b,c", -2, "a,b,c"},  {"a,b,c", 1, "x,b,c"}, {",,", 2, ",x,"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CsvSetField(c.text, "x", c.n), c.want) << c.text << " n=" << c.n;
+}
+
+TEST(HexToInt, Table) {
+  struct Case {
+    const char* text;
+    int32_t want;
+  } cases[] = {
+      {"", 0},          {"00C8", 200},      {"0x1A", 26},         {"G1", 1},         {"1 2", 18},
+      {"7FFF", 32767},  {"ffff", 65535},    {"FFFFFFFF", -1},     {"80000000", INT32_MIN},
+      {"123456789", 0x23456789},            {"zz", 0},            {"aBc", 0xABC},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HexToInt(c.text), c.want) << c.text;
+}
+
+TEST(DigitsAndHexOnly, Table) {
+  EXPECT_EQ(DigitsOnly("a1b2 c3"), "123");
+  EXPECT_EQ(HexOnly("0a:1B-2c"), "0a1B2c");
+  EXPECT_EQ(DigitsOnly(""), "");
+  EXPECT_EQ(DigitsOnly("12\r34"), "12");
+  EXPECT_EQ(HexOnly(std::string("ab\0cd", 5)), "ab");
+  std::string digits300(300, '7');
+  EXPECT_EQ(DigitsOnly(digits300), std::string(255, '7'));
+  // The 255-character window counts dropped characters too.
+  std::string mixed = std::string(254, 'x') + "12";
+  EXPECT_EQ(DigitsOnly(mixed), "1");
+}
+
+TEST(ParseDecimal, WholeTextOnly) {
+  int32_t v = 0;
+  EXPECT_TRUE(ParseDecimal("8000", &v));
+  EXPECT_EQ(v, 8000);
+  EXPECT_TRUE(ParseDecimal("-12", &v));
+  EXPECT_EQ(v, -12);
+  EXPECT_TRUE(ParseDecimal("2147483647", &v));
+  EXPECT_TRUE(ParseDecimal("-2147483648", &v));
+  EXPECT_EQ(v, INT32_MIN);
+  for (const char* bad : {"", "12AB", "2147483648", "-2147483649", " 1", "1 ", "-", "000A", "99999999999999999999"})
+    EXPECT_FALSE(ParseDecimal(bad, &v)) << bad;
+  EXPECT_EQ(DecimalOr("000A", 7), 7);
+  EXPECT_EQ(DecimalOr("0010", 7), 10);
+}
+
+TEST(Copy, ClipsToText) {
+  EXPECT_EQ(Copy("abcdef", 2, 3), "bcd");
+  EXPECT_EQ(Copy("abcdef", 5, 10), "ef");
+  EXPECT_EQ(Copy("abcdef", 7, 1), "");
+  EXPECT_EQ(Copy("abcdef", 0, 2), "a");
+  EXPECT_EQ(Copy("abc", 1, 0), "");
+}
+
+}  // namespace
+}  // namespace zol

@@ -1,0 +1,146 @@
+#include "support/sim_platform.h"
+
+#include <time.h>
+
+#include <algorithm>
+
+namespace zol {
+
+SimPlatform::SimPlatform() {
+  DateTime t;
+  t.year = 2010;
+  t.month = 11;
+  t.day = 16;
+  t.hour = 12;
+  t.minute = 52;
+  t.second = 7;
+  SetNow(t);
+}
+
+DateTime SimPlatform::Now() {
+  time_t secs = static_cast<time_t>(wall_base_ + static_cast<int64_t>(now_ms_ / 1000));
+  tm u;
+  gmtime_r(&secs, &u);
+  DateTime t;
+  t.year = u.tm_year + 1900;
+  t.month = u.tm_mon + 1;
+  t.day = u.tm_mday;
+  t.hour = u.tm_hour;
+  t.minute = u.tm_min;
+  t.second = u.tm_sec;
+  return t;
+}
+
+void SimPlatform::SetNow(const DateTime& t) {
+  tm u{};
+  u.tm_year = t.year - 1900;
+  u.tm_mon = t.month - 1;
+  u.tm_mday = t.day;
+  u.tm_hour = t.hour;
+  u.tm_min = t.minute;
+  u.tm_sec = t.second;
+  wall_base_ = static_cast<int64_t>(timegm(&u)) - static_cast<int64_t>(now_ms_ / 1000);
+}
+
+void SimPlatform::TimerChanged(Timer* timer) {
+  if (timer->Enabled() && timer->Interval() > 0) {
+    timers_[timer] = now_ms_ + timer->Interval();
+  } else {
+    timers_.erase(timer);
+  }
+}
+
+void SimPlatform::TimerRemoved(Timer* timer) { timers_.erase(timer); }
+
+void SimPlatform::Post(uint64_t delay_ms, std::function<void()> fn) {
+  events_[next_seq_++] = Event{now_ms_ + delay_ms, std::move(fn)};
+}
+
+uint64_t SimPlatform::NextDue() const {
+  uint64_t next = UINT64_MAX;
+  for (const auto& t : timers_) next = std::min(next, t.second);
+  for (const auto& e : events_) next = std::min(next, e.second.due);
+  return next;
+}
+
+void SimPlatform::ProcessPending() {
+  ++passes_;
+  // What is due at the start of the pass runs once, in order of due time;
+  // handlers may change timers or post events, or run a nested pump.
+  struct Item {
+    uint64_t due;
+    int kind;  // 0 event, 1 timer
+    uint64_t seq;
+    Timer* timer;
+  };
+  std::vector<Item> due;
+  for (const auto& e : events_)
+    if (e.second.due <= now_ms_) due.push_back({e.second.due, 0, e.first, nullptr});
+  for (const auto& t : timers_)
+    if (t.second <= now_ms_) due.push_back({t.second, 1, 0, t.first});
+  std::stable_sort(due.begin(), due.end(), [](const Item& a, const Item& b) {
+    if (a.due != b.due) return a.due < b.due;
+    return a.seq < b.seq;
+  });
+  for (const Item& item : due) {
+    if (item.kind == 0) {
+      auto it = events_.find(item.seq);
+      if (it == events_.end()) continue;
+      std::function<void()> fn = std::move(it->second.fn);
+      events_.erase(it);
+      if (fn) fn();
+    } else {
+      auto it = timers_.find(item.timer);
+      if (it == timers_.end() || it->second > now_ms_) continue;
+      it->second = now_ms_ + item.timer->Interval();
+      item.timer->Fire();
+    }
+  }
+  now_ms_ += pass_cost_ms_;
+}
+
+void SimPlatform::WaitForEvents(uint32_t max_ms) {
+  uint64_t next = NextDue();
+  uint64_t limit = now_ms_ + max_ms;
+  if (next <= now_ms_) return;
+  now_ms_ = std::min(next, limit);
+}
+
+void SimPlatform::Advance(uint64_t ms) {
+  const uint64_t target = now_ms_ + ms;
+  for (;;) {
+    ProcessPending();
+    uint64_t next = NextDue();
+    if (next > target) break;
+    if (next > now_ms_) now_ms_ = next;
+  }
+  if (now_ms_ < target) now_ms_ = target;
+  ProcessPending();
+}
+
+BoxResult FakeMessageBoxes::Show(const std::string& text, BoxKind kind, BoxButtons buttons) {
+  shown.push_back({text, kind, buttons});
+  if (buttons == BoxButtons::Ok) return BoxResult::Ok;
+  if (answers.empty()) return default_answer;
+  BoxResult r = answers.front();
+  answers.pop_front();
+  return r;
+}
+
+std::string FakeUdpReceiver::SetLocalPort(int port) {
+  port_history.push_back(port);
+  if (port != 0 && !fail_reason.empty()) {
+    port_ = 0;
+    return fail_reason;
+  }
+  port_ = port;
+  return std::string();
+}
+
+bool FakeUdpReceiver::Deliver(const std::string& bytes, const std::string& ip, int port) {
+  if (port_ == 0 || !OnDataReceived) return false;
+  OnDataReceived(bytes, ip, port);
+  return true;
+}
+
+}  // namespace zol
