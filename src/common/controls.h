@@ -198,3 +198,57 @@ class Form : public TextControl {
 };
 
 }  // namespace zol
+
+namespace zol {
+
+// One icon of an icon-mode list view.
+struct IconItem {
+  std::string caption;
+  int image = 9;
+  std::string key;  // the item key text the icon refers to
+};
+
+// Icon-mode list view: icons in order, one selected or none.
+class IconList : public Control {
+ public:
+  size_t Count() const { return items_.size(); }
+  const IconItem& Item(size_t i) const { return items_.at(i); }
+  size_t Add(IconItem item) {
+    items_.push_back(std::move(item));
+    Touch();
+    return items_.size() - 1;
+  }
+  void Delete(size_t i) {
+    if (i >= items_.size()) return;
+    items_.erase(items_.begin() + static_cast<long>(i));
+    if (selected_ == static_cast<int>(i)) selected_ = -1;
+    else if (selected_ > static_cast<int>(i)) --selected_;
+    Touch();
+  }
+  void Clear() {
+    items_.clear();
+    selected_ = -1;
+    Touch();
+  }
+  void SetImage(size_t i, int image) {
+    if (i < items_.size() && items_[i].image != image) {
+      items_[i].image = image;
+      Touch();
+    }
+  }
+  void SetCaption(size_t i, const std::string& caption) {
+    if (i < items_.size() && items_[i].caption != caption) {
+      items_[i].caption = caption;
+      Touch();
+    }
+  }
+  // Selected icon, -1 for none.
+  int Selected() const { return selected_; }
+  void SetSelected(int i) { Set(selected_, i); }
+
+ private:
+  std::vector<IconItem> items_;
+  int selected_ = -1;
+};
+
+}  // namespace zol

@@ -1,0 +1,80 @@
+// The owner of the run: every window and platform service, wired at start.
+// Windows reach each other and the services through it; nothing is global.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/platform.h"
+
+namespace zol {
+
+class MainWindow;
+class DebugWindow;
+
+// Platform services the windows use. The program wires the real adapters,
+// tests the fakes of tests/support.
+struct Services {
+  Clock* clock = nullptr;
+  EventPump* pump = nullptr;
+  TimerHost* timers = nullptr;
+  MessageBoxes* boxes = nullptr;
+  Sound* sound = nullptr;
+  UdpReceiver* udp = nullptr;
+  // Full path of the running program: the settings and data files lie
+  // beside it under its name.
+  std::string program_path;
+};
+
+// Calls into windows that are not built yet. Each does nothing until the
+// window that provides it sets it.
+struct Hooks {
+  // Device tree: adds or renames the node of an unregistered device under
+  // G000 (and grows the unregistered list); refreshes the device nodes' icons.
+  std::function<void(const std::string& node_text, int mode)> TreeUnRegData;
+  std::function<void()> ListIconRef;
+  // Detail window refresh for a device row (Ol1_output, temp_output, TmpPngrefh).
+  std::function<void(int row)> DetailRefresh;
+  // Temperature chart redraw, and showing the chart window from the chart button.
+  std::function<void()> ChartRefresh;
+  std::function<void()> ShowChart;
+  // Device window for an icon (item window key, mode).
+  std::function<void(const std::string& key, int mode)> listicondata;
+  // Closes the group dialog, device editor, detail window, device window,
+  // settings dialog and folder chooser, in this order.
+  std::function<void()> CloseDialogs;
+  // Sends one notice mail with the given body lines; throws std::runtime_error
+  // with the error text on failure.
+  std::function<void(const std::vector<std::string>& body)> MailSend;
+};
+
+class App {
+ public:
+  explicit App(const Services& services);
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  Services services;
+  Hooks hooks;
+
+  Clock& clock() { return *services.clock; }
+  EventPump& pump() { return *services.pump; }
+  TimerHost* timers() { return services.timers; }
+  MessageBoxes& boxes() { return *services.boxes; }
+  Sound& sound() { return *services.sound; }
+  UdpReceiver& udp() { return *services.udp; }
+
+  // Delay on the run's clock and pump.
+  void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
+
+  // The windows, created once in this order and living until the end.
+  std::unique_ptr<MainWindow> form2;  // main window
+  std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
+  MainWindow& Form2() { return *form2; }
+  DebugWindow& Form4() { return *form4; }
+};
+
+}  // namespace zol

@@ -1,0 +1,58 @@
+// The device-table window (Form4, caption "通信debug"): owns the console's
+// live data - the device table, the unregistered list, the record ring, the
+// receive text and the live record text - and the debug tools on them.
+#pragma once
+
+#include <string>
+
+#include "common/controls.h"
+
+namespace zol {
+
+class App;
+
+class DebugWindow : public Form {
+ public:
+  explicit DebugWindow(App& app);
+
+  App& app;
+
+  // --- Record parser (monitor/record_parser.cpp) ---
+  void RevDataLoging();
+
+  // --- Device table and registration match (monitor/device_table.cpp) ---
+  void DataInviteCheck(int ring_row);
+  void LastDataCnt();
+
+  // --- Debug tools ---
+  void BitBtn1Click();  // row dump "吐き出し"
+  void BitBtn2Click();  // test injection "追加"
+  void StringGrid2ColDelete(int row);
+
+  // --- Device and group data files (monitor/data_files.cpp) ---
+  void SettingDataSave();
+  void SettingDataLoad();
+
+  Label Label1;  // LastRow "/" UsedRows
+  Label Label2;  // "Max: " UsedRows
+  Memo Memo1;    // receive text (RecordText of the last datagram)
+  Memo Memo2;    // live record text
+  Memo Memo3;    // row dump output
+  Memo RichEdit1;  // line buffer of the device file
+  Grid StringGrid1{70, 1000};  // DeviceTable
+  Grid StringGrid2{70, 2};     // UnregList
+  Grid StringGridBuff{70, 20};  // ring of the last 20 live records
+  int StringGridBuffTag = 0;    // slot last written
+  Memo Memo4;   // sample RecordText of the test injection
+  Edit Edit1;   // IdentRecord line of the next test datagram
+  Edit Edit2;   // sender address of the test datagram
+
+  int CaptureNo = 0;
+  int LiveColumnOffset = 20;
+  int LastRow = 0;
+  int UsedRows = 0;
+  bool UnregGuard = true;
+  int TestCounter = 0;
+};
+
+}  // namespace zol

@@ -1,0 +1,33 @@
+#include "support/app_fixture.h"
+
+#include <stdlib.h>
+
+#include <cstdlib>
+
+namespace zol {
+
+TempDir::TempDir() {
+  char tmpl[] = "/tmp/zoltestXXXXXX";
+  char* p = mkdtemp(tmpl);
+  path_ = p ? p : "/tmp";
+}
+
+TempDir::~TempDir() {
+  if (path_.rfind("/tmp/zoltest", 0) == 0) std::system(("rm -rf '" + path_ + "'").c_str());
+}
+
+AppFixture::AppFixture() {
+  Services s;
+  s.clock = &sim;
+  s.pump = &sim;
+  s.timers = &sim;
+  s.boxes = &boxes;
+  s.sound = &sound;
+  s.udp = &udp;
+  s.program_path = dir.File("zolyab4");
+  app = std::make_unique<App>(s);
+}
+
+AppFixture::~AppFixture() = default;
+
+}  // namespace zol

@@ -1,0 +1,37 @@
+// A whole console run on the fakes: simulated clock and pump, scripted
+// message boxes, recorded sounds, a fake UDP receiver, and a temporary
+// program folder that holds the settings, data and log files.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "console/app.h"
+#include "support/sim_platform.h"
+
+namespace zol {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+struct AppFixture {
+  AppFixture();
+  ~AppFixture();
+
+  TempDir dir;
+  SimPlatform sim;
+  FakeMessageBoxes boxes;
+  FakeSound sound;
+  FakeUdpReceiver udp;
+  std::unique_ptr<App> app;  // program path: dir/zolyab4
+};
+
+}  // namespace zol
