@@ -1,5 +1,6 @@
 #include "console/main_window.h"
 
+#include "common/program_files.h"
 #include "console/app.h"
 
 namespace zol {
@@ -21,6 +22,7 @@ MainWindow::MainWindow(App& a) : app(a), Timer4(a.timers(), 2000, false) {
   }
   Panel21.SetVisible(false);
   RefTimePanel.SetHint("更新時刻");
+  IniFile = ProgramFile(app.services.program_path, ".Ini");
 }
 
 }  // namespace zol

@@ -54,6 +54,17 @@ class MainWindow : public Form, public ConsoleSettings {
 
   // Notice mails sent today.
   int MailCount = 0;
+
+  // --- Settings file (console/console_settings.cpp) ---
+  // Path of the settings file: the program's path with the extension
+  // ".Ini", matched without regard to case in the program's folder.
+  std::string IniFile;
+  // Fills the console settings from the settings file (a step of the
+  // window's creation); sets EditUnlocked and the filter buttons too.
+  void IniLoad();
+  // Writes every setting back; false (after the error box) when the file
+  // cannot be written, and the caller stops there.
+  bool IniSave();
 };
 
 }  // namespace zol
