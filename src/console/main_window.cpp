@@ -23,6 +23,7 @@ MainWindow::MainWindow(App& a) : app(a), Timer4(a.timers(), 2000, false) {
   Panel21.SetVisible(false);
   RefTimePanel.SetHint("更新時刻");
   IniFile = ProgramFile(app.services.program_path, ".Ini");
+  ComboBoxEx1.SetEnabled(false);
 }
 
 }  // namespace zol

@@ -65,6 +65,11 @@ class MainWindow : public Form, public ConsoleSettings {
   // Writes every setting back; false (after the error box) when the file
   // cannot be written, and the caller stops there.
   bool IniSave();
+
+  // --- Device tree and groups ---
+  // Group selector above the tree: its items are the group list, saved in
+  // the group list file. Disabled until the data files are loaded.
+  ComboBox ComboBoxEx1;
 };
 
 }  // namespace zol
