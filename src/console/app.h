@@ -54,6 +54,12 @@ struct Hooks {
   std::function<std::vector<std::string>()> TreeGroupTexts;
   // Device tree: refreshes the group counts and refills both group selectors.
   std::function<void()> TreeNodeRef;
+  // Record parser hand-over, called in this order after each record is
+  // stored: icon view rebuild, device-table match of the ring slot, header
+  // counters.
+  std::function<void()> IconReStetingData;
+  std::function<void(int slot)> DataInviteCheck;
+  std::function<void()> IconDataCheck;
 };
 
 class App {

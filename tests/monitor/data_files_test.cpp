@@ -94,7 +94,7 @@ TEST_F(DataFilesTest, NoDeviceWritesEmptyFile) {
 
   auto run = Restart();
   ASSERT_TRUE(run->Form4().SettingDataLoad());
-  for (int r = 0; r < 1000; ++r) ASSERT_EQ(run->Form4().StringGrid1.Cell(1, r), "") << r;
+  for (int r = 1; r < 1000; ++r) ASSERT_EQ(run->Form4().StringGrid1.Cell(1, r), "") << r;
   EXPECT_EQ(run->Form4().LastRow, 1);
   EXPECT_EQ(run->Form4().UsedRows, 0);
   EXPECT_EQ(run->Form4().Label1.Caption(), "1/0");
@@ -137,7 +137,7 @@ TEST_F(DataFilesTest, LoadStopsAtRow999AndValidatesNothing) {
   ASSERT_TRUE(dt().SettingDataLoad());
   EXPECT_EQ(dt().StringGrid1.Cell(1, 999), "x" + std::to_string(998 * 20 + 1));
   EXPECT_EQ(dt().StringGrid1.Cell(20, 999), "x" + std::to_string(999 * 20));
-  EXPECT_EQ(dt().StringGrid1.Cell(1, 0), "");  // the header row is not touched
+  EXPECT_EQ(dt().StringGrid1.Cell(1, 0), "1");  // the header row keeps its column number
   EXPECT_EQ(dt().LastRow, 999);
   EXPECT_EQ(dt().UsedRows, 999);
 }
