@@ -416,19 +416,23 @@ int Run(const Options& o) {
     bool all_done = o.count > 0;
     double wake = end_ms;
     if (next_event < events.size()) wake = std::min(wake, events[next_event].at_ms);
+    bool out_of_time = false;
     for (Device& d : devices) {
+      if (out_of_time || (out_of_time = NowMs(start) >= end_ms)) break;  // a run never outlasts its duration
       zol::sim::Tick(d, now);
       for (const zol::sim::OutletState& s : d.outlet)
         if (s.reboot_until_ms >= 0) wake = std::min(wake, s.reboot_until_ms);
-      const bool done = o.count > 0 && d.sent >= static_cast<std::uint64_t>(o.count);
-      if (!done) all_done = false;
-      if (d.silent || done) continue;
+      auto done = [&] { return o.count > 0 && d.sent >= static_cast<std::uint64_t>(o.count); };
+      if (d.silent || done()) {
+        if (!done()) all_done = false;
+        continue;
+      }
       const double period = 1000.0 / d.rate;
       if (d.next_send_ms < now - 1000) {  // more than a second behind: skip, do not burst
         late += static_cast<std::uint64_t>((now - d.next_send_ms) / period);
         d.next_send_ms = now;
       }
-      while (d.next_send_ms <= now && !(o.count > 0 && d.sent >= static_cast<std::uint64_t>(o.count))) {
+      while (d.next_send_ms <= now && !done()) {
         zol::sim::Bytes dg = zol::sim::BuildDatagram(d, now);
         ssize_t w = ::sendto(udp, dg.data(), dg.size(), 0, reinterpret_cast<sockaddr*>(&dest), sizeof dest);
         if (w == static_cast<ssize_t>(dg.size())) {
@@ -443,9 +447,10 @@ int Run(const Options& o) {
         }
         d.next_send_ms += period;
       }
+      if (!done()) all_done = false;
       wake = std::min(wake, d.next_send_ms);
     }
-    if (all_done) break;
+    if (all_done || out_of_time) break;
 
     fds.clear();
     for (auto& c : consoles) {
