@@ -281,11 +281,9 @@ TEST(ZolSim, ScenarioChangesStatesOverTime) {
 }
 
 TEST(ZolSim, DemoScenarioRuns) {
-  const char* src = std::getenv("ZOL_SOURCE_DIR");
-  ASSERT_NE(src, nullptr);
   UdpSink sink;
   SimProcess sim({"--port", sink.port_text(), "--devices", "8", "--duration", "0.2", "--scenario",
-                  std::string(src) + "/tools/zolsim/demo-scenario.txt"});
+                  std::string(ZOLSIM_SOURCE_DIR) + "/demo-scenario.txt"});
   EXPECT_EQ(sim.WaitExit(10000), 0);
   Bytes d;
   int from_device2 = 0;

@@ -106,6 +106,7 @@ void Console::OnAccept(double now_ms) {
   session_.negotiate_until = now_ms + kNegotiateMs;
   record_(device_->index, "[connect]");
   Send(std::string{static_cast<char>(kIac), static_cast<char>(kDo), static_cast<char>(kTtype)});
+  OnWritable();
 }
 
 void Console::OnReadable(double now_ms) {
@@ -119,6 +120,7 @@ void Console::OnReadable(double now_ms) {
   }
   if (session_.phase == Phase::kClosing) return;
   Feed(buf, static_cast<std::size_t>(n), now_ms);
+  OnWritable();
 }
 
 void Console::OnWritable() {
@@ -137,7 +139,10 @@ void Console::OnWritable() {
 }
 
 void Console::OnTick(double now_ms) {
-  if (session_.fd >= 0 && session_.phase == Phase::kNegotiate && now_ms >= session_.negotiate_until) Start(now_ms);
+  if (session_.fd >= 0 && session_.phase == Phase::kNegotiate && now_ms >= session_.negotiate_until) {
+    Start(now_ms);
+    OnWritable();
+  }
 }
 
 double Console::NextDeadline() const {
@@ -406,8 +411,7 @@ void Console::LoggedInLine(const std::string& raw, double now_ms) {
 
 void Console::Send(const std::string& text) {
   if (session_.fd < 0) return;
-  session_.out += text;
-  OnWritable();
+  session_.out += text;  // written when the current input is handled, so a reply goes out in one piece
 }
 
 void Console::CloseAfterFlush() {
