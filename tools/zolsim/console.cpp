@@ -411,7 +411,7 @@ void Console::LoggedInLine(const std::string& raw, double now_ms) {
 
 void Console::Send(const std::string& text) {
   if (session_.fd < 0) return;
-  session_.out += text;  // written when the current input is handled, so a reply goes out in one piece
+  session_.out += text;  // written when the current input is handled, so a reply goes out in one write
 }
 
 void Console::CloseAfterFlush() {
