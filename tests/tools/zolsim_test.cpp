@@ -543,8 +543,9 @@ TEST(ZolSimTelnet, QmDeviceAsksNoPasswordAndAnswersBye) {
   std::string descr = t.Take();
   EXPECT_NE(descr.find("found."), std::string::npos);
   EXPECT_EQ(descr.find('='), std::string::npos);
-  for (const char* line : {"line one", "", "line two"}) {
-    t.Line(line);
+  // Lines may end in CR LF or, as telnet also allows, in CR NUL.
+  for (const std::string& line : {std::string("line one\r\n"), std::string("\r\n"), std::string("line two\r\0", 10)}) {
+    t.Send(line);
     ASSERT_TRUE(t.WaitFor(">")) << line;
     t.Take();
   }
