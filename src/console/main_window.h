@@ -49,6 +49,23 @@ class MainWindow : public Form, public ConsoleSettings {
   ListBox ListBox1;  // receive list, 20 newest on top
   ListBox ListBox2;  // system log view, 100 newest on top
 
+  // --- System log (monitor/system_log.cpp) ---
+  // Writes one system log line into the view (100 newest on top) and, when
+  // saving is on, into today's system log file; nothing when the log is off.
+  void SysLoging(int code, const std::string& text);
+  // Appends the CSV line of one outlet of a device row to the bare file
+  // name in the log folder.
+  void logdatasave(const std::string& file, int row, int outlet);
+  // Appends line + CR LF to path (open, append, close); errors lose the line.
+  void LogSave(const std::string& path, const std::string& line);
+  // Fills the view from today's system log file, newest first, at most 100
+  // lines; called once while the window is created, before the start line.
+  void SysLogViewLoad();
+
+  // --- Item state (monitor/item_state.cpp) ---
+  std::string ItemState(int row, int outlet);
+  std::string ItemStateTriple(int row, int outlet);
+
   // Temperature history of the charted device, index 0 newest.
   std::array<std::string, 100> TempHistory;
 
