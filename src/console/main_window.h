@@ -26,7 +26,16 @@ class MainWindow : public Form, public ConsoleSettings {
   void NMUDP1DataReceived(const std::string& bytes, const std::string& from_ip, int port);
   void oldZolDataCnv(const std::string& bytes);
 
-  // --- Monitoring controls ---
+  // --- Monitoring controls (monitor/monitoring.cpp) ---
+  void YabStart();
+  void zolyab_stop();
+  void ToolButton1Click();
+  void ToolButton2Click();
+  // Restarts the receive clock of every device that has one and closes the
+  // dialogs.
+  void ButtonPushMode();
+  // The time-out scan.
+  void Timer4Timer();
   Button ToolButton1;  // "監視開始"
   Button ToolButton2;  // "監視停止"
   Button ToolButton7;  // "設定"
@@ -35,6 +44,9 @@ class MainWindow : public Form, public ConsoleSettings {
   Timer Timer4;        // time-out scan
 
   // --- Icon view ---
+  void IconReStetingData();
+  void IconDataCheck();
+  void ListDataCheck(int row, int outlet);
   IconList ListView1;
   std::vector<std::string> KeyList;
   Button ToolButton3;  // "ALL"

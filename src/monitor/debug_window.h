@@ -23,6 +23,7 @@ class DebugWindow : public Form {
   // --- Device table and registration match (monitor/device_table.cpp) ---
   void DataInviteCheck(int ring_row);
   void LastDataCnt();
+  void eMailSend1(int row);
 
   // --- Debug tools ---
   void BitBtn1Click();  // row dump "吐き出し"
