@@ -40,6 +40,9 @@ struct Hooks {
   // Temperature chart redraw, and showing the chart window from the chart button.
   std::function<void()> ChartRefresh;
   std::function<void()> ShowChart;
+  // Chart button: sets the chart window's ChartActive flag and the first
+  // line of its title (before ShowChart and ChartRefresh).
+  std::function<void(const std::string& title)> ChartTitle;
   // Device window for an icon (item window key, mode).
   std::function<void(const std::string& key, int mode)> listicondata;
   // Closes the group dialog, device editor, detail window, device window,

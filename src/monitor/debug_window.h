@@ -25,6 +25,11 @@ class DebugWindow : public Form {
   void LastDataCnt();
   void eMailSend1(int row);
 
+  // --- Change detection and alerts (monitor/change_detection.cpp) ---
+  // Sends the collected notice lines, one mail per device, within the
+  // daily limit. Throws std::runtime_error when a mail cannot be sent.
+  void eMailSend1(int row);
+
   // --- Debug tools ---
   void BitBtn1Click();  // row dump "吐き出し"
   void BitBtn2Click();  // test injection "追加"
