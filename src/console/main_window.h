@@ -43,14 +43,8 @@ class MainWindow : public Form, public ConsoleSettings {
   Panel Panel20;       // "停止" / "監視中"
   Label Label5;        // receive indicator "●"
   Timer Timer4;        // time-out scan
-  // Restarts the receive clock of every device that has one and closes the
-  // dialogs.
-  void ButtonPushMode();
 
   // --- Icon view ---
-  void IconReStetingData();
-  void IconDataCheck();
-  void ListDataCheck(int row, int outlet);
   IconList ListView1;
   std::vector<std::string> KeyList;
   Button ToolButton3;  // "ALL"
@@ -105,10 +99,6 @@ class MainWindow : public Form, public ConsoleSettings {
   // stay until they are sent.
   void MailBodyClear();
 
-  // --- System log ---
-  void logdatasave(const std::string& file, int row, int outlet);
-  void SysLoging(int code, const std::string& text);
-
   // --- Receive list and system log view ---
   ListBox ListBox1;  // receive list, 20 newest on top
   ListBox ListBox2;  // system log view, 100 newest on top
@@ -125,10 +115,6 @@ class MainWindow : public Form, public ConsoleSettings {
   // Fills the view from today's system log file, newest first, at most 100
   // lines; called once while the window is created, before the start line.
   void SysLogViewLoad();
-
-  // --- Item state (monitor/item_state.cpp) ---
-  std::string ItemState(int row, int outlet);
-  std::string ItemStateTriple(int row, int outlet);
 
   // Temperature history of the charted device, index 0 newest.
   std::array<std::string, 100> TempHistory;

@@ -23,7 +23,6 @@ class DebugWindow : public Form {
   // --- Device table and registration match (monitor/device_table.cpp) ---
   void DataInviteCheck(int ring_row);
   void LastDataCnt();
-  void eMailSend1(int row);
 
   // --- Change detection and alerts (monitor/change_detection.cpp) ---
   // Sends the collected notice lines, one mail per device, within the

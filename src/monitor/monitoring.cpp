@@ -1,12 +1,15 @@
 // Monitoring control (start, stop, restarting the receive clocks) and the
 // time-out scan.
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 #include "common/text.h"
 #include "console/app.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
+#include "monitor/device_table.h"
+#include "monitor/item_state.h"
 #include "monitor/system_log.h"
 
 namespace zol {
@@ -15,9 +18,6 @@ namespace {
 
 constexpr Color kRunningColor = 0x00FF00;  // "監視中"
 constexpr Color kStoppedColor = 0x40C0FF;  // "停止"
-
-// The receive clock: whole seconds of the 64-bit boot clock.
-int64_t RecvClock(App& app) { return static_cast<int64_t>(app.clock().BootMillis() / 1000); }
 
 }  // namespace
 
@@ -73,37 +73,49 @@ void MainWindow::zolyab_stop() {
 
 void MainWindow::ButtonPushMode() {
   Grid& table = app.Form4().StringGrid1;
-  const std::string now = std::to_string(RecvClock(app));
+  const std::string now = std::to_string(ReceiveClock(app.clock()));
   for (int r = 1; r <= 999; ++r) {
-    if (!table.Cell(20, r).empty()) table.SetCell(20, r, now);
+    if (!table.Cell(dtcol::RecvTick, r).empty()) table.SetCell(dtcol::RecvTick, r, now);
   }
   if (app.hooks.CloseDialogs) app.hooks.CloseDialogs();
 }
 
 void MainWindow::Timer4Timer() {
   Grid& table = app.Form4().StringGrid1;
+  // A mail error is shown and the scan goes on, so that the other silent
+  // devices are still marked and told.
+  auto send = [this](int row) {
+    try {
+      app.Form4().eMailSend1(row);
+    } catch (const std::runtime_error& e) {
+      app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
+    }
+  };
   const size_t count = ListView1.Count();
   int pending = 0;
   for (size_t idx = 0; idx < count; ++idx) {
-    // A rebuild inside the pass can leave fewer icons than it counted.
+    // A rebuild inside the pass can leave fewer icons than it counted: the
+    // pass ends at the current last icon.
     if (idx >= ListView1.Count()) break;
-    const IconItem& icon = ListView1.Item(idx);
-    const int r = DecimalOr(Copy(icon.key, 1, 4), 0);
+    const std::string key = ListView1.Item(idx).key;
+    const int image = ListView1.Item(idx).image;
+    const int r = DecimalOr(Copy(key, 1, 4), 0);
     if (pending != 0 && r != pending) {
-      app.Form4().eMailSend1(pending);
+      send(pending);
       pending = 0;
     }
-    const int i = DecimalOr(Copy(icon.key, 6, 4), 0);
-    int64_t tick = DecimalOr(table.Cell(20, r), 0);
-    if (TimeOutMin == 0 || icon.image >= 8) tick = 0;
-    if (tick > 0 && tick < RecvClock(app) - static_cast<int64_t>(TimeOutMin) * 60) {
+    const int i = DecimalOr(Copy(key, 6, 4), 0);
+    int64_t tick = DecimalOr(table.Cell(dtcol::RecvTick, r), 0);
+    if (TimeOutMin == 0 || image >= kImageTimeOut) tick = 0;
+    if (tick > 0 && tick < ReceiveClock(app.clock()) - static_cast<int64_t>(TimeOutMin) * 60) {
+      if (pending == 0) MailBodyClear();
       pending = r;
       ListDataCheck(r, i);
       IconReStetingData();
       IconDataCheck();
     }
   }
-  if (pending != 0) app.Form4().eMailSend1(pending);
+  if (pending != 0) send(pending);
 }
 
 }  // namespace zol
