@@ -82,13 +82,19 @@ void MainWindow::ButtonPushMode() {
 
 void MainWindow::Timer4Timer() {
   Grid& table = app.Form4().StringGrid1;
-  // A mail error is shown and the scan goes on, so that the other silent
-  // devices are still marked and told.
+  // A mail error is shown and the sending goes on with the next device's
+  // mail (the failed one has left the body), and the scan with the next
+  // icon, so that the other silent devices are still marked and told.
   auto send = [this](int row) {
-    try {
-      app.Form4().eMailSend1(row);
-    } catch (const std::runtime_error& e) {
-      app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
+    for (;;) {
+      const size_t before = MailBody.size();
+      try {
+        app.Form4().eMailSend1(row);
+        return;
+      } catch (const std::runtime_error& e) {
+        app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
+      }
+      if (MailBody.empty() || MailBody.size() >= before) return;
     }
   };
   const size_t count = ListView1.Count();
