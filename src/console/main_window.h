@@ -27,16 +27,22 @@ class MainWindow : public Form, public ConsoleSettings {
   void NMUDP1DataReceived(const std::string& bytes, const std::string& from_ip, int port);
   void oldZolDataCnv(const std::string& bytes);
 
-  // --- Monitoring controls ---
+  // --- Monitoring controls (monitor/monitoring.cpp) ---
+  void YabStart();
+  void zolyab_stop();
+  void ToolButton1Click();
+  void ToolButton2Click();
+  // Restarts the receive clock of every device that has one and closes the
+  // dialogs.
+  void ButtonPushMode();
+  // The time-out scan.
+  void Timer4Timer();
   Button ToolButton1;  // "監視開始"
   Button ToolButton2;  // "監視停止"
   Button ToolButton7;  // "設定"
   Panel Panel20;       // "停止" / "監視中"
   Label Label5;        // receive indicator "●"
   Timer Timer4;        // time-out scan
-  // Restarts the receive clock of every device that has one and closes the
-  // dialogs.
-  void ButtonPushMode();
 
   // --- Icon view ---
   IconList ListView1;
@@ -93,13 +99,22 @@ class MainWindow : public Form, public ConsoleSettings {
   // stay until they are sent.
   void MailBodyClear();
 
-  // --- System log ---
-  void logdatasave(const std::string& file, int row, int outlet);
-  void SysLoging(int code, const std::string& text);
-
   // --- Receive list and system log view ---
   ListBox ListBox1;  // receive list, 20 newest on top
   ListBox ListBox2;  // system log view, 100 newest on top
+
+  // --- System log (monitor/system_log.cpp) ---
+  // Writes one system log line into the view (100 newest on top) and, when
+  // saving is on, into today's system log file; nothing when the log is off.
+  void SysLoging(int code, const std::string& text);
+  // Appends the CSV line of one outlet of a device row to the bare file
+  // name in the log folder.
+  void logdatasave(const std::string& file, int row, int outlet);
+  // Appends line + CR LF to path (open, append, close); errors lose the line.
+  void LogSave(const std::string& path, const std::string& line);
+  // Fills the view from today's system log file, newest first, at most 100
+  // lines; called once while the window is created, before the start line.
+  void SysLogViewLoad();
 
   // Temperature history of the charted device, index 0 newest.
   std::array<std::string, 100> TempHistory;
