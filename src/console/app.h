@@ -51,12 +51,6 @@ struct Hooks {
   // Sends one notice mail with the given body lines; throws std::runtime_error
   // with the error text on failure.
   std::function<void(const std::vector<std::string>& body)> MailSend;
-  // Record parser hand-over, called in this order after each record is
-  // stored: icon view rebuild, device-table match of the ring slot, header
-  // counters.
-  std::function<void()> IconReStetingData;
-  std::function<void(int slot)> DataInviteCheck;
-  std::function<void()> IconDataCheck;
 };
 
 class App {
