@@ -1,6 +1,8 @@
 // Monitoring control (start, stop, restarting the receive clocks) and the
 // time-out scan.
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -32,7 +34,10 @@ void MainWindow::YabStart() {
   // The receiver is bound first: when the port cannot be opened nothing can
   // arrive, so monitoring does not start at all - no start line, no
   // "監視中", the scan stays off - and the operator is told why.
-  const std::string reason = app.udp().SetLocalPort(UdpPort);
+  // Port 0 would mean "unbound", so a setting outside 1..65535 is refused
+  // here like any other port that cannot be opened.
+  const std::string reason = (UdpPort < 1 || UdpPort > 65535) ? std::string(std::strerror(EINVAL))
+                                                               : app.udp().SetLocalPort(UdpPort);
   if (!reason.empty()) {
     app.udp().SetLocalPort(0);
     app.boxes().Show("受信ポート " + std::to_string(UdpPort) + " を開けないため、監視を開始できません。\n" + reason,

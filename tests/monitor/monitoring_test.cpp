@@ -132,27 +132,46 @@ TEST_F(MonitoringTest, TimeOutZeroNeverStartsTheScan) {
 }
 
 TEST_F(MonitoringTest, BindFailureLeavesMonitoringStopped) {
-  f.udp.fail_reason = "Address already in use";
-  w().UdpPort = 5001;
-  w().YabStart();
-  ASSERT_EQ(f.boxes.shown.size(), 1u);
-  EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Error);
-  EXPECT_NE(f.boxes.shown[0].text.find("5001"), std::string::npos);
-  EXPECT_NE(f.boxes.shown[0].text.find("Address already in use"), std::string::npos);
-  EXPECT_EQ(f.udp.LocalPort(), 0);
-  EXPECT_EQ(w().Panel20.Caption(), "停止");
-  EXPECT_EQ(w().Panel20.FontColor(), 0x40C0FFu);
-  EXPECT_TRUE(w().ToolButton1.Enabled());
-  EXPECT_FALSE(w().ToolButton2.Enabled());
-  EXPECT_TRUE(w().ToolButton7.Enabled());
-  EXPECT_FALSE(w().Timer4.Enabled());
-  EXPECT_EQ(w().ListBox2.Count(), 0u);  // no "監視開始" for a start that did not happen
+  struct Case {
+    int port;
+    const char* fail_reason;  // of the fake receiver
+    const char* shown_reason;
+  } cases[] = {
+      {5001, "Address already in use", "Address already in use"},
+      {80, "Permission denied", "Permission denied"},
+      {0, "", "Invalid argument"},  // 0 would silently unbind
+      {70000, "", "Invalid argument"},
+  };
+  for (const Case& c : cases) {
+    AppFixture g;
+    MainWindow& m = g.app->Form2();
+    m.LogDir = g.dir.path();
+    m.UdpPort = c.port;
+    g.udp.fail_reason = c.fail_reason;
+    m.ToolButton1Click();
+    SCOPED_TRACE(c.port);
+    ASSERT_EQ(g.boxes.shown.size(), 1u);
+    EXPECT_EQ(g.boxes.shown[0].kind, BoxKind::Error);
+    EXPECT_NE(g.boxes.shown[0].text.find(std::to_string(c.port)), std::string::npos);
+    EXPECT_NE(g.boxes.shown[0].text.find(c.shown_reason), std::string::npos);
+    EXPECT_EQ(g.udp.LocalPort(), 0);
+    EXPECT_EQ(m.Panel20.Caption(), "停止");
+    EXPECT_EQ(m.Panel20.FontColor(), 0x40C0FFu);
+    EXPECT_TRUE(m.ToolButton1.Enabled());
+    EXPECT_FALSE(m.ToolButton2.Enabled());
+    EXPECT_TRUE(m.ToolButton7.Enabled());
+    EXPECT_FALSE(m.Timer4.Enabled());
+    EXPECT_EQ(m.ListBox2.Count(), 0u);  // no "監視開始" for a start that did not happen
+  }
 
   // Once the port is free the start works.
+  f.udp.fail_reason = "Address already in use";
+  w().YabStart();
+  EXPECT_EQ(w().Panel20.Caption(), "停止");
   f.udp.fail_reason.clear();
   w().YabStart();
   EXPECT_EQ(w().Panel20.Caption(), "監視中");
-  EXPECT_EQ(f.udp.LocalPort(), 5001);
+  EXPECT_EQ(f.udp.LocalPort(), 5000);
 }
 
 // A registered device with two monitored power outlets (both ON) that
