@@ -2,6 +2,8 @@
 // the receive text (Form4.Memo1), which the record parser then reads.
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/platform.h"
 #include "common/text.h"
@@ -25,21 +27,23 @@ const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8
 void MainWindow::NMUDP1DataReceived(const std::string& bytes, const std::string& from_ip, int port) {
   Memo& memo = app.Form4().Memo1;
   const DateTime now = app.clock().Now();
-  memo.Clear();
-  memo.Add(DateText(now));
-  memo.Add(TimeText(now));
-  memo.Add(from_ip);
-  memo.Add(std::to_string(port));
+  std::vector<std::string> lines;
+  lines.reserve(5 + kMaxRecords);
+  lines.push_back(DateText(now));
+  lines.push_back(TimeText(now));
+  lines.push_back(from_ip);
+  lines.push_back(std::to_string(port));
 
   const size_t size = bytes.size();
   if (size == kLegacySize) {
+    memo.Assign(std::move(lines));
     oldZolDataCnv(bytes);
     memo.Clear();
     return;
   }
 
   const uint8_t* data = Bytes(bytes);
-  memo.Add(BytesToHex(data, size < 8 ? size : 8));
+  lines.push_back(BytesToHex(data, size < 8 ? size : 8));
 
   // Records follow the header one behind the other. A record is taken only
   // as far as it lies within the datagram, and reading stops when fewer
@@ -66,8 +70,9 @@ void MainWindow::NMUDP1DataReceived(const std::string& bytes, const std::string&
     } else if (rec >= 5 && text.compare(0, 4, "0000") == 0) {
       continue;
     }
-    memo.Add(text);
+    lines.push_back(std::move(text));
   }
+  memo.Assign(std::move(lines));
   app.Form4().RevDataLoging();
 }
 

@@ -9,6 +9,7 @@
 // more than the line is long, while every item of a complete record is read.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/files.h"
@@ -89,6 +90,7 @@ std::string CurrentTemperature(const std::string& word) {
 // while they start within the line.
 std::string List(const std::string& line, int64_t first, int64_t stride, int count, int width) {
   std::string out;
+  out.reserve(static_cast<size_t>(count > 1 ? (count < 64 ? count : 64) : 1) * static_cast<size_t>(width + 1));
   for (int i = 0; i == 0 || i < count; ++i) {
     const int64_t pos = first + stride * i;
     if (i > 0) {
@@ -159,6 +161,7 @@ void PingRecord(const std::string& line, std::vector<std::string>& f) {
   for (int word = 0; word < 9; ++word) f.push_back(List(line, 17 + 4 * word, s, n, 4));
   // No-response counts, target by target, every outlet within a target.
   std::string counts;
+  counts.reserve(static_cast<size_t>(n > 0 && m > 0 && n * m < 256 ? n * m : 1) * 5);
   bool first = true;
   for (int j = 0; j < m && n > 0; ++j) {
     const int64_t base = 57 + 8 * static_cast<int64_t>(w) * j;
@@ -236,7 +239,6 @@ void DebugWindow::RevDataLoging() {
       TempRecord(line, fields);
     }
   }
-  Memo2.Assign(fields);
 
   // 3. The ring: capture number 1..9, slot 1..20.
   CaptureNo = CaptureNo % kMaxCapture + 1;
@@ -247,6 +249,7 @@ void DebugWindow::RevDataLoging() {
   for (int k = 0; k < kLiveFields; ++k) {
     StringGridBuff.SetCell(k + 1, slot, static_cast<size_t>(k) < fields.size() ? fields[static_cast<size_t>(k)] : kEmpty);
   }
+  Memo2.Assign(std::move(fields));
 
   // 4. Icon view rebuild, device-table match, header counters.
   MainWindow& main = app.Form2();
