@@ -73,7 +73,8 @@ class MainWindow : public Form, public ConsoleSettings {
   void ToolButtonChk7Click();
   void BitBtn1Click();  // chart button
   // The first icon of the item (row, outlet), -1 for none. Backed by an
-  // index from key to icon so that a rebuild stays linear.
+  // index from key to icon so that a rebuild stays linear; icons are added
+  // and removed only by IconReStetingData, ListDataNew and ListDataDel.
   int FindIcon(int row, int outlet);
   std::unordered_map<int, size_t> IconIndex;  // row * 10000 + outlet -> icon
   size_t IconIndexed = 0;                     // icons covered by IconIndex
