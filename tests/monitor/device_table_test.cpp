@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "common/files.h"
 #include "common/text.h"
 #include "monitor/item_state.h"
 #include "monitor_fixture.h"
@@ -229,6 +230,31 @@ TEST_F(DeviceTableTest, DetailWindowRefreshedForItsDeviceOnly) {
   Match(HealthyRecord(MacOf(7)));
   Match(HealthyRecord(MacOf(8)));
   EXPECT_EQ(refreshed, std::vector<int>{8});
+}
+
+}  // namespace
+}  // namespace zol
+
+namespace zol {
+namespace {
+
+// A CSV line per outlet up to the datagram's outlet count whose log flag is
+// a digit above 0, into d + ID + outlet + yymmdd + .csv.
+TEST_F(DeviceTableTest, CsvLinesByLogFlags) {
+  Register(12, MacOf(12));
+  main().LogDir = dir.path();
+  table().SetCell(dtcol::LogFlags, 12, "1020x111");
+  LiveRec rec = HealthyRecord(MacOf(12));
+  rec[5] = "5";
+  Match(rec);
+  const std::string day = Yymmdd(sim.Now());
+  for (int i = 1; i <= 8; ++i) {
+    const bool written = i == 1 || i == 3;
+    EXPECT_EQ(FileExists(dir.File("d012" + ZeroPad(i, 2) + day + ".csv")), written) << i;
+  }
+  std::string csv;
+  ASSERT_TRUE(ReadFile(dir.File("d01203" + day + ".csv"), &csv));
+  EXPECT_EQ(csv.substr(0, 25), "2010/11/16,12:52:07,12,3,");
 }
 
 }  // namespace
