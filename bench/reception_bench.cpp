@@ -1,6 +1,6 @@
 // Receive-to-live-record: one datagram through the reception handler and the
-// record parser into the live record text and the ring (hand-over hooks
-// unset, capture off).
+// record parser into the live record text and the ring, and on through the
+// icon rebuild and the match (no device registered, capture off).
 #include <benchmark/benchmark.h>
 
 #include <string>

@@ -40,6 +40,9 @@ struct Hooks {
   // Temperature chart redraw, and showing the chart window from the chart button.
   std::function<void()> ChartRefresh;
   std::function<void()> ShowChart;
+  // Chart button: sets the chart window's ChartActive flag and the first
+  // line of its title (before ShowChart and ChartRefresh).
+  std::function<void(const std::string& title)> ChartTitle;
   // Device window for an icon (item window key, mode).
   std::function<void(const std::string& key, int mode)> listicondata;
   // Closes the group dialog, device editor, detail window, device window,
@@ -54,12 +57,6 @@ struct Hooks {
   std::function<std::vector<std::string>()> TreeGroupTexts;
   // Device tree: refreshes the group counts and refills both group selectors.
   std::function<void()> TreeNodeRef;
-  // Record parser hand-over, called in this order after each record is
-  // stored: icon view rebuild, device-table match of the ring slot, header
-  // counters.
-  std::function<void()> IconReStetingData;
-  std::function<void(int slot)> DataInviteCheck;
-  std::function<void()> IconDataCheck;
 };
 
 class App {

@@ -24,6 +24,11 @@ class DebugWindow : public Form {
   void DataInviteCheck(int ring_row);
   void LastDataCnt();
 
+  // --- Change detection and alerts (monitor/change_detection.cpp) ---
+  // Sends the collected notice lines, one mail per device, within the
+  // daily limit. Throws std::runtime_error when a mail cannot be sent.
+  void eMailSend1(int row);
+
   // --- Debug tools (monitor/debug_window.cpp) ---
   void FormCreate();    // grid headers, sample datagram, counters
   void BitBtn1Click();  // row dump "吐き出し"

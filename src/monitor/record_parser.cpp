@@ -252,10 +252,10 @@ void DebugWindow::RevDataLoging() {
   Memo2.Assign(std::move(fields));
 
   // 4. Icon view rebuild, device-table match, header counters.
-  Hooks& hooks = app.hooks;
-  if (hooks.IconReStetingData) hooks.IconReStetingData();
-  if (hooks.DataInviteCheck) hooks.DataInviteCheck(slot);
-  if (hooks.IconDataCheck) hooks.IconDataCheck();
+  MainWindow& main = app.Form2();
+  main.IconReStetingData();
+  DataInviteCheck(slot);
+  main.IconDataCheck();
 
   // 5. The capture files of the device; write errors lose them.
   const MainWindow& settings = app.Form2();

@@ -165,7 +165,7 @@ TEST(PosixUdpIntegrationTest, SampleThroughTheConsoleThenUnbind) {
   s.program_path = dir.File("zolyab4");
   App app(s);
   int parses = 0;
-  app.hooks.DataInviteCheck = [&](int) { ++parses; };
+  app.hooks.ListIconRef = [&] { ++parses; };  // the end of each record's match
 
   const int port = FreePort();
   ASSERT_EQ(app.udp().SetLocalPort(port), "");

@@ -60,7 +60,9 @@ TEST_F(DebugWindowTest, RowDumpListsColumnsOneTo64) {
 TEST_F(DebugWindowTest, TestInjectionsCountTheMacUp) {
   f.sim.SetNow(DateTime{2024, 3, 5, 8, 9, 10});
   std::vector<std::string> macs, addresses, temps;
-  f.app->hooks.DataInviteCheck = [&](int slot) {
+  // Seen at the end of the match of each injected record.
+  f.app->hooks.ListIconRef = [&] {
+    const int slot = Form4().StringGridBuffTag;
     const Grid& ring = Form4().StringGridBuff;
     addresses.push_back(ring.Cell(3, slot));
     macs.push_back(ring.Cell(5, slot));

@@ -17,8 +17,9 @@ class ReceptionTest : public ::testing::Test {
  protected:
   ReceptionTest() {
     f.sim.SetNow(DateTime{2010, 11, 16, 12, 52, 7});
-    f.app->hooks.DataInviteCheck = [this](int slot) {
-      slots.push_back(slot);
+    // The match of each parsed record ends with the node icon refresh.
+    f.app->hooks.ListIconRef = [this] {
+      slots.push_back(Form4().StringGridBuffTag);
       parsed.push_back(Form4().Memo1.All());
     };
   }

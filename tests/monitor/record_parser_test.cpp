@@ -209,12 +209,19 @@ TEST_F(RecordParserTest, ForgedCountsCostNoMoreThanTheLine) {
 }
 
 TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
+  // The match ends with the node icon refresh: at that point the icon view
+  // has been rebuilt and the header counters are not yet written.
   std::vector<std::string> calls;
-  f.app->hooks.IconReStetingData = [&] { calls.push_back("icons"); };
-  f.app->hooks.DataInviteCheck = [&](int slot) { calls.push_back("match " + std::to_string(slot)); };
-  f.app->hooks.IconDataCheck = [&] { calls.push_back("counters"); };
+  MainWindow& main = f.app->Form2();
+  const uint64_t icons_before = main.ListView1.Revision();
+  f.app->hooks.ListIconRef = [&] {
+    calls.push_back(main.ListView1.Revision() > icons_before ? "icons" : "no icons");
+    calls.push_back("match " + std::to_string(Form4().StringGridBuffTag));
+    calls.push_back(main.Panel12.Caption().empty() ? "no counters" : "counters");
+  };
   Parse(SampleRecords());
-  EXPECT_EQ(calls, (std::vector<std::string>{"icons", "match 1", "counters"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"icons", "match 1", "no counters"}));
+  EXPECT_EQ(main.Panel12.Caption(), "0");
   const Grid& ring = Form4().StringGridBuff;
   for (int i = 2; i <= 21; ++i) {
     calls.clear();
@@ -222,6 +229,8 @@ TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
     const int slot = (i - 1) % 20 + 1;
     EXPECT_EQ(Form4().StringGridBuffTag, slot);
     EXPECT_EQ(calls[1], "match " + std::to_string(slot));
+    // The match read this slot: the new MAC went into the unregistered list.
+    EXPECT_EQ(Form4().StringGrid2.Cell(5, i), "02:5A:3C:00:00:" + Hex4(i).substr(2));
     EXPECT_EQ(ring.Cell(0, slot), std::to_string((i - 1) % 9 + 1)) << i;
     EXPECT_EQ(ring.Cell(5, slot), "02:5A:3C:00:00:" + Hex4(i).substr(2));
   }
@@ -252,7 +261,7 @@ TEST_F(CaptureFileTest, PairIsWrittenIntoTheLogFolderAfterTheHandOver) {
   MainWindow& settings = f.app->Form2();
   settings.SaveRecvData = true;
   bool written_before = true;
-  f.app->hooks.IconDataCheck = [&] { written_before = FileExists(folder + "/a5A3C000000.txt"); };
+  f.app->hooks.ListIconRef = [&] { written_before = FileExists(folder + "/a5A3C000000.txt"); };
   for (const std::string& dir : {folder, folder + "/"}) {
     SCOPED_TRACE(dir);
     settings.LogDir = dir;
@@ -273,7 +282,7 @@ TEST_F(CaptureFileTest, NothingWhenOffAndErrorsAreIgnored) {
   settings.SaveRecvData = true;
   settings.LogDir = f.dir.File("missing/folder");
   int matched = 0;
-  f.app->hooks.DataInviteCheck = [&](int) { ++matched; };
+  f.app->hooks.ListIconRef = [&] { ++matched; };
   Parse(SampleRecords());
   EXPECT_EQ(matched, 1);
   EXPECT_EQ(Form4().StringGridBuff.Cell(5, 2), "02:5A:3C:00:00:00");

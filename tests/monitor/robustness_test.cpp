@@ -138,7 +138,9 @@ TEST(RobustnessTest, RandomAndMutatedDatagrams) {
   MainWindow& form2 = f.app->Form2();
   DebugWindow& form4 = f.app->Form4();
   int parsed = 0;
-  f.app->hooks.DataInviteCheck = [&](int slot) {
+  // The match of each parsed record ends with the node icon refresh.
+  f.app->hooks.ListIconRef = [&] {
+    const int slot = form4.StringGridBuffTag;
     ASSERT_GE(slot, 1);
     ASSERT_LE(slot, 20);
     ++parsed;
