@@ -2,15 +2,17 @@
 // device file read as at start, monitoring started, datagrams built by the
 // simulator's builder handed to the receiver, and everything that follows -
 // the device row, the icons, the system log, the sound, the mail, the CSV
-// log, the unregistered list, the receive list, the time-out and the stop.
+// log, the unregistered list, the receive list, the time-out and the stop;
+// and the same road from the simulator program over a real socket.
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <array>
@@ -100,16 +102,17 @@ std::string DeviceDatagram(const sim::Mac& mac, const DeviceState& s, std::uint3
 
 // Writes the settings file and the data files beside the program and reads
 // them as the console's start does.
-void LoadConsole(AppFixture& f, const std::vector<std::string>& ini, const std::vector<std::string>& device) {
+void LoadConsole(const TempDir& dir, App& app, const std::vector<std::string>& ini,
+                 const std::vector<std::string>& device) {
   std::string err;
-  ASSERT_TRUE(WriteFileAtomic(f.dir.File("zolyab4.Ini"), CrLf(ini), &err)) << err;
-  ASSERT_TRUE(WriteFileAtomic(f.dir.File("zolyab4.dat"), CrLf(device), &err)) << err;
-  ASSERT_TRUE(WriteFileAtomic(f.dir.File("zolyab4.lst"), CrLf({"G001 グループ1", "G000 未登録グループ"}), &err)) << err;
-  f.app->Form2().IniLoad();
-  ASSERT_TRUE(f.app->Form4().SettingDataLoad());
+  ASSERT_TRUE(WriteFileAtomic(dir.File("zolyab4.Ini"), CrLf(ini), &err)) << err;
+  ASSERT_TRUE(WriteFileAtomic(dir.File("zolyab4.dat"), CrLf(device), &err)) << err;
+  ASSERT_TRUE(WriteFileAtomic(dir.File("zolyab4.lst"), CrLf({"G001 グループ1", "G000 未登録グループ"}), &err)) << err;
+  app.Form2().IniLoad();
+  ASSERT_TRUE(app.Form4().SettingDataLoad());
 }
 
-// Images and captions of the icons, in order.
+// The images of the icons, in order.
 std::vector<int> Images(MainWindow& w) {
   std::vector<int> out;
   for (size_t k = 0; k < w.ListView1.Count(); ++k) out.push_back(w.ListView1.Item(k).image);
@@ -124,7 +127,7 @@ class RoadTest : public ::testing::Test {
     f.sim.SetNow(DateTime{2024, 5, 1, 9, 30, 0});
     std::string err;
     ASSERT_TRUE(WriteFileAtomic(wav, "RIFF", &err)) << err;
-    LoadConsole(f,
+    LoadConsole(f.dir, *f.app,
                 {"[SYSTEM]", "PORT=5000", "LTIME=10", "[SYSLOG]", "MODE=1", "SAVE=1", "[SOUND]", "FLG_W=1",
                  "FLG_A=1", "FLG_R=1", "FLG_T=2", "FNAME_T=" + wav, "[EMAIL]", "FLAG00=1"},
                 DeviceBlock(kMac));
@@ -136,7 +139,7 @@ class RoadTest : public ::testing::Test {
   MainWindow& w() { return f.app->Form2(); }
   DebugWindow& dbg() { return f.app->Form4(); }
   const std::string& Cell(int col, int row = 1) { return dbg().StringGrid1.Cell(col, row); }
-  // System log lines of code 200 and later, oldest first, from line `from` of the view's bottom.
+  // The newest count lines of the system log view, oldest first.
   std::vector<std::string> LogSince(size_t count) {
     std::vector<std::string> out;
     for (size_t k = count; k > 0; --k) out.push_back(w().ListBox2.Line(k - 1));
@@ -333,6 +336,128 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   // The day's system log file holds every line of the view, oldest first.
   std::vector<std::string> view = LogSince(w().ListBox2.Count());
   EXPECT_EQ(Read(f.dir.File("syslog20240501.log")), CrLf(view));
+}
+
+// A port of 127.0.0.1 that was free a moment ago.
+int FreePort() {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  int port = 0;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+    port = ntohs(a.sin_port);
+  ::close(fd);
+  return port;
+}
+
+// The simulator program, run with its output thrown away; stopped when it
+// has not ended by itself.
+class ZolSim {
+ public:
+  ZolSim(const std::string& path, const std::vector<std::string>& args) {
+    std::vector<std::string> all = {path};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~ZolSim() {
+    if (pid_ > 0 && Wait(0) < 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  bool started() const { return pid_ > 0; }
+  // Its exit code, or -1 when it is still running after timeout_ms.
+  int Wait(int timeout_ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+      int status = 0;
+      const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+      if (r == pid_) {
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+      }
+      if (r < 0 || std::chrono::steady_clock::now() >= deadline) return -1;
+      ::poll(nullptr, 0, 10);
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// The same road on a real socket: the console's POSIX receiver bound to a
+// free port, the simulator program sending three datagrams of the
+// registered device to it.
+TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
+  const char* build = std::getenv("ZOL_BINARY_DIR");
+  const std::string zolsim = build ? std::string(build) + "/tools/zolsim/zolsim" : std::string();
+  if (zolsim.empty() || ::access(zolsim.c_str(), X_OK) != 0) GTEST_SKIP() << "no zolsim program: " << zolsim;
+
+  TempDir dir;
+  SimPlatform sim;
+  sim.SetBootMillis(3600 * 1000);
+  sim.SetNow(DateTime{2024, 5, 1, 9, 30, 0});
+  FakeMessageBoxes boxes;
+  FakeSound sound;
+  PosixUdpReceiver rx;
+  Services s;
+  s.clock = &sim;
+  s.pump = &sim;
+  s.timers = &sim;
+  s.boxes = &boxes;
+  s.sound = &sound;
+  s.udp = &rx;
+  s.program_path = dir.File("zolyab4");
+  App app(s);
+  int received = 0;
+  app.hooks.ListIconRef = [&] { ++received; };  // the end of each datagram's match
+
+  const int port = FreePort();
+  ASSERT_GT(port, 0);
+  LoadConsole(dir, app, {"[SYSTEM]", "PORT=" + std::to_string(port)}, DeviceBlock("02:5A:3C:00:00:01"));
+  app.Form2().YabStart();
+  ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].text;
+  ASSERT_GE(rx.Fd(), 0);
+
+  ZolSim peer(zolsim, {"--port", std::to_string(port), "--count", "3", "--rate", "50", "--mac-suffix", "000001",
+                       "--duration", "10"});
+  ASSERT_TRUE(peer.started());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (received < 3 && std::chrono::steady_clock::now() < deadline) {
+    pollfd p{rx.Fd(), POLLIN, 0};
+    if (::poll(&p, 1, 100) > 0) rx.ReadPending();
+  }
+  EXPECT_EQ(peer.Wait(5000), 0);
+  rx.ReadPending();  // nothing more may come
+
+  MainWindow& w = app.Form2();
+  const Grid& table = app.Form4().StringGrid1;
+  ASSERT_EQ(received, 3);
+  ASSERT_EQ(w.ListBox1.Count(), 3u);
+  for (size_t k = 0; k < 3; ++k)
+    EXPECT_EQ(w.ListBox1.Line(k), "2024/05/01 09:30:00 DATAを受信しました。[127.0.0.1]      ID001");
+  EXPECT_EQ(table.Cell(dtcol::MacAddress, 1), "02:5A:3C:00:00:01");
+  EXPECT_EQ(table.Cell(dtcol::IpAddress, 1), "127.0.0.1");
+  EXPECT_EQ(table.Cell(dtcol::OlCount, 1), "8");
+  EXPECT_EQ(table.Cell(dtcol::CurTemp, 1), "20.0");
+  EXPECT_EQ(table.Cell(dtcol::PrevRecv, 1), "2024/05/01,09:30:00");
+  EXPECT_EQ(Images(w), (std::vector<int>{7, 0, 0, 3, 7, 7, 7, 7}));
+  EXPECT_EQ(w.ListView1.Item(3).caption, "Sensor      (20.0℃)");
+  EXPECT_EQ(app.Form4().StringGrid2.Cell(5, 1), "");
+
+  w.zolyab_stop();
+  EXPECT_EQ(rx.Fd(), -1);
 }
 
 }  // namespace
