@@ -38,7 +38,8 @@ std::string IdentLine(const sim::Mac& mac);
 // A datagram of a zero header followed by the records.
 std::string Datagram(const std::vector<sim::Bytes>& records);
 
-// Big-endian words, and count bytes of one value: payload pieces.
+// Payload parts: big-endian words, count bytes of one value, and the
+// parts joined.
 sim::Bytes Words(const std::vector<std::uint16_t>& words);
 sim::Bytes Fill(std::size_t count, std::uint8_t value);
 sim::Bytes Join(const std::vector<sim::Bytes>& parts);
