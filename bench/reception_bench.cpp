@@ -3,6 +3,7 @@
 // icon rebuild and the match (no device registered, capture off).
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <string>
 
 #include "console/main_window.h"
@@ -27,8 +28,10 @@ void Run(benchmark::State& state, const std::string& datagram) {
 void BM_Sample8Outlets(benchmark::State& state) { Run(state, SampleDatagram()); }
 
 void BM_LegacyDatagram(benchmark::State& state) {
-  std::string d = LegacyDatagram(0xB5B6, 0x01);
-  Run(state, d);
+  std::array<sim::OutletWords, 4> outlets{};
+  std::array<sim::LegacyPingBlock, 4> ping{};
+  for (sim::LegacyPingBlock& b : ping) b.f = {1, 0, 10, 10, 3, 1, 1, 1, 0};
+  Run(state, Wire(sim::LegacyDatagram(0xB5B6, outlets, ping)));
 }
 
 BENCHMARK(BM_Sample8Outlets);

@@ -29,6 +29,10 @@ TEST_F(DebugWindowTest, CreationSetsUpGridsSampleAndCounters) {
   std::vector<std::string> sample = {"2010/11/16", "12:52:07", "192.168.0.205", "2100"};
   for (const std::string& l : SampleRecordLines()) sample.push_back(l);
   EXPECT_EQ(w.Memo4.All(), sample);
+  // The simulator's sample datagram is this sample byte for byte.
+  std::string hex;
+  for (size_t k = 4; k < w.Memo4.Count(); ++k) hex += w.Memo4[k];
+  EXPECT_EQ(hex, sim::ToHex(sim::SampleDatagram()));
   EXPECT_EQ(w.Edit1.Text(), "0001000C0006025A3C000000");
   EXPECT_EQ(w.Edit2.Text(), "192.168.0.100");
   EXPECT_EQ(w.CaptureNo, 0);

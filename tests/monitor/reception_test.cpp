@@ -2,6 +2,8 @@
 // datagrams, the legacy layout and the bounds of a datagram's bytes.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -47,7 +49,7 @@ TEST_F(ReceptionTest, SampleGivesElevenLinesAndOneParse) {
 
 // A filler record of type 0811 that brings the datagram to size bytes.
 std::string OfSize(size_t size) {
-  std::string d = Datagram({IdentLine("025A3C0000AA")});
+  std::string d = Datagram({sim::IdentRecord(FamilyMac(0xAA))});
   size_t len = size - d.size();
   d += static_cast<char>(0x08);
   d += static_cast<char>(0x11);
@@ -80,11 +82,17 @@ TEST_F(ReceptionTest, OnlyExactly182BytesIsLegacy) {
 }
 
 TEST_F(ReceptionTest, LegacyDatagramIsConvertedWithoutPrefixTest) {
-  std::string d(182, '\0');
-  for (size_t i = 0; i < d.size(); ++i) d[i] = static_cast<char>(i);
-  d[4] = static_cast<char>(0xB5);
-  d[5] = static_cast<char>(0xB6);
-  Receive(d);
+  // Every word holds its own two offsets, so that each position reads differently.
+  auto at = [](size_t offset) { return static_cast<uint16_t>(offset << 8 | (offset + 1)); };
+  std::array<sim::OutletWords, 4> outlets;
+  for (size_t o = 0; o < 4; ++o) outlets[o] = {at(8 + 6 * o), at(10 + 6 * o), at(12 + 6 * o)};
+  std::array<sim::LegacyPingBlock, 4> ping;
+  for (size_t b = 0; b < 4; ++b) {
+    const size_t base = 32 + 30 * b;
+    for (size_t j = 0; j < 9; ++j) ping[b].f[j] = at(base + 2 * j);
+    for (size_t t = 0; t < 3; ++t) ping[b].no_response[t] = at(base + 18 + 4 * t + 2);
+  }
+  Receive(Wire(sim::LegacyDatagram(0xB5B6, outlets, ping)));
   ASSERT_EQ(parsed.size(), 1u);
   const std::vector<std::string>& t = parsed[0];
   ASSERT_EQ(t.size(), 9u);
@@ -115,23 +123,27 @@ TEST_F(ReceptionTest, LegacyDatagramIsConvertedWithoutPrefixTest) {
 }
 
 TEST_F(ReceptionTest, ForeignOrBrokenFirstRecordIsDroppedWithoutTrace) {
-  const std::string header = "0000000000000000";
-  const std::string cases[] = {
-      "",                                         // nothing at all
-      "00000000",                                 // less than a header
-      header,                                     // header only
-      header + "000100",                          // fewer than four record bytes
-      header + "0001000C0006001122334455",        // foreign MAC
-      header + "0110000C0006025A3C000000",        // first record not the identity
-      header + "0001000C0006025A3D000000",        // prefix differs in the last digit
-      header + "00010000" "0006025A3C000000",     // length 0
-      header + "00010008" "0006025A3C000000",     // record ends before the prefix
-      header + "0001000C0006025A",                // datagram ends inside the prefix
+  const sim::Bytes ident = sim::IdentRecord(FamilyMac(0));
+  const sim::Bytes ident_payload(ident.begin() + 4, ident.end());
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"nothing at all", ""},
+      {"less than a header", Wire(Fill(4, 0))},
+      {"header only", Datagram({})},
+      {"fewer than four record bytes", Datagram({Cut(ident, 3)})},
+      {"foreign MAC", Datagram({sim::IdentRecord({0x00, 0x11, 0x22, 0x33, 0x44, 0x55})})},
+      {"first record not the identity", Datagram({sim::Record(sim::kOutletType, ident_payload)})},
+      {"prefix differs in the last digit", Datagram({sim::IdentRecord({0x02, 0x5A, 0x3D, 0, 0, 0})})},
+      {"length 0", Datagram({WithLength(ident, 0)})},
+      {"record ends before the prefix", Datagram({WithLength(ident, 8)})},
+      {"datagram ends inside the prefix", Datagram({Cut(ident, 8)})},
   };
-  for (const std::string& hex : cases) {
-    SCOPED_TRACE(hex);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     Form4().Memo2.Assign({"before"});
-    Receive(HexBytes(hex));
+    Receive(c.bytes);
     EXPECT_TRUE(Lines().empty());
     EXPECT_TRUE(slots.empty());
     EXPECT_EQ(Form4().StringGridBuffTag, 0);
@@ -140,34 +152,36 @@ TEST_F(ReceptionTest, ForeignOrBrokenFirstRecordIsDroppedWithoutTrace) {
 }
 
 TEST_F(ReceptionTest, RecordFraming) {
-  const std::string ident = "0001000C0006025A3C000001";
+  using sim::Record;
+  const sim::Bytes ident = sim::IdentRecord(FamilyMac(1));
+  const std::string id = Line(ident);
+  const sim::Bytes r0110 = Record(sim::kOutletType, {}), r0801 = Record(sim::kPingType, {}),
+                   r0802 = Record(sim::kTempType, {}), r0811 = Record(sim::kRec0811Type, {}),
+                   r0812 = Record(sim::kRec0812Type, {}), r0000 = Record(0x0000, {});
   struct Case {
     const char* name;
-    std::vector<std::string> records;  // hex, behind the header
-    std::vector<std::string> lines;    // record lines expected
+    std::vector<sim::Bytes> records;  // behind the header
+    std::vector<std::string> lines;   // record lines expected
   } cases[] = {
-      {"nine bytes of identity are enough", {"00010009" "0006025A3C"}, {"000100090006025A3C"}},
+      {"nine bytes of identity are enough", {WithLength(Cut(ident, 9), 9)}, {"000100090006025A3C"}},
       {"fifth and sixth of type 0000 are left out",
-       {ident, "01100004", "08010004", "08020004", "00000004", "00000002"},
-       {ident, "01100004", "08010004", "08020004"}},
-      {"type 0000 before the fifth stays",
-       {ident, "00000004", "01100004"}, {ident, "00000004", "01100004"}},
-      {"length 1 of type 0000 is no 0000 text", {ident, "08110004", "08110004", "08110004", "00000001"},
-       {ident, "08110004", "08110004", "08110004", "00"}},
+       {ident, r0110, r0801, r0802, r0000, WithLength(r0000, 2)},
+       {id, "01100004", "08010004", "08020004"}},
+      {"type 0000 before the fifth stays", {ident, r0000, r0110}, {id, "00000004", "01100004"}},
+      {"length 1 of type 0000 is no 0000 text", {ident, r0811, r0811, r0811, WithLength(r0000, 1)},
+       {id, "08110004", "08110004", "08110004", "00"}},
       {"a seventh record is ignored",
-       {ident, "08110004", "08110004", "08110004", "08110004", "08120004", "08120004"},
-       {ident, "08110004", "08110004", "08110004", "08110004", "08120004"}},
+       {ident, r0811, r0811, r0811, r0811, r0812, r0812},
+       {id, "08110004", "08110004", "08110004", "08110004", "08120004"}},
       {"length 0 gives empty lines read at the same place",
-       {ident, "08110000AAAA"}, {ident, "", "", "", "", ""}},
+       {ident, WithLength(Record(sim::kRec0811Type, Fill(2, 0xAA)), 0)}, {id, "", "", "", "", ""}},
       {"a record running past the end takes what is there",
-       {ident, "01100036000800010001"}, {ident, "01100036000800010001"}},
-      {"fewer than four bytes left end the records", {ident, "081100"}, {ident}},
+       {ident, WithLength(Record(sim::kOutletType, Words({8, 1, 1})), 0x36)}, {id, "01100036000800010001"}},
+      {"fewer than four bytes left end the records", {ident, Cut(r0811, 3)}, {id}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::string d = HexBytes("0000000000000000");
-    for (const std::string& r : c.records) d += HexBytes(r);
-    Receive(d);
+    Receive(Datagram(c.records));
     std::vector<std::string> want = Prefix();
     want.push_back("0000000000000000");
     want.insert(want.end(), c.lines.begin(), c.lines.end());

@@ -71,10 +71,9 @@ TEST_F(RecordParserTest, SampleGivesEveryField) {
 // A PING record with counts n and m and length len whose byte at offset k
 // (from 8 on) is k, so that every position reads differently.
 std::string PingLine(int n, int m, int len) {
-  std::string line = "0801" + Hex4(len) + ZeroPad(n, 4) + ZeroPad(m, 4);
-  std::string body;
-  for (int k = 8; k < len; ++k) body += static_cast<char>(k);
-  return line + BytesToHex(body);
+  sim::Bytes payload = Words({static_cast<uint16_t>(n), static_cast<uint16_t>(m)});
+  for (int k = 8; k < len; ++k) payload.push_back(static_cast<uint8_t>(k));
+  return Line(WithLength(sim::Record(sim::kPingType, payload), static_cast<uint16_t>(len)));
 }
 
 TEST_F(RecordParserTest, PingEntryWidthFollowsLengthAndCounts) {
@@ -83,7 +82,7 @@ TEST_F(RecordParserTest, PingEntryWidthFollowsLengthAndCounts) {
   } cases[] = {{8, 4, 280, 1}, {8, 4, 408, 2}, {4, 4, 144, 1}, {4, 4, 208, 2}, {2, 4, 76, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.n << " outlets, length " << c.len);
-    std::vector<std::string> live = Parse({IdentLine("025A3C000000"), PingLine(c.n, c.m, c.len)});
+    std::vector<std::string> live = Parse({IdentLine(FamilyMac(0)), PingLine(c.n, c.m, c.len)});
     ASSERT_EQ(live.size(), 5u + 13);
     EXPECT_EQ(live[5], std::to_string(c.n));
     EXPECT_EQ(live[6], std::to_string(c.m));
@@ -109,12 +108,13 @@ TEST_F(RecordParserTest, ZeroCountsAndShortRecordsParseWithoutFailing) {
       {"no outlets", PingLine(0, 4, 100), "0", "4", "0809", ""},
       {"no targets", PingLine(4, 0, 100), "4", "0", "0809 1A1B 2C2D 3E3F", ""},
       {"neither", PingLine(0, 0, 0), "0", "0", "", ""},
-      {"type only", "0801", "0", "0", "", ""},
-      {"letter digit in the count", "08010020000A0004" + std::string(48, '1'), "0", "4", "1111", ""},
+      {"type only", Line(Cut(sim::Record(sim::kPingType, {}), 2)), "0", "0", "", ""},
+      {"letter digit in the count", Line(sim::Record(sim::kPingType, Join({Words({0x000A, 4}), Fill(24, 0x11)}))),
+       "0", "4", "1111", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<std::string> live = Parse({IdentLine("025A3C000000"), c.line});
+    std::vector<std::string> live = Parse({IdentLine(FamilyMac(0)), c.line});
     ASSERT_EQ(live.size(), 18u);
     EXPECT_EQ(live[5], c.l9);
     EXPECT_EQ(live[6], c.l10);
@@ -125,22 +125,25 @@ TEST_F(RecordParserTest, ZeroCountsAndShortRecordsParseWithoutFailing) {
 }
 
 TEST_F(RecordParserTest, OutletCountReadsAsDecimal) {
-  std::string words;
-  for (int i = 0; i < 10; ++i) words += Hex4(0x10 + i) + Hex4(0x20 + i) + Hex4(0x30 + i);
+  sim::Bytes words;
+  for (int i = 0; i < 10; ++i)
+    sim::Append(words, Words({static_cast<uint16_t>(0x10 + i), static_cast<uint16_t>(0x20 + i),
+                              static_cast<uint16_t>(0x30 + i)}));
   struct Case {
-    const char* count;
+    uint16_t count;
     std::string l5, l6, l8;
   } cases[] = {
-      {"000A", "0", "0010", "0030"},  // ten outlets read as none: the first item all the same
-      {"0000", "0", "0010", "0030"},
-      {"0001", "1", "0010", "0030"},
-      {"0003", "3", "0010 0011 0012", "0030 0031 0032"},
-      {"0010", "10", "0010 0011 0012 0013 0014 0015 0016 0017 0018 0019",
+      {0x000A, "0", "0010", "0030"},  // ten outlets read as none: the first item all the same
+      {0x0000, "0", "0010", "0030"},
+      {0x0001, "1", "0010", "0030"},
+      {0x0003, "3", "0010 0011 0012", "0030 0031 0032"},
+      {0x0010, "10", "0010 0011 0012 0013 0014 0015 0016 0017 0018 0019",
        "0030 0031 0032 0033 0034 0035 0036 0037 0038 0039"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.count);
-    std::vector<std::string> live = Parse({IdentLine("025A3C000000"), "01100042" + std::string(c.count) + words});
+    std::vector<std::string> live =
+        Parse({IdentLine(FamilyMac(0)), Line(sim::Record(sim::kOutletType, Join({Words({c.count}), words})))});
     ASSERT_EQ(live.size(), 9u);
     EXPECT_EQ(live[5], c.l5);
     EXPECT_EQ(live[6], c.l6);
@@ -172,7 +175,7 @@ TEST_F(RecordParserTest, MissingRecordsMoveFieldsUpAndRepeatedOnesAppendTwice) {
   EXPECT_EQ(live[7], Items("0001", 8));
   EXPECT_EQ(live[36], "0.0");
   // A second identity record appends a second MAC; unknown lines add nothing.
-  live = Parse({s[0], "", "0811", "zzzz", "0000", IdentLine("025A3C0000FF")});
+  live = Parse({s[0], "", "0811", "zzzz", "0000", IdentLine(FamilyMac(0xFF))});
   EXPECT_EQ(live, (std::vector<std::string>{"2010/11/16", "12:52:07", "192.168.0.205", "2100",
                                            "02:5A:3C:00:00:00", "02:5A:3C:00:00:FF"}));
   EXPECT_EQ(Form4().StringGridBuff.Cell(7, 2), "");
@@ -180,8 +183,8 @@ TEST_F(RecordParserTest, MissingRecordsMoveFieldsUpAndRepeatedOnesAppendTwice) {
 
 TEST_F(RecordParserTest, OldPingRecordFillsThePingFields) {
   std::vector<std::string> live =
-      Parse({IdentLine("025A3C000000"), "0110001E0004" "000100010000" "000100020000" "000100030000" "000100120000",
-             "030000160004" "00010005" "00000006" "00120007" "000A0008"});
+      Parse({IdentLine(FamilyMac(0)), Line(sim::OutletRecord({{1, 1, 0}, {1, 2, 0}, {1, 3, 0}, {1, 0x12, 0}})),
+             Line(sim::OldPingRecord({{0x0001, 0x0005}, {0x0000, 0x0006}, {0x0012, 0x0007}, {0x000A, 0x0008}}))});
   const std::string zeros = "0000 0000 0000 0000";
   const std::vector<std::string> want = {
       "4", "1", "0001 0002 0003 0012", "0001 0000 0012 0000", zeros, zeros, zeros,
@@ -193,16 +196,20 @@ TEST_F(RecordParserTest, OldPingRecordFillsThePingFields) {
 TEST_F(RecordParserTest, ForgedCountsCostNoMoreThanTheLine) {
   // Counts of 9999 outlets and targets in short records: fields stay within
   // a small multiple of the line, and complete items are read as usual.
-  const std::string body(200, '1');
+  const sim::Bytes body = Fill(100, 0x11);
+  auto forged = [&](uint16_t type, uint16_t length, const std::vector<uint16_t>& counts) {
+    return Line(WithLength(sim::Record(type, Join({Words(counts), body})), length));
+  };
   const std::vector<std::string> lines = {
-      "01100100" "9999" + body, "08010FFF" "9999" "9999" + body, "08010FFF" "0001" "9999" + body,
-      "08010FFF" "9999" "0001" + body, "08020100" "9999" + body, "03000100" "9999" + body};
+      forged(sim::kOutletType, 0x100, {0x9999}),      forged(sim::kPingType, 0xFFF, {0x9999, 0x9999}),
+      forged(sim::kPingType, 0xFFF, {0x0001, 0x9999}), forged(sim::kPingType, 0xFFF, {0x9999, 0x0001}),
+      forged(sim::kTempType, 0x100, {0x9999}),        forged(sim::kOldPingType, 0x100, {0x9999})};
   for (const std::string& line : lines) {
     SCOPED_TRACE(line.substr(0, 16));
     std::vector<std::string> live = Parse({line});
     for (const std::string& field : live) EXPECT_LE(field.size(), 2 * line.size());
   }
-  std::vector<std::string> live = Parse({"08010FFF" "0001" "9999" + body});
+  std::vector<std::string> live = Parse({lines[2]});
   EXPECT_EQ(live[4], "1");
   EXPECT_EQ(live[5], "9999");
   EXPECT_EQ(live[15], Items("1111", 20));  // targets 0 to 19 start within the line
@@ -225,7 +232,7 @@ TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
   const Grid& ring = Form4().StringGridBuff;
   for (int i = 2; i <= 21; ++i) {
     calls.clear();
-    Parse({IdentLine("025A3C0000" + Hex4(i).substr(2))});
+    Parse({IdentLine(FamilyMac(static_cast<uint32_t>(i)))});
     const int slot = (i - 1) % 20 + 1;
     EXPECT_EQ(Form4().StringGridBuffTag, slot);
     EXPECT_EQ(calls[1], "match " + std::to_string(slot));

@@ -62,7 +62,7 @@ class Mutator {
       case 1:
         return Mutated();
       case 2: {  // valid identity, then garbage
-        std::string d = Datagram({IdentLine("025A3C" + std::string("00000") + "1")});
+        std::string d = Datagram({sim::IdentRecord(FamilyMac(1))});
         return d + Garbage(Below(2049 - static_cast<uint32_t>(d.size())));
       }
       case 3:  // anything at all
@@ -108,7 +108,7 @@ class Mutator {
 
   // Identity, then up to five records of the known types with forged counts.
   std::string Constructed() {
-    std::string d = Datagram({IdentLine("025A3C000002")});
+    std::string d = Datagram({sim::IdentRecord(FamilyMac(2))});
     static const uint16_t kTypes[] = {0x0110, 0x0300, 0x0801, 0x0802, 0x0000, 0x0811};
     const int records = static_cast<int>(Below(6));
     for (int r = 0; r < records && d.size() < 2048; ++r) {

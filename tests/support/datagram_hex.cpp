@@ -4,69 +4,64 @@
 
 namespace zol {
 
-namespace {
-
-int Digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  throw std::invalid_argument(std::string("bad hex digit ") + c);
-}
-
-std::string Repeat(const std::string& s, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += s;
-  return out;
-}
-
-}  // namespace
-
 std::string HexBytes(const std::string& hex) {
-  std::string digits;
-  for (char c : hex)
-    if (c != ' ') digits += c;
-  if (digits.size() % 2) throw std::invalid_argument("odd number of hex digits");
-  std::string out;
-  for (size_t i = 0; i < digits.size(); i += 2)
-    out += static_cast<char>(Digit(digits[i]) * 16 + Digit(digits[i + 1]));
-  return out;
+  sim::Bytes b;
+  if (!sim::FromHex(hex, &b)) throw std::invalid_argument("bad hex text: " + hex);
+  return Wire(b);
 }
+
+std::string Wire(const sim::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+std::string Line(const sim::Bytes& bytes) { return sim::ToHex(bytes); }
+
+std::string SampleDatagram() { return Wire(sim::SampleDatagram()); }
 
 std::vector<std::string> SampleRecordLines() {
-  // F1..F9 of one PING block, then four 4-byte target entries of zeros.
-  const std::string block = std::string("0001" "0000" "000A" "000A" "0001" "0000" "0001" "0001" "0000") + std::string(32, '0');
-  return {
-      "010001CA0023C63A",
-      "0001000C0006025A3C000000",
-      "011000360008" + Repeat("000100010000", 8),
-      "0801011800080004" + Repeat(block, 8),
-      "080200260008010000000000000000000000FE0C000000C8010011940DAC00C8010003000000",
-      "081100360008" + std::string(96, '0'),
-      "0812000A000000000000",
-  };
+  std::vector<std::string> lines = {Line(sim::SampleHeader())};
+  for (const sim::Bytes& r : sim::SampleRecords()) lines.push_back(Line(r));
+  return lines;
 }
 
-std::string SampleDatagram() {
-  std::string out;
-  for (const std::string& line : SampleRecordLines()) out += HexBytes(line);
-  return out;
+sim::Mac FamilyMac(std::uint32_t suffix) {
+  return {sim::kMacPrefix[0],
+          sim::kMacPrefix[1],
+          sim::kMacPrefix[2],
+          static_cast<std::uint8_t>(suffix >> 16),
+          static_cast<std::uint8_t>(suffix >> 8),
+          static_cast<std::uint8_t>(suffix)};
 }
 
-std::string IdentLine(const std::string& mac_hex) { return "0001000C0006" + mac_hex; }
+std::string IdentLine(const sim::Mac& mac) { return Line(sim::IdentRecord(mac)); }
 
-std::string LegacyDatagram(int tid, unsigned char fill) {
-  std::string out(182, static_cast<char>(fill));
-  for (int i = 0; i < 4; ++i) out[static_cast<size_t>(i)] = 0;
-  out[4] = static_cast<char>((tid >> 8) & 0xFF);
-  out[5] = static_cast<char>(tid & 0xFF);
-  out[6] = out[7] = 0;
-  return out;
+std::string Datagram(const std::vector<sim::Bytes>& records) {
+  return Wire(sim::StatusDatagram(sim::Bytes(sim::kHeaderSize, 0), records));
 }
 
-std::string Datagram(const std::vector<std::string>& records) {
-  std::string out = HexBytes("0000000000000000");
-  for (const std::string& r : records) out += HexBytes(r);
-  return out;
+sim::Bytes Words(const std::vector<std::uint16_t>& words) {
+  sim::Bytes b;
+  for (std::uint16_t w : words) sim::PutU16(b, w);
+  return b;
+}
+
+sim::Bytes Fill(std::size_t count, std::uint8_t value) { return sim::Bytes(count, value); }
+
+sim::Bytes Join(const std::vector<sim::Bytes>& parts) {
+  sim::Bytes b;
+  for (const sim::Bytes& p : parts) sim::Append(b, p);
+  return b;
+}
+
+sim::Bytes WithLength(sim::Bytes record, std::uint16_t length) {
+  if (record.size() >= 4) {
+    record[2] = static_cast<std::uint8_t>(length >> 8);
+    record[3] = static_cast<std::uint8_t>(length & 0xFF);
+  }
+  return record;
+}
+
+sim::Bytes Cut(sim::Bytes bytes, std::size_t size) {
+  if (bytes.size() > size) bytes.resize(size);
+  return bytes;
 }
 
 }  // namespace zol
