@@ -51,6 +51,12 @@ struct Hooks {
   // Sends one notice mail with the given body lines; throws std::runtime_error
   // with the error text on failure.
   std::function<void(const std::vector<std::string>& body)> MailSend;
+  // Device tree: the texts of its top-level (group) nodes in tree order.
+  // Unset, the tree's two initial group nodes "G001 グループ1" and
+  // "G000 未登録グループ".
+  std::function<std::vector<std::string>()> TreeGroupTexts;
+  // Device tree: refreshes the group counts and refills both group selectors.
+  std::function<void()> TreeNodeRef;
 };
 
 class App {
