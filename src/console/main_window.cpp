@@ -21,6 +21,7 @@ MainWindow::MainWindow(App& a) : app(a), Timer4(a.timers(), 2000, false) {
   }
   Panel21.SetVisible(false);
   RefTimePanel.SetHint("更新時刻");
+  LifeCycleSetUp();
 }
 
 }  // namespace zol

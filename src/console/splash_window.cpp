@@ -1,0 +1,81 @@
+#include "console/splash_window.h"
+
+#include "common/files.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "console/terms_dialog.h"
+
+namespace zol {
+
+std::string SettingsFilePath(const std::string& program_path) {
+  const std::string name = BaseName(program_path);
+  const size_t dot = name.rfind('.');
+  const std::string stem = dot == std::string::npos ? program_path
+                                                    : program_path.substr(0, program_path.size() - (name.size() - dot));
+  return stem + ".Ini";
+}
+
+SplashWindow::SplashWindow(App& a) : app(a), Timer2(a.timers(), 3000, false) {
+  Timer2.OnTimer = [this] { Timer2Timer(); };
+  test1.SetCaption("元のサイズに戻す(&R)");
+  N2.SetCaption("-");
+  Exit1.SetCaption("終了(&Q)");
+}
+
+void SplashWindow::FormCreate() {
+  // The application has no task-bar entry: the views never give it one.
+  TermsFile = "permis.txt";
+  VersionText = "4.00";
+  Timer2.SetEnabled(true);
+  ClientWidth = 320;
+  ClientHeight = 80;
+  TryiconSet();
+}
+
+void SplashWindow::TryiconSet() {
+  TrayIconData.cbSize = 88;
+  TrayIconData.uID = 0;
+  TrayIconData.uFlags = 7;
+  TrayIconData.uCallbackMessage = 0x400 + 100;
+  TrayIconData.szTip.assign(64, '\0');
+  TrayIconData.SetVisible(true);  // a platform without a tray shows none, silently
+}
+
+void SplashWindow::Timer2Timer() {
+  Timer2.SetEnabled(false);
+  Timer2.SetInterval(0);
+  Hide();
+  SetWindowState(WindowState::Minimized);
+  MainWindow& main = app.Form2();
+  if (FileExists(SettingsFilePath(app.services.program_path)) || !FileExists(TermsFile)) {
+    main.Show();
+    main.Timer3.SetEnabled(true);
+  } else {
+    app.Form10().Show();
+  }
+}
+
+void SplashWindow::TrayIconMessage(int mouse_msg) {
+  if (mouse_msg == kWmLButtonDown || mouse_msg == kWmRButtonDown) PopupMenu1.Popup();
+}
+
+void SplashWindow::test1Click() {
+  if (SavedWindowState == WindowState::Minimized) SavedWindowState = WindowState::Normal;
+  MainWindow& main = app.Form2();
+  main.SetWindowState(SavedWindowState);
+  main.Show();
+}
+
+void SplashWindow::Exit1Click() { Close(); }
+
+void SplashWindow::FormClose() { TrayIconData.SetVisible(false); }
+
+void SplashWindow::Close() {
+  if (closed_) return;
+  closed_ = true;
+  Hide();
+  FormClose();
+  app.Terminate();
+}
+
+}  // namespace zol
