@@ -61,6 +61,8 @@ struct Hooks {
   std::function<void()> YabStart;               // MainWindow::YabStart
   std::function<void()> ButtonPushMode;         // MainWindow::ButtonPushMode
   std::function<void()> IconDataCheck;          // MainWindow::IconDataCheck
+  // A received datagram (MainWindow::NMUDP1DataReceived).
+  std::function<void(const std::string& bytes, const std::string& from_ip, int port)> NMUDP1DataReceived;
   // The operator's events of the main and device-table windows.
   std::function<void()> ToolButton1Click;       // start
   std::function<void()> ToolButton2Click;       // stop
