@@ -42,6 +42,9 @@ struct Hooks {
   // Temperature chart redraw, and showing the chart window from the chart button.
   std::function<void()> ChartRefresh;
   std::function<void()> ShowChart;
+  // Chart button: sets the chart window's ChartActive flag and the first
+  // line of its title (before ShowChart and ChartRefresh).
+  std::function<void(const std::string& title)> ChartTitle;
   // Device window for an icon (item window key, mode).
   std::function<void(const std::string& key, int mode)> listicondata;
   // Closes the group dialog, device editor, detail window, device window,
@@ -61,8 +64,6 @@ struct Hooks {
   std::function<void()> YabStart;               // MainWindow::YabStart
   std::function<void()> ButtonPushMode;         // MainWindow::ButtonPushMode
   std::function<void()> IconDataCheck;          // MainWindow::IconDataCheck
-  // A received datagram (MainWindow::NMUDP1DataReceived).
-  std::function<void(const std::string& bytes, const std::string& from_ip, int port)> NMUDP1DataReceived;
   // The operator's events of the main and device-table windows.
   std::function<void()> ToolButton1Click;       // start
   std::function<void()> ToolButton2Click;       // stop

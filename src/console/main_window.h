@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "common/controls.h"
@@ -29,7 +30,16 @@ class MainWindow : public Form, public ConsoleSettings {
   void NMUDP1DataReceived(const std::string& bytes, const std::string& from_ip, int port);
   void oldZolDataCnv(const std::string& bytes);
 
-  // --- Monitoring controls ---
+  // --- Monitoring controls (monitor/monitoring.cpp) ---
+  void YabStart();
+  void zolyab_stop();
+  void ToolButton1Click();
+  void ToolButton2Click();
+  // Restarts the receive clock of every device that has one and closes the
+  // dialogs.
+  void ButtonPushMode();
+  // The time-out scan.
+  void Timer4Timer();
   Button ToolButton1;  // "監視開始"
   Button ToolButton2;  // "監視停止"
   Button ToolButton7;  // "設定"
@@ -47,13 +57,73 @@ class MainWindow : public Form, public ConsoleSettings {
   Panel Panel21;    // temperature panel
   Label TempLabel;  // charted device's temperature
   Panel RefTimePanel;  // "更新時刻"
+  // (monitor/icon_view.cpp)
+  void IconReStetingData();
+  void IconDataCheck();
+  void ListDataNew(int row, int outlet);
+  void ListDataDel(int row, int outlet);
+  void LvIconClk();
+  void ListView1SelectItem();
+  void ListView1Click();
+  void ListView1DblClick();
+  void ToolButton3Click();
+  void ToolButtonChk1Click();
+  void ToolButtonChk2Click();
+  void ToolButtonChk3Click();
+  void ToolButtonChk4Click();
+  void ToolButtonChk5Click();
+  void ToolButtonChk6Click();
+  void ToolButtonChk7Click();
+  void BitBtn1Click();  // chart button
+  // The first icon of the item (row, outlet), -1 for none. Backed by an
+  // index from key to icon so that a rebuild stays linear; icons are added
+  // and removed only by IconReStetingData, ListDataNew and ListDataDel.
+  int FindIcon(int row, int outlet);
+  std::unordered_map<int, size_t> IconIndex;  // row * 10000 + outlet -> icon
+  size_t IconIndexed = 0;                     // icons covered by IconIndex
+
+  // --- Item state model (monitor/item_state.cpp) ---
+  std::string ItemState(int row, int outlet);
+  std::string StateImageText(int image, int row);
+  std::string ItemStateTriple(int row, int outlet);
+
+  // --- Change detection and alerts (monitor/change_detection.cpp) ---
+  void ListDataCheck(int row, int outlet);
+  void Soundplay(int kind);
+  // The collected notice lines, one entry per device in the order the
+  // devices raised their first line; each device gets its own mail.
+  struct DeviceMail {
+    int row = 0;
+    std::vector<std::string> lines;
+  };
+  std::vector<DeviceMail> MailBody;
+  void MailBodyAdd(int row, const std::string& line);
+  // The "empty the mail body" step before a device's items are evaluated:
+  // with mail sending off the collected lines are dropped; with it on they
+  // stay until they are sent.
+  void MailBodyClear();
 
   // --- Receive list and system log view ---
   ListBox ListBox1;  // receive list, 20 newest on top
   ListBox ListBox2;  // system log view, 100 newest on top
 
+  // --- System log (monitor/system_log.cpp) ---
+  // Writes one system log line into the view (100 newest on top) and, when
+  // saving is on, into today's system log file; nothing when the log is off.
+  void SysLoging(int code, const std::string& text);
+  // Appends the CSV line of one outlet of a device row to the bare file
+  // name in the log folder.
+  void logdatasave(const std::string& file, int row, int outlet);
+  // Appends line + CR LF to path (open, append, close); errors lose the line.
+  void LogSave(const std::string& path, const std::string& line);
+  // Fills the view from today's system log file, newest first, at most 100
+  // lines; called once while the window is created, before the start line.
+  void SysLogViewLoad();
+
   // Temperature history of the charted device, index 0 newest.
   std::array<std::string, 100> TempHistory;
+  // Device row shown in the detail window, 0 for none.
+  int DetailDevice = 0;
 
   // Notice mails sent today.
   int MailCount = 0;
@@ -71,8 +141,6 @@ class MainWindow : public Form, public ConsoleSettings {
   // The close request; true when the window closes (the program ends).
   bool FormClose();
   void FormDestroy();
-  // Creation step 8: the newest lines of today's system log file.
-  void SysLogViewLoad();
   // Sets up the timers and the window-state component (at construction).
   void LifeCycleSetUp();
 

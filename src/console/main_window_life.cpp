@@ -65,16 +65,6 @@ void MainWindow::FormCreate() {
   Call(h.grpListRef);
 }
 
-void MainWindow::SysLogViewLoad() {
-  const std::string name = "syslog" + Yyyymmdd(app.clock().Now()) + ".log";
-  const std::string path = LogDir.empty() ? name : LogDir + "/" + name;
-  std::string text;
-  if (!ReadFile(path, &text)) return;
-  const std::vector<std::string> lines = SplitLines(text);
-  const size_t n = std::min<size_t>(lines.size(), 100);
-  for (size_t k = 0; k < n; ++k) ListBox2.Add(lines[lines.size() - 1 - k]);
-}
-
 void MainWindow::Timer3Timer() {
   Hooks& h = app.hooks;
   Timer3.SetEnabled(false);

@@ -24,7 +24,13 @@ class DebugWindow : public Form {
   void DataInviteCheck(int ring_row);
   void LastDataCnt();
 
-  // --- Debug tools ---
+  // --- Change detection and alerts (monitor/change_detection.cpp) ---
+  // Sends the collected notice lines, one mail per device, within the
+  // daily limit. Throws std::runtime_error when a mail cannot be sent.
+  void eMailSend1(int row);
+
+  // --- Debug tools (monitor/debug_window.cpp) ---
+  void FormCreate();    // grid headers, sample datagram, counters
   void BitBtn1Click();  // row dump "吐き出し"
   void BitBtn2Click();  // test injection "追加"
   void StringGrid2ColDelete(int row);
@@ -41,7 +47,7 @@ class DebugWindow : public Form {
   Memo RichEdit1;  // line buffer of the device file
   Grid StringGrid1{70, 1000};  // DeviceTable
   Grid StringGrid2{70, 2};     // UnregList
-  Grid StringGridBuff{70, 20};  // ring of the last 20 live records
+  Grid StringGridBuff{70, 21};  // ring of the last 20 live records: row = slot 1..20
   int StringGridBuffTag = 0;    // slot last written
   Memo Memo4;   // sample RecordText of the test injection
   Edit Edit1;   // IdentRecord line of the next test datagram

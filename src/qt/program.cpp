@@ -72,9 +72,6 @@ int RunConsole(int argc, char** argv) {
   int rc = 0;
   {
     App app(services);
-    udp.OnDataReceived = [&app](const std::string& bytes, const std::string& ip, int port) {
-      if (app.hooks.NMUDP1DataReceived) app.hooks.NMUDP1DataReceived(bytes, ip, port);
-    };
     // exit, not quit: quit would first close every window, which asks the
     // main window's close question.
     app.OnTerminate = [] { QCoreApplication::exit(0); };

@@ -1,0 +1,135 @@
+#include "monitor/device_table.h"
+
+#include <stdexcept>
+
+#include "common/text.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
+#include "monitor/item_state.h"
+
+namespace zol {
+
+std::string DeviceIdText(int row) { return "ID" + ZeroPad(row, 3); }
+
+std::string RecvLabel(const std::string& ip) { return ("[" + ip + "]" + std::string(7, ' ')).substr(0, 17); }
+
+std::string RecvLogLine(const std::string& date, const std::string& time, const std::string& label) {
+  return date + " " + time + " DATAを受信しました。" + label;
+}
+
+void DebugWindow::LastDataCnt() {
+  LastRow = 1;
+  UsedRows = 0;
+  for (int r = 1; r <= 999; ++r) {
+    if (!StringGrid1.Cell(dtcol::MacAddress, r).empty()) {
+      LastRow = r;
+      ++UsedRows;
+    }
+  }
+  Label1.SetCaption(std::to_string(LastRow) + "/" + std::to_string(UsedRows));
+  Label2.SetCaption("Max: " + std::to_string(UsedRows));
+}
+
+void DebugWindow::DataInviteCheck(int b) {
+  MainWindow& main = app.Form2();
+  Grid& table = StringGrid1;
+  auto live = [this, b](int k) -> const std::string& { return StringGridBuff.Cell(k + 1, b); };
+  const std::string mac = live(4);
+  const std::string ip = live(2);
+
+  int found = 0;
+  for (int r = 1; r <= LastRow + 1 && r <= 999; ++r) {
+    const std::string& cell = table.Cell(dtcol::MacAddress, r);
+    if (!cell.empty() && cell == mac) {
+      found = r;
+      break;
+    }
+  }
+
+  std::string label = RecvLabel(ip);
+  if (found > 0) {
+    const int r = found;
+    table.SetCell(dtcol::PrevRecv, r, table.Cell(dtcol::RecvDate, r) + "," + table.Cell(dtcol::RecvTime, r));
+    table.SetCell(dtcol::RecvTick, r, std::to_string(ReceiveClock(app.clock())));
+    for (int k = 0; k < kLiveFields; ++k) table.SetCell(dtcol::Live + k, r, live(k));
+    table.SetCell(dtcol::MacAddress, r, table.Cell(dtcol::SrcMac, r));
+    table.SetCell(dtcol::LiveBase, r, "20");
+    table.SetCell(dtcol::IpAddress, r, table.Cell(dtcol::SrcIp, r));
+    table.SetCell(dtcol::TmpActionCopy, r, table.Cell(dtcol::TmpActions, r));
+    label += DeviceIdText(r);
+    const int n = DecimalOr(table.Cell(dtcol::OlCount, r), 0);
+
+    main.MailBodyClear();
+    // Outlets past the end of the flag texts have no flag set.
+    const std::string icon_flags = table.Cell(dtcol::IconFlags, r);
+    for (int i = 1; i <= n && static_cast<size_t>(i) <= icon_flags.size(); ++i) {
+      if (icon_flags[static_cast<size_t>(i - 1)] == '1') main.ListDataCheck(r, i);
+    }
+
+    // A mail error is shown and the sending goes on with the next device's
+    // mail (the failed one has left the body); the rest of the datagram
+    // still runs, so its CSV lines, receive-list line and node icons are not
+    // lost.
+    for (;;) {
+      const size_t before = main.MailBody.size();
+      try {
+        eMailSend1(r);
+        break;
+      } catch (const std::runtime_error& e) {
+        app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
+      }
+      if (main.MailBody.empty() || main.MailBody.size() >= before) break;
+    }
+
+    if (main.DetailDevice == r && app.hooks.DetailRefresh) app.hooks.DetailRefresh(r);
+
+    const std::string log_flags = table.Cell(dtcol::LogFlags, r);
+    const DateTime now = app.clock().Now();
+    for (int i = 1; i <= n && static_cast<size_t>(i) <= log_flags.size(); ++i) {
+      if (DecimalOr(log_flags.substr(static_cast<size_t>(i - 1), 1), 0) > 0)
+        main.logdatasave("d" + ZeroPad(r, 3) + ZeroPad(i, 2) + Yymmdd(now) + ".csv", r, i);
+    }
+
+    main.RefTimePanel.SetCaption(DateText(now) + " " + TimeText(now));
+
+    if (main.TempDevice > 0 && main.TempDevice == r) {
+      for (size_t k = main.TempHistory.size() - 1; k > 0; --k) main.TempHistory[k] = main.TempHistory[k - 1];
+      main.TempHistory[0] = table.Cell(dtcol::RecvDate, r) + "," + table.Cell(dtcol::RecvTime, r) + "," +
+                            table.Cell(dtcol::CurTemp, r);
+      main.TempLabel.SetCaption(table.Cell(dtcol::CurTemp, r));
+      if (app.hooks.ChartRefresh) app.hooks.ChartRefresh();
+    }
+  } else {
+    Grid& unreg = StringGrid2;
+    const int last = unreg.RowCount() - 1;
+    int row = last;
+    for (int r = 1; r <= last; ++r) {
+      if (unreg.Cell(5, r) == mac) {
+        row = r;
+        break;
+      }
+    }
+    if (row >= 1 && unreg.RowCount() >= 2 && UnregGuard) {
+      UnregGuard = false;
+      for (int k = 0; k < kLiveFields; ++k) unreg.SetCell(1 + k, row, live(k));
+      if (row == last && unreg.RowCount() < kUnregMaxRows) {
+        // The list keeps the new device in this row and gets a new scratch
+        // row; the tree adds the device's node under G000.
+        unreg.SetRowCount(unreg.RowCount() + 1);
+        if (app.hooks.TreeUnRegData) app.hooks.TreeUnRegData("[" + mac + "] " + ip, 1);
+      }
+      UnregGuard = true;
+    }
+    label += "未登録";
+  }
+
+  main.ListBox1.Insert(0, RecvLogLine(live(0), live(1), label));
+  for (int k = 0; k < 3; ++k) {
+    if (main.ListBox1.Count() > kRecvLogLines) main.ListBox1.Delete(main.ListBox1.Count() - 1);
+  }
+
+  if (app.hooks.ListIconRef) app.hooks.ListIconRef();
+}
+
+}  // namespace zol

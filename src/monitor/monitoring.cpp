@@ -1,0 +1,132 @@
+// Monitoring control (start, stop, restarting the receive clocks) and the
+// time-out scan.
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "common/text.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
+#include "monitor/device_table.h"
+#include "monitor/item_state.h"
+#include "monitor/system_log.h"
+
+namespace zol {
+
+namespace {
+
+constexpr Color kRunningColor = 0x00FF00;  // "監視中"
+constexpr Color kStoppedColor = 0x40C0FF;  // "停止"
+
+}  // namespace
+
+void MainWindow::ToolButton1Click() {
+  YabStart();
+  if (app.hooks.ListIconRef) app.hooks.ListIconRef();
+}
+
+void MainWindow::ToolButton2Click() { zolyab_stop(); }
+
+void MainWindow::YabStart() {
+  // The receiver is bound first: when the port cannot be opened nothing can
+  // arrive, so monitoring does not start at all - no start line, no
+  // "監視中", the scan stays off - and the operator is told why.
+  // Port 0 would mean "unbound", so a setting outside 1..65535 is refused
+  // here like any other port that cannot be opened.
+  const std::string reason = (UdpPort < 1 || UdpPort > 65535) ? std::string(std::strerror(EINVAL))
+                                                               : app.udp().SetLocalPort(UdpPort);
+  if (!reason.empty()) {
+    app.udp().SetLocalPort(0);
+    app.boxes().Show("受信ポート " + std::to_string(UdpPort) + " を開けないため、監視を開始できません。\n" + reason,
+                     BoxKind::Error, BoxButtons::Ok);
+    return;
+  }
+
+  if (DebugShow) app.Form4().Show();
+  SysLoging(kSysLogMonitorStart, "監視開始");
+  for (std::string& entry : TempHistory) entry.clear();
+  TempLabel.SetCaption("");
+  Panel21.SetVisible(TempDevice != 0);
+  ButtonPushMode();
+  Panel20.SetFontColor(kRunningColor);
+  Panel20.SetCaption("監視中");
+  ToolButton7.SetEnabled(false);
+  // The minutes setting is the scan period in milliseconds; 0 is no scan.
+  if (!Timer4.OnTimer) Timer4.OnTimer = [this] { Timer4Timer(); };
+  Timer4.SetInterval(TimeOutMin > 0 ? static_cast<uint32_t>(TimeOutMin) : 0);
+  Timer4.SetEnabled(TimeOutMin > 0);
+  ToolButton2.SetEnabled(true);
+  ToolButton1.SetEnabled(false);
+}
+
+void MainWindow::zolyab_stop() {
+  ButtonPushMode();
+  SysLoging(kSysLogMonitorStop, "監視停止");
+  Panel20.SetFontColor(kStoppedColor);
+  Panel20.SetCaption("停止");
+  ToolButton7.SetEnabled(true);
+  Timer4.SetEnabled(false);
+  app.udp().SetLocalPort(0);
+  ToolButton1.SetEnabled(true);
+  ToolButton2.SetEnabled(false);
+  app.Form4().SettingDataSave();
+  Label5.SetVisible(false);
+}
+
+void MainWindow::ButtonPushMode() {
+  Grid& table = app.Form4().StringGrid1;
+  const std::string now = std::to_string(ReceiveClock(app.clock()));
+  for (int r = 1; r <= 999; ++r) {
+    if (!table.Cell(dtcol::RecvTick, r).empty()) table.SetCell(dtcol::RecvTick, r, now);
+  }
+  if (app.hooks.CloseDialogs) app.hooks.CloseDialogs();
+}
+
+void MainWindow::Timer4Timer() {
+  Grid& table = app.Form4().StringGrid1;
+  // A mail error is shown and the sending goes on with the next device's
+  // mail (the failed one has left the body), and the scan with the next
+  // icon, so that the other silent devices are still marked and told.
+  auto send = [this](int row) {
+    for (;;) {
+      const size_t before = MailBody.size();
+      try {
+        app.Form4().eMailSend1(row);
+        return;
+      } catch (const std::runtime_error& e) {
+        app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
+      }
+      if (MailBody.empty() || MailBody.size() >= before) return;
+    }
+  };
+  const size_t count = ListView1.Count();
+  int pending = 0;
+  for (size_t idx = 0; idx < count; ++idx) {
+    // A rebuild inside the pass can leave fewer icons than it counted: the
+    // pass ends at the current last icon.
+    if (idx >= ListView1.Count()) break;
+    const std::string key = ListView1.Item(idx).key;
+    const int image = ListView1.Item(idx).image;
+    const int r = DecimalOr(Copy(key, 1, 4), 0);
+    if (pending != 0 && r != pending) {
+      send(pending);
+      pending = 0;
+    }
+    const int i = DecimalOr(Copy(key, 6, 4), 0);
+    int64_t tick = DecimalOr(table.Cell(dtcol::RecvTick, r), 0);
+    if (TimeOutMin == 0 || image >= kImageTimeOut) tick = 0;
+    if (tick > 0 && tick < ReceiveClock(app.clock()) - static_cast<int64_t>(TimeOutMin) * 60) {
+      if (pending == 0) MailBodyClear();
+      pending = r;
+      ListDataCheck(r, i);
+      IconReStetingData();
+      IconDataCheck();
+    }
+  }
+  if (pending != 0) send(pending);
+}
+
+}  // namespace zol

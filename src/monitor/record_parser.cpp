@@ -1,0 +1,270 @@
+// Record parser: the record text lines of one datagram (Form4.Memo1) become
+// the live record, one text field per line (Form4.Memo2), stored in the ring
+// of the last 20 records and handed on to the device-table match.
+//
+// The parser works on the hex text of each record line. A field that lies
+// partly or wholly beyond the end of its line gives the part that is there.
+// Lists stop at the end of the line: an item that would start past it is not
+// read, so a forged count (up to 9999 outlets times 9999 targets) costs no
+// more than the line is long, while every item of a complete record is read.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/files.h"
+#include "common/text.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
+
+namespace zol {
+
+namespace {
+
+constexpr int kRingSlots = 20;
+constexpr int kLiveFields = 44;
+constexpr int kMaxCapture = 9;
+
+// The four characters at 1-based position pos (the part that exists).
+std::string Word(const std::string& line, int64_t pos) {
+  if (pos < 1 || static_cast<uint64_t>(pos) > line.size()) return std::string();
+  return line.substr(static_cast<size_t>(pos - 1), 4);
+}
+
+std::string Pair(const std::string& line, int64_t pos) {
+  if (pos < 1 || static_cast<uint64_t>(pos) > line.size()) return std::string();
+  return line.substr(static_cast<size_t>(pos - 1), 2);
+}
+
+bool Within(const std::string& line, int64_t pos) { return pos >= 1 && static_cast<uint64_t>(pos) <= line.size(); }
+
+// Decimal reading of a count word: its digits as a decimal number; a text
+// that is empty or holds anything but digits reads as 0 ("000A" reads 0).
+int DecimalReading(const std::string& text) {
+  if (text.empty()) return 0;
+  int v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Signed reading of a temperature word: hex, 0 when empty or not hex, then
+// taken as a signed 16-bit number.
+int SignedReading(const std::string& text) {
+  if (text.empty()) return 0;
+  unsigned v = 0;
+  for (char c : text) {
+    int d = HexDigit(c);
+    if (d < 0) return 0;
+    v = v * 16 + static_cast<unsigned>(d);
+  }
+  return static_cast<int16_t>(static_cast<uint16_t>(v));
+}
+
+// Whole degrees of a temperature word (hundredths, truncated toward zero).
+std::string WholeDegrees(const std::string& line, int64_t pos) {
+  return std::to_string(SignedReading(Word(line, pos)) / 100);
+}
+
+// One decimal of the current temperature; empty for "no reading".
+std::string CurrentTemperature(const std::string& word) {
+  const int v = SignedReading(word);
+  if (word.size() == 4 && v == 0x7FFF) return std::string();
+  const int a = v < 0 ? -v : v;
+  std::string text = std::to_string(a / 100) + "." + std::to_string((a % 100) / 10);
+  return v <= -10 ? "-" + text : text;
+}
+
+// Items of width chars at first + stride * i, i = 0 .. count-1, joined by
+// blanks; the first is taken even when count is below 1; later ones only
+// while they start within the line.
+std::string List(const std::string& line, int64_t first, int64_t stride, int count, int width) {
+  std::string out;
+  out.reserve(static_cast<size_t>(count > 1 ? (count < 64 ? count : 64) : 1) * static_cast<size_t>(width + 1));
+  for (int i = 0; i == 0 || i < count; ++i) {
+    const int64_t pos = first + stride * i;
+    if (i > 0) {
+      if (!Within(line, pos)) break;
+      out += ' ';
+    }
+    out += width == 4 ? Word(line, pos) : Pair(line, pos);
+  }
+  return out;
+}
+
+void OutletRecord(const std::string& line, std::vector<std::string>& f) {
+  const int n = DecimalReading(Word(line, 9));
+  f.push_back(std::to_string(n));
+  f.push_back(List(line, 13, 12, n, 4));
+  f.push_back(List(line, 17, 12, n, 4));
+  f.push_back(List(line, 21, 12, n, 4));
+}
+
+void OldPingRecord(const std::string& line, std::vector<std::string>& f) {
+  static const std::string kZeros = "0000 0000 0000 0000";
+  const int n = DecimalReading(Word(line, 9));
+  // The B words of the outlet record before it, as the live record holds them now.
+  const std::string words_b = f.size() > 7 ? f[7] : std::string();
+  std::string judge, action, exec;
+  for (int b = 0; b < n; ++b) {
+    const int64_t pos = 13 + 8 * static_cast<int64_t>(b);
+    if (b > 0 && !Within(line, pos)) break;
+    if (b > 0) {
+      judge += ' ';
+      action += ' ';
+      exec += ' ';
+    }
+    const int j = DecimalReading(Word(line, pos));
+    judge += ZeroPad(j, 4);
+    action += j > 0 ? "0009" : "0000";
+    exec += ZeroPad(DecimalReading(Word(line, pos + 4)), 4);
+  }
+  f.push_back(std::to_string(n));
+  f.push_back("1");
+  f.push_back(words_b);
+  f.push_back(judge);
+  f.push_back(kZeros);
+  f.push_back(kZeros);
+  f.push_back(kZeros);
+  f.push_back(action);
+  f.push_back(kZeros);
+  f.push_back(kZeros);
+  f.push_back(exec);
+  f.push_back(std::string());
+  f.push_back(std::string());
+}
+
+void PingRecord(const std::string& line, std::vector<std::string>& f) {
+  const int len = HexToInt(Word(line, 5));
+  const int n = DecimalReading(Word(line, 9));
+  const int m = DecimalReading(Word(line, 13));
+  // Entry width: 8-byte entries when the record is long for its counts.
+  // Counts of 0 have no entries to read; they take 4-byte entries.
+  int64_t k = len;
+  if (n == 8) k += 8;
+  if (n == 2) k -= 2;
+  if (k > 0 && n > 0 && m > 0) k = (k / n) / m;
+  const int w = (n > 0 && m > 0 && k > 12) ? 2 : 1;
+  f.push_back(std::to_string(n));
+  f.push_back(std::to_string(m));
+  const int64_t s = 36 + 8 * static_cast<int64_t>(m) * w;  // block stride in hex digits
+  for (int word = 0; word < 9; ++word) f.push_back(List(line, 17 + 4 * word, s, n, 4));
+  // No-response counts, target by target, every outlet within a target.
+  std::string counts;
+  counts.reserve(static_cast<size_t>(n > 0 && m > 0 && n * m < 256 ? n * m : 1) * 5);
+  bool first = true;
+  for (int j = 0; j < m && n > 0; ++j) {
+    const int64_t base = 57 + 8 * static_cast<int64_t>(w) * j;
+    if (j > 0 && !Within(line, base)) break;
+    for (int b = 0; b < n; ++b) {
+      const int64_t pos = base + s * b;
+      if (b > 0 && !Within(line, pos)) break;
+      if (!first) counts += ' ';
+      first = false;
+      counts += Word(line, pos);
+    }
+  }
+  f.push_back(counts);
+  f.push_back(counts);
+}
+
+void TempRecord(const std::string& line, std::vector<std::string>& f) {
+  const int n = DecimalReading(Word(line, 9));
+  f.push_back(std::to_string(n));
+  for (int pos = 13; pos <= 19; pos += 2) f.push_back(Pair(line, pos));
+  f.push_back(List(line, 21, 2, n, 2));
+  const int64_t p = 2 * static_cast<int64_t>(n);
+  f.push_back(WholeDegrees(line, p + 21));
+  f.push_back(WholeDegrees(line, p + 25));
+  f.push_back(WholeDegrees(line, p + 29));
+  f.push_back(Pair(line, p + 33));
+  f.push_back(Pair(line, p + 35));
+  f.push_back(WholeDegrees(line, p + 37));
+  f.push_back(WholeDegrees(line, p + 41));
+  f.push_back(WholeDegrees(line, p + 45));
+  for (int64_t pos = p + 49; pos <= p + 55; pos += 2) f.push_back(Pair(line, pos));
+  f.push_back(CurrentTemperature(Word(line, p + 57)));
+}
+
+std::string CrLfText(const std::vector<std::string>& lines) {
+  std::string out;
+  size_t size = 0;
+  for (const std::string& l : lines) size += l.size() + 2;
+  out.reserve(size);
+  for (const std::string& l : lines) {
+    out += l;
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace
+
+void DebugWindow::RevDataLoging() {
+  const std::vector<std::string>& text = Memo1.All();
+
+  // 1. The reception lines.
+  std::vector<std::string> fields;
+  fields.reserve(kLiveFields);
+  for (size_t i = 0; i < 4; ++i) fields.push_back(Memo1.Line(i));
+
+  // 2. Every record line, by its type.
+  for (size_t i = 5; i < text.size(); ++i) {
+    const std::string& line = text[i];
+    if (line.size() < 4) continue;
+    if (line.compare(0, 4, "0001") == 0) {
+      std::string mac;
+      for (int b = 0; b < 6; ++b) {
+        if (b > 0) mac += ':';
+        mac += Pair(line, 13 + 2 * b);
+      }
+      fields.push_back(mac);
+    } else if (line.compare(0, 4, "0110") == 0) {
+      OutletRecord(line, fields);
+    } else if (line.compare(0, 4, "0300") == 0) {
+      OldPingRecord(line, fields);
+    } else if (line.compare(0, 4, "0801") == 0) {
+      PingRecord(line, fields);
+    } else if (line.compare(0, 4, "0802") == 0) {
+      TempRecord(line, fields);
+    }
+  }
+
+  // 3. The ring: capture number 1..9, slot 1..20.
+  CaptureNo = CaptureNo % kMaxCapture + 1;
+  StringGridBuffTag = StringGridBuffTag % kRingSlots + 1;
+  const int slot = StringGridBuffTag;
+  StringGridBuff.SetCell(0, slot, std::to_string(CaptureNo));
+  static const std::string kEmpty;
+  for (int k = 0; k < kLiveFields; ++k) {
+    StringGridBuff.SetCell(k + 1, slot, static_cast<size_t>(k) < fields.size() ? fields[static_cast<size_t>(k)] : kEmpty);
+  }
+  Memo2.Assign(std::move(fields));
+
+  // 4. Icon view rebuild, device-table match, header counters.
+  MainWindow& main = app.Form2();
+  main.IconReStetingData();
+  DataInviteCheck(slot);
+  main.IconDataCheck();
+
+  // 5. The capture files of the device; write errors lose them.
+  const MainWindow& settings = app.Form2();
+  if (settings.SaveRecvData) {
+    const std::string id = Copy(Memo1.Line(5), 15, 12);
+    std::string err;
+    WriteFileAtomic(JoinPath(settings.LogDir, "a" + id + ".txt"), CrLfText(Memo1.All()), &err);
+    WriteFileAtomic(JoinPath(settings.LogDir, "b" + id + ".txt"), CrLfText(Memo2.All()), &err);
+  }
+}
+
+}  // namespace zol

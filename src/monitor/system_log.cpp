@@ -1,0 +1,91 @@
+// System log, per-outlet CSV log and the append-a-line writer.
+#include "monitor/system_log.h"
+
+#include <string>
+#include <vector>
+
+#include "common/files.h"
+#include "common/text.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
+
+namespace zol {
+
+namespace {
+
+constexpr size_t kSysLogViewLines = 100;
+
+// Word `outlet` of a per-outlet list: four characters at 5(outlet-1)+1.
+std::string OutletWord(const std::string& list, int outlet) {
+  return Copy(list, 5 * (outlet - 1) + 1, 4);
+}
+
+}  // namespace
+
+std::string SysLogLine(int code, const DateTime& now, const std::string& text) {
+  return "(" + ZeroPad(code, 4) + ") " + DateText(now) + " " + TimeText(now) + " " + text;
+}
+
+std::string SysLogFileName(const DateTime& now) { return "syslog" + Yyyymmdd(now) + ".log"; }
+
+std::string OutletCsvLogName(int row, int outlet, const DateTime& now) {
+  return "d" + ZeroPad(row, 3) + ZeroPad(outlet, 2) + Yymmdd(now) + ".csv";
+}
+
+std::string LogPath(const std::string& log_dir, const std::string& name) {
+  if (log_dir.empty()) return name;
+  return log_dir + "/" + name;
+}
+
+void MainWindow::LogSave(const std::string& path, const std::string& line) {
+  // Opens (or creates), appends and closes per line; every error loses the
+  // line quietly.
+  AppendToFile(path, line + "\r\n");
+}
+
+void MainWindow::SysLoging(int code, const std::string& text) {
+  if (!SysLogMode) return;
+  const DateTime now = app.clock().Now();
+  const std::string line = SysLogLine(code, now, text);
+  ListBox2.Insert(0, line);
+  for (int k = 0; k < 3; ++k) {
+    if (ListBox2.Count() > kSysLogViewLines) ListBox2.Delete(ListBox2.Count() - 1);
+  }
+  if (SysLogSave) LogSave(LogPath(LogDir, SysLogFileName(now)), line);
+}
+
+void MainWindow::SysLogViewLoad() {
+  const std::string path = LogPath(LogDir, SysLogFileName(app.clock().Now()));
+  std::string bytes;
+  if (!ReadFile(path, &bytes)) return;
+  const std::vector<std::string> lines = SplitLines(bytes);
+  size_t added = 0;
+  for (size_t i = lines.size(); i > 0 && added < kSysLogViewLines; --i, ++added) {
+    ListBox2.Add(lines[i - 1]);
+  }
+}
+
+void MainWindow::logdatasave(const std::string& file, int row, int outlet) {
+  const Grid& t = app.Form4().StringGrid1;
+  const std::string code = ItemState(row, outlet);
+  std::string kind = "99";
+  if (!code.empty() && code[0] >= '0' && code[0] <= '9') kind = std::string(1, code[0]);
+
+  std::string line;
+  line += t.Cell(21, row);                                         // RecvDate
+  line += "," + t.Cell(22, row);                                   // RecvTime
+  line += "," + std::to_string(row);                               // device ID
+  line += "," + std::to_string(outlet);                            // outlet
+  line += "," + kind;                                              // item kind
+  line += "," + ItemStateTriple(row, outlet);                      // power,ping,temperature
+  line += "," + std::to_string(HexToInt(OutletWord(t.Cell(27, row), outlet)));       // OlWordA
+  line += "," + std::to_string(HexToInt(OutletWord(t.Cell(29, row), outlet)) / 10);  // OlWordC
+  line += "," + std::to_string(HexToInt(OutletWord(t.Cell(33, row), outlet)));       // PngJudge
+  line += "," + std::to_string(HexToInt(OutletWord(t.Cell(40, row), outlet)));       // PngExecNum
+  line += "," + t.Cell(61, row);                                   // CurTemp
+  line += "," + std::to_string(HexToInt(t.Cell(60, row)));         // ActionStatus
+  LogSave(LogPath(LogDir, file), line);
+}
+
+}  // namespace zol

@@ -1,0 +1,196 @@
+// The POSIX UDP receiver on real sockets, on 127.0.0.1 only.
+#include "common/posix_udp.h"
+
+#include <arpa/inet.h>
+#include <errno.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "console/app.h"
+#include "monitor/debug_window.h"
+#include "support/app_fixture.h"
+#include "support/datagram_hex.h"
+#include "support/sim_platform.h"
+
+namespace zol {
+namespace {
+
+// A plain UDP socket on 127.0.0.1, bound to port (0: any free one).
+class Socket {
+ public:
+  explicit Socket(int port = 0) : fd_(::socket(AF_INET, SOCK_DGRAM, 0)) {
+    sockaddr_in a = Loopback(port);
+    bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  }
+  ~Socket() { ::close(fd_); }
+  bool bound() const { return bound_; }
+  int Port() const {
+    sockaddr_in a{};
+    socklen_t len = sizeof a;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    return ntohs(a.sin_port);
+  }
+  void SendTo(int port, const std::string& bytes) {
+    sockaddr_in a = Loopback(port);
+    ASSERT_EQ(::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&a), sizeof a),
+              static_cast<ssize_t>(bytes.size()));
+  }
+  static sockaddr_in Loopback(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    return a;
+  }
+
+ private:
+  int fd_;
+  bool bound_;
+};
+
+// A port that was free a moment ago.
+int FreePort() { return Socket().Port(); }
+
+// Waits until the receiver's socket is readable (datagrams on loopback
+// arrive at once; the timeout only guards a broken test).
+bool Readable(const PosixUdpReceiver& r, int timeout_ms = 2000) {
+  pollfd p{r.Fd(), POLLIN, 0};
+  return ::poll(&p, 1, timeout_ms) == 1;
+}
+
+struct Received {
+  std::string bytes, ip;
+  int port;
+};
+
+class PosixUdpTest : public ::testing::Test {
+ protected:
+  PosixUdpTest() {
+    rx.OnDataReceived = [this](const std::string& b, const std::string& ip, int port) {
+      got.push_back({b, ip, port});
+    };
+  }
+  PosixUdpReceiver rx;
+  std::vector<Received> got;
+};
+
+TEST_F(PosixUdpTest, ReceivesEveryPendingDatagramWithSender) {
+  const int port = FreePort();
+  ASSERT_EQ(rx.SetLocalPort(port), "");
+  EXPECT_EQ(rx.LocalPort(), port);
+  ASSERT_GE(rx.Fd(), 0);
+  Socket peer;
+  peer.SendTo(port, "one");
+  peer.SendTo(port, std::string(2048, 'x'));  // the largest taken
+  peer.SendTo(port, "");
+  ASSERT_TRUE(Readable(rx));
+  rx.ReadPending();
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].bytes, "one");
+  EXPECT_EQ(got[0].ip, "127.0.0.1");
+  EXPECT_EQ(got[0].port, peer.Port());
+  EXPECT_EQ(got[1].bytes.size(), 2048u);
+  EXPECT_EQ(got[2].bytes, "");
+  rx.ReadPending();  // nothing pending: returns at once
+  EXPECT_EQ(got.size(), 3u);
+}
+
+TEST_F(PosixUdpTest, OversizeDatagramsProduceNothing) {
+  const int port = FreePort();
+  ASSERT_EQ(rx.SetLocalPort(port), "");
+  Socket peer;
+  peer.SendTo(port, std::string(2049, 'y'));
+  peer.SendTo(port, std::string(9000, 'z'));
+  peer.SendTo(port, "after");
+  ASSERT_TRUE(Readable(rx));
+  rx.ReadPending();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].bytes, "after");
+}
+
+TEST_F(PosixUdpTest, BindFailuresGiveTheSystemsReason) {
+  Socket holder;
+  ASSERT_TRUE(holder.bound());
+  for (int port : {holder.Port(), -1, 65536, 70000}) {
+    SCOPED_TRACE(port);
+    const std::string reason = rx.SetLocalPort(port);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(rx.LocalPort(), 0);
+    EXPECT_EQ(rx.Fd(), -1);
+  }
+  EXPECT_EQ(rx.SetLocalPort(holder.Port()), ::strerror(EADDRINUSE));
+}
+
+TEST_F(PosixUdpTest, HandlerThatUnbindsEndsTheReadLoop) {
+  const int port = FreePort();
+  ASSERT_EQ(rx.SetLocalPort(port), "");
+  rx.OnDataReceived = [this](const std::string& b, const std::string& ip, int p) {
+    got.push_back({b, ip, p});
+    rx.SetLocalPort(0);
+  };
+  Socket peer;
+  peer.SendTo(port, "a");
+  peer.SendTo(port, "b");
+  ASSERT_TRUE(Readable(rx));
+  rx.ReadPending();
+  EXPECT_EQ(got.size(), 1u);
+  EXPECT_EQ(rx.Fd(), -1);
+}
+
+// The whole road on a real socket: the console's receiver bound to a port,
+// the sample datagram sent from a plain socket, its record text in the
+// receive text; after unbinding the port is free again and nothing arrives.
+TEST(PosixUdpIntegrationTest, SampleThroughTheConsoleThenUnbind) {
+  TempDir dir;
+  SimPlatform sim;
+  sim.SetNow(DateTime{2010, 11, 16, 12, 52, 7});
+  FakeMessageBoxes boxes;
+  FakeSound sound;
+  PosixUdpReceiver rx;
+  Services s;
+  s.clock = &sim;
+  s.pump = &sim;
+  s.timers = &sim;
+  s.boxes = &boxes;
+  s.sound = &sound;
+  s.udp = &rx;
+  s.program_path = dir.File("zolyab4");
+  App app(s);
+  int parses = 0;
+  app.hooks.ListIconRef = [&] { ++parses; };  // the end of each record's match
+
+  const int port = FreePort();
+  ASSERT_EQ(app.udp().SetLocalPort(port), "");
+  Socket peer;
+  peer.SendTo(port, SampleDatagram());
+  ASSERT_TRUE(Readable(rx));
+  rx.ReadPending();
+  ASSERT_EQ(parses, 1);
+  const Memo& text = app.Form4().Memo1;
+  ASSERT_EQ(text.Count(), 11u);
+  EXPECT_EQ(text[0], "2010/11/16");
+  EXPECT_EQ(text[2], "127.0.0.1");
+  EXPECT_EQ(text[3], std::to_string(peer.Port()));
+  EXPECT_EQ(text[4], "010001CA0023C63A");
+  EXPECT_EQ(app.Form4().Memo2.Line(4), "02:5A:3C:00:00:00");
+
+  ASSERT_EQ(app.udp().SetLocalPort(0), "");
+  EXPECT_EQ(rx.Fd(), -1);
+  EXPECT_EQ(rx.LocalPort(), 0);
+  peer.SendTo(port, SampleDatagram());
+  rx.ReadPending();
+  EXPECT_EQ(parses, 1);
+  Socket again(port);  // the socket was closed, not kept
+  EXPECT_TRUE(again.bound());
+}
+
+}  // namespace
+}  // namespace zol

@@ -1,0 +1,216 @@
+#include "monitor/icon_view.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "monitor_fixture.h"
+
+namespace zol {
+namespace {
+
+// Device 1 shows one item of every state, device 2 has timed out, device 3
+// has a MAC too short to be taken as registered, device 4 has no outlet
+// count.
+class IconViewTest : public MonitorFixture {
+ protected:
+  IconViewTest() {
+    main().TimeOutMin = 10;
+    sim.SetBootMillis(10'000'000);
+
+    Register(1, MacOf(1), "00111222");
+    LiveRec r1 = HealthyRecord(MacOf(1), "10.0.0.1");
+    r1[11] = "0001 0000 0001 0001 0001 0001 0001 0001";  // power ON, OFF
+    r1[12] = "0001 0001 0001 0001 0002 0001 0001 0001";  // outlet 5 abnormal
+    r1[21] = "0000 0000 0000 0001" + Words(28, "0000").insert(0, " ");  // outlet 4 missed once
+    r1[27] = "01 01 01 01 01 02 01 00";  // 6 lower action, 7 upper, 8 none
+    r1[38] = "01";
+    SetLive(1, r1);
+    table().SetCell(dtcol::IpAddress, 1, "10.0.0.1");
+
+    Register(2, MacOf(2), "01", "11", "2,4");
+    SetLive(2, HealthyRecord(MacOf(2)));
+    table().SetCell(dtcol::RecvTick, 2, "1000");  // silent for 9000 s
+
+    Register(3, "00:11:22", "00000000");
+    SetLive(3, HealthyRecord("00:11:22"));
+
+    Register(4, MacOf(4), "11111111", "11111111", "");
+    SetLive(4, HealthyRecord(MacOf(4)));
+  }
+
+  std::set<std::string> Shown() {
+    std::set<std::string> s;
+    for (const std::string& k : Keys()) s.insert(std::to_string(KeyRow(k, 0)) + ":" + std::to_string(KeyOutlet(k, 0)));
+    return s;
+  }
+  int Select(int row, int outlet) {
+    int idx = main().FindIcon(row, outlet);
+    main().ListView1.SetSelected(idx);
+    main().ListView1SelectItem();
+    return idx;
+  }
+};
+
+const std::set<std::string> kAll = {"1:1", "1:2", "1:3", "1:4", "1:5", "1:6", "1:7", "1:8", "2:1", "2:2", "4:1"};
+
+std::set<std::string> Without(std::set<std::string> s, const std::vector<std::string>& gone) {
+  for (const std::string& g : gone) s.erase(g);
+  return s;
+}
+
+TEST_F(IconViewTest, FilterButtons) {
+  struct {
+    const char* what;
+    std::vector<int> up;
+    std::set<std::string> shown;
+  } cases[] = {
+      {"default", {}, kAll},
+      {"Chk1 up: no power item", {1}, Without(kAll, {"1:1", "1:2", "2:1"})},
+      {"Chk2 up: no PING item", {2}, Without(kAll, {"1:3", "1:4", "1:5", "2:2", "4:1"})},
+      {"Chk7 up: no time-out or unknown, power included", {7}, Without(kAll, {"1:8", "2:1", "2:2"})},
+      {"Chk4 up: power OFF stays", {4}, Without(kAll, {"1:3", "1:6", "4:1"})},
+      {"Chk5 up: power ON stays", {5}, Without(kAll, {"1:4", "1:7"})},
+      {"Chk1 and Chk4 up", {1, 4}, Without(kAll, {"1:1", "1:2", "2:1", "1:3", "1:6", "4:1"})},
+  };
+  for (const auto& c : cases) {
+    for (int b = 1; b <= 7; ++b) main().ToolButtonChk[size_t(b)].SetDown(true);
+    for (int b : c.up) main().ToolButtonChk[size_t(b)].SetDown(false);
+    main().ToolButtonChk1Click();
+    EXPECT_EQ(Shown(), c.shown) << c.what;
+    EXPECT_EQ(main().KeyList.size(), c.shown.size()) << c.what;
+  }
+}
+
+TEST_F(IconViewTest, IconsKeysCaptionsAndCounters) {
+  main().IconReStetingData();
+  main().IconDataCheck();
+  ASSERT_EQ(main().ListView1.Count(), 11u);
+  EXPECT_EQ(main().ListView1.Item(0).key, "0001 0001");
+  EXPECT_EQ(main().ListView1.Item(0).caption, "Out1");
+  EXPECT_EQ(main().ListView1.Item(10).key, "0004 0001");
+  EXPECT_EQ(main().KeyList.front(), "0001 0001");
+  EXPECT_EQ(main().ListView1.Item(size_t(main().FindIcon(1, 6))).caption, "Out6        (23.5℃)");
+  const std::vector<std::pair<int, int>> images = {{1, 7}, {2, 6}, {3, 0}, {4, 1}, {5, 2}, {6, 3}, {7, 4}, {8, 9}};
+  for (const auto& im : images) EXPECT_EQ(ImageOf(1, im.first), im.second) << im.first;
+  EXPECT_EQ(ImageOf(2, 1), 8);
+  EXPECT_EQ(ImageOf(2, 2), 8);
+
+  const std::vector<std::pair<const Panel*, std::string>> counters = {
+      {&main().Panel12, "3"}, {&main().Panel13, "2"}, {&main().Panel14, "1"},
+      {&main().Panel15, "3"}, {&main().Panel17, "1"}, {&main().Panel19, "1"}};
+  int sum = 0;
+  for (const auto& c : counters) {
+    EXPECT_EQ(c.first->Caption(), c.second);
+    sum += std::stoi(c.first->Caption());
+  }
+  EXPECT_EQ(sum, 11);
+}
+
+TEST_F(IconViewTest, StatusBarOfTheSelectedIcon) {
+  main().IconReStetingData();
+  struct {
+    int row, outlet;
+    const char* state;
+  } cases[] = {
+      {1, 1, " 電源ON"}, {1, 2, " 電源OFF"}, {1, 4, " PING 注意"}, {1, 5, " PING 異常"},
+      {1, 6, " 温度 正常 (23.5℃)"}, {1, 7, " 温度 注意 (23.5℃)"}, {1, 8, ""},
+      {2, 1, " 電源ON"},  // timed-out power item
+      {2, 2, "PING"},     // timed-out PING item
+  };
+  for (const auto& c : cases) {
+    ASSERT_GE(Select(c.row, c.outlet), 0);
+    EXPECT_EQ(main().StatusBar1.Panel(3), c.state) << c.row << ":" << c.outlet;
+  }
+  Select(1, 3);
+  EXPECT_EQ(main().StatusBar1.Panel(0), " 10.0.0.1");
+  EXPECT_EQ(main().StatusBar1.Panel(1), " ID001 Dev1");
+  EXPECT_EQ(main().StatusBar1.Panel(2), " G001 Floor");
+  EXPECT_EQ(main().StatusBar1.Panel(3), " PING 正常");
+  EXPECT_EQ(main().StatusBar1.Panel(4), "更新時間 2010/11/16 12:52:07");
+
+  main().ListView1.SetSelected(-1);
+  main().ListView1SelectItem();
+  for (size_t p = 0; p < 5; ++p) EXPECT_EQ(main().StatusBar1.Panel(p), "") << p;
+}
+
+TEST_F(IconViewTest, DoubleClick) {
+  int closed = 0;
+  std::vector<std::string> opened;
+  app->hooks.CloseDialogs = [&] { ++closed; };
+  app->hooks.listicondata = [&](const std::string& key, int mode) { opened.push_back(key + "/" + std::to_string(mode)); };
+  main().IconReStetingData();
+  // The settings dialog had disabled the start button while monitoring is
+  // stopped: the double-click gives it back.
+  main().ToolButton1.SetEnabled(false);
+  sim.Advance(5000);
+
+  main().ListView1DblClick();  // on empty space
+  EXPECT_EQ(closed, 1);
+  EXPECT_TRUE(opened.empty());
+  EXPECT_TRUE(main().ToolButton1.Enabled());
+  EXPECT_EQ(Cell(dtcol::RecvTick, 2), "10005");  // receive clock restarted
+  EXPECT_EQ(Cell(dtcol::RecvTick, 1), "");      // none before, none now
+
+  Select(1, 5);
+  main().ListView1DblClick();
+  EXPECT_EQ(opened, std::vector<std::string>{"0001 0005 2/0"});
+  EXPECT_EQ(ItemWindowKey("0007 0003", 12), "0007 0003 12");
+}
+
+TEST_F(IconViewTest, AllButtonPressesEveryFilterAndRebuilds) {
+  for (int b = 1; b <= 7; ++b) main().ToolButtonChk[size_t(b)].SetDown(b % 2 == 0);
+  main().ToolButton3Click();
+  for (int b = 1; b <= 7; ++b) EXPECT_TRUE(main().ToolButtonChk[size_t(b)].Down()) << b;
+  EXPECT_EQ(Shown(), kAll);
+  EXPECT_EQ(main().Panel12.Caption(), "3");
+  // Already all down: still rebuilt.
+  table().SetCell(dtcol::IconFlags, 4, "0");
+  main().ToolButton3Click();
+  EXPECT_EQ(Shown(), Without(kAll, {"4:1"}));
+  EXPECT_EQ(main().Panel12.Caption(), "2");
+}
+
+TEST_F(IconViewTest, SingleIconsAddedAndDeleted) {
+  main().IconReStetingData();
+  main().ListDataDel(1, 3);
+  main().ListDataDel(1, 3);  // no such icon any more: nothing
+  main().ListDataDel(9, 1);
+  EXPECT_EQ(main().ListView1.Count(), 10u);
+  EXPECT_EQ(main().KeyList.size(), 11u);  // the key stays until the next rebuild
+  EXPECT_EQ(main().FindIcon(1, 3), -1);
+
+  // The lookup follows the shifted icons.
+  EXPECT_EQ(main().ListView1.Item(size_t(main().FindIcon(1, 4))).key, "0001 0004");
+  table().SetCell(dtcol::PngJudge, 1, "0001 0001 0001 0002");
+  main().ListDataCheck(1, 4);
+  EXPECT_EQ(main().ListView1.Item(2).key, "0001 0004");
+  EXPECT_EQ(main().ListView1.Item(2).image, 2);
+
+  // Added singly at the end; with two icons of one key the first is the
+  // item's icon until it is deleted.
+  main().ListDataNew(1, 4);
+  EXPECT_EQ(main().ListView1.Count(), 11u);
+  EXPECT_EQ(main().KeyList.back(), "0001 0004");
+  EXPECT_EQ(main().FindIcon(1, 4), 2);
+  main().ListDataDel(1, 4);
+  EXPECT_EQ(main().FindIcon(1, 4), 9);
+
+  main().IconReStetingData();
+  EXPECT_EQ(main().KeyList.size(), 11u);
+}
+
+TEST_F(IconViewTest, ChartButton) {
+  main().TempDevice = 1;
+  std::vector<std::string> calls;
+  app->hooks.ChartTitle = [&](const std::string& t) { calls.push_back("title " + t); };
+  app->hooks.ShowChart = [&] { calls.push_back("show"); };
+  app->hooks.ChartRefresh = [&] { calls.push_back("refresh"); };
+  main().BitBtn1Click();
+  EXPECT_EQ(calls, (std::vector<std::string>{"title ID001 Dev1", "show", "refresh"}));
+}
+
+}  // namespace
+}  // namespace zol

@@ -1,0 +1,355 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/posix_udp.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
+#include "monitor/device_table.h"
+#include "support/app_fixture.h"
+
+namespace zol {
+namespace {
+
+// Records the top system log line at every port change.
+class RecordingUdp : public FakeUdpReceiver {
+ public:
+  explicit RecordingUdp(MainWindow** w) : w_(w) {}
+  std::string SetLocalPort(int port) override {
+    top_at_change.push_back(std::to_string(port) + " " + (*w_)->ListBox2.Line(0));
+    return FakeUdpReceiver::SetLocalPort(port);
+  }
+  std::vector<std::string> top_at_change;
+
+ private:
+  MainWindow** w_;
+};
+
+class MonitoringTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w().LogDir = f.dir.path();
+    f.app->hooks.CloseDialogs = [this] { ++dialogs_closed; };
+  }
+  MainWindow& w() { return f.app->Form2(); }
+  Grid& table() { return f.app->Form4().StringGrid1; }
+  // The text of a system log line without its code, date and time.
+  static std::string LogText(const std::string& line) { return line.size() > 27 ? line.substr(27) : line; }
+
+  AppFixture f;
+  int dialogs_closed = 0;
+};
+
+TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
+  w().UdpPort = 5123;
+  w().TempDevice = 3;
+  w().DebugShow = true;
+  w().TempHistory[0] = "2024/05/01,09:00:00,23.5";
+  w().TempHistory[99] = "x";
+  w().TempLabel.SetCaption("23.5");
+  int tree_refreshes = 0;
+  f.app->hooks.ListIconRef = [&] { ++tree_refreshes; };
+
+  w().ToolButton1Click();
+  EXPECT_EQ(w().Panel20.Caption(), "監視中");
+  EXPECT_EQ(w().Panel20.FontColor(), 0x00FF00u);
+  EXPECT_FALSE(w().ToolButton1.Enabled());
+  EXPECT_TRUE(w().ToolButton2.Enabled());
+  EXPECT_FALSE(w().ToolButton7.Enabled());
+  EXPECT_TRUE(w().Timer4.Enabled());
+  EXPECT_EQ(w().Timer4.Interval(), 10u);  // the minutes taken as milliseconds
+  EXPECT_EQ(f.udp.LocalPort(), 5123);
+  EXPECT_TRUE(w().Panel21.Visible());
+  EXPECT_TRUE(f.app->Form4().Visible());
+  EXPECT_EQ(w().TempHistory[0], "");
+  EXPECT_EQ(w().TempHistory[99], "");
+  EXPECT_EQ(w().TempLabel.Caption(), "");
+  EXPECT_EQ(LogText(w().ListBox2.Line(0)), "監視開始");
+  EXPECT_EQ(w().ListBox2.Line(0).substr(0, 6), "(0010)");
+  EXPECT_EQ(dialogs_closed, 1);
+  EXPECT_EQ(tree_refreshes, 1);
+
+  w().Label5.SetVisible(true);  // the clock blinks it while bound
+  w().ToolButton2Click();
+  EXPECT_EQ(w().Panel20.Caption(), "停止");
+  EXPECT_EQ(w().Panel20.FontColor(), 0x40C0FFu);
+  EXPECT_TRUE(w().ToolButton1.Enabled());
+  EXPECT_FALSE(w().ToolButton2.Enabled());
+  EXPECT_TRUE(w().ToolButton7.Enabled());
+  EXPECT_FALSE(w().Timer4.Enabled());
+  EXPECT_EQ(f.udp.LocalPort(), 0);
+  EXPECT_FALSE(w().Label5.Visible());
+  EXPECT_TRUE(w().Panel21.Visible());  // stopping leaves the temperature panel alone
+  EXPECT_EQ(w().ListBox2.Line(0).substr(0, 6), "(0011)");
+  EXPECT_EQ(LogText(w().ListBox2.Line(0)), "監視停止");
+  EXPECT_EQ(dialogs_closed, 2);
+  EXPECT_EQ(tree_refreshes, 1);  // the stop button does not refresh the tree
+}
+
+TEST_F(MonitoringTest, StartWithoutChartedDeviceOrDebugWindow) {
+  w().Panel21.SetVisible(true);
+  w().TempDevice = 0;
+  w().DebugShow = false;
+  w().YabStart();
+  EXPECT_FALSE(w().Panel21.Visible());
+  EXPECT_FALSE(f.app->Form4().Visible());
+}
+
+TEST_F(MonitoringTest, StopLogsBeforeUnbinding) {
+  MainWindow* wp = &w();
+  RecordingUdp udp(&wp);
+  f.app->services.udp = &udp;
+  w().YabStart();
+  w().zolyab_stop();
+  ASSERT_EQ(udp.top_at_change.size(), 2u);
+  EXPECT_EQ(udp.top_at_change[1].substr(0, 2), "0 ");
+  EXPECT_EQ(LogText(udp.top_at_change[1].substr(2)), "監視停止");
+}
+
+TEST_F(MonitoringTest, ClockRestartTouchesOnlyRowsWithAClock) {
+  table().SetCell(20, 1, "5");
+  table().SetCell(20, 999, "0");
+  f.sim.SetBootMillis(5000ull * 1000 * 1000 + 999);  // past the 32-bit tick's wrap
+  w().ButtonPushMode();
+  EXPECT_EQ(table().Cell(20, 1), "5000000");
+  EXPECT_EQ(table().Cell(20, 999), "5000000");
+  EXPECT_EQ(table().Cell(20, 2), "");
+  EXPECT_EQ(dialogs_closed, 1);
+}
+
+TEST_F(MonitoringTest, TimeOutZeroNeverStartsTheScan) {
+  w().TimeOutMin = 0;
+  w().YabStart();
+  EXPECT_FALSE(w().Timer4.Enabled());
+  EXPECT_EQ(w().Panel20.Caption(), "監視中");
+  EXPECT_EQ(f.udp.LocalPort(), 5000);
+}
+
+TEST_F(MonitoringTest, BindFailureLeavesMonitoringStopped) {
+  struct Case {
+    int port;
+    const char* fail_reason;  // of the fake receiver
+    const char* shown_reason;
+  } cases[] = {
+      {5001, "Address already in use", "Address already in use"},
+      {80, "Permission denied", "Permission denied"},
+      {0, "", "Invalid argument"},  // 0 would silently unbind
+      {70000, "", "Invalid argument"},
+  };
+  for (const Case& c : cases) {
+    AppFixture g;
+    MainWindow& m = g.app->Form2();
+    m.LogDir = g.dir.path();
+    m.UdpPort = c.port;
+    g.udp.fail_reason = c.fail_reason;
+    m.ToolButton1Click();
+    SCOPED_TRACE(c.port);
+    ASSERT_EQ(g.boxes.shown.size(), 1u);
+    EXPECT_EQ(g.boxes.shown[0].kind, BoxKind::Error);
+    EXPECT_NE(g.boxes.shown[0].text.find(std::to_string(c.port)), std::string::npos);
+    EXPECT_NE(g.boxes.shown[0].text.find(c.shown_reason), std::string::npos);
+    EXPECT_EQ(g.udp.LocalPort(), 0);
+    EXPECT_EQ(m.Panel20.Caption(), "停止");
+    EXPECT_EQ(m.Panel20.FontColor(), 0x40C0FFu);
+    EXPECT_TRUE(m.ToolButton1.Enabled());
+    EXPECT_FALSE(m.ToolButton2.Enabled());
+    EXPECT_TRUE(m.ToolButton7.Enabled());
+    EXPECT_FALSE(m.Timer4.Enabled());
+    EXPECT_EQ(m.ListBox2.Count(), 0u);  // no "監視開始" for a start that did not happen
+  }
+
+  // Once the port is free the start works.
+  f.udp.fail_reason = "Address already in use";
+  w().YabStart();
+  EXPECT_EQ(w().Panel20.Caption(), "停止");
+  f.udp.fail_reason.clear();
+  w().YabStart();
+  EXPECT_EQ(w().Panel20.Caption(), "監視中");
+  EXPECT_EQ(f.udp.LocalPort(), 5000);
+}
+
+// A registered device with two monitored power outlets (both ON) that
+// mails on time-out, heard once at start-up.
+void AddDevice(Grid& t, int row, bool heard = true) {
+  t.SetCell(dtcol::MacAddress, row, "02:5A:3C:00:00:" + std::string(row < 10 ? "0" : "") + std::to_string(row));
+  t.SetCell(dtcol::OutletInfo, row, "2,1");
+  t.SetCell(dtcol::IconFlags, row, "11000000");
+  t.SetCell(dtcol::ItemKinds, row, "00000000");
+  t.SetCell(dtcol::DeviceName, row, "Dev" + std::to_string(row));
+  t.SetCell(dtcol::OutletNames, row, "A,B,,,,,,,");
+  t.SetCell(dtcol::GroupName, row, "G001 Group1");
+  t.SetCell(dtcol::NotifyFlags, row, "00010000 00000000");
+  t.SetCell(dtcol::RecvTick, row, "1");
+  if (heard) {
+    t.SetCell(dtcol::RecvDate, row, "2024/05/01");
+    t.SetCell(dtcol::RecvTime, row, "09:00:00");
+    t.SetCell(dtcol::PngPower, row, "0001 0001");
+  }
+}
+
+class TimeOutScanTest : public MonitoringTest {
+ protected:
+  void SetUp() override {
+    MonitoringTest::SetUp();
+    f.sim.SetBootMillis(1000 * 1000);  // the receive clock reads 1000
+    w().MailOn = true;
+    f.app->hooks.MailSend = [this](const std::vector<std::string>& body) { mails.push_back(body); };
+  }
+  // Starts monitoring and builds the icons as the first datagram would.
+  void Start() {
+    w().YabStart();
+    w().IconReStetingData();
+    w().IconDataCheck();
+  }
+  std::vector<int> Images() {
+    std::vector<int> out;
+    for (size_t k = 0; k < w().ListView1.Count(); ++k) out.push_back(w().ListView1.Item(k).image);
+    return out;
+  }
+  std::vector<std::vector<std::string>> mails;
+};
+
+TEST_F(TimeOutScanTest, SilenceOver600SecondsMarkedInFirstPassAfterIt) {
+  AddDevice(table(), 1);
+  Start();
+  ASSERT_EQ(Images(), (std::vector<int>{7, 7}));
+  f.sim.Advance(600 * 1000 + 990);  // 600 s of silence: not yet
+  EXPECT_EQ(Images(), (std::vector<int>{7, 7}));
+  EXPECT_TRUE(mails.empty());
+  f.sim.Advance(10);  // 601 s: the pass at this instant marks both outlets
+  EXPECT_EQ(Images(), (std::vector<int>{8, 8}));
+  EXPECT_EQ(w().Panel15.Caption(), "2");
+  // One mail for the device, holding both lines.
+  ASSERT_EQ(mails.size(), 1u);
+  ASSERT_EQ(mails[0].size(), 6u);
+  EXPECT_EQ(mails[0][1], "ID001 Dev1 (G001 Group1)");
+  EXPECT_EQ(mails[0][4], "1: TimeOut             <- 電源 ON     A");
+  // The rebuild in the pass evaluates outlet 2 on a new icon, so its line
+  // tells the fresh icon's previous picture.
+  EXPECT_EQ(mails[0][5], "2: TimeOut             <- 不明        B");
+  EXPECT_EQ(w().MailCount, 1);
+  // Later passes find nothing new.
+  f.sim.Advance(1000);
+  EXPECT_EQ(mails.size(), 1u);
+}
+
+TEST_F(TimeOutScanTest, TwoDevicesInOnePassGetOneMailEach) {
+  AddDevice(table(), 1);
+  AddDevice(table(), 2);
+  Start();
+  f.sim.Advance(601 * 1000);
+  ASSERT_EQ(mails.size(), 2u);
+  EXPECT_EQ(mails[0][1], "ID001 Dev1 (G001 Group1)");
+  EXPECT_EQ(mails[1][1], "ID002 Dev2 (G001 Group1)");
+  EXPECT_EQ(mails[0].size(), 6u);
+  EXPECT_EQ(mails[1].size(), 6u);
+}
+
+TEST_F(TimeOutScanTest, DeviceNotHeardSinceStartNeverTimesOut) {
+  AddDevice(table(), 1, /*heard=*/false);  // receive clock from the device file only
+  table().SetCell(dtcol::RecvTick, 1, "12345");
+  Start();
+  EXPECT_EQ(table().Cell(dtcol::RecvTick, 1), "1000");  // restarted all the same
+  f.sim.Advance(2000 * 1000);
+  EXPECT_EQ(Images(), (std::vector<int>{9, 9}));
+  EXPECT_TRUE(mails.empty());
+}
+
+TEST_F(TimeOutScanTest, TimeOutZeroNeverScans) {
+  w().TimeOutMin = 0;
+  AddDevice(table(), 1);
+  Start();
+  f.sim.Advance(3600 * 1000);
+  w().Timer4Timer();  // even a pass run by hand marks nothing
+  EXPECT_EQ(Images(), (std::vector<int>{7, 7}));
+  EXPECT_TRUE(mails.empty());
+}
+
+TEST_F(TimeOutScanTest, StopAndStartRestartTheTimeOut) {
+  AddDevice(table(), 1);
+  Start();
+  f.sim.Advance(500 * 1000);
+  w().zolyab_stop();
+  w().YabStart();
+  f.sim.Advance(500 * 1000);  // 1000 s since the device spoke, 500 s since the restart
+  EXPECT_EQ(Images(), (std::vector<int>{7, 7}));
+  f.sim.Advance(101 * 1000);
+  EXPECT_EQ(Images(), (std::vector<int>{8, 8}));
+}
+
+TEST_F(TimeOutScanTest, PassEndsAtTheCurrentLastIcon) {
+  // With the "?" filter up, the rebuild inside the pass removes every icon
+  // that has just timed out: the pass stops there and still sends the mail.
+  AddDevice(table(), 1);
+  AddDevice(table(), 2);
+  w().ToolButtonChk[7].SetDown(false);
+  Start();
+  ASSERT_EQ(w().ListView1.Count(), 4u);
+  f.sim.Advance(601 * 1000);
+  EXPECT_EQ(w().ListView1.Count(), 0u);
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0][1], "ID001 Dev1 (G001 Group1)");
+  EXPECT_EQ(mails[0][4], "1: TimeOut             <- 電源 ON     A");
+}
+
+TEST_F(TimeOutScanTest, MailErrorIsShownAndTheScanGoesOn) {
+  AddDevice(table(), 1);
+  AddDevice(table(), 2);
+  int calls = 0;
+  f.app->hooks.MailSend = [&](const std::vector<std::string>& body) {
+    if (++calls == 1) throw std::runtime_error("SMTP: connection refused");
+    mails.push_back(body);
+  };
+  Start();
+  f.sim.Advance(601 * 1000);
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Error);
+  EXPECT_EQ(f.boxes.shown[0].text, "SMTP: connection refused");
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0][1], "ID002 Dev2 (G001 Group1)");
+  EXPECT_EQ(Images(), (std::vector<int>{8, 8, 8, 8}));
+}
+
+TEST(MonitoringSocketTest, PortTakenOnLoopbackLeavesMonitoringStopped) {
+  // Take a free port on 127.0.0.1 and keep it.
+  int holder = ::socket(AF_INET, SOCK_DGRAM, 0);
+  ASSERT_GE(holder, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = 0;
+  ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  socklen_t len = sizeof addr;
+  ASSERT_EQ(::getsockname(holder, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+  const int port = ntohs(addr.sin_port);
+
+  AppFixture f;
+  PosixUdpReceiver udp;
+  f.app->services.udp = &udp;
+  MainWindow& w = f.app->Form2();
+  w.LogDir = f.dir.path();
+  w.UdpPort = port;
+  w.YabStart();
+  ::close(holder);
+
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Error);
+  EXPECT_NE(f.boxes.shown[0].text.find(std::to_string(port)), std::string::npos);
+  EXPECT_NE(f.boxes.shown[0].text.find("Address already in use"), std::string::npos);
+  EXPECT_EQ(udp.LocalPort(), 0);
+  EXPECT_EQ(udp.Fd(), -1);
+  EXPECT_EQ(w.Panel20.Caption(), "停止");
+  EXPECT_TRUE(w.ToolButton1.Enabled());
+  EXPECT_FALSE(w.ToolButton2.Enabled());
+  EXPECT_FALSE(w.Timer4.Enabled());
+  EXPECT_EQ(w.ListBox2.Count(), 0u);
+}
+
+}  // namespace
+}  // namespace zol

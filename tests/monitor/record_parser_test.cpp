@@ -1,0 +1,293 @@
+// The record parser: live record fields of every record layout, the three
+// number readings, the ring, the hand-over order and the capture files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "common/files.h"
+#include "common/text.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
+#include "support/app_fixture.h"
+#include "support/datagram_hex.h"
+
+namespace zol {
+namespace {
+
+std::string Items(const std::string& item, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += (i ? " " : "") + item;
+  return out;
+}
+
+std::string Hex4(int v) {
+  static const char d[] = "0123456789ABCDEF";
+  return {d[(v >> 12) & 15], d[(v >> 8) & 15], d[(v >> 4) & 15], d[v & 15]};
+}
+
+class RecordParserTest : public ::testing::Test {
+ protected:
+  DebugWindow& Form4() { return f.app->Form4(); }
+  // Parses the record lines (from line 5 on) behind the fixed lines 0 to 4.
+  std::vector<std::string> Parse(const std::vector<std::string>& records) {
+    std::vector<std::string> text = {"2010/11/16", "12:52:07", "192.168.0.205", "2100", "010001CA0023C63A"};
+    text.insert(text.end(), records.begin(), records.end());
+    Form4().Memo1.Assign(text);
+    Form4().RevDataLoging();
+    return Form4().Memo2.All();
+  }
+  std::vector<std::string> SampleRecords() {
+    std::vector<std::string> r = SampleRecordLines();
+    r.erase(r.begin());  // the header
+    return r;
+  }
+
+  AppFixture f;
+};
+
+TEST_F(RecordParserTest, SampleGivesEveryField) {
+  Form4().Memo1.Assign(Form4().Memo4.All());
+  Form4().RevDataLoging();
+  const std::vector<std::string> want = {
+      "2010/11/16", "12:52:07", "192.168.0.205", "2100", "02:5A:3C:00:00:00", "8",
+      Items("0001", 8), Items("0001", 8), Items("0000", 8),                     // L6-L8
+      "8", "4",                                                                 // L9, L10
+      Items("0001", 8), Items("0000", 8), Items("000A", 8), Items("000A", 8),   // L11-L14
+      Items("0001", 8), Items("0000", 8), Items("0001", 8), Items("0001", 8),   // L15-L18
+      Items("0000", 8), Items("0000", 32), Items("0000", 32),                   // L19-L21
+      "8", "01", "00", "00", "00", Items("00", 8),                              // L22-L27
+      "-5", "0", "2", "01", "00", "45", "35", "2", "01", "00", "03", "00", "0.0",  // L28-L40
+  };
+  EXPECT_EQ(Form4().Memo2.All(), want);
+  // The ring holds the capture number and all 44 fields, L41 to L43 empty.
+  const Grid& ring = Form4().StringGridBuff;
+  EXPECT_EQ(ring.Cell(0, 1), "1");
+  for (size_t k = 0; k < want.size(); ++k) EXPECT_EQ(ring.Cell(static_cast<int>(k) + 1, 1), want[k]) << k;
+  for (int c = 42; c <= 44; ++c) EXPECT_EQ(ring.Cell(c, 1), "");
+}
+
+// A PING record with counts n and m and length len whose byte at offset k
+// (from 8 on) is k, so that every position reads differently.
+std::string PingLine(int n, int m, int len) {
+  std::string line = "0801" + Hex4(len) + ZeroPad(n, 4) + ZeroPad(m, 4);
+  std::string body;
+  for (int k = 8; k < len; ++k) body += static_cast<char>(k);
+  return line + BytesToHex(body);
+}
+
+TEST_F(RecordParserTest, PingEntryWidthFollowsLengthAndCounts) {
+  struct Case {
+    int n, m, len, w;
+  } cases[] = {{8, 4, 280, 1}, {8, 4, 408, 2}, {4, 4, 144, 1}, {4, 4, 208, 2}, {2, 4, 76, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.n << " outlets, length " << c.len);
+    std::vector<std::string> live = Parse({IdentLine("025A3C000000"), PingLine(c.n, c.m, c.len)});
+    ASSERT_EQ(live.size(), 5u + 13);
+    EXPECT_EQ(live[5], std::to_string(c.n));
+    EXPECT_EQ(live[6], std::to_string(c.m));
+    // F1 of the second outlet lies one block stride further on.
+    const int stride_bytes = 18 + 4 * c.m * c.w;
+    EXPECT_EQ(live[7].substr(5, 4), BytesToHex(std::string{static_cast<char>(8 + stride_bytes), static_cast<char>(9 + stride_bytes)}));
+    // L20: n * m counts; the count of target 1 of outlet 0 is item n.
+    const std::string& counts = live[16];
+    ASSERT_EQ(counts.size(), static_cast<size_t>(5 * c.n * c.m - 1));
+    const int at = 8 + 18 + 4 * c.w + 2;
+    EXPECT_EQ(counts.substr(static_cast<size_t>(5 * c.n), 4),
+              BytesToHex(std::string{static_cast<char>(at), static_cast<char>(at + 1)}));
+    EXPECT_EQ(live[17], counts);
+  }
+}
+
+TEST_F(RecordParserTest, ZeroCountsAndShortRecordsParseWithoutFailing) {
+  struct Case {
+    const char* name;
+    std::string line;
+    std::string l9, l10, l11, l20;
+  } cases[] = {
+      {"no outlets", PingLine(0, 4, 100), "0", "4", "0809", ""},
+      {"no targets", PingLine(4, 0, 100), "4", "0", "0809 1A1B 2C2D 3E3F", ""},
+      {"neither", PingLine(0, 0, 0), "0", "0", "", ""},
+      {"type only", "0801", "0", "0", "", ""},
+      {"letter digit in the count", "08010020000A0004" + std::string(48, '1'), "0", "4", "1111", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> live = Parse({IdentLine("025A3C000000"), c.line});
+    ASSERT_EQ(live.size(), 18u);
+    EXPECT_EQ(live[5], c.l9);
+    EXPECT_EQ(live[6], c.l10);
+    EXPECT_EQ(live[7], c.l11);
+    EXPECT_EQ(live[16], c.l20);
+    EXPECT_EQ(live[17], c.l20);
+  }
+}
+
+TEST_F(RecordParserTest, OutletCountReadsAsDecimal) {
+  std::string words;
+  for (int i = 0; i < 10; ++i) words += Hex4(0x10 + i) + Hex4(0x20 + i) + Hex4(0x30 + i);
+  struct Case {
+    const char* count;
+    std::string l5, l6, l8;
+  } cases[] = {
+      {"000A", "0", "0010", "0030"},  // ten outlets read as none: the first item all the same
+      {"0000", "0", "0010", "0030"},
+      {"0001", "1", "0010", "0030"},
+      {"0003", "3", "0010 0011 0012", "0030 0031 0032"},
+      {"0010", "10", "0010 0011 0012 0013 0014 0015 0016 0017 0018 0019",
+       "0030 0031 0032 0033 0034 0035 0036 0037 0038 0039"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.count);
+    std::vector<std::string> live = Parse({IdentLine("025A3C000000"), "01100042" + std::string(c.count) + words});
+    ASSERT_EQ(live.size(), 9u);
+    EXPECT_EQ(live[5], c.l5);
+    EXPECT_EQ(live[6], c.l6);
+    EXPECT_EQ(live[8], c.l8);
+  }
+}
+
+TEST_F(RecordParserTest, CurrentTemperatureText) {
+  struct Case {
+    const char* word;
+    const char* text;
+  } cases[] = {{"0929", "23.4"}, {"0000", "0.0"},    {"FDEE", "-5.3"}, {"FFCE", "-0.5"},
+               {"FFFB", "0.0"},  {"8000", "-327.6"}, {"7FFF", ""},     {"7fff", ""},
+               {"7FFE", "327.6"}, {"fdee", "-5.3"},  {"ZZZZ", "0.0"},  {"", "0.0"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.word);
+    std::vector<std::string> r = SampleRecords();
+    r[3] = r[3].substr(0, r[3].size() - 4) + c.word;
+    EXPECT_EQ(Parse(r).at(40), c.text);
+  }
+}
+
+TEST_F(RecordParserTest, MissingRecordsMoveFieldsUpAndRepeatedOnesAppendTwice) {
+  std::vector<std::string> s = SampleRecords();
+  std::vector<std::string> live = Parse({s[0], s[2], s[3]});  // no outlet record
+  ASSERT_EQ(live.size(), 4u + 1 + 13 + 19);
+  EXPECT_EQ(live[5], "8");
+  EXPECT_EQ(live[6], "4");
+  EXPECT_EQ(live[7], Items("0001", 8));
+  EXPECT_EQ(live[36], "0.0");
+  // A second identity record appends a second MAC; unknown lines add nothing.
+  live = Parse({s[0], "", "0811", "zzzz", "0000", IdentLine("025A3C0000FF")});
+  EXPECT_EQ(live, (std::vector<std::string>{"2010/11/16", "12:52:07", "192.168.0.205", "2100",
+                                           "02:5A:3C:00:00:00", "02:5A:3C:00:00:FF"}));
+  EXPECT_EQ(Form4().StringGridBuff.Cell(7, 2), "");
+}
+
+TEST_F(RecordParserTest, OldPingRecordFillsThePingFields) {
+  std::vector<std::string> live =
+      Parse({IdentLine("025A3C000000"), "0110001E0004" "000100010000" "000100020000" "000100030000" "000100120000",
+             "030000160004" "00010005" "00000006" "00120007" "000A0008"});
+  const std::string zeros = "0000 0000 0000 0000";
+  const std::vector<std::string> want = {
+      "4", "1", "0001 0002 0003 0012", "0001 0000 0012 0000", zeros, zeros, zeros,
+      "0009 0000 0009 0000", zeros, zeros, "0005 0006 0007 0008", "", ""};
+  ASSERT_EQ(live.size(), 9u + 13);
+  EXPECT_EQ(std::vector<std::string>(live.begin() + 9, live.end()), want);
+}
+
+TEST_F(RecordParserTest, ForgedCountsCostNoMoreThanTheLine) {
+  // Counts of 9999 outlets and targets in short records: fields stay within
+  // a small multiple of the line, and complete items are read as usual.
+  const std::string body(200, '1');
+  const std::vector<std::string> lines = {
+      "01100100" "9999" + body, "08010FFF" "9999" "9999" + body, "08010FFF" "0001" "9999" + body,
+      "08010FFF" "9999" "0001" + body, "08020100" "9999" + body, "03000100" "9999" + body};
+  for (const std::string& line : lines) {
+    SCOPED_TRACE(line.substr(0, 16));
+    std::vector<std::string> live = Parse({line});
+    for (const std::string& field : live) EXPECT_LE(field.size(), 2 * line.size());
+  }
+  std::vector<std::string> live = Parse({"08010FFF" "0001" "9999" + body});
+  EXPECT_EQ(live[4], "1");
+  EXPECT_EQ(live[5], "9999");
+  EXPECT_EQ(live[15], Items("1111", 20));  // targets 0 to 19 start within the line
+}
+
+TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
+  // The match ends with the node icon refresh: at that point the icon view
+  // has been rebuilt and the header counters are not yet written.
+  std::vector<std::string> calls;
+  MainWindow& main = f.app->Form2();
+  const uint64_t icons_before = main.ListView1.Revision();
+  f.app->hooks.ListIconRef = [&] {
+    calls.push_back(main.ListView1.Revision() > icons_before ? "icons" : "no icons");
+    calls.push_back("match " + std::to_string(Form4().StringGridBuffTag));
+    calls.push_back(main.Panel12.Caption().empty() ? "no counters" : "counters");
+  };
+  Parse(SampleRecords());
+  EXPECT_EQ(calls, (std::vector<std::string>{"icons", "match 1", "no counters"}));
+  EXPECT_EQ(main.Panel12.Caption(), "0");
+  const Grid& ring = Form4().StringGridBuff;
+  for (int i = 2; i <= 21; ++i) {
+    calls.clear();
+    Parse({IdentLine("025A3C0000" + Hex4(i).substr(2))});
+    const int slot = (i - 1) % 20 + 1;
+    EXPECT_EQ(Form4().StringGridBuffTag, slot);
+    EXPECT_EQ(calls[1], "match " + std::to_string(slot));
+    // The match read this slot: the new MAC went into the unregistered list.
+    EXPECT_EQ(Form4().StringGrid2.Cell(5, i), "02:5A:3C:00:00:" + Hex4(i).substr(2));
+    EXPECT_EQ(ring.Cell(0, slot), std::to_string((i - 1) % 9 + 1)) << i;
+    EXPECT_EQ(ring.Cell(5, slot), "02:5A:3C:00:00:" + Hex4(i).substr(2));
+  }
+  EXPECT_EQ(ring.Cell(5, 20), "02:5A:3C:00:00:14");  // slot 20 is stored
+  // The 21st record took slot 1 and left the sample's fields there empty.
+  EXPECT_EQ(ring.Cell(0, 1), "3");
+  EXPECT_EQ(ring.Cell(6, 1), "");
+  EXPECT_EQ(ring.Cell(41, 1), "");
+}
+
+class CaptureFileTest : public RecordParserTest {
+ protected:
+  std::string Read(const std::string& path) {
+    std::string bytes;
+    EXPECT_TRUE(ReadFile(path, &bytes)) << path;
+    return bytes;
+  }
+  static std::string CrLf(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) out += l + "\r\n";
+    return out;
+  }
+};
+
+TEST_F(CaptureFileTest, PairIsWrittenIntoTheLogFolderAfterTheHandOver) {
+  const std::string folder = f.dir.File("log");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  MainWindow& settings = f.app->Form2();
+  settings.SaveRecvData = true;
+  bool written_before = true;
+  f.app->hooks.ListIconRef = [&] { written_before = FileExists(folder + "/a5A3C000000.txt"); };
+  for (const std::string& dir : {folder, folder + "/"}) {
+    SCOPED_TRACE(dir);
+    settings.LogDir = dir;
+    Form4().Memo1.Assign(Form4().Memo4.All());
+    Form4().RevDataLoging();
+    EXPECT_FALSE(written_before);
+    EXPECT_EQ(Read(folder + "/a5A3C000000.txt"), CrLf(Form4().Memo4.All()));
+    EXPECT_EQ(Read(folder + "/b5A3C000000.txt"), CrLf(Form4().Memo2.All()));
+    ASSERT_EQ(::unlink((folder + "/a5A3C000000.txt").c_str()), 0);
+  }
+}
+
+TEST_F(CaptureFileTest, NothingWhenOffAndErrorsAreIgnored) {
+  MainWindow& settings = f.app->Form2();
+  settings.LogDir = f.dir.path();
+  Parse(SampleRecords());
+  EXPECT_FALSE(FileExists(f.dir.File("a5A3C000000.txt")));
+  settings.SaveRecvData = true;
+  settings.LogDir = f.dir.File("missing/folder");
+  int matched = 0;
+  f.app->hooks.ListIconRef = [&] { ++matched; };
+  Parse(SampleRecords());
+  EXPECT_EQ(matched, 1);
+  EXPECT_EQ(Form4().StringGridBuff.Cell(5, 2), "02:5A:3C:00:00:00");
+  EXPECT_FALSE(FileExists(f.dir.File("missing")));
+}
+
+}  // namespace
+}  // namespace zol
