@@ -21,7 +21,7 @@ void App::Start() {
   started_ = true;
   form1->FormCreate();
   form2->FormCreate();
-  if (hooks.DebugFormCreate) hooks.DebugFormCreate();
+  // The device-table window sets itself up as it is constructed.
   form10->FormCreate();
   form1->Show();
 }

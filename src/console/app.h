@@ -55,25 +55,6 @@ struct Hooks {
   std::function<void(const std::vector<std::string>& body)> MailSend;
 
   // --- Program start and main window life cycle ---
-  // Operations of the main and device-table windows, called through these
-  // until their owners wire them directly.
-  std::function<void()> IniLoad;                // MainWindow::IniLoad
-  std::function<bool()> IniSave;                // MainWindow::IniSave; false: not written, its error box shown
-  std::function<void(int code, const std::string& text)> SysLoging;  // DebugWindow::SysLoging
-  std::function<void()> SettingDataLoad;        // DebugWindow::SettingDataLoad
-  std::function<void()> YabStart;               // MainWindow::YabStart
-  std::function<void()> ButtonPushMode;         // MainWindow::ButtonPushMode
-  std::function<void()> IconDataCheck;          // MainWindow::IconDataCheck
-  // The operator's events of the main and device-table windows.
-  std::function<void()> ToolButton1Click;       // start
-  std::function<void()> ToolButton2Click;       // stop
-  std::function<void()> ToolButton3Click;       // "ALL"
-  std::function<void(int i)> ToolButtonChkClick;  // filter button i (1..7), already toggled
-  std::function<void(int index)> ListView1SelectItem;
-  std::function<void()> ListView1DblClick;
-  std::function<void()> DebugBitBtn1Click;      // "吐き出し"
-  std::function<void()> DebugBitBtn2Click;      // "追加"
-  std::function<void()> DebugFormCreate;        // DebugWindow's grid set-up at creation
   // Windows of later steps: group tab, device tree, detail grid, password
   // and settings dialogs.
   std::function<void()> GroupTabCommandMode;    // group tab into command mode
@@ -81,10 +62,15 @@ struct Hooks {
   std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
   std::function<void()> TreeViewSetUp;          // TreeView1 images, no edits, automatic drag
   std::function<void()> ReStetingData;
-  std::function<void()> TreeNodeRef;
   std::function<void()> password_check;
   std::function<void()> EditShow;
   std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
+  // Device tree: the texts of its top-level (group) nodes in tree order.
+  // Unset, the tree's two initial group nodes "G001 グループ1" and
+  // "G000 未登録グループ".
+  std::function<std::vector<std::string>()> TreeGroupTexts;
+  // Device tree: refreshes the group counts and refills both group selectors.
+  std::function<void()> TreeNodeRef;
 };
 
 class App {

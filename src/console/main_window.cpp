@@ -1,5 +1,6 @@
 #include "console/main_window.h"
 
+#include "common/program_files.h"
 #include "console/app.h"
 
 namespace zol {
@@ -28,6 +29,8 @@ MainWindow::MainWindow(App& a) : app(a), Timer4(a.timers(), 2000, false) {
       NMUDP1DataReceived(bytes, from_ip, port);
     };
   }
+  IniFile = ProgramFile(app.services.program_path, ".Ini");
+  ComboBoxEx1.SetEnabled(false);
 }
 
 }  // namespace zol

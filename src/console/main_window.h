@@ -159,6 +159,21 @@ class MainWindow : public Form, public ConsoleSettings {
   Timer Timer5{AppTimers(app), 500, false};
   std::unique_ptr<FormWSEvent> FormWSEvent1;
   bool Destroyed = false;
+  // --- Settings file (console/console_settings.cpp) ---
+  // Path of the settings file: the program's path with the extension
+  // ".Ini", matched without regard to case in the program's folder.
+  std::string IniFile;
+  // Fills the console settings from the settings file (a step of the
+  // window's creation); sets EditUnlocked and the filter buttons too.
+  void IniLoad();
+  // Writes every setting back; false (after the error box) when the file
+  // cannot be written, and the caller stops there.
+  bool IniSave();
+
+  // --- Device tree and groups ---
+  // Group selector above the tree: its items are the group list, saved in
+  // the group list file. Disabled until the data files are loaded.
+  ComboBox ComboBoxEx1;
 };
 
 }  // namespace zol

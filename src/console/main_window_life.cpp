@@ -51,7 +51,7 @@ void MainWindow::FormCreate() {
   PageControl1.SetActivePageIndex(0);
   AppTitle = "ZOL YAB V4";
   SetCaption(AppTitle);
-  Call(h.IniLoad);
+  IniLoad();
   SysLogViewLoad();
   KeyList.clear();
   Timer1.SetEnabled(false);
@@ -59,7 +59,7 @@ void MainWindow::FormCreate() {
   Timer2.SetEnabled(false);
   Timer2.SetInterval(50);
   Call(h.TreeViewSetUp);
-  if (h.SysLoging) h.SysLoging(1, "アプリの起動");
+  SysLoging(1, "アプリの起動");
   MailCountDate = DateText(app.clock().Now());
   MailCount = 0;
   Call(h.grpListRef);
@@ -68,14 +68,14 @@ void MainWindow::FormCreate() {
 void MainWindow::Timer3Timer() {
   Hooks& h = app.hooks;
   Timer3.SetEnabled(false);
-  Call(h.SettingDataLoad);
+  app.Form4().SettingDataLoad();
   Call(h.ReStetingData);
   pcipcheck();
-  if (AutoStart) Call(h.YabStart);
+  if (AutoStart) YabStart();
   if (WindowMode == 1) SetWindowState(WindowState::Minimized);
   else if (WindowMode == 2) SetWindowState(WindowState::Maximized);
   Call(h.TreeNodeRef);
-  Call(h.IconDataCheck);
+  IconDataCheck();
   bool registered = false;
   const Grid& table = app.Form4().StringGrid1;
   for (int r = 1; r <= 999 && !registered; ++r) registered = !table.Cell(1, r).empty();
@@ -123,7 +123,7 @@ void MainWindow::ToolButton7Click() {
     Call(app.hooks.password_check);
     return;
   }
-  Call(app.hooks.ButtonPushMode);
+  ButtonPushMode();
   ToolButton7.SetEnabled(false);
   ToolButton1.SetEnabled(false);
   Panel21.SetVisible(false);
@@ -133,7 +133,7 @@ void MainWindow::ToolButton7Click() {
 void MainWindow::StringGridSelectClear() { Call(app.hooks.DetailGridSelectClear); }
 
 bool MainWindow::FormClose() {
-  if (app.hooks.IniSave && !app.hooks.IniSave()) return false;
+  if (!IniSave()) return false;
   if (app.boxes().Show("終了してよろしいですか？", BoxKind::Confirm, BoxButtons::YesNo) != BoxResult::Yes) return false;
   Timer4.SetEnabled(false);
   app.udp().SetLocalPort(0);
@@ -145,7 +145,7 @@ bool MainWindow::FormClose() {
 void MainWindow::FormDestroy() {
   if (Destroyed) return;
   Destroyed = true;
-  if (app.hooks.SysLoging) app.hooks.SysLoging(2, "アプリの終了");
+  SysLoging(2, "アプリの終了");
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   Timer3.SetEnabled(false);

@@ -1,19 +1,12 @@
 #include "console/splash_window.h"
 
 #include "common/files.h"
+#include "common/program_files.h"
 #include "console/app.h"
 #include "console/main_window.h"
 #include "console/terms_dialog.h"
 
 namespace zol {
-
-std::string SettingsFilePath(const std::string& program_path) {
-  const std::string name = BaseName(program_path);
-  const size_t dot = name.rfind('.');
-  const std::string stem = dot == std::string::npos ? program_path
-                                                    : program_path.substr(0, program_path.size() - (name.size() - dot));
-  return stem + ".Ini";
-}
 
 SplashWindow::SplashWindow(App& a) : app(a), Timer2(a.timers(), 3000, false) {
   Timer2.OnTimer = [this] { Timer2Timer(); };
@@ -47,7 +40,7 @@ void SplashWindow::Timer2Timer() {
   Hide();
   SetWindowState(WindowState::Minimized);
   MainWindow& main = app.Form2();
-  if (FileExists(SettingsFilePath(app.services.program_path)) || !FileExists(TermsFile)) {
+  if (FileExists(ProgramFile(app.services.program_path, ".Ini")) || !FileExists(TermsFile)) {
     main.Show();
     main.Timer3.SetEnabled(true);
   } else {

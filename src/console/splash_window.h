@@ -77,8 +77,4 @@ class SplashWindow : public Form {
   bool closed_ = false;
 };
 
-// The settings file of the program: its full path with the extension
-// replaced by ".Ini" (added when the name has none).
-std::string SettingsFilePath(const std::string& program_path);
-
 }  // namespace zol

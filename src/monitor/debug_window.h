@@ -36,8 +36,10 @@ class DebugWindow : public Form {
   void StringGrid2ColDelete(int row);
 
   // --- Device and group data files (monitor/data_files.cpp) ---
-  void SettingDataSave();
-  void SettingDataLoad();
+  // Each returns false after the error box when a file cannot be written or
+  // read; the caller then stops.
+  bool SettingDataSave();
+  bool SettingDataLoad();
 
   Label Label1;  // LastRow "/" UsedRows
   Label Label2;  // "Max: " UsedRows

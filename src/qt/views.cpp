@@ -38,10 +38,6 @@ namespace {
 
 QString S(const char* sjis) { return FromSjis(sjis); }
 
-void Call(const std::function<void()>& f) {
-  if (f) f();
-}
-
 void CentreOnScreen(QWidget* w) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect r = screen->availableGeometry();
@@ -142,7 +138,6 @@ TrayView::~TrayView() {
 
 MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nullptr), app_(app) {
   MainWindow& f = app.Form2();
-  Hooks& h = app.hooks;
   setWindowIcon(ProgramIcon());
   resize(800, 640);
 
@@ -160,8 +155,8 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   mirror.Bind(start, f.ToolButton1);
   mirror.Bind(stop, f.ToolButton2);
   mirror.Bind(settings, f.ToolButton7);
-  connect(start, &QToolButton::clicked, this, [&h] { Call(h.ToolButton1Click); });
-  connect(stop, &QToolButton::clicked, this, [&h] { Call(h.ToolButton2Click); });
+  connect(start, &QToolButton::clicked, this, [&f] { f.ToolButton1Click(); });
+  connect(stop, &QToolButton::clicked, this, [&f] { f.ToolButton2Click(); });
   connect(settings, &QToolButton::clicked, this, [&f] { f.ToolButton7Click(); });
 
   panel20 = new QLabel(bar);
@@ -232,9 +227,17 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     QToolButton* b = filters[static_cast<size_t>(i)];
     Button& core = f.ToolButtonChk[static_cast<size_t>(i)];
     mirror.Bind(b, core);
-    connect(b, &QToolButton::clicked, this, [&h, &core, b, i] {
-      core.SetDown(b->isChecked());
-      if (h.ToolButtonChkClick) h.ToolButtonChkClick(i);
+    connect(b, &QToolButton::clicked, this, [&f, &core, b, i] {
+      core.SetDown(b->isChecked());  // the click has toggled the button
+      switch (i) {
+        case 1: f.ToolButtonChk1Click(); break;
+        case 2: f.ToolButtonChk2Click(); break;
+        case 3: f.ToolButtonChk3Click(); break;
+        case 4: f.ToolButtonChk4Click(); break;
+        case 5: f.ToolButtonChk5Click(); break;
+        case 6: f.ToolButtonChk6Click(); break;
+        default: f.ToolButtonChk7Click(); break;
+      }
     });
   }
   bar2->addSeparator();
@@ -242,7 +245,7 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   all->setText(QStringLiteral("ALL"));
   all->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   mirror.Bind(all, f.ToolButton3);
-  connect(all, &QToolButton::clicked, this, [&h] { Call(h.ToolButton3Click); });
+  connect(all, &QToolButton::clicked, this, [&f] { f.ToolButton3Click(); });
   filter_row->addWidget(bar2, 1);
   temp_panel = new QWidget(panel5);
   auto* temp_row = new QHBoxLayout(temp_panel);
@@ -255,7 +258,7 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   auto* chart = new QToolButton(temp_panel);
   chart->setIcon(ToolIcon(ToolPicture::Chart));
   temp_row->addWidget(chart);
-  connect(chart, &QToolButton::clicked, this, [&h] { Call(h.ShowChart); });
+  connect(chart, &QToolButton::clicked, this, [&f] { f.BitBtn1Click(); });
   mirror.Watch(f.Panel21, [this, &f] { ApplyControl(temp_panel, f.Panel21); });
   mirror.Bind(temp, f.TempLabel);
   filter_row->addWidget(temp_panel);
@@ -277,13 +280,13 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   icons->setBatchSize(500);
   mirror.Bind(icons, f.ListView1);
   connect(icons->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [&f, &h](const QModelIndex& cur, const QModelIndex&) {
+          [&f](const QModelIndex& cur, const QModelIndex&) {
             const int row = cur.isValid() ? cur.row() : -1;
             if (row == f.ListView1.Selected()) return;
             f.ListView1.SetSelected(row);
-            if (row >= 0 && h.ListView1SelectItem) h.ListView1SelectItem(row);
+            if (row >= 0) f.ListView1SelectItem();
           });
-  connect(icons, &QListView::doubleClicked, this, [&h](const QModelIndex&) { Call(h.ListView1DblClick); });
+  connect(icons, &QListView::doubleClicked, this, [&f](const QModelIndex&) { f.ListView1DblClick(); });
   icons->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(icons, &QListView::customContextMenuRequested, this,
           [this, icon_menu](const QPoint& at) { icon_menu->popup(icons->viewport()->mapToGlobal(at)); });
@@ -328,7 +331,6 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
 
 DebugView::DebugView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window) {
   DebugWindow& f = app.Form4();
-  Hooks& h = app.hooks;
   setWindowIcon(ProgramIcon());
   resize(900, 640);
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -361,7 +363,7 @@ DebugView::DebugView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window) {
   grids->addTab(table, QStringLiteral("StringGrid1"));
   grids->addTab(unreg, QStringLiteral("StringGrid2"));
   grids->addTab(ring, QStringLiteral("StringGridBuff"));
-  connect(table, &QTableView::doubleClicked, this, [&h](const QModelIndex&) { Call(h.DebugBitBtn1Click); });
+  connect(table, &QTableView::doubleClicked, this, [&f](const QModelIndex&) { f.BitBtn1Click(); });
 
   auto* texts = new QTabWidget(split);
   auto add_memo = [&](Memo& m, const QString& title, bool mono) {
@@ -394,8 +396,8 @@ DebugView::DebugView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window) {
   top->addLayout(tools);
   mirror.Bind(edit1, f.Edit1);
   mirror.Bind(edit2, f.Edit2);
-  connect(dump, &QPushButton::clicked, this, [&h] { Call(h.DebugBitBtn1Click); });
-  connect(inject, &QPushButton::clicked, this, [&h] { Call(h.DebugBitBtn2Click); });
+  connect(dump, &QPushButton::clicked, this, [&f] { f.BitBtn1Click(); });
+  connect(inject, &QPushButton::clicked, this, [&f] { f.BitBtn2Click(); });
   // Closing only hides the window.
   new FormView(mirror, this, f, [&f] { f.Hide(); });
 }

@@ -1,5 +1,6 @@
 // The main window's life: creation, deferred start-up, clock, tray, close.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -16,23 +17,8 @@ namespace {
 struct LifeRig : AppFixture {
   LifeRig() {
     Hooks& h = app->hooks;
-    h.SysLoging = [this](int code, const std::string& text) {
-      calls.push_back("log " + std::to_string(code) + " " + text);
-      main().ListBox2.Insert(0, text);
-    };
-    h.IniLoad = [this] { calls.push_back("IniLoad"); };
-    h.IniSave = [this] {
-      calls.push_back("IniSave");
-      return ini_ok;
-    };
-    h.SettingDataLoad = [this] { calls.push_back("SettingDataLoad"); };
     h.ReStetingData = [this] { calls.push_back("ReStetingData"); };
-    h.YabStart = [this] {
-      calls.push_back("YabStart");
-      udp.SetLocalPort(main().UdpPort);
-    };
     h.TreeNodeRef = [this] { calls.push_back("TreeNodeRef"); };
-    h.IconDataCheck = [this] { calls.push_back("IconDataCheck"); };
     h.password_check = [this] { calls.push_back("password_check"); };
     h.EditShow = [this] { calls.push_back("EditShow"); };
   }
@@ -42,51 +28,50 @@ struct LifeRig : AppFixture {
     app->Start();
     sim.Advance(3001);
   }
+  // The system log view's lines, oldest first, as "code text".
+  std::vector<std::string> Log() {
+    std::vector<std::string> out;
+    const ListBox& l = main().ListBox2;
+    for (size_t i = l.Count(); i > 0; --i) {
+      const std::string& line = l[i - 1];
+      out.push_back(line.size() > 27 ? line.substr(1, 4) + " " + line.substr(27) : line);
+    }
+    return out;
+  }
   std::vector<std::string> calls;
-  bool ini_ok = true;
 };
+
 struct Life : ::testing::Test, LifeRig {};
 
 TEST_F(Life, CreationLoadsSettingsBeforeTheStartLine) {
+  std::string err;
+  ASSERT_TRUE(WriteFileAtomic(dir.File("zolyab4.Ini"), "[SYSTEM]\r\nPORT=5123\r\n", &err));
   app->Start();
+  EXPECT_EQ(main().UdpPort, 5123);
   EXPECT_EQ(main().Caption(), "ZOL YAB V4");
   EXPECT_EQ(main().ClientWidth, 800);
   EXPECT_EQ(main().MailCountDate, "2010/11/16");
   EXPECT_EQ(main().MailCount, 0);
-  EXPECT_FALSE(main().EditUnlocked);
+  EXPECT_TRUE(main().EditUnlocked);  // from the lock setting, off by default
   EXPECT_TRUE(main().Timer5.Enabled());
   EXPECT_FALSE(main().Timer3.Enabled());
   EXPECT_FALSE(main().Visible());
   EXPECT_EQ(main().PageControl2.ActivePageIndex(), 0);
-  EXPECT_EQ(calls, (std::vector<std::string>{"IniLoad", "log 1 アプリの起動"}));
-}
-
-TEST_F(Life, SystemLogViewTakesTheNewestHundredLinesNewestFirst) {
-  std::string file;
-  for (int i = 1; i <= 150; ++i) file += "line" + std::to_string(i) + "\r\n";
-  std::string err;
-  ASSERT_TRUE(WriteFileAtomic(dir.File("syslog20101116.log"), file, &err));
-  main().LogDir = dir.path();
-  main().SysLogViewLoad();
-  ASSERT_EQ(main().ListBox2.Count(), 100u);
-  EXPECT_EQ(main().ListBox2[0], "line150");
-  EXPECT_EQ(main().ListBox2[99], "line51");
-
-  MainWindow& m = main();
-  m.ListBox2.Clear();
-  m.LogDir = dir.File("missing");
-  m.SysLogViewLoad();
-  EXPECT_EQ(m.ListBox2.Count(), 0u);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"0001 アプリの起動"}));
+  EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(Life, DeferredStartUpRunsOnceInItsOrderAndShowsTheHintBox) {
-  main().AutoStart = true;
-  main().UdpPort = 5000;
-  app->hooks.IniLoad = nullptr;
+  std::string err;
+  ASSERT_TRUE(WriteFileAtomic(dir.File("zolyab4.Ini"), "[START]\r\nAUTO=1\r\n", &err));
   RunToMain();
-  const std::vector<std::string> expected{"log 1 アプリの起動", "SettingDataLoad", "ReStetingData", "YabStart",
-                                          "TreeNodeRef", "IconDataCheck"};
+  // The data file load refreshes the tree's counts itself; then the
+  // rebuild and the refresh of the start-up.
+  const std::vector<std::string> expected{"TreeNodeRef", "ReStetingData", "TreeNodeRef"};
   EXPECT_EQ(calls, expected);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"0001 アプリの起動", "0010 監視開始"}));
+  EXPECT_EQ(udp.LocalPort(), 5000);
+  EXPECT_TRUE(main().ToolButton2.Enabled());
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].kind, BoxKind::Info);
   EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::Ok);
@@ -118,8 +103,10 @@ TEST_F(Life, WindowModeOneHidesIntoTheTrayAndStillShowsTheBox) {
   for (const Case& c : {Case{0, true, WindowState::Normal}, Case{1, false, WindowState::Minimized},
                         Case{2, true, WindowState::Maximized}, Case{7, true, WindowState::Normal}}) {
     LifeRig f;
-    f.main().WindowMode = c.mode;
+    std::string err;
+    ASSERT_TRUE(WriteFileAtomic(f.dir.File("zolyab4.Ini"), "[START]\r\nAUTO=1\r\nWINDOW=" + std::to_string(c.mode) + "\r\n", &err));
     f.RunToMain();
+    EXPECT_EQ(f.udp.LocalPort(), 5000);
     EXPECT_EQ(f.main().Visible(), c.visible) << c.mode;
     EXPECT_EQ(f.main().State(), c.state) << c.mode;
     EXPECT_EQ(f.boxes.shown.size(), 1u);
@@ -186,18 +173,22 @@ TEST_F(Life, TrayRestoresTheLastStateBeforeMinimising) {
 
 TEST_F(Life, CloseWritesSettingsFirstAndEndsOnlyOnYes) {
   RunToMain();
-  udp.SetLocalPort(5000);
-  main().Timer4.SetEnabled(true);
-  calls.clear();
+  main().ToolButton1Click();  // monitoring runs
+  ASSERT_EQ(udp.LocalPort(), 5000);
+  ASSERT_TRUE(main().Timer4.Enabled());
+  main().UdpPort = 5077;  // a changed setting: the close writes it first
   boxes.answers = {BoxResult::No};
   EXPECT_FALSE(main().FormClose());
-  EXPECT_EQ(calls, (std::vector<std::string>{"IniSave"}));
+  std::string ini;
+  ASSERT_TRUE(ReadFile(dir.File("zolyab4.Ini"), &ini));
+  EXPECT_NE(ini.find("PORT=5077"), std::string::npos);
   EXPECT_EQ(boxes.shown.back().text, "終了してよろしいですか？");
   EXPECT_EQ(boxes.shown.back().kind, BoxKind::Confirm);
   EXPECT_EQ(boxes.shown.back().buttons, BoxButtons::YesNo);
   EXPECT_TRUE(main().Visible());
   EXPECT_FALSE(app->Terminated());
   EXPECT_EQ(udp.LocalPort(), 5000);
+  EXPECT_TRUE(main().Timer4.Enabled());
 
   boxes.answers = {BoxResult::Yes};
   EXPECT_TRUE(main().FormClose());
@@ -206,23 +197,27 @@ TEST_F(Life, CloseWritesSettingsFirstAndEndsOnlyOnYes) {
   EXPECT_FALSE(main().Timer4.Enabled());
   EXPECT_FALSE(app->Form1().TrayIconData.Visible());
   app->End();
-  // No monitoring stop on the way out.
-  EXPECT_EQ(calls, (std::vector<std::string>{"IniSave", "IniSave", "log 2 アプリの終了"}));
+  // No monitoring stop on the way out: no stop line, no device file.
+  EXPECT_EQ(Log(), (std::vector<std::string>{"0001 アプリの起動", "0010 監視開始", "0002 アプリの終了"}));
+  EXPECT_FALSE(FileExists(dir.File("zolyab4.dat")));
   EXPECT_FALSE(main().Timer5.Enabled());
 }
 
 TEST_F(Life, AFailedSettingsWriteKeepsTheWindowOpenWithoutTheQuestion) {
   RunToMain();
+  ASSERT_EQ(mkdir(dir.File("zolyab4.Ini").c_str(), 0700), 0);  // cannot be written
   const size_t before = boxes.shown.size();
-  ini_ok = false;
+  boxes.answers = {BoxResult::Yes};
   EXPECT_FALSE(main().FormClose());
-  EXPECT_EQ(boxes.shown.size(), before);
+  ASSERT_EQ(boxes.shown.size(), before + 1);  // the write's error box, no question
+  EXPECT_EQ(boxes.shown.back().kind, BoxKind::Error);
   EXPECT_FALSE(app->Terminated());
 }
 
 TEST_F(Life, SettingsButtonAsksThePasswordWhileLocked) {
   RunToMain();
   calls.clear();
+  main().EditUnlocked = false;
   main().ToolButton7Click();
   EXPECT_EQ(calls, (std::vector<std::string>{"password_check"}));
   EXPECT_TRUE(main().ToolButton7.Enabled());

@@ -30,17 +30,11 @@ class InFolder {
 };
 
 struct ProgramStartRig : AppFixture {
-  ProgramStartRig() {
-    app->hooks.SysLoging = [this](int code, const std::string& text) {
-      log.push_back(std::to_string(code) + " " + text);
-    };
-    app->hooks.IniSave = [this] {
-      ++ini_saves;
-      return true;
-    };
+  // The last system log line's code and text.
+  std::string LastLog() {
+    const std::string& line = app->Form2().ListBox2.Line(0);
+    return line.size() > 27 ? line.substr(1, 4) + " " + line.substr(27) : line;
   }
-  std::vector<std::string> log;
-  int ini_saves = 0;
 };
 struct ProgramStart : ::testing::Test, ProgramStartRig {};
 
@@ -131,8 +125,8 @@ TEST_F(ProgramStart, AgreeingShowsTheMainWindowAndAnyCloseEndsTheProgram) {
       EXPECT_FALSE(f.app->Form1().TrayIconData.Visible());
       EXPECT_FALSE(f.app->Form2().Visible());
       f.app->End();
-      EXPECT_EQ(f.log.back(), "2 アプリの終了");
-      EXPECT_EQ(f.ini_saves, 0);
+      EXPECT_EQ(f.LastLog(), "0002 アプリの終了");
+      EXPECT_FALSE(FileExists(f.dir.File("zolyab4.Ini")));
     }
   }
 }
@@ -163,28 +157,21 @@ TEST_F(ProgramStart, RestoreDuringTheSplashShowsTheMainWindowAndTheSequencerStil
 
 TEST_F(ProgramStart, QuitFromTheTrayAsksNothingAndWritesNoSettings) {
   InFolder here(dir.path());
-  int stops = 0;
-  app->hooks.ToolButton2Click = [&] { ++stops; };
   app->Start();
   sim.Advance(3001);
-  udp.SetLocalPort(5000);  // monitoring runs
+  app->Form2().ToolButton1Click();  // monitoring runs
   const size_t boxes_before = boxes.shown.size();
   app->Form1().Exit1Click();
   EXPECT_TRUE(app->Terminated());
   EXPECT_EQ(boxes.shown.size(), boxes_before);
-  EXPECT_EQ(ini_saves, 0);
-  EXPECT_EQ(stops, 0);
   EXPECT_FALSE(app->Form1().TrayIconData.Visible());
   EXPECT_FALSE(FileExists(dir.File("zolyab4.Ini")));
   app->End();
   app->End();
-  EXPECT_EQ(log, (std::vector<std::string>{"1 アプリの起動", "2 アプリの終了"}));
-}
-
-TEST(SettingsFilePath, ReplacesOrAddsTheExtension) {
-  EXPECT_EQ(SettingsFilePath("/opt/z/zolyab4"), "/opt/z/zolyab4.Ini");
-  EXPECT_EQ(SettingsFilePath("/opt/z/zolyab4.exe"), "/opt/z/zolyab4.Ini");
-  EXPECT_EQ(SettingsFilePath("/opt/z.d/zolyab4"), "/opt/z.d/zolyab4.Ini");
+  const ListBox& log = app->Form2().ListBox2;
+  ASSERT_EQ(log.Count(), 3u);  // start, monitoring start, end: no stop line
+  EXPECT_EQ(LastLog(), "0002 アプリの終了");
+  EXPECT_FALSE(FileExists(dir.File("zolyab4.dat")));
 }
 
 }  // namespace

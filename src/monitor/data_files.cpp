@@ -1,0 +1,137 @@
+// The device file (program name + ".dat": columns 1 to 20 of every table row
+// up to the last registered one, 20 lines per row) and the group list
+// (program name + ".lst": the group selector's items, one per line).
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/files.h"
+#include "common/program_files.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
+
+namespace zol {
+
+namespace {
+
+constexpr int kSavedColumns = 20;
+constexpr int kLastDeviceRow = 999;
+
+// A line break inside a cell would shift every later block of the file, so
+// each CR and LF is written as a blank.
+std::string OneLine(const std::string& text) {
+  std::string s = text;
+  for (char& c : s) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return s;
+}
+
+std::string JoinCrLf(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) {
+    out += OneLine(l);
+    out += "\r\n";
+  }
+  return out;
+}
+
+// Reads path into lines; false (with the system's reason) when it exists but
+// cannot be read.
+bool ReadLines(const std::string& path, std::vector<std::string>* lines, std::string* err) {
+  std::string bytes;
+  errno = 0;
+  if (!ReadFile(path, &bytes)) {
+    *err = std::strerror(errno ? errno : EIO);
+    return false;
+  }
+  *lines = SplitLines(bytes);
+  return true;
+}
+
+}  // namespace
+
+bool DebugWindow::SettingDataSave() {
+  MainWindow& form2 = app.Form2();
+  int last = 0;
+  for (int r = 1; r <= kLastDeviceRow; ++r) {
+    if (!StringGrid1.Cell(1, r).empty()) last = r;
+  }
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<size_t>(last * kSavedColumns));
+  for (int r = 1; r <= last; ++r) {
+    for (int c = 1; c <= kSavedColumns; ++c) lines.push_back(OneLine(StringGrid1.Cell(c, r)));
+  }
+  RichEdit1.Assign(lines);
+
+  // Each file is replaced whole or not at all; on an error the steps after
+  // it do not run.
+  std::string err;
+  const std::string dat = ProgramFile(app.services.program_path, ".dat");
+  if (!WriteFileAtomic(dat, JoinCrLf(lines), &err)) {
+    app.boxes().Show(dat + ": " + err, BoxKind::Error, BoxButtons::Ok);
+    return false;
+  }
+  const std::string lst = ProgramFile(app.services.program_path, ".lst");
+  if (!WriteFileAtomic(lst, JoinCrLf(form2.ComboBoxEx1.items.All()), &err)) {
+    app.boxes().Show(lst + ": " + err, BoxKind::Error, BoxButtons::Ok);
+    return false;
+  }
+
+  LastDataCnt();
+  // Saving locks editing again while the password lock is on.
+  form2.EditUnlocked = !form2.LockOn;
+  return true;
+}
+
+bool DebugWindow::SettingDataLoad() {
+  MainWindow& form2 = app.Form2();
+  std::string err;
+
+  const std::string dat = ProgramFile(app.services.program_path, ".dat");
+  if (FileExists(dat)) {
+    std::vector<std::string> lines;
+    if (!ReadLines(dat, &lines, &err)) {
+      app.boxes().Show(dat + ": " + err, BoxKind::Error, BoxButtons::Ok);
+      return false;
+    }
+    RichEdit1.Assign(lines);
+    const size_t n = lines.size();
+    // Block k fills row k + 1; a last part-block leaves the rest of its row
+    // empty. Nothing is checked: a cell takes whatever its line holds.
+    for (size_t k = 0; k <= n / kSavedColumns && k + 1 <= static_cast<size_t>(kLastDeviceRow); ++k) {
+      for (int c = 1; c <= kSavedColumns; ++c) {
+        size_t i = k * kSavedColumns + static_cast<size_t>(c - 1);
+        StringGrid1.SetCell(c, static_cast<int>(k + 1), i < n ? lines[i] : std::string());
+      }
+    }
+  }
+
+  const std::string lst = ProgramFile(app.services.program_path, ".lst");
+  if (FileExists(lst)) {
+    std::vector<std::string> groups;
+    if (!ReadLines(lst, &groups, &err)) {
+      app.boxes().Show(lst + ": " + err, BoxKind::Error, BoxButtons::Ok);
+      return false;
+    }
+    form2.ComboBoxEx1.items.Assign(groups);
+  } else {
+    // No group list yet: take the groups from the tree as it stands, which
+    // at start holds only its two initial groups.
+    std::vector<std::string> groups =
+        app.hooks.TreeGroupTexts ? app.hooks.TreeGroupTexts()
+                                 : std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"};
+    form2.ComboBoxEx1.items.Clear();
+    for (const std::string& g : groups) form2.ComboBoxEx1.items.Add(g);
+    form2.ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
+    if (app.hooks.TreeNodeRef) app.hooks.TreeNodeRef();
+  }
+
+  LastDataCnt();
+  form2.ComboBoxEx1.SetEnabled(true);
+  return true;
+}
+
+}  // namespace zol

@@ -1,0 +1,313 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/files.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
+#include "support/app_fixture.h"
+
+namespace zol {
+namespace {
+
+// Text of column c of a device row, distinct per row, column and tag.
+std::string CellText(int row, int col, const std::string& tag) {
+  if (col == 1) return tag + "02:5A:3C:00:00:" + std::to_string(10 + row);
+  if (col == 3) return "";
+  return tag + "r" + std::to_string(row) + "c" + std::to_string(col) + " 機器";
+}
+
+class DataFilesTest : public ::testing::Test {
+ protected:
+  DebugWindow& dt() { return fx.app->Form4(); }
+  MainWindow& w() { return fx.app->Form2(); }
+  std::string Dat() { return fx.dir.File("zolyab4.dat"); }
+  std::string Lst() { return fx.dir.File("zolyab4.lst"); }
+  std::string Read(const std::string& path) {
+    std::string bytes;
+    EXPECT_TRUE(ReadFile(path, &bytes)) << path;
+    return bytes;
+  }
+  void Write(const std::string& path, const std::string& bytes) {
+    std::string err;
+    ASSERT_TRUE(WriteFileAtomic(path, bytes, &err)) << err;
+  }
+  void FillRow(DebugWindow& d, int row, const std::string& tag = "") {
+    for (int c = 1; c <= 20; ++c) d.StringGrid1.SetCell(c, row, CellText(row, c, tag));
+    d.StringGrid1.SetCell(21, row, "2026/12/10");  // live record: never saved
+  }
+  // The block of one row as the file holds it.
+  static std::string Block(int row, const std::string& tag = "") {
+    std::string s;
+    for (int c = 1; c <= 20; ++c) s += CellText(row, c, tag) + "\r\n";
+    return s;
+  }
+  static std::string EmptyBlock() {
+    std::string s;
+    for (int c = 1; c <= 20; ++c) s += "\r\n";
+    return s;
+  }
+  // A second run on the same program folder.
+  std::unique_ptr<App> Restart() { return std::make_unique<App>(fx.app->services); }
+
+  AppFixture fx;
+};
+
+TEST_F(DataFilesTest, DeletedRowKeepsItsEmptyBlock) {
+  FillRow(dt(), 1);
+  FillRow(dt(), 3);
+  w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
+  ASSERT_TRUE(dt().SettingDataSave());
+  const std::string bytes = Read(Dat());
+  EXPECT_EQ(bytes, Block(1) + EmptyBlock() + Block(3));
+  EXPECT_EQ(SplitLines(bytes).size(), 60u);
+  EXPECT_EQ(dt().LastRow, 3);
+  EXPECT_EQ(dt().UsedRows, 2);
+
+  auto run = Restart();
+  DebugWindow& d = run->Form4();
+  ASSERT_TRUE(d.SettingDataLoad());
+  for (int c = 1; c <= 20; ++c) {
+    EXPECT_EQ(d.StringGrid1.Cell(c, 1), CellText(1, c, "")) << c;
+    EXPECT_EQ(d.StringGrid1.Cell(c, 2), "") << c;
+    EXPECT_EQ(d.StringGrid1.Cell(c, 3), CellText(3, c, "")) << c;
+  }
+  EXPECT_EQ(d.StringGrid1.Cell(21, 1), "");
+  EXPECT_EQ(d.StringGrid1.Cell(1, 4), "");
+  EXPECT_EQ(d.Label1.Caption(), "3/2");
+  EXPECT_EQ(d.Label2.Caption(), "Max: 2");
+}
+
+TEST_F(DataFilesTest, NoDeviceWritesEmptyFile) {
+  w().ComboBoxEx1.items.Assign({"G000 未登録グループ"});
+  ASSERT_TRUE(dt().SettingDataSave());
+  EXPECT_EQ(Read(Dat()), "");
+  EXPECT_EQ(Read(Lst()), "G000 未登録グループ\r\n");
+
+  auto run = Restart();
+  ASSERT_TRUE(run->Form4().SettingDataLoad());
+  for (int r = 1; r < 1000; ++r) ASSERT_EQ(run->Form4().StringGrid1.Cell(1, r), "") << r;
+  EXPECT_EQ(run->Form4().LastRow, 1);
+  EXPECT_EQ(run->Form4().UsedRows, 0);
+  EXPECT_EQ(run->Form4().Label1.Caption(), "1/0");
+  EXPECT_EQ(run->Form4().Label2.Caption(), "Max: 0");
+}
+
+TEST_F(DataFilesTest, EmptyCellsKeepTheBlockWhole) {
+  FillRow(dt(), 1);
+  dt().StringGrid1.SetCell(13, 1, "");  // empty memo
+  dt().StringGrid1.SetCell(20, 1, "");  // last column empty too
+  ASSERT_TRUE(dt().SettingDataSave());
+  std::vector<std::string> lines = SplitLines(Read(Dat()));
+  ASSERT_EQ(lines.size(), 20u);
+  EXPECT_EQ(lines[12], "");
+  EXPECT_EQ(lines[13], CellText(1, 14, ""));
+  EXPECT_EQ(lines[19], "");
+}
+
+TEST_F(DataFilesTest, PartBlockAndMixedLineEnds) {
+  // 41 lines, ended by CR LF, CR and LF.
+  std::string file;
+  const char* ends[3] = {"\r\n", "\r", "\n"};
+  for (int i = 1; i <= 41; ++i) file += "L" + std::to_string(i) + ends[i % 3];
+  Write(Dat(), file);
+  ASSERT_TRUE(dt().SettingDataLoad());
+  for (int c = 1; c <= 20; ++c) {
+    EXPECT_EQ(dt().StringGrid1.Cell(c, 1), "L" + std::to_string(c));
+    EXPECT_EQ(dt().StringGrid1.Cell(c, 2), "L" + std::to_string(20 + c));
+  }
+  EXPECT_EQ(dt().StringGrid1.Cell(1, 3), "L41");
+  for (int c = 2; c <= 20; ++c) EXPECT_EQ(dt().StringGrid1.Cell(c, 3), "") << c;
+  EXPECT_EQ(dt().LastRow, 3);
+  EXPECT_EQ(dt().UsedRows, 3);
+}
+
+TEST_F(DataFilesTest, LoadStopsAtRow999AndValidatesNothing) {
+  std::string file;
+  for (int i = 1; i <= 1001 * 20; ++i) file += "x" + std::to_string(i) + "\r\n";
+  Write(Dat(), file);
+  ASSERT_TRUE(dt().SettingDataLoad());
+  EXPECT_EQ(dt().StringGrid1.Cell(1, 999), "x" + std::to_string(998 * 20 + 1));
+  EXPECT_EQ(dt().StringGrid1.Cell(20, 999), "x" + std::to_string(999 * 20));
+  EXPECT_EQ(dt().StringGrid1.Cell(1, 0), "1");  // the header row (column numbers) is not touched
+  EXPECT_EQ(dt().LastRow, 999);
+  EXPECT_EQ(dt().UsedRows, 999);
+}
+
+TEST_F(DataFilesTest, FirstStartGetsTheTwoDefaultGroups) {
+  int refreshes = 0;
+  fx.app->hooks.TreeNodeRef = [&] { ++refreshes; };
+  EXPECT_FALSE(w().ComboBoxEx1.Enabled());
+  ASSERT_TRUE(dt().SettingDataLoad());
+  EXPECT_EQ(w().ComboBoxEx1.items.All(), (std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"}));
+  EXPECT_EQ(w().ComboBoxEx1.Text(), "G001 グループ1");
+  EXPECT_EQ(refreshes, 1);
+  EXPECT_TRUE(w().ComboBoxEx1.Enabled());
+  EXPECT_FALSE(FileExists(Lst()));  // the first save creates it
+
+  ASSERT_TRUE(dt().SettingDataSave());
+  EXPECT_EQ(Read(Lst()), "G001 グループ1\r\nG000 未登録グループ\r\n");
+}
+
+TEST_F(DataFilesTest, GroupsComeFromTheTreeWhenItIsBuilt) {
+  fx.app->hooks.TreeGroupTexts = [] { return std::vector<std::string>{"G002 B", "G000 未登録グループ"}; };
+  ASSERT_TRUE(dt().SettingDataLoad());
+  EXPECT_EQ(w().ComboBoxEx1.items.All(), (std::vector<std::string>{"G002 B", "G000 未登録グループ"}));
+  EXPECT_EQ(w().ComboBoxEx1.Text(), "G002 B");
+}
+
+TEST_F(DataFilesTest, GroupListLoadsInFileOrder) {
+  int refreshes = 0;
+  fx.app->hooks.TreeNodeRef = [&] { ++refreshes; };
+  Write(fx.dir.File("ZOLYAB4.LST"), "G003 三番\r\nG001 一番\r\nG002 二番\r\nG000 未登録グループ\r\n");
+  ASSERT_TRUE(dt().SettingDataLoad());
+  EXPECT_EQ(w().ComboBoxEx1.items.All(),
+            (std::vector<std::string>{"G003 三番", "G001 一番", "G002 二番", "G000 未登録グループ"}));
+  EXPECT_EQ(refreshes, 0);
+  EXPECT_TRUE(w().ComboBoxEx1.Enabled());
+  // The file found in another spelling is the one written back.
+  ASSERT_TRUE(dt().SettingDataSave());
+  EXPECT_FALSE(FileExists(Lst()));
+  EXPECT_EQ(Read(fx.dir.File("ZOLYAB4.LST")), "G003 三番\r\nG001 一番\r\nG002 二番\r\nG000 未登録グループ\r\n");
+}
+
+TEST_F(DataFilesTest, SaveLocksEditingAgain) {
+  struct Case {
+    bool lock_on;
+    bool unlocked_after;
+  } cases[] = {{true, false}, {false, true}};
+  for (const Case& c : cases) {
+    w().LockOn = c.lock_on;
+    w().EditUnlocked = !c.unlocked_after;
+    ASSERT_TRUE(dt().SettingDataSave());
+    EXPECT_EQ(w().EditUnlocked, c.unlocked_after) << c.lock_on;
+  }
+}
+
+TEST_F(DataFilesTest, LineBreakInCellIsWrittenAsBlank) {
+  FillRow(dt(), 1);
+  FillRow(dt(), 2);
+  dt().StringGrid1.SetCell(15, 1, "ZOL-8\r\nrev 2");
+  dt().StringGrid1.SetCell(10, 1, "name\nB");
+  dt().StringGrid1.SetCell(13, 1, "memo\r");
+  ASSERT_TRUE(dt().SettingDataSave());
+  EXPECT_EQ(SplitLines(Read(Dat())).size(), 40u);
+
+  auto run = Restart();
+  DebugWindow& d = run->Form4();
+  ASSERT_TRUE(d.SettingDataLoad());
+  EXPECT_EQ(d.StringGrid1.Cell(15, 1), "ZOL-8  rev 2");
+  EXPECT_EQ(d.StringGrid1.Cell(10, 1), "name B");
+  EXPECT_EQ(d.StringGrid1.Cell(13, 1), "memo ");
+  for (int c = 1; c <= 20; ++c) EXPECT_EQ(d.StringGrid1.Cell(c, 2), CellText(2, c, "")) << c;
+}
+
+TEST_F(DataFilesTest, FailedWriteKeepsOldFilesAndStops) {
+  FillRow(dt(), 1);
+  w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
+  ASSERT_TRUE(dt().SettingDataSave());
+  const std::string old_dat = Read(Dat());
+  const std::string old_lst = Read(Lst());
+
+  // Device file cannot be written: both files stay, nothing after it runs.
+  FillRow(dt(), 2);
+  w().ComboBoxEx1.items.Add("G002 新");
+  w().LockOn = true;
+  w().EditUnlocked = true;
+  dt().Label1.SetCaption("before");
+  ASSERT_EQ(mkdir((Dat() + ".tmp").c_str(), 0755), 0);
+  EXPECT_FALSE(dt().SettingDataSave());
+  EXPECT_EQ(Read(Dat()), old_dat);
+  EXPECT_EQ(Read(Lst()), old_lst);
+  ASSERT_EQ(fx.boxes.shown.size(), 1u);
+  EXPECT_EQ(fx.boxes.shown[0].kind, BoxKind::Error);
+  EXPECT_EQ(fx.boxes.shown[0].text.rfind(Dat() + ": ", 0), 0u);
+  EXPECT_GT(fx.boxes.shown[0].text.size(), Dat().size() + 2);  // the system's reason follows
+  EXPECT_TRUE(w().EditUnlocked);
+  EXPECT_EQ(dt().Label1.Caption(), "before");
+  rmdir((Dat() + ".tmp").c_str());
+
+  // Group list cannot be written: the device file is new, the list old.
+  ASSERT_EQ(mkdir((Lst() + ".tmp").c_str(), 0755), 0);
+  EXPECT_FALSE(dt().SettingDataSave());
+  EXPECT_EQ(Read(Dat()), Block(1) + Block(2));
+  EXPECT_EQ(Read(Lst()), old_lst);
+  ASSERT_EQ(fx.boxes.shown.size(), 2u);
+  EXPECT_EQ(fx.boxes.shown[1].text.rfind(Lst() + ": ", 0), 0u);
+  EXPECT_TRUE(w().EditUnlocked);
+}
+
+// A save killed at any moment leaves the device file either as it was or as
+// the save wrote it, and the file loads.
+TEST_F(DataFilesTest, KilledSaveLeavesOldOrNewFile) {
+  auto fill = [&](DebugWindow& d, int state) {
+    for (int r = 1; r <= 60; ++r) {
+      if (state == 0 && r > 30) {
+        for (int c = 1; c <= 20; ++c) d.StringGrid1.SetCell(c, r, "");
+      } else {
+        FillRow(d, r, state == 0 ? "a" : "b");
+      }
+    }
+  };
+  fill(dt(), 0);
+  ASSERT_TRUE(dt().SettingDataSave());
+  const std::string a = Read(Dat());
+  fill(dt(), 1);
+  ASSERT_TRUE(dt().SettingDataSave());
+  const std::string b = Read(Dat());
+  ASSERT_NE(a, b);
+
+  std::mt19937 rng(20261210);
+  const auto start = std::chrono::steady_clock::now();
+  int kills = 0;
+  int saw_a = 0, saw_b = 0;
+  for (; kills < 300 && std::chrono::steady_clock::now() - start < std::chrono::seconds(40); ++kills) {
+    int pipefd[2];
+    ASSERT_EQ(pipe(pipefd), 0);
+    const int first = static_cast<int>(rng() % 2);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(pipefd[0]);
+      for (int i = first;; ++i) {
+        fill(dt(), i % 2);
+        dt().SettingDataSave();
+        if (write(pipefd[1], "s", 1) != 1) _exit(1);
+      }
+    }
+    close(pipefd[1]);
+    // Let a few saves complete, then kill somewhere in the next one.
+    const unsigned done = rng() % 3;
+    char ch;
+    for (unsigned i = 0; i < done; ++i) {
+      if (read(pipefd[0], &ch, 1) != 1) break;
+    }
+    for (volatile unsigned spin = rng() % 200000; spin > 0; spin = spin - 1) {
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    close(pipefd[0]);
+
+    const std::string now = Read(Dat());
+    ASSERT_TRUE(now == a || now == b) << "after kill " << kills << ": " << now.size() << " bytes";
+    (now == a ? saw_a : saw_b)++;
+    auto run = Restart();
+    ASSERT_TRUE(run->Form4().SettingDataLoad());
+    ASSERT_EQ(run->Form4().UsedRows, now == a ? 30 : 60);
+  }
+  EXPECT_GT(kills, 50);
+  EXPECT_GT(saw_a, 0);
+  EXPECT_GT(saw_b, 0);
+}
+
+}  // namespace
+}  // namespace zol
