@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QColor>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +24,10 @@ int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid
 int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return QVariant();
+  if (!index.isValid()) return QVariant();
+  // Row 0 and column 0 are the grid's fixed header cells.
+  if (role == Qt::BackgroundRole && (index.row() == 0 || index.column() == 0)) return QColor(0xE4, 0xE4, 0xE4);
+  if (role != Qt::DisplayRole) return QVariant();
   return FromSjis(grid_.Cell(index.column(), index.row()));
 }
 
@@ -48,6 +53,7 @@ QVariant IconListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(list_.Count())) return QVariant();
   const IconItem& item = list_.Item(static_cast<size_t>(index.row()));
   if (role == Qt::DisplayRole) return FromSjis(item.caption);
+  if (role == Qt::SizeHintRole) return QSize(92, 66);  // every icon alike: uniform item sizes
   if (role == Qt::DecorationRole) {
     const int image = item.image >= 0 && item.image <= 9 ? item.image : 9;
     return pictures_[static_cast<size_t>(image)];
@@ -166,6 +172,8 @@ void Mirror::Bind(QTableView* w, Grid& g) {
   w->setModel(model);
   w->setSelectionBehavior(QAbstractItemView::SelectRows);
   w->setSelectionMode(QAbstractItemView::SingleSelection);
+  w->horizontalHeader()->hide();  // the grid's own row 0 and column 0 are its headers
+  w->verticalHeader()->hide();
   Watch(g, [w, model, &g] {
     ApplyControl(w, g);
     model->Refresh();

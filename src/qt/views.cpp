@@ -161,7 +161,7 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
 
   panel20 = new QLabel(bar);
   panel20->setAlignment(Qt::AlignCenter);
-  panel20->setFixedSize(96, 30);
+  panel20->setFixedSize(78, 28);
   label5 = new QLabel(panel20);
   label5->setGeometry(4, 5, 18, 20);
   label5->setStyleSheet(QStringLiteral("color: lime; background: transparent;"));
@@ -178,13 +178,13 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
 
   time_panel = new QLabel(bar);
   time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  time_panel->setMinimumWidth(150);
+  time_panel->setMinimumWidth(128);
   time_panel->setAlignment(Qt::AlignCenter);
   bar->addWidget(time_panel);
   mirror.Bind(time_panel, f.TimePanel);
   ref_time_panel = new QLabel(bar);
   ref_time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  ref_time_panel->setMinimumWidth(80);
+  ref_time_panel->setMinimumWidth(64);
   ref_time_panel->setAlignment(Qt::AlignCenter);
   bar->addWidget(ref_time_panel);
   mirror.Bind(ref_time_panel, f.RefTimePanel);
@@ -194,12 +194,12 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   Panel* counter_panels[6] = {&f.Panel12, &f.Panel13, &f.Panel14, &f.Panel15, &f.Panel17, &f.Panel19};
   for (int i = 0; i < 6; ++i) {
     auto* caption = new QLabel(S(counter_labels[i]), bar);
-    caption->setContentsMargins(6, 0, 2, 0);
+    caption->setContentsMargins(4, 0, 2, 0);
     bar->addWidget(caption);
     counters[static_cast<size_t>(i)] = new QLabel(bar);
     QLabel* c = counters[static_cast<size_t>(i)];
     c->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    c->setMinimumWidth(40);
+    c->setMinimumWidth(30);
     c->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     bar->addWidget(c);
     mirror.Bind(c, *counter_panels[i]);
@@ -272,7 +272,7 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   icons->setResizeMode(QListView::Adjust);
   icons->setUniformItemSizes(true);
   icons->setWordWrap(true);
-  icons->setGridSize(QSize(96, 72));
+  icons->setGridSize(QSize(96, 70));
   icons->setIconSize(QSize(32, 32));
   icons->setEditTriggers(QAbstractItemView::NoEditTriggers);
   icons->setSelectionMode(QAbstractItemView::SingleSelection);
