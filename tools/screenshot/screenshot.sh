@@ -35,7 +35,7 @@ run_once() {
   xvfb=$!
   pids+=($xvfb)
   sleep 1
-  (cd "$work" && DISPLAY=$display ./zolyab4 >/dev/null 2>&1) &
+  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
   console_pid=$!
   pids+=($console_pid)
   sleep 1
