@@ -137,7 +137,7 @@ TEST_F(DataFilesTest, LoadStopsAtRow999AndValidatesNothing) {
   ASSERT_TRUE(dt().SettingDataLoad());
   EXPECT_EQ(dt().StringGrid1.Cell(1, 999), "x" + std::to_string(998 * 20 + 1));
   EXPECT_EQ(dt().StringGrid1.Cell(20, 999), "x" + std::to_string(999 * 20));
-  EXPECT_EQ(dt().StringGrid1.Cell(1, 0), "1");  // the header row (column numbers) is not touched
+  EXPECT_EQ(dt().StringGrid1.Cell(1, 0), "1");  // the header row keeps its column number
   EXPECT_EQ(dt().LastRow, 999);
   EXPECT_EQ(dt().UsedRows, 999);
 }
