@@ -6,6 +6,7 @@
 
 #include "qt/mirror.h"
 #include "qt/sjis.h"
+#include "qt/taskbar.h"
 
 namespace zol {
 
@@ -23,6 +24,8 @@ void FormView::Apply() {
   if (!form_.Visible()) {
     if (widget_->isVisible()) widget_->hide();
   } else {
+    const bool was_visible = widget_->isVisible();
+    if (!was_visible) SkipTaskbar(widget_);  // the program has no task-bar button
     switch (form_.State()) {
       case WindowState::Maximized:
         if (!widget_->isVisible() || !widget_->isMaximized()) widget_->showMaximized();
@@ -35,6 +38,7 @@ void FormView::Apply() {
         else if (!widget_->isVisible()) widget_->show();
         break;
     }
+    if (!was_visible) SkipTaskbar(widget_);
   }
   applying_ = false;
 }
