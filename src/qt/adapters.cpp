@@ -9,6 +9,7 @@
 #include <QNetworkDatagram>
 #include <QPushButton>
 #include <QSoundEffect>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -19,6 +20,10 @@ namespace zol {
 void QtPump::ProcessPending() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 void QtPump::WaitForEvents(uint32_t max_ms) {
+  if (ending_) {
+    QThread::msleep(max_ms < 20 ? max_ms : 20);
+    return;
+  }
   QEventLoop loop;
   QTimer::singleShot(static_cast<int>(max_ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
   loop.exec();

@@ -20,6 +20,13 @@ class QtPump : public EventPump {
  public:
   void ProcessPending() override;
   void WaitForEvents(uint32_t max_ms) override;
+  // The event loop is ending: no new local loop runs (it would return at
+  // once), so a Delay still in progress sleeps in short steps instead of
+  // spinning.
+  void SetEnding() { ending_ = true; }
+
+ private:
+  bool ending_ = false;
 };
 
 // One QTimer per window timer.

@@ -74,7 +74,10 @@ int RunConsole(int argc, char** argv) {
     App app(services);
     // exit, not quit: quit would first close every window, which asks the
     // main window's close question.
-    app.OnTerminate = [] { QCoreApplication::exit(0); };
+    app.OnTerminate = [&pump] {
+      pump.SetEnding();
+      QCoreApplication::exit(0);
+    };
 
     // SIGTERM and SIGINT end the run like the tray's "終了(&Q)".
     int fds[2] = {-1, -1};
