@@ -59,7 +59,9 @@ void QtTimerHost::TimerRemoved(Timer* timer) {
 BoxResult QtMessageBoxes::Show(const std::string& text, BoxKind kind, BoxButtons buttons) {
   QMessageBox box;
   box.setWindowTitle(FromSjis(BoxTitle(kind)));
-  box.setText(FromSjis(text));
+  QString shown = FromSjis(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  box.setText(shown);
   switch (kind) {
     case BoxKind::Info: box.setIcon(QMessageBox::Information); break;
     case BoxKind::Warning: box.setIcon(QMessageBox::Warning); break;
