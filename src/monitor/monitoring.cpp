@@ -72,7 +72,8 @@ void MainWindow::zolyab_stop() {
   app.udp().SetLocalPort(0);
   ToolButton1.SetEnabled(true);
   ToolButton2.SetEnabled(false);
-  app.Form4().SettingDataSave();
+  // A save error has shown its box and ends the stop here.
+  if (!app.Form4().SettingDataSave()) return;
   Label5.SetVisible(false);
 }
 

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/files.h"
 #include "common/posix_udp.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
@@ -110,6 +112,37 @@ TEST_F(MonitoringTest, StopLogsBeforeUnbinding) {
   ASSERT_EQ(udp.top_at_change.size(), 2u);
   EXPECT_EQ(udp.top_at_change[1].substr(0, 2), "0 ");
   EXPECT_EQ(LogText(udp.top_at_change[1].substr(2)), "監視停止");
+}
+
+TEST_F(MonitoringTest, StopWritesTheDataFilesEvenWithoutChanges) {
+  table().SetCell(dtcol::MacAddress, 2, "02:5A:3C:00:00:02");
+  table().SetCell(dtcol::DeviceName, 2, "Dev2");
+  w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
+  w().LockOn = true;
+  w().EditUnlocked = true;
+  w().YabStart();
+  EXPECT_FALSE(FileExists(f.dir.File("zolyab4.dat")));
+  w().zolyab_stop();
+  std::string dat, lst;
+  ASSERT_TRUE(ReadFile(f.dir.File("zolyab4.dat"), &dat));
+  ASSERT_TRUE(ReadFile(f.dir.File("zolyab4.lst"), &lst));
+  EXPECT_EQ(SplitLines(dat).size(), 40u);  // empty block of row 1, then row 2
+  EXPECT_EQ(SplitLines(dat)[20], "02:5A:3C:00:00:02");
+  EXPECT_EQ(lst, "G001 グループ1\r\nG000 未登録グループ\r\n");
+  EXPECT_FALSE(w().EditUnlocked);  // saving locks again
+}
+
+TEST_F(MonitoringTest, FailedSaveEndsTheStopAfterUnbinding) {
+  ASSERT_EQ(mkdir(f.dir.File("zolyab4.dat.tmp").c_str(), 0755), 0);  // the save cannot write
+  w().YabStart();
+  w().Label5.SetVisible(true);
+  w().zolyab_stop();
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Error) << f.boxes.shown[0].text;
+  EXPECT_EQ(f.udp.LocalPort(), 0);
+  EXPECT_EQ(w().Panel20.Caption(), "停止");
+  EXPECT_TRUE(w().ToolButton1.Enabled());
+  EXPECT_TRUE(w().Label5.Visible());  // the step after the save does not run
 }
 
 TEST_F(MonitoringTest, ClockRestartTouchesOnlyRowsWithAClock) {
