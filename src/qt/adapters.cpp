@@ -105,7 +105,7 @@ std::string QtUdpReceiver::SetLocalPort(int port) {
   socket_.close();
   port_ = 0;
   if (port <= 0 || port > 65535) return std::string();
-  if (!socket_.bind(QHostAddress::AnyIPv4, static_cast<quint16>(port))) {
+  if (!socket_.bind(QHostAddress::AnyIPv4, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
     const std::string reason = ToSjis(socket_.errorString());
     socket_.close();
     return reason.empty() ? std::string("bind failed") : reason;
