@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -189,12 +190,73 @@ class StatusBar : public Control {
   std::vector<std::string> panels_;
 };
 
-// A window: caption, shown or hidden, enabled.
+// Window state of a form: normal, minimised or maximised.
+enum class WindowState { Normal, Minimized, Maximized };
+
+// The two window messages the window-state component watches: the size
+// notification (size type 0 restored, 1 minimised, 2 maximised) and the
+// system command (0xF020 minimise, 0xF030 maximise, 0xF120 restore).
+constexpr int kWmSize = 0x0005;
+constexpr int kWmSysCommand = 0x0112;
+constexpr int kScMinimize = 0xF020;
+constexpr int kScMaximize = 0xF030;
+constexpr int kScRestore = 0xF120;
+struct WindowMessage {
+  int msg = 0;
+  int param = 0;
+};
+
+// A window: caption, shown or hidden, enabled, its window state.
 class Form : public TextControl {
  public:
   Form() { SetVisible(false); }
   void Show() { SetVisible(true); }
   void Hide() { SetVisible(false); }
+
+  WindowState State() const { return state_; }
+  // The program sets the window state: the window gets the size
+  // notification of the new state through its window procedure.
+  void SetWindowState(WindowState s) {
+    Perform(kWmSize, s == WindowState::Minimized ? 1 : s == WindowState::Maximized ? 2 : 0);
+  }
+  // Sends a message through the window procedure (a hook first, when one
+  // is installed, else the default processing).
+  void Perform(int msg, int param) {
+    const WindowMessage m{msg, param};
+    if (WindowProc) WindowProc(m);
+    else DefaultWindowProc(m);
+  }
+  // The form's own processing: a size notification sets the state, a system
+  // command performs the change, which sends its size notification back
+  // through the window procedure.
+  void DefaultWindowProc(const WindowMessage& m) {
+    if (m.msg == kWmSize) {
+      if (m.param == 0) Set(state_, WindowState::Normal);
+      else if (m.param == 1) Set(state_, WindowState::Minimized);
+      else if (m.param == 2) Set(state_, WindowState::Maximized);
+    } else if (m.msg == kWmSysCommand) {
+      if (m.param == kScMinimize) SetWindowState(WindowState::Minimized);
+      else if (m.param == kScMaximize) SetWindowState(WindowState::Maximized);
+      else if (m.param == kScRestore) SetWindowState(WindowState::Normal);
+    }
+  }
+  // The replaceable window procedure and the object that installed it
+  // (null: none installed, the default processing runs).
+  std::function<void(const WindowMessage&)> WindowProc;
+  const void* WindowProcOwner = nullptr;
+
+ private:
+  WindowState state_ = WindowState::Normal;
+};
+
+// Page control: the index of the open tab.
+class PageControl : public Control {
+ public:
+  int ActivePageIndex() const { return active_; }
+  void SetActivePageIndex(int i) { Set(active_, i); }
+
+ private:
+  int active_ = 0;
 };
 
 }  // namespace zol

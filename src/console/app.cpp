@@ -1,15 +1,40 @@
 #include "console/app.h"
 
 #include "console/main_window.h"
+#include "console/splash_window.h"
+#include "console/terms_dialog.h"
 #include "monitor/debug_window.h"
 
 namespace zol {
 
 App::App(const Services& s) : services(s) {
+  form1 = std::make_unique<SplashWindow>(*this);
   form2 = std::make_unique<MainWindow>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
+  form10 = std::make_unique<TermsDialog>(*this);
 }
 
 App::~App() = default;
+
+void App::Start() {
+  if (started_) return;
+  started_ = true;
+  form1->FormCreate();
+  form2->FormCreate();
+  // The device-table window sets itself up as it is constructed.
+  form10->FormCreate();
+  form1->Show();
+}
+
+void App::End() {
+  if (!started_ || ended_) return;
+  ended_ = true;
+  form2->FormDestroy();
+}
+
+void App::Terminate() {
+  terminated_ = true;
+  if (OnTerminate) OnTerminate();
+}
 
 }  // namespace zol

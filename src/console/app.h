@@ -13,6 +13,8 @@ namespace zol {
 
 class MainWindow;
 class DebugWindow;
+class SplashWindow;
+class TermsDialog;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -51,6 +53,18 @@ struct Hooks {
   // Sends one notice mail with the given body lines; throws std::runtime_error
   // with the error text on failure.
   std::function<void(const std::vector<std::string>& body)> MailSend;
+
+  // --- Program start and main window life cycle ---
+  // Windows of later steps: group tab, device tree, detail grid, password
+  // and settings dialogs.
+  std::function<void()> GroupTabCommandMode;    // group tab into command mode
+  std::function<void()> grpListRef;
+  std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
+  std::function<void()> TreeViewSetUp;          // TreeView1 images, no edits, automatic drag
+  std::function<void()> ReStetingData;
+  std::function<void()> password_check;
+  std::function<void()> EditShow;
+  std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
   // Device tree: the texts of its top-level (group) nodes in tree order.
   // Unset, the tree's two initial group nodes "G001 グループ1" and
   // "G000 未登録グループ".
@@ -80,10 +94,31 @@ class App {
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
 
   // The windows, created once in this order and living until the end.
+  std::unique_ptr<SplashWindow> form1;  // splash window, the application's main window
   std::unique_ptr<MainWindow> form2;  // main window
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
+  std::unique_ptr<TermsDialog> form10;  // terms dialog
+  SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
+  TermsDialog& Form10() { return *form10; }
+
+  // Program entry: runs the windows' creation handlers in their order and
+  // shows the splash window, as the message loop starts.
+  void Start();
+  // Program end, after the message loop: the windows' destruction handlers
+  // (once; the program runs it when its event loop has ended).
+  void End();
+  // Ends the message loop (the splash window was closed).
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Set by the program: quits its event loop.
+  std::function<void()> OnTerminate;
+
+ private:
+  bool started_ = false;
+  bool ended_ = false;
+  bool terminated_ = false;
 };
 
 }  // namespace zol

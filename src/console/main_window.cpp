@@ -22,14 +22,15 @@ MainWindow::MainWindow(App& a) : app(a), Timer4(a.timers(), 2000, false) {
   }
   Panel21.SetVisible(false);
   RefTimePanel.SetHint("更新時刻");
-  IniFile = ProgramFile(app.services.program_path, ".Ini");
-  ComboBoxEx1.SetEnabled(false);
+  LifeCycleSetUp();
   // The receiver component NMUDP1: every datagram goes to the reception handler.
   if (app.services.udp) {
     app.services.udp->OnDataReceived = [this](const std::string& bytes, const std::string& from_ip, int port) {
       NMUDP1DataReceived(bytes, from_ip, port);
     };
   }
+  IniFile = ProgramFile(app.services.program_path, ".Ini");
+  ComboBoxEx1.SetEnabled(false);
 }
 
 }  // namespace zol

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -12,10 +13,12 @@
 #include "common/controls.h"
 #include "common/platform.h"
 #include "console/console_settings.h"
+#include "console/form_ws_event.h"
 
 namespace zol {
 
 class App;
+TimerHost* AppTimers(App& app);  // the run's timer host (for member timers)
 
 class MainWindow : public Form, public ConsoleSettings {
  public:
@@ -125,6 +128,37 @@ class MainWindow : public Form, public ConsoleSettings {
   // Notice mails sent today.
   int MailCount = 0;
 
+  // --- Main window life cycle (console/main_window_life.cpp) ---
+  void FormCreate();
+  void Timer3Timer();  // deferred start-up
+  void pcipcheck();
+  void Timer5Timer();  // the 500 ms clock
+  void FormWSEvent1Minimized(WindowState prev);
+  void FormWSEvent1Maximized(WindowState prev);
+  void FormWSEvent1Restored(WindowState prev);
+  void ToolButton7Click();  // "設定"
+  void StringGridSelectClear();
+  // The close request; true when the window closes (the program ends).
+  bool FormClose();
+  void FormDestroy();
+  // Sets up the timers and the window-state component (at construction).
+  void LifeCycleSetUp();
+
+  std::string AppTitle;
+  std::string LocalIp;
+  std::string MailCountDate;
+  int GrpOkCount = 0, GrpNgCount = 0;
+  int ClientWidth = 0, ClientHeight = 0;
+  Panel TimePanel;  // "現在時刻"
+  Memo Memo3;       // hint text of an empty device table
+  PageControl PageControl1;  // 0 "機器一覧", 1 "グループ"
+  PageControl PageControl2;  // 0 "アイコン表示", 1 "システムログ"
+  Timer Timer1{AppTimers(app), 1500, false};
+  Timer Timer2{AppTimers(app), 50, false};
+  Timer Timer3{AppTimers(app), 1, false};
+  Timer Timer5{AppTimers(app), 500, false};
+  std::unique_ptr<FormWSEvent> FormWSEvent1;
+  bool Destroyed = false;
   // --- Settings file (console/console_settings.cpp) ---
   // Path of the settings file: the program's path with the extension
   // ".Ini", matched without regard to case in the program's folder.

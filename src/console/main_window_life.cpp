@@ -1,0 +1,157 @@
+// The main window's life: creation, the deferred start-up, the clock,
+// minimising into the tray, the settings button, closing and destruction.
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "common/files.h"
+#include "common/text.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "console/splash_window.h"
+#include "monitor/debug_window.h"
+
+namespace zol {
+
+namespace {
+void Call(const std::function<void()>& f) {
+  if (f) f();
+}
+}  // namespace
+
+TimerHost* AppTimers(App& app) { return app.timers(); }
+
+void MainWindow::LifeCycleSetUp() {
+  Timer3.OnTimer = [this] { Timer3Timer(); };
+  Timer5.OnTimer = [this] { Timer5Timer(); };
+  TimePanel.SetHint("現在時刻");
+  FormWSEvent1 = std::make_unique<FormWSEvent>(this);
+  FormWSEvent1->OnMinimized = [this](FormWSEvent*, WindowState prev) { FormWSEvent1Minimized(prev); };
+  FormWSEvent1->OnMaximized = [this](FormWSEvent*, WindowState prev) { FormWSEvent1Maximized(prev); };
+  FormWSEvent1->OnRestored = [this](FormWSEvent*, WindowState prev) { FormWSEvent1Restored(prev); };
+  Memo3.Assign({"監視登録データがありません。", "",
+                "監視を行う機器の「状態通知機能」を有効にして監視開始ボタンを押してください。",
+                "監視データを受信した場合、「G000 未登録グループ」に登録候補として入ります。", "", ""});
+}
+
+void MainWindow::FormCreate() {
+  Hooks& h = app.hooks;
+  GrpOkCount = 0;
+  GrpNgCount = 0;
+  EditUnlocked = false;
+  Call(h.GroupTabCommandMode);
+  StringGridSelectClear();
+  PageControl2.SetActivePageIndex(0);
+  Timer5.SetEnabled(true);
+  ClientWidth = 800;
+  ClientHeight = 640;
+  PageControl1.SetActivePageIndex(0);
+  AppTitle = "ZOL YAB V4";
+  SetCaption(AppTitle);
+  IniLoad();
+  SysLogViewLoad();
+  KeyList.clear();
+  Timer1.SetEnabled(false);
+  Timer1.SetInterval(1500);
+  Timer2.SetEnabled(false);
+  Timer2.SetInterval(50);
+  Call(h.TreeViewSetUp);
+  SysLoging(1, "アプリの起動");
+  MailCountDate = DateText(app.clock().Now());
+  MailCount = 0;
+  Call(h.grpListRef);
+}
+
+void MainWindow::Timer3Timer() {
+  Hooks& h = app.hooks;
+  Timer3.SetEnabled(false);
+  app.Form4().SettingDataLoad();
+  Call(h.ReStetingData);
+  pcipcheck();
+  if (AutoStart) YabStart();
+  if (WindowMode == 1) SetWindowState(WindowState::Minimized);
+  else if (WindowMode == 2) SetWindowState(WindowState::Maximized);
+  Call(h.TreeNodeRef);
+  IconDataCheck();
+  bool registered = false;
+  const Grid& table = app.Form4().StringGrid1;
+  for (int r = 1; r <= 999 && !registered; ++r) registered = !table.Cell(1, r).empty();
+  Memo3.Add("");
+  Memo3.Add("・ローカル通知先センターIP       " + LocalIp);
+  Memo3.Add("・ローカル通知先センターポート   " + std::to_string(UdpPort));
+  if (!registered) {
+    std::string text;
+    for (size_t i = 0; i < Memo3.Count(); ++i) text += (i ? "\r\n" : "") + Memo3[i];
+    app.boxes().Show(text, BoxKind::Info, BoxButtons::Ok);
+  }
+}
+
+void MainWindow::pcipcheck() {
+  char name[129] = {};
+  if (gethostname(name, 128) != 0) return;
+  const hostent* host = gethostbyname(name);
+  if (host && host->h_addrtype == AF_INET && host->h_addr_list && host->h_addr_list[0]) {
+    in_addr addr;
+    std::copy(host->h_addr_list[0], host->h_addr_list[0] + sizeof addr, reinterpret_cast<char*>(&addr));
+    LocalIp = inet_ntoa(addr);
+  }
+  if (app.hooks.ShowLocalIp) app.hooks.ShowLocalIp(LocalIp);
+}
+
+void MainWindow::Timer5Timer() {
+  const DateTime now = app.clock().Now();
+  TimePanel.SetCaption(DateText(now) + " " + TimeText(now));
+  if (app.udp().LocalPort() != 0) Label5.SetVisible(!Label5.Visible());
+  const std::string today = DateText(now);
+  if (today != MailCountDate) {
+    MailCount = 0;
+    MailCountDate = today;
+  }
+}
+
+void MainWindow::FormWSEvent1Minimized(WindowState) { Hide(); }
+
+void MainWindow::FormWSEvent1Maximized(WindowState) { app.Form1().SavedWindowState = State(); }
+
+void MainWindow::FormWSEvent1Restored(WindowState) { app.Form1().SavedWindowState = State(); }
+
+void MainWindow::ToolButton7Click() {
+  if (!EditUnlocked) {
+    Call(app.hooks.password_check);
+    return;
+  }
+  ButtonPushMode();
+  ToolButton7.SetEnabled(false);
+  ToolButton1.SetEnabled(false);
+  Panel21.SetVisible(false);
+  Call(app.hooks.EditShow);
+}
+
+void MainWindow::StringGridSelectClear() { Call(app.hooks.DetailGridSelectClear); }
+
+bool MainWindow::FormClose() {
+  if (!IniSave()) return false;
+  if (app.boxes().Show("終了してよろしいですか？", BoxKind::Confirm, BoxButtons::YesNo) != BoxResult::Yes) return false;
+  Timer4.SetEnabled(false);
+  app.udp().SetLocalPort(0);
+  Hide();
+  app.Form1().Close();
+  return true;
+}
+
+void MainWindow::FormDestroy() {
+  if (Destroyed) return;
+  Destroyed = true;
+  SysLoging(2, "アプリの終了");
+  Timer1.SetEnabled(false);
+  Timer2.SetEnabled(false);
+  Timer3.SetEnabled(false);
+  Timer4.SetEnabled(false);
+  Timer5.SetEnabled(false);
+  KeyList.clear();
+}
+
+}  // namespace zol

@@ -1,0 +1,141 @@
+#include "qt/adapters.h"
+
+#include <QApplication>
+#include <QAudioDevice>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMediaDevices>
+#include <QMessageBox>
+#include <QNetworkDatagram>
+#include <QPushButton>
+#include <QSoundEffect>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include "qt/sjis.h"
+
+namespace zol {
+
+void QtPump::ProcessPending() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void QtPump::WaitForEvents(uint32_t max_ms) {
+  if (ending_) {
+    QThread::msleep(max_ms < 20 ? max_ms : 20);
+    return;
+  }
+  QEventLoop loop;
+  QTimer::singleShot(static_cast<int>(max_ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+QtTimerHost::~QtTimerHost() {
+  for (auto& [timer, qt] : timers_) delete qt;
+}
+
+void QtTimerHost::TimerChanged(Timer* timer) {
+  QTimer*& qt = timers_[timer];
+  if (!qt) {
+    qt = new QTimer(this);
+    QObject::connect(qt, &QTimer::timeout, this, [this, timer] {
+      if (timers_.count(timer)) timer->Fire();
+    });
+  }
+  qt->stop();
+  if (timer->Enabled() && timer->Interval() > 0) {
+    qt->setInterval(static_cast<int>(timer->Interval()));
+    qt->start();
+  }
+}
+
+void QtTimerHost::TimerRemoved(Timer* timer) {
+  auto it = timers_.find(timer);
+  if (it == timers_.end()) return;
+  it->second->stop();
+  it->second->deleteLater();  // it may be firing right now
+  timers_.erase(it);
+}
+
+BoxResult QtMessageBoxes::Show(const std::string& text, BoxKind kind, BoxButtons buttons) {
+  QMessageBox box;
+  box.setWindowTitle(FromSjis(BoxTitle(kind)));
+  QString shown = FromSjis(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  box.setText(shown);
+  switch (kind) {
+    case BoxKind::Info: box.setIcon(QMessageBox::Information); break;
+    case BoxKind::Warning: box.setIcon(QMessageBox::Warning); break;
+    case BoxKind::Error: box.setIcon(QMessageBox::Critical); break;
+    case BoxKind::Confirm: box.setIcon(QMessageBox::Question); break;
+  }
+  if (buttons == BoxButtons::Ok) {
+    QPushButton* ok = box.addButton(FromSjis("OK"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return BoxResult::Ok;
+  }
+  QPushButton* yes = box.addButton(FromSjis("はい(&Y)"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(FromSjis("いいえ(&N)"), QMessageBox::NoRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes ? BoxResult::Yes : BoxResult::No;
+}
+
+QtSound::QtSound() = default;
+QtSound::~QtSound() = default;
+
+void QtSound::Beep() { QApplication::beep(); }
+
+void QtSound::PlayWav(const std::string& path) {
+  // Without an output device the effect would stay "playing" for ever.
+  if (QMediaDevices::audioOutputs().isEmpty()) return;
+  if (!effect_) effect_ = std::make_unique<QSoundEffect>();
+  effect_->stop();
+  effect_->setSource(QUrl::fromLocalFile(FromSjis(path)));
+  effect_->play();
+}
+
+QtUdpReceiver::QtUdpReceiver() {
+  QObject::connect(&socket_, &QUdpSocket::readyRead, this, [this] { Drain(); });
+}
+
+std::string QtUdpReceiver::SetLocalPort(int port) {
+  socket_.close();
+  port_ = 0;
+  if (port <= 0 || port > 65535) return std::string();
+  if (!socket_.bind(QHostAddress::AnyIPv4, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
+    const std::string reason = ToSjis(socket_.errorString());
+    socket_.close();
+    return reason.empty() ? std::string("bind failed") : reason;
+  }
+  port_ = port;
+  return std::string();
+}
+
+void QtUdpReceiver::Drain() {
+  if (draining_) {  // a handler waits in Delay: the outer pass reads on
+    again_ = true;
+    return;
+  }
+  draining_ = true;
+  do {
+    again_ = false;
+    while (port_ != 0 && socket_.hasPendingDatagrams()) {
+      const QNetworkDatagram d = socket_.receiveDatagram(65536);
+      if (!d.isValid()) break;
+      const QByteArray data = d.data();
+      if (data.size() > 2048) continue;
+      if (!OnDataReceived) continue;
+      QHostAddress from = d.senderAddress();
+      bool ok = false;
+      const quint32 v4 = from.toIPv4Address(&ok);
+      const QString ip = ok ? QHostAddress(v4).toString() : from.toString();
+      OnDataReceived(std::string(data.constData(), static_cast<size_t>(data.size())), ToSjis(ip), d.senderPort());
+    }
+  } while (again_ && port_ != 0);
+  draining_ = false;
+}
+
+}  // namespace zol

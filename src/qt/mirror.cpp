@@ -1,0 +1,204 @@
+#include "qt/mirror.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QColor>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTableView>
+
+#include "qt/pictures.h"
+#include "qt/sjis.h"
+
+namespace zol {
+
+GridModel::GridModel(const Grid& grid, QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid), rows_(grid.RowCount()), cols_(grid.ColCount()) {}
+
+int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return QVariant();
+  // Row 0 and column 0 are the grid's fixed header cells.
+  if (role == Qt::BackgroundRole && (index.row() == 0 || index.column() == 0)) return QColor(0xE4, 0xE4, 0xE4);
+  if (role != Qt::DisplayRole) return QVariant();
+  return FromSjis(grid_.Cell(index.column(), index.row()));
+}
+
+void GridModel::Refresh() {
+  if (grid_.RowCount() != rows_ || grid_.ColCount() != cols_) {
+    beginResetModel();
+    rows_ = grid_.RowCount();
+    cols_ = grid_.ColCount();
+    endResetModel();
+  } else if (rows_ > 0 && cols_ > 0) {
+    emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), {Qt::DisplayRole});
+  }
+}
+
+IconListModel::IconListModel(const IconList& list, QObject* parent)
+    : QAbstractListModel(parent), list_(list), count_(static_cast<int>(list.Count())) {
+  for (int i = 0; i <= 9; ++i) pictures_.push_back(StatePicture(i, 32));
+}
+
+int IconListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count_; }
+
+QVariant IconListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= static_cast<int>(list_.Count())) return QVariant();
+  const IconItem& item = list_.Item(static_cast<size_t>(index.row()));
+  if (role == Qt::DisplayRole) return FromSjis(item.caption);
+  if (role == Qt::SizeHintRole) return QSize(92, 66);  // every icon alike: uniform item sizes
+  if (role == Qt::DecorationRole) {
+    const int image = item.image >= 0 && item.image <= 9 ? item.image : 9;
+    return pictures_[static_cast<size_t>(image)];
+  }
+  return QVariant();
+}
+
+void IconListModel::Refresh() {
+  const int n = static_cast<int>(list_.Count());
+  if (n != count_) {
+    beginResetModel();
+    count_ = n;
+    endResetModel();
+  } else if (n > 0) {
+    emit dataChanged(index(0), index(n - 1));
+  }
+}
+
+void ApplyControl(QWidget* w, const Control& c) {
+  if (w->isEnabled() != c.Enabled()) w->setEnabled(c.Enabled());
+  const QString tip = FromSjis(c.Hint());
+  if (w->toolTip() != tip) w->setToolTip(tip);
+  if (w->isHidden() == c.Visible()) w->setVisible(c.Visible());
+}
+
+Mirror::Mirror(QObject* parent) : QObject(parent) {
+  timer_.setInterval(50);
+  connect(&timer_, &QTimer::timeout, this, &Mirror::Poll);
+  timer_.start();
+}
+
+void Mirror::Watch(const Control& c, std::function<void()> apply) {
+  apply();
+  watched_.push_back(Watched{&c, c.Revision(), std::move(apply)});
+}
+
+void Mirror::Poll() {
+  for (size_t i = 0; i < watched_.size(); ++i) {
+    Watched& w = watched_[i];
+    const uint64_t rev = w.control->Revision();
+    if (rev == w.seen) continue;
+    w.seen = rev;
+    ++applied_;
+    w.apply();
+  }
+}
+
+void Mirror::Bind(QAbstractButton* w, const Button& b) {
+  Watch(b, [w, &b] {
+    ApplyControl(w, b);
+    if (!b.Caption().empty()) w->setText(FromSjis(b.Caption()));
+    if (w->isCheckable() && w->isChecked() != b.Down()) w->setChecked(b.Down());
+  });
+}
+
+void Mirror::Bind(QAction* a, const Button& b) {
+  Watch(b, [a, &b] {
+    a->setEnabled(b.Enabled());
+    a->setVisible(b.Visible());
+    a->setToolTip(FromSjis(b.Hint()));
+    if (!b.Caption().empty()) a->setText(FromSjis(b.Caption()));
+    if (a->isCheckable() && a->isChecked() != b.Down()) a->setChecked(b.Down());
+  });
+}
+
+void Mirror::Bind(QLabel* w, const TextControl& c) {
+  Watch(c, [w, &c] {
+    ApplyControl(w, c);
+    const QString t = FromSjis(c.Caption());
+    if (w->text() != t) w->setText(t);
+  });
+}
+
+void Mirror::Bind(QLineEdit* w, TextControl& c) {
+  Watch(c, [w, &c] {
+    ApplyControl(w, c);
+    const QString t = FromSjis(c.Text());
+    if (w->text() != t) w->setText(t);
+  });
+  connect(w, &QLineEdit::textEdited, this, [&c](const QString& t) { c.SetText(ToSjis(t)); });
+}
+
+void Mirror::Bind(QListWidget* w, const Lines& l) {
+  Watch(l, [w, &l] {
+    ApplyControl(w, l);
+    w->setUpdatesEnabled(false);
+    const int n = static_cast<int>(l.Count());
+    while (w->count() > n) delete w->takeItem(w->count() - 1);
+    for (int i = 0; i < n; ++i) {
+      const QString t = FromSjis(l[static_cast<size_t>(i)]);
+      if (i < w->count()) {
+        if (w->item(i)->text() != t) w->item(i)->setText(t);
+      } else {
+        w->addItem(t);
+      }
+    }
+    if (w->currentRow() != l.ItemIndex()) w->setCurrentRow(l.ItemIndex());
+    w->setUpdatesEnabled(true);
+  });
+}
+
+void Mirror::Bind(QPlainTextEdit* w, const Lines& l) {
+  Watch(l, [w, &l] {
+    ApplyControl(w, l);
+    QString text;
+    for (size_t i = 0; i < l.Count(); ++i) {
+      if (i) text += QLatin1Char('\n');
+      text += FromSjis(l[i]);
+    }
+    if (w->toPlainText() != text) w->setPlainText(text);
+  });
+}
+
+void Mirror::Bind(QTableView* w, Grid& g) {
+  auto* model = new GridModel(g, w);
+  w->setModel(model);
+  w->setSelectionBehavior(QAbstractItemView::SelectRows);
+  w->setSelectionMode(QAbstractItemView::SingleSelection);
+  w->horizontalHeader()->hide();  // the grid's own row 0 and column 0 are its headers
+  w->verticalHeader()->hide();
+  Watch(g, [w, model, &g] {
+    ApplyControl(w, g);
+    model->Refresh();
+    const int row = g.Row();
+    if (w->currentIndex().row() != row) {
+      if (row < 0) w->selectionModel()->clearSelection();
+      else w->selectRow(row);
+    }
+  });
+  connect(w->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [&g](const QModelIndex& cur, const QModelIndex&) { g.SetRow(cur.isValid() ? cur.row() : -1); });
+}
+
+void Mirror::Bind(QListView* w, IconList& l) {
+  auto* model = new IconListModel(l, w);
+  w->setModel(model);
+  Watch(l, [w, model, &l] {
+    ApplyControl(w, l);
+    model->Refresh();
+    const int sel = l.Selected();
+    if (w->currentIndex().row() != sel || (sel >= 0 && !w->selectionModel()->isSelected(model->index(sel)))) {
+      if (sel < 0) w->selectionModel()->clearSelection();
+      else w->selectionModel()->setCurrentIndex(model->index(sel), QItemSelectionModel::ClearAndSelect);
+    }
+  });
+}
+
+}  // namespace zol

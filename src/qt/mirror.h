@@ -1,0 +1,97 @@
+// Mirrors of the core's control-state objects. Every ~50 ms the mirror
+// compares each watched control's revision with the one it last showed and
+// repaints only the controls that changed; a burst of changes between two
+// looks costs one repaint. The operator's events go the other way, into the
+// core's handlers, through the views.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QAbstractTableModel>
+#include <QObject>
+#include <QPixmap>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+#include "common/controls.h"
+
+class QAbstractButton;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QListWidget;
+class QPlainTextEdit;
+class QTableView;
+class QWidget;
+
+namespace zol {
+
+// A grid as a table model: cells converted when painted.
+class GridModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  explicit GridModel(const Grid& grid, QObject* parent = nullptr);
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  // After the grid changed: the shape again, or the cells in view.
+  void Refresh();
+
+ private:
+  const Grid& grid_;
+  int rows_ = 0, cols_ = 0;
+};
+
+// An icon list as a list model for a QListView in icon mode.
+class IconListModel : public QAbstractListModel {
+  Q_OBJECT
+ public:
+  explicit IconListModel(const IconList& list, QObject* parent = nullptr);
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  void Refresh();
+
+ private:
+  const IconList& list_;
+  int count_ = 0;
+  std::vector<QPixmap> pictures_;
+};
+
+class Mirror : public QObject {
+  Q_OBJECT
+ public:
+  explicit Mirror(QObject* parent = nullptr);
+
+  // apply runs now and then whenever the control's revision has changed.
+  void Watch(const Control& c, std::function<void()> apply);
+  // Looks at every watched control now.
+  void Poll();
+  // Number of repaints done (one per changed control per look).
+  uint64_t Applied() const { return applied_; }
+
+  // Generic mirrors: visibility, enabling, hint and the control's content.
+  void Bind(QAbstractButton* w, const Button& b);
+  void Bind(QAction* a, const Button& b);
+  void Bind(QLabel* w, const TextControl& c);
+  void Bind(QLineEdit* w, TextControl& c);  // two-way: the operator's typing goes back
+  void Bind(QListWidget* w, const Lines& l);
+  void Bind(QPlainTextEdit* w, const Lines& l);
+  void Bind(QTableView* w, Grid& g);   // whole-row selection goes back
+  void Bind(QListView* w, IconList& l);
+
+ private:
+  struct Watched {
+    const Control* control;
+    uint64_t seen;
+    std::function<void()> apply;
+  };
+  std::vector<Watched> watched_;
+  QTimer timer_;
+  uint64_t applied_ = 0;
+};
+
+// Applies the common Control state (visible, enabled, hint) to a widget.
+void ApplyControl(QWidget* w, const Control& c);
+
+}  // namespace zol

@@ -1,0 +1,216 @@
+#include "qt/pictures.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace zol {
+
+namespace {
+
+QColor StateColor(int image) {
+  switch (image) {
+    case 0: case 3: return QColor(0x2E, 0xB8, 0x4B);  // normal: green
+    case 1: case 4: return QColor(0xF0, 0xB4, 0x1E);  // caution: amber
+    case 2: case 5: return QColor(0xD9, 0x2B, 0x2B);  // abnormal / alarm: red
+    case 6: return QColor(0x70, 0x70, 0x78);          // power off: grey
+    case 7: return QColor(0x1E, 0x90, 0xE0);          // power on: blue
+    case 8: return QColor(0x8A, 0x4F, 0xC8);          // time-out: violet
+    default: return QColor(0xB0, 0xB0, 0xB0);         // unknown
+  }
+}
+
+// A rounded tile in the state's colour with a little sign of the kind.
+void DrawTile(QPainter& p, int s, const QColor& c) {
+  QLinearGradient g(0, 0, 0, s);
+  g.setColorAt(0, c.lighter(140));
+  g.setColorAt(1, c.darker(115));
+  p.setPen(QPen(c.darker(160), s / 24.0 + 0.5));
+  p.setBrush(g);
+  p.drawRoundedRect(QRectF(1.5, 1.5, s - 3, s - 3), s / 6.0, s / 6.0);
+}
+
+void DrawPingSign(QPainter& p, int s) {  // two linked screens
+  p.setPen(QPen(Qt::white, s / 16.0));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(QRectF(s * 0.16, s * 0.22, s * 0.28, s * 0.22));
+  p.drawRect(QRectF(s * 0.56, s * 0.56, s * 0.28, s * 0.22));
+  p.drawLine(QPointF(s * 0.44, s * 0.33), QPointF(s * 0.70, s * 0.33));
+  p.drawLine(QPointF(s * 0.70, s * 0.33), QPointF(s * 0.70, s * 0.56));
+}
+
+void DrawThermoSign(QPainter& p, int s) {
+  p.setPen(QPen(Qt::white, s / 16.0));
+  p.setBrush(Qt::NoBrush);
+  p.drawRoundedRect(QRectF(s * 0.43, s * 0.16, s * 0.14, s * 0.48), s * 0.07, s * 0.07);
+  p.setBrush(Qt::white);
+  p.drawEllipse(QPointF(s * 0.5, s * 0.72), s * 0.13, s * 0.13);
+}
+
+void DrawPowerSign(QPainter& p, int s) {
+  p.setPen(QPen(Qt::white, s / 12.0, Qt::SolidLine, Qt::RoundCap));
+  p.setBrush(Qt::NoBrush);
+  const QRectF r(s * 0.25, s * 0.27, s * 0.5, s * 0.5);
+  p.drawArc(r, 120 * 16, 300 * 16);
+  p.drawLine(QPointF(s * 0.5, s * 0.18), QPointF(s * 0.5, s * 0.5));
+}
+
+void DrawText(QPainter& p, int s, const QString& t) {
+  QFont f = p.font();
+  f.setBold(true);
+  f.setPixelSize(s / 2);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(QRectF(0, 0, s, s), Qt::AlignCenter, t);
+}
+
+void DrawMark(QPainter& p, int s, int image) {  // small corner mark of the state level
+  const int level = image % 3;
+  if (image > 5) return;
+  p.setPen(Qt::NoPen);
+  p.setBrush(level == 0 ? Qt::white : Qt::black);
+  if (level == 0) return;
+  QPainterPath tri;
+  tri.moveTo(s * 0.70, s * 0.08);
+  tri.lineTo(s * 0.92, s * 0.08);
+  tri.lineTo(s * 0.92, s * 0.30);
+  tri.closeSubpath();
+  p.drawPath(tri);
+}
+
+}  // namespace
+
+QPixmap StatePicture(int image, int size) {
+  QPixmap pm(size, size);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  DrawTile(p, size, StateColor(image));
+  if (image >= 0 && image <= 2) DrawPingSign(p, size);
+  else if (image >= 3 && image <= 5) DrawThermoSign(p, size);
+  else if (image == 6 || image == 7) DrawPowerSign(p, size);
+  else if (image == 8) DrawText(p, size, QStringLiteral("T"));
+  else DrawText(p, size, QStringLiteral("?"));
+  DrawMark(p, size, image);
+  if (image == 6) {  // off: a bar across
+    p.setPen(QPen(QColor(0x30, 0x30, 0x30), size / 10.0));
+    p.drawLine(QPointF(size * 0.2, size * 0.8), QPointF(size * 0.8, size * 0.2));
+  }
+  return pm;
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int s : {16, 24, 32, 48, 64}) {
+    QPixmap pm(s, s);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    DrawTile(p, s, QColor(0x1F, 0x5F, 0xA8));
+    DrawPowerSign(p, s);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x6C, 0xE0, 0x6C));
+    p.drawEllipse(QPointF(s * 0.78, s * 0.78), s * 0.12, s * 0.12);
+    icon.addPixmap(pm);
+  }
+  return icon;
+}
+
+QPixmap SplashPicture(const QString& version) {
+  QPixmap pm(320, 80);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient g(0, 0, 320, 80);
+  g.setColorAt(0, QColor(0x12, 0x2E, 0x55));
+  g.setColorAt(1, QColor(0x2A, 0x6C, 0xB5));
+  p.fillRect(pm.rect(), g);
+  for (int i = 0; i < 4; ++i) {
+    QPixmap tile = StatePicture(i == 3 ? 7 : i * 3, 28);
+    p.drawPixmap(14 + i * 32, 26, tile);
+  }
+  QFont f = p.font();
+  f.setPixelSize(24);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(QRect(150, 12, 160, 34), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("ZOL YAB"));
+  f.setPixelSize(13);
+  f.setBold(false);
+  p.setFont(f);
+  p.drawText(QRect(150, 46, 160, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Ver ") + version);
+  return pm;
+}
+
+QIcon ToolIcon(ToolPicture kind) {
+  const int s = 24;
+  QPixmap pm(s, s);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  switch (kind) {
+    case ToolPicture::Start: {
+      QPainterPath tri;
+      tri.moveTo(6, 4);
+      tri.lineTo(20, 12);
+      tri.lineTo(6, 20);
+      tri.closeSubpath();
+      p.setPen(QPen(QColor(0x1B, 0x6B, 0x2A), 1.5));
+      p.setBrush(QColor(0x3C, 0xC0, 0x50));
+      p.drawPath(tri);
+      break;
+    }
+    case ToolPicture::Stop:
+      p.setPen(QPen(QColor(0x80, 0x1A, 0x1A), 1.5));
+      p.setBrush(QColor(0xE0, 0x40, 0x40));
+      p.drawRoundedRect(QRectF(5, 5, 14, 14), 2, 2);
+      break;
+    case ToolPicture::Settings: {
+      p.setPen(Qt::NoPen);
+      p.setBrush(QColor(0x60, 0x66, 0x70));
+      p.translate(12, 12);
+      for (int i = 0; i < 8; ++i) {
+        p.drawRect(QRectF(-2, -11, 4, 6));
+        p.rotate(45);
+      }
+      p.drawEllipse(QPointF(0, 0), 7.5, 7.5);
+      p.setBrush(QColor(0xF4, 0xF4, 0xF4));
+      p.drawEllipse(QPointF(0, 0), 3, 3);
+      break;
+    }
+    case ToolPicture::Power: return QIcon(StatePicture(7, s));
+    case ToolPicture::Ping: return QIcon(StatePicture(0, s));
+    case ToolPicture::Temp: return QIcon(StatePicture(3, s));
+    case ToolPicture::Ok:
+    case ToolPicture::Caution:
+    case ToolPicture::Ng:
+    case ToolPicture::Unknown: {
+      const QColor c = kind == ToolPicture::Ok ? StateColor(0) : kind == ToolPicture::Caution ? StateColor(1)
+                       : kind == ToolPicture::Ng ? StateColor(2) : StateColor(9);
+      p.setPen(QPen(c.darker(150), 1.2));
+      p.setBrush(c);
+      p.drawEllipse(QRectF(3, 3, 18, 18));
+      QFont f = p.font();
+      f.setPixelSize(12);
+      f.setBold(true);
+      p.setFont(f);
+      p.setPen(Qt::white);
+      const QString t = kind == ToolPicture::Ok ? QStringLiteral("\u25CB") : kind == ToolPicture::Caution ? QStringLiteral("!")
+                        : kind == ToolPicture::Ng ? QStringLiteral("\u00D7") : QStringLiteral("?");
+      p.drawText(QRectF(0, 0, s, s), Qt::AlignCenter, t);
+      break;
+    }
+    case ToolPicture::All:
+      for (int i = 0; i < 4; ++i) p.drawPixmap((i % 2) * 12, (i / 2) * 12, StatePicture(i == 3 ? 7 : i * 3, 12));
+      break;
+    case ToolPicture::Chart:
+      p.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.2));
+      p.drawLine(4, 20, 20, 20);
+      p.drawLine(4, 4, 4, 20);
+      p.setPen(QPen(QColor(0xD9, 0x2B, 0x2B), 1.8));
+      p.drawPolyline(QPolygonF({QPointF(5, 16), QPointF(10, 10), QPointF(14, 13), QPointF(20, 6)}));
+      break;
+  }
+  return QIcon(pm);
+}
+
+}  // namespace zol

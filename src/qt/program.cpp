@@ -1,0 +1,119 @@
+#include "qt/program.h"
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QSocketNotifier>
+
+#include "common/files.h"
+#include "common/posix_clock.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "console/splash_window.h"
+#include "qt/adapters.h"
+#include "qt/mirror.h"
+#include "qt/pictures.h"
+#include "qt/single_instance.h"
+#include "qt/views.h"
+
+namespace zol {
+
+namespace {
+
+int g_signal_fd = -1;
+
+void OnSignal(int) {
+  const char c = 1;
+  if (g_signal_fd >= 0) (void)!write(g_signal_fd, &c, 1);
+}
+
+}  // namespace
+
+void UseJapaneseFont() {
+  const QStringList families = QFontDatabase::families();
+  for (const QString& f : {QStringLiteral("IPAexGothic"), QStringLiteral("IPAGothic"),
+                           QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")}) {
+    if (families.contains(f)) {
+      QFont font(f);
+      font.setPointSize(9);
+      QApplication::setFont(font);
+      return;
+    }
+  }
+}
+
+int RunConsole(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  SingleInstance guard(QStringLiteral("zolyab3"));
+  if (!guard.Acquire()) return 0;  // another instance runs: end silently
+  UseJapaneseFont();
+  QApplication::setWindowIcon(ProgramIcon());
+
+  PosixClock clock;
+  QtPump pump;
+  QtTimerHost timers;
+  QtMessageBoxes boxes;
+  QtSound sound;
+  QtUdpReceiver udp;
+  Services services;
+  services.clock = &clock;
+  services.pump = &pump;
+  services.timers = &timers;
+  services.boxes = &boxes;
+  services.sound = &sound;
+  services.udp = &udp;
+  services.program_path = ProgramPath();
+
+  int rc = 0;
+  {
+    App app(services);
+    // exit, not quit: quit would first close every window, which asks the
+    // main window's close question.
+    app.OnTerminate = [&pump] {
+      pump.SetEnding();
+      QCoreApplication::exit(0);
+    };
+
+    // SIGTERM and SIGINT end the run like the tray's "終了(&Q)".
+    int fds[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier;
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0) {
+      g_signal_fd = fds[0];
+      notifier = std::make_unique<QSocketNotifier>(fds[1], QSocketNotifier::Read);
+      QObject::connect(notifier.get(), &QSocketNotifier::activated, [&app, fd = fds[1]] {
+        char buf[16];
+        (void)!read(fd, buf, sizeof buf);
+        app.Form1().Exit1Click();
+      });
+      struct sigaction sa {};
+      sa.sa_handler = OnSignal;
+      sigemptyset(&sa.sa_mask);
+      sa.sa_flags = SA_RESTART;
+      sigaction(SIGTERM, &sa, nullptr);
+      sigaction(SIGINT, &sa, nullptr);
+    }
+
+    ConsoleUi ui(app);
+    app.Start();
+    ui.mirror().Poll();
+    if (!app.Terminated()) rc = QApplication::exec();
+    (void)rc;
+    app.End();
+    ui.mirror().Poll();
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    g_signal_fd = -1;
+    notifier.reset();
+    if (fds[0] >= 0) close(fds[0]);
+    if (fds[1] >= 0) close(fds[1]);
+  }
+  guard.Release();
+  return 0;
+}
+
+}  // namespace zol

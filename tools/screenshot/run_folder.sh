@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Prepares a run folder for the console: a copy of the program, a settings
+# file and a device file with registered devices that zolsim plays.
+# Usage: run_folder.sh FOLDER PROGRAM PORT DEVICES KINDS [EXTRA_SYSTEM_LINES]
+#   KINDS: the item kinds of every device's eight outlets, e.g. 00111122.
+set -euo pipefail
+dir=$1 program=$2 port=$3 devices=$4 kinds=$5 extra=${6:-}
+mkdir -p "$dir"
+cp "$program" "$dir/zolyab4"
+{
+  printf '[START]\r\nAUTO=1\r\n'
+  printf '[SYSTEM]\r\nPORT=%s\r\n' "$port"
+  if [ -n "$extra" ]; then printf '%b' "$extra"; fi
+  printf '[SYSLOG]\r\nSAVE=1\r\nMODE=1\r\n'
+} >"$dir/zolyab4.Ini"
+# The device file: columns 1 to 20 of every device row, 20 lines a row, in
+# Shift-JIS with CR LF.
+{
+  for k in $(seq 1 "$devices"); do
+    mac=$(printf '02:5A:3C:00:00:%02X' "$k")
+    printf '%s\r\n' "$mac" 20 "" "8,4" "" "127.0.0.1" 11111111 11111111 "$kinds" \
+      "ラック$k" "電源1,電源2,PING3,PING4,PING5,PING6,温度7,温度8," "G001 グループ1" "メモ$k" "" "" \
+      "00000000 00000000" "" "0009 0009 0009 0009 0009 0009 0009 0009 " "" ""
+  done
+} | iconv -f UTF-8 -t CP932 >"$dir/zolyab4.dat"
+printf 'G001 グループ1\r\nG000 未登録グループ\r\n' | iconv -f UTF-8 -t CP932 >"$dir/zolyab4.lst"

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs the console under Xvfb with the simulator feeding it and saves PNGs:
+# the splash window, the main window with the icon view and the receive
+# list, and (in a second run with [SYSTEM] DEBUG=1) the debug window.
+# Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=${1:-$root/build/screenshots}
+console=$root/build/src/qt/zolyab4
+sim=$root/build/tools/zolsim/zolsim
+for f in "$console" "$sim"; do
+  [ -x "$f" ] || { echo "screenshot: build first ($f missing)" >&2; exit 1; }
+done
+command -v Xvfb >/dev/null || { echo "screenshot: Xvfb missing (bash scripts/setup)" >&2; exit 1; }
+mkdir -p "$out"
+pids=()
+works=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  for w in "${works[@]}"; do rm -rf "$w"; done
+}
+trap cleanup EXIT
+
+# run_once NAME EXTRA_SYSTEM_LINES: one console run on its own display.
+run_once() {
+  local name=$1 extra=$2
+  local work port display xvfb console_pid
+  work=$(mktemp -d /tmp/zolshot.XXXXXX)
+  works+=("$work")
+  port=$((20000 + RANDOM % 20000))
+  display=:$((90 + RANDOM % 100))
+  bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122 "$extra"
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  sleep 1
+  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
+  console_pid=$!
+  pids+=($console_pid)
+  sleep 1
+  [ "$name" = main ] && DISPLAY=$display import -window root "$out/splash.png"
+  sleep 2.5
+  "$sim" --port "$port" --devices 6 --duration 12 --event "2 1 ping 3 abnormal" --event "3 2 ping 4 caution" \
+    --event "0 * ramp 20 50 20" --event "4 3 power 1 off" --event "5 6 silent" >/dev/null 2>&1 &
+  pids+=($!)
+  sleep 7
+  DISPLAY=$display import -window root "$out/$name.png"
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
+run_once main ''
+run_once debug 'DEBUG=1\r\n'
+echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
