@@ -61,6 +61,17 @@ std::set<std::string> Without(std::set<std::string> s, const std::vector<std::st
   return s;
 }
 
+TEST_F(IconViewTest, ButtonsAsCreated) {
+  const char* const hints[8] = {"", "アウトレット", "PING監視", "温度監視", "OK", "!", "NG", "?"};
+  for (int b = 1; b <= 7; ++b) {
+    EXPECT_EQ(main().ToolButtonChk[size_t(b)].Hint(), hints[b]) << b;
+    EXPECT_TRUE(main().ToolButtonChk[size_t(b)].Down()) << b;
+  }
+  EXPECT_EQ(main().ToolButton3.Hint(), "ALL");
+  EXPECT_FALSE(main().Panel21.Visible());
+  EXPECT_EQ(main().StatusBar1.Count(), 5u);
+}
+
 TEST_F(IconViewTest, FilterButtons) {
   struct {
     const char* what;
