@@ -105,21 +105,29 @@ struct AlertCase {
   bool mailed;
 };
 
-class AlertTest : public ChangeDetectionTest, public ::testing::WithParamInterface<AlertCase> {};
+class AlertTest : public ChangeDetectionTest, public ::testing::WithParamInterface<AlertCase> {
+ protected:
+  // Outlet 1 of device 7 evaluated while monitoring runs, from the case's
+  // old image (icon and slot) to its new data, with the given notify flags.
+  void Evaluate(const AlertCase& c, const std::string& flags) {
+    main().TimeOutMin = 10;
+    table().SetCell(dtcol::ItemKinds, 7, c.kinds);
+    table().SetCell(dtcol::NotifyFlags, 7, flags);
+    sim.SetBootMillis(10'000'000);
+    SetLive(7, HealthyRecord(MacOf(7)));
+    for (const auto& cell : c.cells) table().SetCell(cell.first, 7, cell.second);
+    SetMonitoring(false);
+    main().IconReStetingData();  // monitoring stopped: nothing raised
+    main().ListView1.SetImage(size_t(main().FindIcon(7, 1)), c.old_image);
+    table().SetCell(dtcol::ItemImages, 7, ZeroPad(c.old_image, 4) + " 0000 0000 0000 0000 0000 0000 0000 ");
+    SetMonitoring(true);
+    main().ListDataCheck(7, 1);
+  }
+};
 
 TEST_P(AlertTest, ByNewImage) {
   const AlertCase& c = GetParam();
-  main().TimeOutMin = 10;
-  table().SetCell(dtcol::ItemKinds, 7, c.kinds);
-  table().SetCell(dtcol::NotifyFlags, 7, "11110000 11110000");
-  sim.SetBootMillis(10'000'000);
-  SetLive(7, HealthyRecord(MacOf(7)));
-  for (const auto& cell : c.cells) table().SetCell(cell.first, 7, cell.second);
-  main().IconReStetingData();  // monitoring stopped: nothing raised
-  main().ListView1.SetImage(size_t(main().FindIcon(7, 1)), c.old_image);
-  table().SetCell(dtcol::ItemImages, 7, ZeroPad(c.old_image, 4) + " 0000 0000 0000 0000 0000 0000 0000 ");
-  SetMonitoring(true);
-  main().ListDataCheck(7, 1);
+  Evaluate(c, "11110000 11110000");
 
   EXPECT_EQ(ImageOf(7, 1), c.new_image);
   EXPECT_EQ(Cell(dtcol::ItemImages, 7).substr(0, 5), ZeroPad(c.new_image, 4) + " ");
@@ -127,6 +135,23 @@ TEST_P(AlertTest, ByNewImage) {
   EXPECT_EQ(EventLogs()[0], "ID007 Outlet1 " + main().StateImageText(c.new_image, 7));
   EXPECT_EQ(sound.calls, c.sound ? std::vector<std::string>{Wav(c.sound)} : std::vector<std::string>{});
   EXPECT_EQ(Collected(7).size(), c.mailed ? 1u : 0u);
+}
+
+// Each alert listens to its own sound character (10 to 13) and mail
+// character (1 to 4) of the notify flags and to no other.
+TEST_P(AlertTest, EachNoticeHasItsOwnFlag) {
+  const AlertCase& c = GetParam();
+  for (int p = 1; p <= 19; ++p) {
+    std::string flags(19, '0');
+    flags[size_t(p - 1)] = '1';
+    sound.calls.clear();
+    main().MailBody.clear();
+    Evaluate(c, flags);
+    const bool sounded = c.sound != 0 && p == 9 + c.sound;
+    const bool mailed = c.mailed && p == c.sound;
+    EXPECT_EQ(sound.calls, sounded ? std::vector<std::string>{Wav(c.sound)} : std::vector<std::string>{}) << p;
+    EXPECT_EQ(Collected(7).size(), mailed ? 1u : 0u) << p;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

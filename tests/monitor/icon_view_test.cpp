@@ -61,6 +61,17 @@ std::set<std::string> Without(std::set<std::string> s, const std::vector<std::st
   return s;
 }
 
+TEST_F(IconViewTest, ButtonsAsCreated) {
+  const char* const hints[8] = {"", "アウトレット", "PING監視", "温度監視", "OK", "!", "NG", "?"};
+  for (int b = 1; b <= 7; ++b) {
+    EXPECT_EQ(main().ToolButtonChk[size_t(b)].Hint(), hints[b]) << b;
+    EXPECT_TRUE(main().ToolButtonChk[size_t(b)].Down()) << b;
+  }
+  EXPECT_EQ(main().ToolButton3.Hint(), "ALL");
+  EXPECT_FALSE(main().Panel21.Visible());
+  EXPECT_EQ(main().StatusBar1.Count(), 5u);
+}
+
 TEST_F(IconViewTest, FilterButtons) {
   struct {
     const char* what;
@@ -74,6 +85,8 @@ TEST_F(IconViewTest, FilterButtons) {
       {"Chk4 up: power OFF stays", {4}, Without(kAll, {"1:3", "1:6", "4:1"})},
       {"Chk5 up: power ON stays", {5}, Without(kAll, {"1:4", "1:7"})},
       {"Chk1 and Chk4 up", {1, 4}, Without(kAll, {"1:1", "1:2", "2:1", "1:3", "1:6", "4:1"})},
+      {"Chk3 up: no temperature item", {3}, Without(kAll, {"1:6", "1:7", "1:8"})},
+      {"Chk6 up: no abnormal item", {6}, Without(kAll, {"1:5"})},
   };
   for (const auto& c : cases) {
     for (int b = 1; b <= 7; ++b) main().ToolButtonChk[size_t(b)].SetDown(true);
@@ -82,6 +95,16 @@ TEST_F(IconViewTest, FilterButtons) {
     EXPECT_EQ(Shown(), c.shown) << c.what;
     EXPECT_EQ(main().KeyList.size(), c.shown.size()) << c.what;
   }
+
+  // An item with an empty code (kind digit 5) passes every filter and is
+  // counted nowhere.
+  table().SetCell(dtcol::ItemKinds, 4, "5");
+  for (int b = 1; b <= 7; ++b) main().ToolButtonChk[size_t(b)].SetDown(false);
+  main().ToolButtonChk7Click();
+  EXPECT_EQ(Shown(), std::set<std::string>{"4:1"});
+  for (const Panel* p : {&main().Panel12, &main().Panel13, &main().Panel14, &main().Panel15, &main().Panel17,
+                         &main().Panel19})
+    EXPECT_EQ(p->Caption(), "0");
 }
 
 TEST_F(IconViewTest, IconsKeysCaptionsAndCounters) {
@@ -124,6 +147,12 @@ TEST_F(IconViewTest, StatusBarOfTheSelectedIcon) {
     ASSERT_GE(Select(c.row, c.outlet), 0);
     EXPECT_EQ(main().StatusBar1.Panel(3), c.state) << c.row << ":" << c.outlet;
   }
+  // A timed-out temperature item: the bare kind text, still with the
+  // temperature.
+  table().SetCell(dtcol::ItemKinds, 2, "21");
+  Select(2, 1);
+  EXPECT_EQ(main().StatusBar1.Panel(3), "温度 (23.5℃)");
+
   Select(1, 3);
   EXPECT_EQ(main().StatusBar1.Panel(0), " 10.0.0.1");
   EXPECT_EQ(main().StatusBar1.Panel(1), " ID001 Dev1");
