@@ -51,6 +51,13 @@ bool ReadLines(const std::string& path, std::vector<std::string>* lines, std::st
   return true;
 }
 
+// The error box of a data file that cannot be read or written: the path and
+// the system's reason. False, so the caller can return it.
+bool FileError(App& app, const std::string& path, const std::string& err) {
+  app.boxes().Show(path + ": " + err, BoxKind::Error, BoxButtons::Ok);
+  return false;
+}
+
 }  // namespace
 
 bool DebugWindow::SettingDataSave() {
@@ -70,15 +77,9 @@ bool DebugWindow::SettingDataSave() {
   // it do not run.
   std::string err;
   const std::string dat = ProgramFile(app.services.program_path, ".dat");
-  if (!WriteFileAtomic(dat, JoinCrLf(lines), &err)) {
-    app.boxes().Show(dat + ": " + err, BoxKind::Error, BoxButtons::Ok);
-    return false;
-  }
+  if (!WriteFileAtomic(dat, JoinCrLf(lines), &err)) return FileError(app, dat, err);
   const std::string lst = ProgramFile(app.services.program_path, ".lst");
-  if (!WriteFileAtomic(lst, JoinCrLf(form2.ComboBoxEx1.items.All()), &err)) {
-    app.boxes().Show(lst + ": " + err, BoxKind::Error, BoxButtons::Ok);
-    return false;
-  }
+  if (!WriteFileAtomic(lst, JoinCrLf(form2.ComboBoxEx1.items.All()), &err)) return FileError(app, lst, err);
 
   LastDataCnt();
   // Saving locks editing again while the password lock is on.
@@ -93,10 +94,7 @@ bool DebugWindow::SettingDataLoad() {
   const std::string dat = ProgramFile(app.services.program_path, ".dat");
   if (FileExists(dat)) {
     std::vector<std::string> lines;
-    if (!ReadLines(dat, &lines, &err)) {
-      app.boxes().Show(dat + ": " + err, BoxKind::Error, BoxButtons::Ok);
-      return false;
-    }
+    if (!ReadLines(dat, &lines, &err)) return FileError(app, dat, err);
     RichEdit1.Assign(lines);
     const size_t n = lines.size();
     // Block k fills row k + 1; a last part-block leaves the rest of its row
@@ -112,10 +110,7 @@ bool DebugWindow::SettingDataLoad() {
   const std::string lst = ProgramFile(app.services.program_path, ".lst");
   if (FileExists(lst)) {
     std::vector<std::string> groups;
-    if (!ReadLines(lst, &groups, &err)) {
-      app.boxes().Show(lst + ": " + err, BoxKind::Error, BoxButtons::Ok);
-      return false;
-    }
+    if (!ReadLines(lst, &groups, &err)) return FileError(app, lst, err);
     form2.ComboBoxEx1.items.Assign(groups);
   } else {
     // No group list yet: take the groups from the tree as it stands, which

@@ -86,6 +86,17 @@ TEST_F(DataFilesTest, DeletedRowKeepsItsEmptyBlock) {
   EXPECT_EQ(d.Label2.Caption(), "Max: 2");
 }
 
+TEST_F(DataFilesTest, RowWithoutDeviceBelowTheLastIsWrittenAsItStands) {
+  // Row 1 has lost its MAC but still holds other cells; row 2 is a device.
+  FillRow(dt(), 1);
+  dt().StringGrid1.SetCell(1, 1, "");
+  FillRow(dt(), 2);
+  ASSERT_TRUE(dt().SettingDataSave());
+  std::string row1 = "\r\n";
+  for (int c = 2; c <= 20; ++c) row1 += CellText(1, c, "") + "\r\n";
+  EXPECT_EQ(Read(Dat()), row1 + Block(2));
+}
+
 TEST_F(DataFilesTest, NoDeviceWritesEmptyFile) {
   w().ComboBoxEx1.items.Assign({"G000 未登録グループ"});
   ASSERT_TRUE(dt().SettingDataSave());

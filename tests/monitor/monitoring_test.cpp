@@ -331,6 +331,23 @@ TEST_F(TimeOutScanTest, PassEndsAtTheCurrentLastIcon) {
   EXPECT_EQ(mails[0][4], "1: TimeOut             <- 電源 ON     A");
 }
 
+TEST_F(TimeOutScanTest, HiddenItemsNeverTimeOutThroughTheScan) {
+  // Device 2 watches PING on its outlets and the PING filter is up: it has
+  // no icon, so neither the scan nor the rebuilds in it mark or mail it.
+  AddDevice(table(), 1);
+  AddDevice(table(), 2);
+  table().SetCell(dtcol::ItemKinds, 2, "11000000");
+  w().ToolButtonChk[2].SetDown(false);
+  Start();
+  ASSERT_EQ(w().ListView1.Count(), 2u);
+  const std::string hidden_images = table().Cell(dtcol::ItemImages, 2);
+  f.sim.Advance(601 * 1000);
+  EXPECT_EQ(Images(), (std::vector<int>{8, 8}));
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0][1], "ID001 Dev1 (G001 Group1)");
+  EXPECT_EQ(table().Cell(dtcol::ItemImages, 2), hidden_images);
+}
+
 TEST_F(TimeOutScanTest, MailErrorIsShownAndTheScanGoesOn) {
   AddDevice(table(), 1);
   AddDevice(table(), 2);
