@@ -67,6 +67,21 @@ TEST_F(DeviceTableTest, SearchStopsAfterLastRowPlusOne) {
     EXPECT_TRUE(EndsWith(main().ListBox1.Line(0), tail)) << c.row;
   }
   EXPECT_EQ(dbg().StringGrid2.Cell(5, 1), MacOf(3));
+  // The update-time panel belongs to registered devices only.
+  EXPECT_EQ(main().RefTimePanel.Caption(), DateText(sim.Now()) + " " + TimeText(sim.Now()));
+  main().RefTimePanel.SetCaption("");
+  Match(HealthyRecord(MacOf(3)));
+  EXPECT_EQ(main().RefTimePanel.Caption(), "");
+}
+
+// Two rows with one MAC: the first row takes the datagram.
+TEST_F(DeviceTableTest, FirstRowWithTheMacWins) {
+  Register(2, MacOf(9));
+  Register(4, MacOf(9));
+  Match(HealthyRecord(MacOf(9)));
+  EXPECT_EQ(Cell(dtcol::RecvDate, 2), "2010/11/16");
+  EXPECT_EQ(Cell(dtcol::RecvDate, 4), "");
+  EXPECT_TRUE(EndsWith(main().ListBox1.Line(0), "ID002"));
 }
 
 TEST_F(DeviceTableTest, RegisteredDatagramUpdatesTheRow) {

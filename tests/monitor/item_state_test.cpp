@@ -43,6 +43,11 @@ INSTANTIATE_TEST_SUITE_P(
         StateCase{"power on", "00000000", {{dtcol::PngPower, "0001 0001"}}, 1, "01", 7, ""},
         StateCase{"power off", "00000000", {{dtcol::PngPower, "0001 0000"}}, 2, "00", 6, ""},
         StateCase{"power without record", "00000000", {{dtcol::PngPower, ""}}, 1, "09", 9, ""},
+        StateCase{"power word with a letter digit", "00000000", {{dtcol::PngPower, "000A"}}, 1, "09", 9, ""},
+        // The triple's power value comes from the outlet word, not the PING
+        // record's power word.
+        StateCase{"triple power from the outlet word", "00000000", {{dtcol::OlWordB, "0000 0000"}}, 2, "01", 7,
+                  "0,0,0"},
         StateCase{"ping caution from a miss", "11111111",
                   {{dtcol::PngNoResp2, "0003" + kFourTargetsNoMiss.substr(4)}}, 1, "11", 1, "1,1,0"},
         StateCase{"ping normal", "11111111", {}, 1, "10", 0, "1,0,0"},
@@ -72,6 +77,12 @@ INSTANTIATE_TEST_SUITE_P(
         StateCase{"temperature lower action alarm", "22222222",
                   {{dtcol::Status, "04"}, {dtcol::TmpActions, "04 04"}}, 2, "22", 5, ""},
         StateCase{"temperature not measured", "22222222", {{dtcol::Status, "99"}}, 1, "20", 3, ""},
+        StateCase{"temperature upper action 3 alarm", "22222222",
+                  {{dtcol::Status, "02"}, {dtcol::TmpActions, "03 03"}}, 1, "22", 5, "1,0,2"},
+        StateCase{"temperature lower action, status 3 caution", "22222222",
+                  {{dtcol::Status, "03"}, {dtcol::TmpActions, "02 02"}}, 1, "21", 4, "1,0,1"},
+        StateCase{"temperature action code 5", "22222222",
+                  {{dtcol::Status, "01"}, {dtcol::TmpActions, "05 05"}}, 1, "29", 9, "1,0,9"},
         StateCase{"temperature without record", "22222222", {{dtcol::Status, ""}}, 1, "29", 9, "1,0,9"},
         StateCase{"temperature without action", "22222222", {{dtcol::TmpActions, "00 00"}}, 1, "29", 9, ""},
         StateCase{"kind digit 5", "50000000", {}, 1, "", 99, "1,0,0"}),
@@ -108,6 +119,10 @@ TEST_P(TimeOutTest, EveryKindEndsIn8) {
   if (c.timed_out) {
     EXPECT_EQ(StateImageOfCode(main().ItemState(7, 2)), 8);
   }
+  // Kind digit 5: no picture, timed out or not.
+  EXPECT_EQ(StateImageOfCode(main().ItemState(7, 4)), 99);
+  // The CSV triple has no time-out overlay.
+  EXPECT_EQ(main().ItemStateTriple(7, 1), "1,0,0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Silence, TimeOutTest,
@@ -139,6 +154,16 @@ TEST_F(MonitorFixture, StoredReceiveClockOfEarlierRunNeverTimesOut) {
   table().SetCell(dtcol::RecvTick, 7, "99999");
   sim.SetBootMillis(10'000'000'000);
   EXPECT_EQ(main().ItemState(7, 1), "09");
+}
+
+// A device registered from the unregistered list holds a live record but no
+// receive clock until its next datagram: it does not time out.
+TEST_F(MonitorFixture, LiveRecordWithoutReceiveClockNeverTimesOut) {
+  main().TimeOutMin = 10;
+  Register(7, MacOf(7), "00000000");
+  SetLive(7, HealthyRecord(MacOf(7)));
+  sim.SetBootMillis(10'000'000'000);
+  EXPECT_EQ(main().ItemState(7, 1), "01");
 }
 
 TEST_F(MonitorFixture, StateImageTexts) {
