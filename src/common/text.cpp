@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <climits>
+#include <cstring>
 
 namespace zol {
 
@@ -116,14 +117,27 @@ std::string Copy(const std::string& text, int pos, int len) {
   return text.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
 }
 
-std::string BytesToHex(const uint8_t* data, size_t size) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  out.resize(size * 2);
-  for (size_t i = 0; i < size; ++i) {
-    out[2 * i] = kDigits[data[i] >> 4];
-    out[2 * i + 1] = kDigits[data[i] & 0x0F];
+namespace {
+
+// The two upper-case hex digits of every byte value, one table lookup a byte.
+struct HexPairs {
+  char pair[256][2];
+  HexPairs() {
+    static const char kDigits[] = "0123456789ABCDEF";
+    for (int b = 0; b < 256; ++b) {
+      pair[b][0] = kDigits[b >> 4];
+      pair[b][1] = kDigits[b & 0x0F];
+    }
   }
+};
+
+}  // namespace
+
+std::string BytesToHex(const uint8_t* data, size_t size) {
+  static const HexPairs kHex;
+  std::string out(size * 2, '\0');
+  char* p = &out[0];
+  for (size_t i = 0; i < size; ++i, p += 2) std::memcpy(p, kHex.pair[data[i]], 2);
   return out;
 }
 

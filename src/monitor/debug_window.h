@@ -54,6 +54,8 @@ class DebugWindow : public Form {
   Memo Memo4;   // sample RecordText of the test injection
   Edit Edit1;   // IdentRecord line of the next test datagram
   Edit Edit2;   // sender address of the test datagram
+  Button BitBtn1;  // "吐き出し" (row dump)
+  Button BitBtn2;  // "追加" (test injection)
 
   int CaptureNo = 0;
   int LiveColumnOffset = 20;

@@ -39,6 +39,12 @@ std::string Pair(const std::string& line, int64_t pos) {
 
 bool Within(const std::string& line, int64_t pos) { return pos >= 1 && static_cast<uint64_t>(pos) <= line.size(); }
 
+// Appends the width characters at 1-based position pos (the part that
+// exists) without a text of their own.
+void AppendAt(std::string& out, const std::string& line, int64_t pos, size_t width) {
+  if (Within(line, pos)) out.append(line, static_cast<size_t>(pos - 1), width);
+}
+
 // Decimal reading of a count word: its digits as a decimal number; a text
 // that is empty or holds anything but digits reads as 0 ("000A" reads 0).
 int DecimalReading(const std::string& text) {
@@ -97,7 +103,7 @@ std::string List(const std::string& line, int64_t first, int64_t stride, int cou
       if (!Within(line, pos)) break;
       out += ' ';
     }
-    out += width == 4 ? Word(line, pos) : Pair(line, pos);
+    AppendAt(out, line, pos, static_cast<size_t>(width));
   }
   return out;
 }
@@ -171,7 +177,7 @@ void PingRecord(const std::string& line, std::vector<std::string>& f) {
       if (b > 0 && !Within(line, pos)) break;
       if (!first) counts += ' ';
       first = false;
-      counts += Word(line, pos);
+      AppendAt(counts, line, pos, 4);
     }
   }
   f.push_back(counts);

@@ -149,21 +149,10 @@ TEST_F(PosixUdpTest, HandlerThatUnbindsEndsTheReadLoop) {
 // the sample datagram sent from a plain socket, its record text in the
 // receive text; after unbinding the port is free again and nothing arrives.
 TEST(PosixUdpIntegrationTest, SampleThroughTheConsoleThenUnbind) {
-  TempDir dir;
-  SimPlatform sim;
-  sim.SetNow(DateTime{2010, 11, 16, 12, 52, 7});
-  FakeMessageBoxes boxes;
-  FakeSound sound;
   PosixUdpReceiver rx;
-  Services s;
-  s.clock = &sim;
-  s.pump = &sim;
-  s.timers = &sim;
-  s.boxes = &boxes;
-  s.sound = &sound;
-  s.udp = &rx;
-  s.program_path = dir.File("zolyab4");
-  App app(s);
+  AppFixture f(&rx);
+  f.sim.SetNow(DateTime{2010, 11, 16, 12, 52, 7});
+  App& app = *f.app;
   int parses = 0;
   app.hooks.ListIconRef = [&] { ++parses; };  // the end of each record's match
 

@@ -93,5 +93,12 @@ TEST(Copy, ClipsToText) {
   EXPECT_EQ(Copy("abc", 1, 0), "");
 }
 
+TEST(BytesToHex, UpperCasePairs) {
+  const uint8_t bytes[] = {0x00, 0x0F, 0xA5, 0x5A, 0xF0, 0xFF};
+  EXPECT_EQ(BytesToHex(bytes, sizeof bytes), "000FA55AF0FF");
+  EXPECT_EQ(BytesToHex(std::string("\x02\x5A\x3C", 3)), "025A3C");
+  EXPECT_EQ(BytesToHex(std::string()), "");
+}
+
 }  // namespace
 }  // namespace zol

@@ -79,6 +79,14 @@ TEST_F(DebugWindowTest, TestInjectionsCountTheMacUp) {
   EXPECT_EQ(addresses, (std::vector<std::string>{"10.1.2.3", "10.1.2.3"}));
   EXPECT_EQ(temps, (std::vector<std::string>{"0.0", "0.0"}));
   EXPECT_EQ(Form4().Edit1.Text(), "0001000C0006025A3C000002");
+  // Both went into the unregistered list with the sample's live record.
+  const Grid& unreg = Form4().StringGrid2;
+  for (int r : {1, 2}) {
+    EXPECT_EQ(unreg.Cell(5, r), macs[static_cast<size_t>(r - 1)]);
+    EXPECT_EQ(unreg.Cell(3, r), "10.1.2.3");
+    EXPECT_EQ(unreg.Cell(6, r), "8");
+    EXPECT_EQ(unreg.Cell(41, r), "0.0");
+  }
   const Memo& m = Form4().Memo1;
   ASSERT_EQ(m.Count(), 11u);
   EXPECT_EQ(m[0], "2024/03/05");

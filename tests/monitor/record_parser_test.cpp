@@ -166,6 +166,45 @@ TEST_F(RecordParserTest, CurrentTemperatureText) {
   }
 }
 
+// The fields behind the action codes stand 2n digits further on; whole
+// degrees are truncated toward zero.
+TEST_F(RecordParserTest, TempRecordFieldsFollowTheOutletCount) {
+  sim::TempFields t;
+  t.enabled = 0x01;
+  t.test_mode = 0x02;
+  t.test_sim_mode = 0x03;
+  t.byte4 = 0x04;
+  t.lower_alarm = -150;
+  t.lower_caution = -50;
+  t.lower_hys = 199;
+  t.lower_off = 0x05;
+  t.byte_low = 0x06;
+  t.upper_alarm = 4599;
+  t.upper_caution = -32768;
+  t.upper_hys = 32767;
+  t.upper_off = 0x07;
+  t.byte_up = 0x08;
+  t.status = 0x09;
+  t.action_status = 0x0A;
+  struct Case {
+    std::vector<uint8_t> actions;
+    int16_t cur_temp;
+    std::string l22, l27, l40;
+  } cases[] = {
+      {{0x11, 0x22}, 2345, "2", "11 22", "23.4"},
+      {{0x01, 0x02, 0x03, 0x04}, -530, "4", "01 02 03 04", "-5.3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.l22);
+    t.actions = c.actions;
+    t.cur_temp = c.cur_temp;
+    std::vector<std::string> live = Parse({IdentLine(FamilyMac(0)), Line(sim::TempRecord(t))});
+    const std::vector<std::string> want = {c.l22, "01", "02", "03", "04", c.l27, "-1", "0", "1", "05", "06",
+                                           "45", "-327", "327", "07", "08", "09", "0A", c.l40};
+    EXPECT_EQ(std::vector<std::string>(live.begin() + 5, live.end()), want);
+  }
+}
+
 TEST_F(RecordParserTest, MissingRecordsMoveFieldsUpAndRepeatedOnesAppendTwice) {
   std::vector<std::string> s = SampleRecords();
   std::vector<std::string> live = Parse({s[0], s[2], s[3]});  // no outlet record

@@ -16,14 +16,16 @@ TempDir::~TempDir() {
   if (path_.rfind("/tmp/zoltest", 0) == 0) std::system(("rm -rf '" + path_ + "'").c_str());
 }
 
-AppFixture::AppFixture() {
+AppFixture::AppFixture() : AppFixture(nullptr) {}
+
+AppFixture::AppFixture(UdpReceiver* udp_receiver) {
   Services s;
   s.clock = &sim;
   s.pump = &sim;
   s.timers = &sim;
   s.boxes = &boxes;
   s.sound = &sound;
-  s.udp = &udp;
+  s.udp = udp_receiver ? udp_receiver : &udp;
   s.program_path = dir.File("zolyab4");
   app = std::make_unique<App>(s);
 }

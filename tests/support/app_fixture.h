@@ -24,6 +24,9 @@ class TempDir {
 
 struct AppFixture {
   AppFixture();
+  // The same run with udp_receiver (which must outlive the fixture) in
+  // place of the fake receiver.
+  explicit AppFixture(UdpReceiver* udp_receiver);
   ~AppFixture();
 
   TempDir dir;
