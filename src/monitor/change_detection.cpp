@@ -1,5 +1,7 @@
 #include "monitor/change_detection.h"
 
+#include <stdexcept>
+
 #include "common/files.h"
 #include "common/text.h"
 #include "console/app.h"
@@ -153,6 +155,23 @@ void DebugWindow::eMailSend1(int /*row*/) {
       body.push_back("MAC Addr : " + table.Cell(dtcol::MacAddress, r));
     }
     if (app.hooks.MailSend) app.hooks.MailSend(body);
+  }
+}
+
+void DebugWindow::eMailSendAll(int row) {
+  // A mail error is shown and the sending goes on with the next device's
+  // mail (the failed one has left the body), until a send neither fails nor
+  // shortens the body.
+  MainWindow& main = app.Form2();
+  for (;;) {
+    const size_t before = main.MailBody.size();
+    try {
+      eMailSend1(row);
+      return;
+    } catch (const std::runtime_error& e) {
+      app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
+    }
+    if (main.MailBody.empty() || main.MailBody.size() >= before) return;
   }
 }
 
