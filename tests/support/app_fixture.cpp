@@ -1,8 +1,11 @@
 #include "support/app_fixture.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <cstdlib>
+
+#include "common/files.h"
 
 namespace zol {
 
@@ -31,5 +34,11 @@ AppFixture::AppFixture(UdpReceiver* udp_receiver) {
 }
 
 AppFixture::~AppFixture() = default;
+
+std::string ReadAll(const std::string& path) {
+  std::string bytes;
+  EXPECT_TRUE(ReadFile(path, &bytes)) << path;
+  return bytes;
+}
 
 }  // namespace zol

@@ -37,4 +37,8 @@ struct AppFixture {
   std::unique_ptr<App> app;  // program path: dir/zolyab4
 };
 
+// The whole file; a file that cannot be read fails the test (naming the
+// path) and gives an empty text.
+std::string ReadAll(const std::string& path);
+
 }  // namespace zol
