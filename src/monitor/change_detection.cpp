@@ -78,7 +78,7 @@ void MainWindow::ListDataCheck(int r, int i) {
 
   const std::string images = table.Cell(dtcol::ItemImages, r);
   int slot[kSlots + 1];
-  for (int k = 1; k <= kSlots; ++k) slot[k] = DecimalOr(Copy(images, 5 * (k - 1) + 1, 4), 8);
+  for (int k = 1; k <= kSlots; ++k) slot[k] = DecimalOr(WordAt(images, k), 8);
 
   if (i <= kSlots && slot[i] != new_image && !ToolButton1.Enabled()) {
     slot[i] = new_image;
