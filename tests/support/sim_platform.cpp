@@ -9,14 +9,7 @@
 namespace zol {
 
 SimPlatform::SimPlatform() {
-  DateTime t;
-  t.year = 2010;
-  t.month = 11;
-  t.day = 16;
-  t.hour = 12;
-  t.minute = 52;
-  t.second = 7;
-  SetNow(t);
+  SetNow(DateTime{2010, 11, 16, 12, 52, 7});
 }
 
 DateTime SimPlatform::Now() {
