@@ -287,14 +287,7 @@ TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
   EXPECT_EQ(ring.Cell(41, 1), "");
 }
 
-class CaptureFileTest : public RecordParserTest {
- protected:
-  static std::string CrLf(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& l : lines) out += l + "\r\n";
-    return out;
-  }
-};
+class CaptureFileTest : public RecordParserTest {};
 
 TEST_F(CaptureFileTest, PairIsWrittenIntoTheLogFolderAfterTheHandOver) {
   const std::string folder = f.dir.File("log");

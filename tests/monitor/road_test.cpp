@@ -37,12 +37,6 @@ extern char** environ;
 namespace zol {
 namespace {
 
-std::string CrLf(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& l : lines) out += l + "\r\n";
-  return out;
-}
-
 // The device of the road as the device file holds it: columns 1 to 20.
 // Outlet 1 power, 2 and 3 PING, 4 temperature, 5 to 8 power; every outlet
 // monitored, outlet 3 logged; mail on caution, alarm, recovery and

@@ -41,4 +41,10 @@ std::string ReadAll(const std::string& path) {
   return bytes;
 }
 
+std::string CrLf(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += l + "\r\n";
+  return out;
+}
+
 }  // namespace zol
