@@ -4,14 +4,11 @@
 // the device row, the icons, the system log, the sound, the mail, the CSV
 // log, the unregistered list, the receive list, the time-out and the stop;
 // and the same road from the simulator program over a real socket.
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +27,7 @@
 #include "monitor/device_table.h"
 #include "support/app_fixture.h"
 #include "support/datagram_hex.h"
+#include "support/loopback.h"
 #include "support/sim_platform.h"
 
 extern char** environ;
@@ -324,21 +322,6 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   // The day's system log file holds every line of the view, oldest first.
   std::vector<std::string> view = LogSince(w().ListBox2.Count());
   EXPECT_EQ(ReadAll(f.dir.File("syslog20240501.log")), CrLf(view));
-}
-
-// A port of 127.0.0.1 that was free a moment ago.
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  int port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-    port = ntohs(a.sin_port);
-  ::close(fd);
-  return port;
 }
 
 // The simulator program, run with its output thrown away; stopped when it
