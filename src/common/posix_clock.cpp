@@ -14,13 +14,17 @@ DateTime PosixClock::Now() {
   time_t now = time(nullptr);
   tm local;
   localtime_r(&now, &local);
+  return DateTimeOfTm(local);
+}
+
+DateTime DateTimeOfTm(const tm& u) {
   DateTime t;
-  t.year = local.tm_year + 1900;
-  t.month = local.tm_mon + 1;
-  t.day = local.tm_mday;
-  t.hour = local.tm_hour;
-  t.minute = local.tm_min;
-  t.second = local.tm_sec;
+  t.year = u.tm_year + 1900;
+  t.month = u.tm_mon + 1;
+  t.day = u.tm_mday;
+  t.hour = u.tm_hour;
+  t.minute = u.tm_min;
+  t.second = u.tm_sec;
   return t;
 }
 

@@ -2,6 +2,8 @@
 // local wall clock.
 #pragma once
 
+#include <time.h>
+
 #include "common/platform.h"
 
 namespace zol {
@@ -12,5 +14,8 @@ class PosixClock : public Clock {
   uint64_t BootMillis() override;
   DateTime Now() override;
 };
+
+// The date and time fields of a broken-down time (from localtime_r or gmtime_r).
+DateTime DateTimeOfTm(const tm& t);
 
 }  // namespace zol

@@ -43,18 +43,11 @@ std::string CsvSetField(const std::string& text, const std::string& value, int n
   return text.substr(0, start) + value + text.substr(comma);
 }
 
-static int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 int32_t HexToInt(const std::string& text) {
   uint32_t sum = 0;
   uint32_t weight = 1;
   for (size_t i = text.size(); i-- > 0;) {
-    int d = HexDigit(text[i]);
+    int d = HexDigitValue(text[i]);
     if (d < 0) continue;
     sum += static_cast<uint32_t>(d) * weight;
     weight *= 16;  // wraps to 0 after eight digits: earlier digits add nothing
@@ -79,7 +72,7 @@ std::string DigitsOnly(const std::string& text) {
 }
 
 std::string HexOnly(const std::string& text) {
-  return Filter(text, [](char c) { return HexDigit(c) >= 0; });
+  return Filter(text, [](char c) { return HexDigitValue(c) >= 0; });
 }
 
 bool ParseDecimal(const std::string& text, int32_t* out) {

@@ -17,6 +17,14 @@ std::string CsvField(const std::string& text, int n);
 // Text with field n replaced by value (see the rules in text.cpp).
 std::string CsvSetField(const std::string& text, const std::string& value, int n);
 
+// Value 0..15 of a hex digit (either case), -1 for any other character.
+inline int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 // Sum of the hex digits from the right, non-hex characters skipped; wraps at 32 bits.
 int32_t HexToInt(const std::string& text);
 

@@ -1,5 +1,7 @@
 #include "monitor/change_detection.h"
 
+#include <stdexcept>
+
 #include "common/files.h"
 #include "common/text.h"
 #include "console/app.h"
@@ -76,7 +78,7 @@ void MainWindow::ListDataCheck(int r, int i) {
 
   const std::string images = table.Cell(dtcol::ItemImages, r);
   int slot[kSlots + 1];
-  for (int k = 1; k <= kSlots; ++k) slot[k] = DecimalOr(Copy(images, 5 * (k - 1) + 1, 4), 8);
+  for (int k = 1; k <= kSlots; ++k) slot[k] = DecimalOr(WordAt(images, k), 8);
 
   if (i <= kSlots && slot[i] != new_image && !ToolButton1.Enabled()) {
     slot[i] = new_image;
@@ -153,6 +155,23 @@ void DebugWindow::eMailSend1(int /*row*/) {
       body.push_back("MAC Addr : " + table.Cell(dtcol::MacAddress, r));
     }
     if (app.hooks.MailSend) app.hooks.MailSend(body);
+  }
+}
+
+void DebugWindow::eMailSendAll(int row) {
+  // A mail error is shown and the sending goes on with the next device's
+  // mail (the failed one has left the body), until a send neither fails nor
+  // shortens the body.
+  MainWindow& main = app.Form2();
+  for (;;) {
+    const size_t before = main.MailBody.size();
+    try {
+      eMailSend1(row);
+      return;
+    } catch (const std::runtime_error& e) {
+      app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
+    }
+    if (main.MailBody.empty() || main.MailBody.size() >= before) return;
   }
 }
 

@@ -28,6 +28,9 @@ class DebugWindow : public Form {
   // Sends the collected notice lines, one mail per device, within the
   // daily limit. Throws std::runtime_error when a mail cannot be sent.
   void eMailSend1(int row);
+  // eMailSend1 with every mail error shown in an error box; the sending
+  // goes on with the next device's mail while the collected body shrinks.
+  void eMailSendAll(int row);
 
   // --- Debug tools (monitor/debug_window.cpp) ---
   void FormCreate();    // grid headers, sample datagram, counters

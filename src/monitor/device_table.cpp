@@ -1,7 +1,5 @@
 #include "monitor/device_table.h"
 
-#include <stdexcept>
-
 #include "common/text.h"
 #include "console/app.h"
 #include "console/main_window.h"
@@ -67,20 +65,9 @@ void DebugWindow::DataInviteCheck(int b) {
       if (icon_flags[static_cast<size_t>(i - 1)] == '1') main.ListDataCheck(r, i);
     }
 
-    // A mail error is shown and the sending goes on with the next device's
-    // mail (the failed one has left the body); the rest of the datagram
-    // still runs, so its CSV lines, receive-list line and node icons are not
-    // lost.
-    for (;;) {
-      const size_t before = main.MailBody.size();
-      try {
-        eMailSend1(r);
-        break;
-      } catch (const std::runtime_error& e) {
-        app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
-      }
-      if (main.MailBody.empty() || main.MailBody.size() >= before) break;
-    }
+    // A mail error is shown and the rest of the datagram still runs, so its
+    // CSV lines, receive-list line and node icons are not lost.
+    eMailSendAll(r);
 
     if (main.DetailDevice == r && app.hooks.DetailRefresh) app.hooks.DetailRefresh(r);
 

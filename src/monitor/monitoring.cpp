@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 
 #include "common/text.h"
@@ -88,21 +87,8 @@ void MainWindow::ButtonPushMode() {
 
 void MainWindow::Timer4Timer() {
   Grid& table = app.Form4().StringGrid1;
-  // A mail error is shown and the sending goes on with the next device's
-  // mail (the failed one has left the body), and the scan with the next
-  // icon, so that the other silent devices are still marked and told.
-  auto send = [this](int row) {
-    for (;;) {
-      const size_t before = MailBody.size();
-      try {
-        app.Form4().eMailSend1(row);
-        return;
-      } catch (const std::runtime_error& e) {
-        app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
-      }
-      if (MailBody.empty() || MailBody.size() >= before) return;
-    }
-  };
+  // A mail error is shown and the scan goes on with the next icon, so that
+  // the other silent devices are still marked and told.
   const size_t count = ListView1.Count();
   int pending = 0;
   for (size_t idx = 0; idx < count; ++idx) {
@@ -113,7 +99,7 @@ void MainWindow::Timer4Timer() {
     const int image = ListView1.Item(idx).image;
     const int r = DecimalOr(Copy(key, 1, 4), 0);
     if (pending != 0 && r != pending) {
-      send(pending);
+      app.Form4().eMailSendAll(pending);
       pending = 0;
     }
     const int i = DecimalOr(Copy(key, 6, 4), 0);
@@ -127,7 +113,7 @@ void MainWindow::Timer4Timer() {
       IconDataCheck();
     }
   }
-  if (pending != 0) send(pending);
+  if (pending != 0) app.Form4().eMailSendAll(pending);
 }
 
 }  // namespace zol

@@ -57,20 +57,13 @@ int DecimalReading(const std::string& text) {
   return v;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // Signed reading of a temperature word: hex, 0 when empty or not hex, then
 // taken as a signed 16-bit number.
 int SignedReading(const std::string& text) {
   if (text.empty()) return 0;
   unsigned v = 0;
   for (char c : text) {
-    int d = HexDigit(c);
+    int d = HexDigitValue(c);
     if (d < 0) return 0;
     v = v * 16 + static_cast<unsigned>(d);
   }

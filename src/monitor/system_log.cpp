@@ -9,17 +9,13 @@
 #include "console/app.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
+#include "monitor/item_state.h"
 
 namespace zol {
 
 namespace {
 
 constexpr size_t kSysLogViewLines = 100;
-
-// Word `outlet` of a per-outlet list: four characters at 5(outlet-1)+1.
-std::string OutletWord(const std::string& list, int outlet) {
-  return Copy(list, 5 * (outlet - 1) + 1, 4);
-}
 
 }  // namespace
 
@@ -79,10 +75,10 @@ void MainWindow::logdatasave(const std::string& file, int row, int outlet) {
   line += "," + std::to_string(outlet);                            // outlet
   line += "," + kind;                                              // item kind
   line += "," + ItemStateTriple(row, outlet);                      // power,ping,temperature
-  line += "," + std::to_string(HexToInt(OutletWord(t.Cell(27, row), outlet)));       // OlWordA
-  line += "," + std::to_string(HexToInt(OutletWord(t.Cell(29, row), outlet)) / 10);  // OlWordC
-  line += "," + std::to_string(HexToInt(OutletWord(t.Cell(33, row), outlet)));       // PngJudge
-  line += "," + std::to_string(HexToInt(OutletWord(t.Cell(40, row), outlet)));       // PngExecNum
+  line += "," + std::to_string(HexToInt(WordAt(t.Cell(27, row), outlet)));       // OlWordA
+  line += "," + std::to_string(HexToInt(WordAt(t.Cell(29, row), outlet)) / 10);  // OlWordC
+  line += "," + std::to_string(HexToInt(WordAt(t.Cell(33, row), outlet)));       // PngJudge
+  line += "," + std::to_string(HexToInt(WordAt(t.Cell(40, row), outlet)));       // PngExecNum
   line += "," + t.Cell(61, row);                                   // CurTemp
   line += "," + std::to_string(HexToInt(t.Cell(60, row)));         // ActionStatus
   LogSave(LogPath(LogDir, file), line);

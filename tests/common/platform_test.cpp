@@ -8,13 +8,7 @@ namespace zol {
 namespace {
 
 TEST(DateFormats, AllFive) {
-  DateTime t;
-  t.year = 2010;
-  t.month = 1;
-  t.day = 6;
-  t.hour = 9;
-  t.minute = 5;
-  t.second = 3;
+  DateTime t{2010, 1, 6, 9, 5, 3};
   EXPECT_EQ(DateText(t), "2010/01/06");
   EXPECT_EQ(TimeText(t), "09:05:03");
   EXPECT_EQ(Yymmdd(t), "100106");
@@ -24,13 +18,7 @@ TEST(DateFormats, AllFive) {
 
 TEST(SimPlatform, WallClockFollowsTheTicks) {
   SimPlatform sim;
-  DateTime t;
-  t.year = 2010;
-  t.month = 12;
-  t.day = 31;
-  t.hour = 23;
-  t.minute = 59;
-  t.second = 59;
+  DateTime t{2010, 12, 31, 23, 59, 59};
   sim.SetNow(t);
   sim.Advance(1000);
   EXPECT_EQ(DateText(sim.Now()), "2011/01/01");

@@ -18,6 +18,7 @@
 #include "monitor/debug_window.h"
 #include "support/app_fixture.h"
 #include "support/datagram_hex.h"
+#include "support/loopback.h"
 #include "support/sim_platform.h"
 
 namespace zol {
@@ -55,9 +56,6 @@ class Socket {
   int fd_;
   bool bound_;
 };
-
-// A port that was free a moment ago.
-int FreePort() { return Socket().Port(); }
 
 // Waits until the receiver's socket is readable (datagrams on loopback
 // arrive at once; the timeout only guards a broken test).

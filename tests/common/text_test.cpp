@@ -45,6 +45,17 @@ TEST(CsvSetField, Table) {
   for (const Case& c : cases) EXPECT_EQ(CsvSetField(c.text, "x", c.n), c.want) << c.text << " n=" << c.n;
 }
 
+TEST(HexDigitValue, Table) {
+  struct Case {
+    char c;
+    int want;
+  } cases[] = {
+      {'0', 0},  {'9', 9},  {'A', 10}, {'F', 15}, {'a', 10}, {'f', 15}, {'/', -1},  {':', -1},
+      {'@', -1}, {'G', -1}, {'`', -1}, {'g', -1}, {' ', -1}, {'\0', -1}, {'\x82', -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HexDigitValue(c.c), c.want) << static_cast<int>(c.c);
+}
+
 TEST(HexToInt, Table) {
   struct Case {
     const char* text;

@@ -130,13 +130,7 @@ TEST_F(Life, ClockShowsTheTimeAndBlinksTheIndicatorWhileBound) {
 }
 
 TEST_F(Life, MailCounterStartsAgainAtTheFirstTickOfANewDay) {
-  DateTime t;
-  t.year = 2010;
-  t.month = 12;
-  t.day = 31;
-  t.hour = 23;
-  t.minute = 59;
-  t.second = 50;
+  DateTime t{2010, 12, 31, 23, 59, 50};
   sim.SetNow(t);
   RunToMain();  // 23:59:53
   main().MailCount = 7;

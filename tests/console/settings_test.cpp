@@ -22,11 +22,7 @@ class SettingsTest : public ::testing::Test {
     std::string err;
     ASSERT_TRUE(WriteFileAtomic(IniPath(), bytes, &err)) << err;
   }
-  std::string ReadIni() {
-    std::string bytes;
-    EXPECT_TRUE(ReadFile(IniPath(), &bytes));
-    return bytes;
-  }
+  std::string ReadIni() { return ReadAll(IniPath()); }
   // Gives every setting a value other than its default.
   static void FillAll(MainWindow& m) {
     m.AutoStart = true;

@@ -31,11 +31,6 @@ class DataFilesTest : public ::testing::Test {
   MainWindow& w() { return fx.app->Form2(); }
   std::string Dat() { return fx.dir.File("zolyab4.dat"); }
   std::string Lst() { return fx.dir.File("zolyab4.lst"); }
-  std::string Read(const std::string& path) {
-    std::string bytes;
-    EXPECT_TRUE(ReadFile(path, &bytes)) << path;
-    return bytes;
-  }
   void Write(const std::string& path, const std::string& bytes) {
     std::string err;
     ASSERT_TRUE(WriteFileAtomic(path, bytes, &err)) << err;
@@ -66,7 +61,7 @@ TEST_F(DataFilesTest, DeletedRowKeepsItsEmptyBlock) {
   FillRow(dt(), 3);
   w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
   ASSERT_TRUE(dt().SettingDataSave());
-  const std::string bytes = Read(Dat());
+  const std::string bytes = ReadAll(Dat());
   EXPECT_EQ(bytes, Block(1) + EmptyBlock() + Block(3));
   EXPECT_EQ(SplitLines(bytes).size(), 60u);
   EXPECT_EQ(dt().LastRow, 3);
@@ -94,14 +89,14 @@ TEST_F(DataFilesTest, RowWithoutDeviceBelowTheLastIsWrittenAsItStands) {
   ASSERT_TRUE(dt().SettingDataSave());
   std::string row1 = "\r\n";
   for (int c = 2; c <= 20; ++c) row1 += CellText(1, c, "") + "\r\n";
-  EXPECT_EQ(Read(Dat()), row1 + Block(2));
+  EXPECT_EQ(ReadAll(Dat()), row1 + Block(2));
 }
 
 TEST_F(DataFilesTest, NoDeviceWritesEmptyFile) {
   w().ComboBoxEx1.items.Assign({"G000 未登録グループ"});
   ASSERT_TRUE(dt().SettingDataSave());
-  EXPECT_EQ(Read(Dat()), "");
-  EXPECT_EQ(Read(Lst()), "G000 未登録グループ\r\n");
+  EXPECT_EQ(ReadAll(Dat()), "");
+  EXPECT_EQ(ReadAll(Lst()), "G000 未登録グループ\r\n");
 
   auto run = Restart();
   ASSERT_TRUE(run->Form4().SettingDataLoad());
@@ -117,7 +112,7 @@ TEST_F(DataFilesTest, EmptyCellsKeepTheBlockWhole) {
   dt().StringGrid1.SetCell(13, 1, "");  // empty memo
   dt().StringGrid1.SetCell(20, 1, "");  // last column empty too
   ASSERT_TRUE(dt().SettingDataSave());
-  std::vector<std::string> lines = SplitLines(Read(Dat()));
+  std::vector<std::string> lines = SplitLines(ReadAll(Dat()));
   ASSERT_EQ(lines.size(), 20u);
   EXPECT_EQ(lines[12], "");
   EXPECT_EQ(lines[13], CellText(1, 14, ""));
@@ -165,7 +160,7 @@ TEST_F(DataFilesTest, FirstStartGetsTheTwoDefaultGroups) {
   EXPECT_FALSE(FileExists(Lst()));  // the first save creates it
 
   ASSERT_TRUE(dt().SettingDataSave());
-  EXPECT_EQ(Read(Lst()), "G001 グループ1\r\nG000 未登録グループ\r\n");
+  EXPECT_EQ(ReadAll(Lst()), "G001 グループ1\r\nG000 未登録グループ\r\n");
 }
 
 TEST_F(DataFilesTest, GroupsComeFromTheTreeWhenItIsBuilt) {
@@ -187,7 +182,7 @@ TEST_F(DataFilesTest, GroupListLoadsInFileOrder) {
   // The file found in another spelling is the one written back.
   ASSERT_TRUE(dt().SettingDataSave());
   EXPECT_FALSE(FileExists(Lst()));
-  EXPECT_EQ(Read(fx.dir.File("ZOLYAB4.LST")), "G003 三番\r\nG001 一番\r\nG002 二番\r\nG000 未登録グループ\r\n");
+  EXPECT_EQ(ReadAll(fx.dir.File("ZOLYAB4.LST")), "G003 三番\r\nG001 一番\r\nG002 二番\r\nG000 未登録グループ\r\n");
 }
 
 TEST_F(DataFilesTest, SaveLocksEditingAgain) {
@@ -210,7 +205,7 @@ TEST_F(DataFilesTest, LineBreakInCellIsWrittenAsBlank) {
   dt().StringGrid1.SetCell(10, 1, "name\nB");
   dt().StringGrid1.SetCell(13, 1, "memo\r");
   ASSERT_TRUE(dt().SettingDataSave());
-  EXPECT_EQ(SplitLines(Read(Dat())).size(), 40u);
+  EXPECT_EQ(SplitLines(ReadAll(Dat())).size(), 40u);
 
   auto run = Restart();
   DebugWindow& d = run->Form4();
@@ -225,8 +220,8 @@ TEST_F(DataFilesTest, FailedWriteKeepsOldFilesAndStops) {
   FillRow(dt(), 1);
   w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
   ASSERT_TRUE(dt().SettingDataSave());
-  const std::string old_dat = Read(Dat());
-  const std::string old_lst = Read(Lst());
+  const std::string old_dat = ReadAll(Dat());
+  const std::string old_lst = ReadAll(Lst());
 
   // Device file cannot be written: both files stay, nothing after it runs.
   FillRow(dt(), 2);
@@ -236,8 +231,8 @@ TEST_F(DataFilesTest, FailedWriteKeepsOldFilesAndStops) {
   dt().Label1.SetCaption("before");
   ASSERT_EQ(mkdir((Dat() + ".tmp").c_str(), 0755), 0);
   EXPECT_FALSE(dt().SettingDataSave());
-  EXPECT_EQ(Read(Dat()), old_dat);
-  EXPECT_EQ(Read(Lst()), old_lst);
+  EXPECT_EQ(ReadAll(Dat()), old_dat);
+  EXPECT_EQ(ReadAll(Lst()), old_lst);
   ASSERT_EQ(fx.boxes.shown.size(), 1u);
   EXPECT_EQ(fx.boxes.shown[0].kind, BoxKind::Error);
   EXPECT_EQ(fx.boxes.shown[0].text.rfind(Dat() + ": ", 0), 0u);
@@ -249,8 +244,8 @@ TEST_F(DataFilesTest, FailedWriteKeepsOldFilesAndStops) {
   // Group list cannot be written: the device file is new, the list old.
   ASSERT_EQ(mkdir((Lst() + ".tmp").c_str(), 0755), 0);
   EXPECT_FALSE(dt().SettingDataSave());
-  EXPECT_EQ(Read(Dat()), Block(1) + Block(2));
-  EXPECT_EQ(Read(Lst()), old_lst);
+  EXPECT_EQ(ReadAll(Dat()), Block(1) + Block(2));
+  EXPECT_EQ(ReadAll(Lst()), old_lst);
   ASSERT_EQ(fx.boxes.shown.size(), 2u);
   EXPECT_EQ(fx.boxes.shown[1].text.rfind(Lst() + ": ", 0), 0u);
   EXPECT_TRUE(w().EditUnlocked);
@@ -270,10 +265,10 @@ TEST_F(DataFilesTest, KilledSaveLeavesOldOrNewFile) {
   };
   fill(dt(), 0);
   ASSERT_TRUE(dt().SettingDataSave());
-  const std::string a = Read(Dat());
+  const std::string a = ReadAll(Dat());
   fill(dt(), 1);
   ASSERT_TRUE(dt().SettingDataSave());
-  const std::string b = Read(Dat());
+  const std::string b = ReadAll(Dat());
   ASSERT_NE(a, b);
 
   std::mt19937 rng(20261210);
@@ -308,7 +303,7 @@ TEST_F(DataFilesTest, KilledSaveLeavesOldOrNewFile) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     close(pipefd[0]);
 
-    const std::string now = Read(Dat());
+    const std::string now = ReadAll(Dat());
     ASSERT_TRUE(now == a || now == b) << "after kill " << kills << ": " << now.size() << " bytes";
     (now == a ? saw_a : saw_b)++;
     auto run = Restart();

@@ -287,19 +287,7 @@ TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
   EXPECT_EQ(ring.Cell(41, 1), "");
 }
 
-class CaptureFileTest : public RecordParserTest {
- protected:
-  std::string Read(const std::string& path) {
-    std::string bytes;
-    EXPECT_TRUE(ReadFile(path, &bytes)) << path;
-    return bytes;
-  }
-  static std::string CrLf(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& l : lines) out += l + "\r\n";
-    return out;
-  }
-};
+class CaptureFileTest : public RecordParserTest {};
 
 TEST_F(CaptureFileTest, PairIsWrittenIntoTheLogFolderAfterTheHandOver) {
   const std::string folder = f.dir.File("log");
@@ -314,8 +302,8 @@ TEST_F(CaptureFileTest, PairIsWrittenIntoTheLogFolderAfterTheHandOver) {
     Form4().Memo1.Assign(Form4().Memo4.All());
     Form4().RevDataLoging();
     EXPECT_FALSE(written_before);
-    EXPECT_EQ(Read(folder + "/a5A3C000000.txt"), CrLf(Form4().Memo4.All()));
-    EXPECT_EQ(Read(folder + "/b5A3C000000.txt"), CrLf(Form4().Memo2.All()));
+    EXPECT_EQ(ReadAll(folder + "/a5A3C000000.txt"), CrLf(Form4().Memo4.All()));
+    EXPECT_EQ(ReadAll(folder + "/b5A3C000000.txt"), CrLf(Form4().Memo2.All()));
     ASSERT_EQ(::unlink((folder + "/a5A3C000000.txt").c_str()), 0);
   }
 }

@@ -4,14 +4,11 @@
 // the device row, the icons, the system log, the sound, the mail, the CSV
 // log, the unregistered list, the receive list, the time-out and the stop;
 // and the same road from the simulator program over a real socket.
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,24 +27,13 @@
 #include "monitor/device_table.h"
 #include "support/app_fixture.h"
 #include "support/datagram_hex.h"
+#include "support/loopback.h"
 #include "support/sim_platform.h"
 
 extern char** environ;
 
 namespace zol {
 namespace {
-
-std::string CrLf(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& l : lines) out += l + "\r\n";
-  return out;
-}
-
-std::string Read(const std::string& path) {
-  std::string bytes;
-  EXPECT_TRUE(ReadFile(path, &bytes)) << path;
-  return bytes;
-}
 
 // The device of the road as the device file holds it: columns 1 to 20.
 // Outlet 1 power, 2 and 3 PING, 4 temperature, 5 to 8 power; every outlet
@@ -235,7 +221,7 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   EXPECT_EQ(w().RefTimePanel.Caption(), "2024/05/01 09:30:05");
 
   // Outlet 3's CSV log: one line per datagram; the other outlets log nothing.
-  EXPECT_EQ(Read(f.dir.File("d00103240501.csv")), CrLf({"2024/05/01,09:30:00,1,3,1,1,0,9,1,0,1,0,23.5,0",
+  EXPECT_EQ(ReadAll(f.dir.File("d00103240501.csv")), CrLf({"2024/05/01,09:30:00,1,3,1,1,0,9,1,0,1,0,23.5,0",
                                                         "2024/05/01,09:30:05,1,3,1,1,2,9,1,0,2,0,23.5,0"}));
   EXPECT_FALSE(FileExists(f.dir.File("d00102240501.csv")));
 
@@ -330,27 +316,12 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   saved[17] = "0007 0000 0000 0003 0007 0007 0007 0007 ";
   saved[18] = "2024/05/01,09:30:05";
   saved[19] = "4266";  // the receive clock restarted by the stop
-  EXPECT_EQ(Read(f.dir.File("zolyab4.dat")), CrLf(saved));
-  EXPECT_EQ(Read(f.dir.File("zolyab4.lst")), CrLf({"G001 グループ1", "G000 未登録グループ"}));
+  EXPECT_EQ(ReadAll(f.dir.File("zolyab4.dat")), CrLf(saved));
+  EXPECT_EQ(ReadAll(f.dir.File("zolyab4.lst")), CrLf({"G001 グループ1", "G000 未登録グループ"}));
 
   // The day's system log file holds every line of the view, oldest first.
   std::vector<std::string> view = LogSince(w().ListBox2.Count());
-  EXPECT_EQ(Read(f.dir.File("syslog20240501.log")), CrLf(view));
-}
-
-// A port of 127.0.0.1 that was free a moment ago.
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  int port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-    port = ntohs(a.sin_port);
-  ::close(fd);
-  return port;
+  EXPECT_EQ(ReadAll(f.dir.File("syslog20240501.log")), CrLf(view));
 }
 
 // The simulator program, run with its output thrown away; stopped when it
@@ -404,30 +375,21 @@ TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
   const std::string zolsim = build ? std::string(build) + "/tools/zolsim/zolsim" : std::string();
   if (zolsim.empty() || ::access(zolsim.c_str(), X_OK) != 0) GTEST_SKIP() << "no zolsim program: " << zolsim;
 
-  TempDir dir;
-  SimPlatform sim;
-  sim.SetBootMillis(3600 * 1000);
-  sim.SetNow(DateTime{2024, 5, 1, 9, 30, 0});
-  FakeMessageBoxes boxes;
-  FakeSound sound;
   PosixUdpReceiver rx;
-  Services s;
-  s.clock = &sim;
-  s.pump = &sim;
-  s.timers = &sim;
-  s.boxes = &boxes;
-  s.sound = &sound;
-  s.udp = &rx;
-  s.program_path = dir.File("zolyab4");
-  App app(s);
+  AppFixture f(&rx);
+  // As in RoadTest, the clocks are set once the console is built: its
+  // windows read no clock and start no timer as they are constructed.
+  f.sim.SetBootMillis(3600 * 1000);
+  f.sim.SetNow(DateTime{2024, 5, 1, 9, 30, 0});
+  App& app = *f.app;
   int received = 0;
   app.hooks.ListIconRef = [&] { ++received; };  // the end of each datagram's match
 
   const int port = FreePort();
   ASSERT_GT(port, 0);
-  LoadConsole(dir, app, {"[SYSTEM]", "PORT=" + std::to_string(port)}, DeviceBlock("02:5A:3C:00:00:01"));
+  LoadConsole(f.dir, app, {"[SYSTEM]", "PORT=" + std::to_string(port)}, DeviceBlock("02:5A:3C:00:00:01"));
   app.Form2().YabStart();
-  ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].text;
+  ASSERT_TRUE(f.boxes.shown.empty()) << f.boxes.shown[0].text;
   ASSERT_GE(rx.Fd(), 0);
 
   ZolSim peer(zolsim, {"--port", std::to_string(port), "--count", "3", "--rate", "50", "--mac-suffix", "000001",

@@ -14,14 +14,7 @@ namespace zol {
 namespace {
 
 DateTime At(int y, int mo, int d, int h, int mi, int s) {
-  DateTime t;
-  t.year = y;
-  t.month = mo;
-  t.day = d;
-  t.hour = h;
-  t.minute = mi;
-  t.second = s;
-  return t;
+  return DateTime{y, mo, d, h, mi, s};
 }
 
 class SystemLogTest : public ::testing::Test {

@@ -1,8 +1,11 @@
 #include "support/app_fixture.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <cstdlib>
+
+#include "common/files.h"
 
 namespace zol {
 
@@ -31,5 +34,17 @@ AppFixture::AppFixture(UdpReceiver* udp_receiver) {
 }
 
 AppFixture::~AppFixture() = default;
+
+std::string ReadAll(const std::string& path) {
+  std::string bytes;
+  EXPECT_TRUE(ReadFile(path, &bytes)) << path;
+  return bytes;
+}
+
+std::string CrLf(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += l + "\r\n";
+  return out;
+}
 
 }  // namespace zol

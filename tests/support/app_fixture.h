@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "console/app.h"
 #include "support/sim_platform.h"
@@ -36,5 +37,12 @@ struct AppFixture {
   FakeUdpReceiver udp;
   std::unique_ptr<App> app;  // program path: dir/zolyab4
 };
+
+// The whole file; a file that cannot be read fails the test (naming the
+// path) and gives an empty text.
+std::string ReadAll(const std::string& path);
+
+// The lines, each ended by CR LF, as the console writes its files.
+std::string CrLf(const std::vector<std::string>& lines);
 
 }  // namespace zol

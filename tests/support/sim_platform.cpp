@@ -4,31 +4,19 @@
 
 #include <algorithm>
 
+#include "common/posix_clock.h"
+
 namespace zol {
 
 SimPlatform::SimPlatform() {
-  DateTime t;
-  t.year = 2010;
-  t.month = 11;
-  t.day = 16;
-  t.hour = 12;
-  t.minute = 52;
-  t.second = 7;
-  SetNow(t);
+  SetNow(DateTime{2010, 11, 16, 12, 52, 7});
 }
 
 DateTime SimPlatform::Now() {
   time_t secs = static_cast<time_t>(wall_base_ + static_cast<int64_t>(now_ms_ / 1000));
   tm u;
   gmtime_r(&secs, &u);
-  DateTime t;
-  t.year = u.tm_year + 1900;
-  t.month = u.tm_mon + 1;
-  t.day = u.tm_mday;
-  t.hour = u.tm_hour;
-  t.minute = u.tm_min;
-  t.second = u.tm_sec;
-  return t;
+  return DateTimeOfTm(u);
 }
 
 void SimPlatform::SetNow(const DateTime& t) {
