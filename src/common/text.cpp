@@ -82,7 +82,7 @@ std::string HexOnly(const std::string& text) {
   return Filter(text, [](char c) { return HexDigit(c) >= 0; });
 }
 
-bool ParseDecimal(const std::string& text, int32_t* out) {
+bool ParseDecimal(std::string_view text, int32_t* out) {
   size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
@@ -103,7 +103,7 @@ bool ParseDecimal(const std::string& text, int32_t* out) {
   return true;
 }
 
-int32_t DecimalOr(const std::string& text, int32_t def) {
+int32_t DecimalOr(std::string_view text, int32_t def) {
   int32_t v;
   return ParseDecimal(text, &v) ? v : def;
 }
@@ -115,6 +115,15 @@ std::string Copy(const std::string& text, int pos, int len) {
   }
   if (len <= 0 || static_cast<size_t>(pos) > text.size()) return std::string();
   return text.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
+}
+
+std::string_view CopyView(const std::string& text, int pos, int len) {
+  if (pos < 1) {
+    len += pos - 1;
+    pos = 1;
+  }
+  if (len <= 0 || static_cast<size_t>(pos) > text.size()) return std::string_view();
+  return std::string_view(text).substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zol {
 
@@ -26,13 +27,16 @@ std::string HexOnly(const std::string& text);
 
 // Parses the whole text as a decimal integer (optional sign); false when the
 // text is not a plain number or does not fit 32 bits.
-bool ParseDecimal(const std::string& text, int32_t* out);
+bool ParseDecimal(std::string_view text, int32_t* out);
 
 // The whole text as a decimal number, or def when it is not one.
-int32_t DecimalOr(const std::string& text, int32_t def);
+int32_t DecimalOr(std::string_view text, int32_t def);
 
 // Byte range [pos, pos+len) of text with 1-based pos; the part that exists.
 std::string Copy(const std::string& text, int pos, int len);
+// The same range as a view into text, without a copy; valid while text is
+// neither changed nor destroyed.
+std::string_view CopyView(const std::string& text, int pos, int len);
 
 // Upper-case hex digits of the bytes.
 std::string BytesToHex(const std::string& bytes);
