@@ -27,6 +27,21 @@ std::string CsvField(const std::string& text, int n) {
   }
 }
 
+std::string_view CsvFieldView(const std::string& text, int n) {
+  if (n < 1) return std::string_view();
+  size_t start = 0;
+  for (int k = 1;; ++k) {
+    size_t end = start;
+    while (end < text.size() && text[end] != ',') ++end;
+    if (end == text.size()) {
+      // The appended comma ends the last field.
+      return k == n ? std::string_view(text).substr(start) : std::string_view();
+    }
+    if (k == n) return std::string_view(text).substr(start, end - start);
+    start = end + 1;
+  }
+}
+
 std::string CsvSetField(const std::string& text, const std::string& value, int n) {
   if (n <= 0) return text;
   size_t start = 0;  // start of field k

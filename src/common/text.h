@@ -14,6 +14,8 @@ std::string ZeroPad(int32_t value, int width);
 
 // Field n (1-based) of a comma-separated list; empty for n < 1 or past the end.
 std::string CsvField(const std::string& text, int n);
+// The same field as a view into text, without a copy.
+std::string_view CsvFieldView(const std::string& text, int n);
 
 // Text with field n replaced by value (see the rules in text.cpp).
 std::string CsvSetField(const std::string& text, const std::string& value, int n);

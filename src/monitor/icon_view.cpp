@@ -12,27 +12,14 @@
 
 namespace zol {
 
-namespace {
-
-// ZeroPad(value, 4) appended to text.
-void AppendZeroPad4(std::string& text, int value) {
-  if (value < 0 || value > 9999) {
-    text += ZeroPad(value, 4);
-    return;
-  }
-  const char digits[4] = {static_cast<char>('0' + value / 1000), static_cast<char>('0' + value / 100 % 10),
-                          static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
-  text.append(digits, 4);
-}
-
-}  // namespace
-
 std::string ItemKey(int row, int outlet) {
-  std::string key;
-  AppendZeroPad4(key, row);
-  key += ' ';
-  AppendZeroPad4(key, outlet);
-  return key;
+  if (row < 0 || row > 9999 || outlet < 0 || outlet > 9999) return ZeroPad(row, 4) + " " + ZeroPad(outlet, 4);
+  const char key[9] = {static_cast<char>('0' + row / 1000),    static_cast<char>('0' + row / 100 % 10),
+                       static_cast<char>('0' + row / 10 % 10),  static_cast<char>('0' + row % 10),
+                       ' ',
+                       static_cast<char>('0' + outlet / 1000),   static_cast<char>('0' + outlet / 100 % 10),
+                       static_cast<char>('0' + outlet / 10 % 10), static_cast<char>('0' + outlet % 10)};
+  return std::string(key, sizeof key);
 }
 
 std::string ItemWindowKey(const std::string& key, int image) { return key + " " + std::to_string(image); }
@@ -140,7 +127,7 @@ void MainWindow::ListDataNew(int row, int outlet) {
 void MainWindow::ListDataNew(const ItemRow& row, int outlet, const std::string& code) {
   IconItem icon;
   icon.image = kImageUnknown;
-  icon.caption = CsvField(app.Form4().StringGrid1.Cell(dtcol::OutletNames, row.row), outlet);
+  icon.caption = CsvFieldView(app.Form4().StringGrid1.Cell(dtcol::OutletNames, row.row), outlet);
   icon.key = ItemKey(row.row, outlet);
   KeyList.push_back(icon.key);
   ListView1.Add(std::move(icon));
