@@ -11,6 +11,13 @@ namespace zol {
 // Decimal text of value with "0"s in front up to width (at most 16 zeros are
 // added; the text is never cut). ZeroPad(-5, 4) == "00-5".
 std::string ZeroPad(int32_t value, int width);
+// ZeroPad(value, 4) of a value from 0 to 9999, as the four characters at out.
+inline void ZeroPad4(int32_t value, char* out) {
+  out[0] = static_cast<char>('0' + value / 1000);
+  out[1] = static_cast<char>('0' + value / 100 % 10);
+  out[2] = static_cast<char>('0' + value / 10 % 10);
+  out[3] = static_cast<char>('0' + value % 10);
+}
 
 // Field n (1-based) of a comma-separated list; empty for n < 1 or past the end.
 std::string CsvField(const std::string& text, int n);

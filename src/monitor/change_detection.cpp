@@ -86,9 +86,10 @@ struct ItemImageSlots {
     for (int k = 1; k <= kSlots; ++k) {
       const int v = slot[k];
       if (v >= 0 && v <= 9999) {
-        const char digits[5] = {static_cast<char>('0' + v / 1000), static_cast<char>('0' + v / 100 % 10),
-                                static_cast<char>('0' + v / 10 % 10), static_cast<char>('0' + v % 10), ' '};
-        out.append(digits, 5);
+        char group[5];
+        ZeroPad4(v, group);
+        group[4] = ' ';
+        out.append(group, sizeof group);
       } else {
         out += ZeroPad(v, 4) + " ";
       }
@@ -126,14 +127,18 @@ void MainWindow::ListDataCheck(int r, int i) {
   ListDataCheck(row, i, ItemStateOf(row, i));
 }
 
+// code: the item's ItemState, computed from row by the caller.
 void MainWindow::ListDataCheck(const ItemRow& row, int i, const std::string& code) {
   const int r = row.row;
   if (r == 0 || i == 0) return;
+  // The item's icon; without one nothing is evaluated.
   const int idx = FindIcon(r, i);
   if (idx < 0) return;
   const size_t icon = static_cast<size_t>(idx);
   Grid& table = app.Form4().StringGrid1;
 
+  // The icon's image from the code; a temperature item's caption with the
+  // temperature.
   const int old_image = ListView1.Item(icon).image;
   ListView1.SetImage(icon, StateImageOfCode(code));
   if (CodeDigit(code, 0, 99) == 2 && CodeDigit(code, 1, 99) < 8) {
@@ -145,6 +150,8 @@ void MainWindow::ListDataCheck(const ItemRow& row, int i, const std::string& cod
   }
   const int new_image = ListView1.Item(icon).image;
 
+  // The recorded slots; a changed item while monitoring runs is recorded
+  // and raises its log line, sound and mail line.
   const std::string& images = table.Cell(dtcol::ItemImages, r);
   ItemImageSlots slots(images);
   bool changed = !slots.stored_form;

@@ -14,11 +14,10 @@ namespace zol {
 
 std::string ItemKey(int row, int outlet) {
   if (row < 0 || row > 9999 || outlet < 0 || outlet > 9999) return ZeroPad(row, 4) + " " + ZeroPad(outlet, 4);
-  const char key[9] = {static_cast<char>('0' + row / 1000),    static_cast<char>('0' + row / 100 % 10),
-                       static_cast<char>('0' + row / 10 % 10),  static_cast<char>('0' + row % 10),
-                       ' ',
-                       static_cast<char>('0' + outlet / 1000),   static_cast<char>('0' + outlet / 100 % 10),
-                       static_cast<char>('0' + outlet / 10 % 10), static_cast<char>('0' + outlet % 10)};
+  char key[9];
+  ZeroPad4(row, key);
+  key[4] = ' ';
+  ZeroPad4(outlet, key + 5);
   return std::string(key, sizeof key);
 }
 

@@ -16,6 +16,11 @@ TEST(ZeroPad, Table) {
       {-2147483647 - 1, 12, "0-2147483648"},
   };
   for (const Case& c : cases) EXPECT_EQ(ZeroPad(c.value, c.width), c.want) << c.value << "," << c.width;
+  for (int v : {0, 7, 42, 999, 1000, 9999}) {
+    char out[4];
+    ZeroPad4(v, out);
+    EXPECT_EQ(std::string(out, 4), ZeroPad(v, 4)) << v;
+  }
 }
 
 TEST(CsvField, Table) {
