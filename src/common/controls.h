@@ -310,6 +310,12 @@ class IconList : public Control {
       Touch();
     }
   }
+  void SetCaption(size_t i, std::string&& caption) {
+    if (i < items_.size() && items_[i].caption != caption) {
+      items_[i].caption = std::move(caption);
+      Touch();
+    }
+  }
   // Selected icon, -1 for none.
   int Selected() const { return selected_; }
   void SetSelected(int i) { Set(selected_, i); }
