@@ -147,8 +147,12 @@ class Grid : public Control {
     if (rows < 0) rows = 0;
     cells_.resize(static_cast<size_t>(cols_ * rows));
     rows_ = rows;
+    if (used_rows_ > rows) used_rows_ = rows;
     Touch();
   }
+  // Every row from this one on holds only empty cells (rows past the last
+  // row that was ever given a non-empty text), so a scan may stop here.
+  int UsedRowCount() const { return used_rows_; }
   // Out-of-range reads give the empty text, out-of-range writes do nothing.
   const std::string& Cell(int col, int row) const {
     static const std::string kEmpty;
@@ -158,6 +162,7 @@ class Grid : public Control {
   void SetCell(int col, int row, const std::string& v) {
     if (!InRange(col, row)) return;
     cells_[Index(col, row)] = v;
+    if (!v.empty() && row >= used_rows_) used_rows_ = row + 1;
     Touch();
   }
   // Selected row (whole-row selection), -1 for none.
@@ -171,6 +176,7 @@ class Grid : public Control {
   int rows_;
   std::vector<std::string> cells_;
   int row_ = -1;
+  int used_rows_ = 0;
 };
 
 // The status bar's panels.
@@ -301,6 +307,12 @@ class IconList : public Control {
   void SetCaption(size_t i, const std::string& caption) {
     if (i < items_.size() && items_[i].caption != caption) {
       items_[i].caption = caption;
+      Touch();
+    }
+  }
+  void SetCaption(size_t i, std::string&& caption) {
+    if (i < items_.size() && items_[i].caption != caption) {
+      items_[i].caption = std::move(caption);
       Touch();
     }
   }

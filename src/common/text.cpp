@@ -27,6 +27,21 @@ std::string CsvField(const std::string& text, int n) {
   }
 }
 
+std::string_view CsvFieldView(const std::string& text, int n) {
+  if (n < 1) return std::string_view();
+  size_t start = 0;
+  for (int k = 1;; ++k) {
+    size_t end = start;
+    while (end < text.size() && text[end] != ',') ++end;
+    if (end == text.size()) {
+      // The appended comma ends the last field.
+      return k == n ? std::string_view(text).substr(start) : std::string_view();
+    }
+    if (k == n) return std::string_view(text).substr(start, end - start);
+    start = end + 1;
+  }
+}
+
 std::string CsvSetField(const std::string& text, const std::string& value, int n) {
   if (n <= 0) return text;
   size_t start = 0;  // start of field k
@@ -75,7 +90,7 @@ std::string HexOnly(const std::string& text) {
   return Filter(text, [](char c) { return HexDigitValue(c) >= 0; });
 }
 
-bool ParseDecimal(const std::string& text, int32_t* out) {
+bool ParseDecimal(std::string_view text, int32_t* out) {
   size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
@@ -96,7 +111,7 @@ bool ParseDecimal(const std::string& text, int32_t* out) {
   return true;
 }
 
-int32_t DecimalOr(const std::string& text, int32_t def) {
+int32_t DecimalOr(std::string_view text, int32_t def) {
   int32_t v;
   return ParseDecimal(text, &v) ? v : def;
 }
@@ -108,6 +123,15 @@ std::string Copy(const std::string& text, int pos, int len) {
   }
   if (len <= 0 || static_cast<size_t>(pos) > text.size()) return std::string();
   return text.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
+}
+
+std::string_view CopyView(const std::string& text, int pos, int len) {
+  if (pos < 1) {
+    len += pos - 1;
+    pos = 1;
+  }
+  if (len <= 0 || static_cast<size_t>(pos) > text.size()) return std::string_view();
+  return std::string_view(text).substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
 }
 
 namespace {

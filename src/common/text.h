@@ -4,15 +4,25 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zol {
 
 // Decimal text of value with "0"s in front up to width (at most 16 zeros are
 // added; the text is never cut). ZeroPad(-5, 4) == "00-5".
 std::string ZeroPad(int32_t value, int width);
+// ZeroPad(value, 4) of a value from 0 to 9999, as the four characters at out.
+inline void ZeroPad4(int32_t value, char* out) {
+  out[0] = static_cast<char>('0' + value / 1000);
+  out[1] = static_cast<char>('0' + value / 100 % 10);
+  out[2] = static_cast<char>('0' + value / 10 % 10);
+  out[3] = static_cast<char>('0' + value % 10);
+}
 
 // Field n (1-based) of a comma-separated list; empty for n < 1 or past the end.
 std::string CsvField(const std::string& text, int n);
+// The same field as a view into text, without a copy.
+std::string_view CsvFieldView(const std::string& text, int n);
 
 // Text with field n replaced by value (see the rules in text.cpp).
 std::string CsvSetField(const std::string& text, const std::string& value, int n);
@@ -34,13 +44,16 @@ std::string HexOnly(const std::string& text);
 
 // Parses the whole text as a decimal integer (optional sign); false when the
 // text is not a plain number or does not fit 32 bits.
-bool ParseDecimal(const std::string& text, int32_t* out);
+bool ParseDecimal(std::string_view text, int32_t* out);
 
 // The whole text as a decimal number, or def when it is not one.
-int32_t DecimalOr(const std::string& text, int32_t def);
+int32_t DecimalOr(std::string_view text, int32_t def);
 
 // Byte range [pos, pos+len) of text with 1-based pos; the part that exists.
 std::string Copy(const std::string& text, int pos, int len);
+// The same range as a view into text, without a copy; valid while text is
+// neither changed nor destroyed.
+std::string_view CopyView(const std::string& text, int pos, int len);
 
 // Upper-case hex digits of the bytes.
 std::string BytesToHex(const std::string& bytes);

@@ -18,6 +18,7 @@
 namespace zol {
 
 class App;
+struct ItemRow;
 TimerHost* AppTimers(App& app);  // the run's timer host (for member timers)
 
 class MainWindow : public Form, public ConsoleSettings {
@@ -79,8 +80,16 @@ class MainWindow : public Form, public ConsoleSettings {
   // index from key to icon so that a rebuild stays linear; icons are added
   // and removed only by IconReStetingData, ListDataNew and ListDataDel.
   int FindIcon(int row, int outlet);
-  std::unordered_map<int, size_t> IconIndex;  // row * 10000 + outlet -> icon
-  size_t IconIndexed = 0;                     // icons covered by IconIndex
+  // Row and outlet of each icon's key, in icon order (the first icons of
+  // the view); a binary search serves while they ascend, as a rebuild
+  // leaves them.
+  std::vector<std::pair<int, int>> IconIndex;
+  bool IconIndexSorted = true;
+  // ListDataNew and ListDataCheck on a row whose cells were looked up once,
+  // with the item's ItemState code already computed from it (the rebuild
+  // evaluates every outlet of a row from one lookup).
+  void ListDataNew(const ItemRow& row, int outlet, const std::string& code);
+  void ListDataCheck(const ItemRow& row, int outlet, const std::string& code);
 
   // --- Item state model (monitor/item_state.cpp) ---
   std::string ItemState(int row, int outlet);

@@ -57,45 +57,125 @@ bool RuleOf(AlertKind kind, AlertRule* rule) {
 
 }  // namespace
 
+namespace {
+
+// The eight slots of ItemImages, slot k at characters 5(k - 1) + 1 to
+// 5(k - 1) + 4 read as a decimal number, default 8.
+struct ItemImageSlots {
+  explicit ItemImageSlots(const std::string& images) : stored_form(InStoredForm(images)) {
+    for (int k = 1; k <= kSlots; ++k) {
+      const size_t p = 5 * static_cast<size_t>(k - 1);
+      slot[k] = stored_form ? (images[p] - '0') * 1000 + (images[p + 1] - '0') * 100 + (images[p + 2] - '0') * 10 +
+                                  (images[p + 3] - '0')
+                            : DecimalOr(CopyView(images, static_cast<int>(p) + 1, 4), 8);
+    }
+  }
+  // Whether images reads as the eight slots written back: each slot four
+  // digits followed by a blank, and nothing more.
+  static bool InStoredForm(const std::string& images) {
+    if (images.size() != 5 * kSlots) return false;
+    const char* p = images.data();
+    for (int k = 0; k < kSlots; ++k, p += 5) {
+      if (!IsDigit(p[0]) || !IsDigit(p[1]) || !IsDigit(p[2]) || !IsDigit(p[3]) || p[4] != ' ') return false;
+    }
+    return true;
+  }
+  static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+  // The text written back: each slot ZeroPad (slot, 4) + " ".
+  std::string Text() const {
+    std::string out;
+    out.reserve(5 * kSlots);
+    for (int k = 1; k <= kSlots; ++k) {
+      const int v = slot[k];
+      if (v >= 0 && v <= 9999) {
+        char group[5];
+        ZeroPad4(v, group);
+        group[4] = ' ';
+        out.append(group, sizeof group);
+      } else {
+        out += ZeroPad(v, 4) + " ";
+      }
+    }
+    return out;
+  }
+  bool stored_form;  // the cell already holds Text() of these slots
+  int slot[kSlots + 1];
+};
+
+// Character pos (1-based) of the notify flags followed by "0000000000000000000",
+// so a short or empty cell reads as "0".
+char NotifyFlag(const std::string& flags, int pos) {
+  return static_cast<size_t>(pos) <= flags.size() ? flags[static_cast<size_t>(pos - 1)] : '0';
+}
+
+// The caption of a temperature icon: its first 12 bytes padded with blanks
+// to 12, then "(" + t + "℃)".
+std::string TemperatureCaption(const std::string& caption, const std::string& t) {
+  std::string out;
+  out.reserve(12 + t.size() + 4);
+  out.append(caption, 0, 12);
+  out.resize(12, ' ');
+  out += "(";
+  out += t;
+  out += "℃)";
+  return out;
+}
+
+}  // namespace
+
 void MainWindow::ListDataCheck(int r, int i) {
   if (r == 0 || i == 0) return;
+  const ItemRow row(app.Form4().StringGrid1, r, ReceiveClock(app.clock()), TimeOutMin);
+  ListDataCheck(row, i, ItemStateOf(row, i));
+}
+
+// code: the item's ItemState, computed from row by the caller.
+void MainWindow::ListDataCheck(const ItemRow& row, int i, const std::string& code) {
+  const int r = row.row;
+  if (r == 0 || i == 0) return;
+  // The item's icon; without one nothing is evaluated.
   const int idx = FindIcon(r, i);
   if (idx < 0) return;
   const size_t icon = static_cast<size_t>(idx);
   Grid& table = app.Form4().StringGrid1;
 
-  const std::string code = ItemState(r, i);
+  // The icon's image from the code; a temperature item's caption with the
+  // temperature.
   const int old_image = ListView1.Item(icon).image;
   ListView1.SetImage(icon, StateImageOfCode(code));
   if (CodeDigit(code, 0, 99) == 2 && CodeDigit(code, 1, 99) < 8) {
-    std::string t = table.Cell(dtcol::CurTemp, r);
-    if (t.empty()) t = "--";
+    static const std::string kNoTemp = "--";
+    const std::string& cur = table.Cell(dtcol::CurTemp, r);
     const std::string& caption = ListView1.Item(icon).caption;
     if (caption.size() < 13 || caption.find("℃") != std::string::npos)
-      ListView1.SetCaption(icon, PadBytes(caption.substr(0, 12), 12) + "(" + t + "℃)");
+      ListView1.SetCaption(icon, TemperatureCaption(caption, cur.empty() ? kNoTemp : cur));
   }
   const int new_image = ListView1.Item(icon).image;
 
-  const std::string images = table.Cell(dtcol::ItemImages, r);
-  int slot[kSlots + 1];
-  for (int k = 1; k <= kSlots; ++k) slot[k] = DecimalOr(WordAt(images, k), 8);
+  // The recorded slots; a changed item while monitoring runs is recorded
+  // and raises its log line, sound and mail line.
+  const std::string& images = table.Cell(dtcol::ItemImages, r);
+  ItemImageSlots slots(images);
+  bool changed = !slots.stored_form;
 
-  if (i <= kSlots && slot[i] != new_image && !ToolButton1.Enabled()) {
-    slot[i] = new_image;
-    SysLoging(200, DeviceIdText(r) + " Outlet" + std::to_string(i) + " " + StateImageText(new_image, r));
-    const std::string line = EventLine(i, StateImageText(new_image, r), StateImageText(old_image, r),
-                                       CsvField(table.Cell(dtcol::OutletNames, r), i));
-    const std::string flags = table.Cell(dtcol::NotifyFlags, r) + "0000000000000000000";
+  if (i <= kSlots && slots.slot[i] != new_image && !ToolButton1.Enabled()) {
+    slots.slot[i] = new_image;
+    changed = true;
+    const std::string new_text = StateImageText(new_image, r);
+    SysLoging(200, DeviceIdText(r) + " Outlet" + std::to_string(i) + " " + new_text);
+    const std::string& flags = table.Cell(dtcol::NotifyFlags, r);
     AlertRule rule;
     if (RuleOf(AlertKindOf(new_image, old_image), &rule)) {
-      if (flags[static_cast<size_t>(rule.sound_flag - 1)] == '1') Soundplay(rule.sound_kind);
-      if (flags[static_cast<size_t>(rule.mail_flag - 1)] == '1') MailBodyAdd(r, line);
+      if (NotifyFlag(flags, rule.sound_flag) == '1') Soundplay(rule.sound_kind);
+      if (NotifyFlag(flags, rule.mail_flag) == '1')
+        MailBodyAdd(r, EventLine(i, new_text, StateImageText(old_image, r),
+                                 CsvField(table.Cell(dtcol::OutletNames, r), i)));
     }
   }
 
-  std::string out;
-  for (int k = 1; k <= kSlots; ++k) out += ZeroPad(slot[k], 4) + " ";
-  table.SetCell(dtcol::ItemImages, r, out);
+  // Written back whether or not anything changed; a cell that already holds
+  // the same text is left as it is.
+  if (changed) table.SetCell(dtcol::ItemImages, r, slots.Text());
 }
 
 void MainWindow::Soundplay(int kind) {

@@ -1,5 +1,8 @@
 #include "monitor/icon_view.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "common/text.h"
 #include "console/app.h"
 #include "console/main_window.h"
@@ -9,43 +12,53 @@
 
 namespace zol {
 
-std::string ItemKey(int row, int outlet) { return ZeroPad(row, 4) + " " + ZeroPad(outlet, 4); }
+std::string ItemKey(int row, int outlet) {
+  if (row < 0 || row > 9999 || outlet < 0 || outlet > 9999) return ZeroPad(row, 4) + " " + ZeroPad(outlet, 4);
+  char key[9];
+  ZeroPad4(row, key);
+  key[4] = ' ';
+  ZeroPad4(outlet, key + 5);
+  return std::string(key, sizeof key);
+}
 
 std::string ItemWindowKey(const std::string& key, int image) { return key + " " + std::to_string(image); }
 
-int KeyRow(const std::string& key, int def) { return DecimalOr(Copy(key, 1, 4), def); }
+int KeyRow(const std::string& key, int def) { return DecimalOr(CopyView(key, 1, 4), def); }
 
-int KeyOutlet(const std::string& key, int def) { return DecimalOr(Copy(key, 6, 4), def); }
+int KeyOutlet(const std::string& key, int def) { return DecimalOr(CopyView(key, 6, 4), def); }
 
 namespace {
 
-int IndexKey(int row, int outlet) { return row * 10000 + outlet; }
-
-int IndexKeyOf(const std::string& key) { return IndexKey(KeyRow(key, 0), KeyOutlet(key, 0)); }
+// Row and outlet of a key, as FindIcon compares them.
+std::pair<int, int> IndexKeyOf(const std::string& key) {
+  return {WordDecimalOr(CopyView(key, 1, 4), 0), WordDecimalOr(CopyView(key, 6, 4), 0)};
+}
 
 }  // namespace
 
 int MainWindow::FindIcon(int row, int outlet) {
-  // Icons are only appended between full re-indexings; a view that shrank
-  // or changed under the index is indexed again from scratch.
-  if (ListView1.Count() < IconIndexed) {
-    IconIndex.clear();
-    IconIndexed = 0;
+  const std::pair<int, int> want(row, outlet);
+  for (int pass = 0; pass < 2; ++pass) {
+    // Icons are only appended between full re-indexings; a view that shrank
+    // under the index, or changed under it (a stale entry below), is indexed
+    // again from scratch.
+    if (pass == 1 || ListView1.Count() < IconIndex.size()) {
+      IconIndex.clear();
+      IconIndexSorted = true;
+    }
+    const size_t fresh = IconIndex.size();  // entries from here on are new
+    for (size_t k = fresh; k < ListView1.Count(); ++k) {
+      IconIndex.push_back(IndexKeyOf(ListView1.Item(k).key));
+      if (k > 0 && IconIndex[k] < IconIndex[k - 1]) IconIndexSorted = false;
+    }
+    // The first icon of the key.
+    auto it = IconIndexSorted ? std::lower_bound(IconIndex.begin(), IconIndex.end(), want)
+                              : std::find(IconIndex.begin(), IconIndex.end(), want);
+    if (it == IconIndex.end() || *it != want) return -1;
+    const size_t idx = static_cast<size_t>(it - IconIndex.begin());
+    if (idx >= fresh || IndexKeyOf(ListView1.Item(idx).key) == want) return static_cast<int>(idx);
   }
-  for (; IconIndexed < ListView1.Count(); ++IconIndexed)
-    IconIndex.emplace(IndexKeyOf(ListView1.Item(IconIndexed).key), IconIndexed);
-  auto it = IconIndex.find(IndexKey(row, outlet));
-  if (it != IconIndex.end() && it->second < ListView1.Count() &&
-      IndexKeyOf(ListView1.Item(it->second).key) == IndexKey(row, outlet))
-    return static_cast<int>(it->second);
-  if (it == IconIndex.end()) return -1;
-  // Stale entry: index the view again.
-  IconIndex.clear();
-  IconIndexed = 0;
-  for (; IconIndexed < ListView1.Count(); ++IconIndexed)
-    IconIndex.emplace(IndexKeyOf(ListView1.Item(IconIndexed).key), IconIndexed);
-  it = IconIndex.find(IndexKey(row, outlet));
-  return it == IconIndex.end() ? -1 : static_cast<int>(it->second);
+  return -1;
 }
 
 void MainWindow::IconReStetingData() {
@@ -55,16 +68,19 @@ void MainWindow::IconReStetingData() {
   ListView1.Clear();
   KeyList.clear();
   IconIndex.clear();
-  IconIndexed = 0;
+  IconIndexSorted = true;
 
   const Grid& table = app.Form4().StringGrid1;
-  for (int r = 1; r <= 999; ++r) {
+  const int64_t now = ReceiveClock(app.clock());
+  // Rows past the table's last written row hold no MAC.
+  const int last = std::min(999, table.UsedRowCount() - 1);
+  for (int r = 1; r <= last; ++r) {
     if (table.Cell(dtcol::MacAddress, r).size() <= 8) continue;
-    const int n = DecimalOr(CsvField(table.Cell(dtcol::OutletInfo, r), 1), 1);
+    const ItemRow row(table, r, now, TimeOutMin);
     const std::string& flags = table.Cell(dtcol::IconFlags, r);
-    for (int i = 1; i <= n && static_cast<size_t>(i) <= flags.size(); ++i) {
+    for (int i = 1; i <= row.outlets && static_cast<size_t>(i) <= flags.size(); ++i) {
       if (flags[static_cast<size_t>(i - 1)] != '1') continue;
-      const std::string code = ItemState(r, i);
+      const std::string code = ItemStateOf(row, i);
       const int k = CodeDigit(code, 0, 99);
       const int s = CodeDigit(code, 1, 99);
       bool shown = true;
@@ -76,7 +92,7 @@ void MainWindow::IconReStetingData() {
       if (!down[6] && s == 2) shown = false;
       if (down[1] && k == 0) shown = true;
       if (!down[7] && (s == 8 || s == 9)) shown = false;
-      if (shown) ListDataNew(r, i);
+      if (shown) ListDataNew(row, i, code);
     }
   }
 }
@@ -103,13 +119,18 @@ void MainWindow::IconDataCheck() {
 }
 
 void MainWindow::ListDataNew(int row, int outlet) {
+  const ItemRow item_row(app.Form4().StringGrid1, row, ReceiveClock(app.clock()), TimeOutMin);
+  ListDataNew(item_row, outlet, ItemStateOf(item_row, outlet));
+}
+
+void MainWindow::ListDataNew(const ItemRow& row, int outlet, const std::string& code) {
   IconItem icon;
   icon.image = kImageUnknown;
-  icon.caption = CsvField(app.Form4().StringGrid1.Cell(dtcol::OutletNames, row), outlet);
-  icon.key = ItemKey(row, outlet);
+  icon.caption = CsvFieldView(app.Form4().StringGrid1.Cell(dtcol::OutletNames, row.row), outlet);
+  icon.key = ItemKey(row.row, outlet);
   KeyList.push_back(icon.key);
   ListView1.Add(std::move(icon));
-  ListDataCheck(row, outlet);
+  ListDataCheck(row, outlet, code);
 }
 
 void MainWindow::ListDataDel(int row, int outlet) {
@@ -118,7 +139,7 @@ void MainWindow::ListDataDel(int row, int outlet) {
     if (ListView1.Item(k).key == key) {
       ListView1.Delete(k);
       IconIndex.clear();
-      IconIndexed = 0;
+      IconIndexSorted = true;
       return;
     }
   }

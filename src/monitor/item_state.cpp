@@ -1,5 +1,7 @@
 #include "monitor/item_state.h"
 
+#include <charconv>
+
 #include "common/text.h"
 #include "console/app.h"
 #include "console/main_window.h"
@@ -16,7 +18,8 @@ std::string ByteItemAt(const std::string& list, int i) { return Copy(list, 3 * (
 
 int CodeDigit(const std::string& code, size_t pos, int def) {
   if (pos >= code.size()) return def;
-  return DecimalOr(code.substr(pos, 1), def);
+  const char c = code[pos];
+  return c >= '0' && c <= '9' ? c - '0' : def;
 }
 
 int StateImageOfCode(const std::string& code) {
@@ -31,9 +34,17 @@ int StateImageOfCode(const std::string& code) {
 
 namespace {
 
-// Outlet count of the row: field 1 of OutletInfo, 1 when it is not a number.
-int OutletCount(const Grid& table, int row) {
-  return DecimalOr(CsvField(table.Cell(dtcol::OutletInfo, row), 1), 1);
+// Word i and byte item i of a list as views (WordAt and ByteItemAt without
+// the copy).
+std::string_view WordView(const std::string& list, int i) { return CopyView(list, 5 * (i - 1) + 1, 4); }
+std::string_view ByteItemView(const std::string& list, int i) { return CopyView(list, 3 * (i - 1) + 1, 2); }
+
+// The kind digit followed by the state in decimal.
+std::string Code(char kind, int state) {
+  char text[16];
+  text[0] = kind;
+  const char* end = std::to_chars(text + 1, text + sizeof text, state).ptr;
+  return std::string(text, static_cast<size_t>(end - text));
 }
 
 // Sum of outlet i's no-response counts over every PING target. The list
@@ -43,59 +54,86 @@ int64_t NoRespSum(const std::string& list, int n, int i, bool hex) {
   const size_t stride = 5 * static_cast<size_t>(n > 0 ? n : 1);
   int64_t sum = 0;
   for (size_t first = 0; first < list.size(); first += stride) {
-    std::string word = Copy(list, static_cast<int>(first) + 5 * (i - 1) + 1, 4);
-    sum += hex ? HexToInt(word) : DecimalOr(word, 0);
+    const int pos = static_cast<int>(first) + 5 * (i - 1) + 1;
+    sum += hex ? HexToInt(Copy(list, pos, 4)) : WordDecimalOr(CopyView(list, pos, 4), 0);
   }
   return sum;
 }
 
 // The PING judgement of outlet i folded into J; the state digit is J - 1.
 // The item code treats judgement 3 as normal, the CSV triple does not.
-int PingJudge(const Grid& table, int row, int i, bool item_code) {
-  int n = OutletCount(table, row);
-  int j = DecimalOr(WordAt(table.Cell(dtcol::PngJudge, row), i), 10);
-  int64_t sum = NoRespSum(table.Cell(dtcol::PngNoResp2, row), n, i, item_code);
+int PingJudge(const ItemRow& row, int i, bool item_code) {
+  int j = WordDecimalOr(WordView(row.judge, i), 10);
+  int64_t sum = NoRespSum(row.no_resp, row.outlets, i, item_code);
   if (item_code && j == 3) j = 1;
   if (j == 0) j = 1;
   if (j == 2) j = 3;
   if (j == 1 && sum > 0) j = 2;
-  if (DecimalOr(WordAt(table.Cell(dtcol::PngAction, row), i), 0) == 0) j = 10;
+  if (WordDecimalOr(WordView(row.action, i), 0) == 0) j = 10;
   return j;
 }
 
 // The temperature state digit t of outlet i.
-std::string TempState(const Grid& table, int row, int i) {
-  int a = DecimalOr(table.Cell(dtcol::Status, row), 9);
-  int act = DecimalOr(ByteItemAt(table.Cell(dtcol::TmpActions, row), i), 0);
-  std::string t;
+int TempState(const ItemRow& row, int i) {
+  const int a = row.status;
+  const int act = WordDecimalOr(ByteItemView(row.tmp_actions, i), 0);
+  bool set = false;  // t is still empty
+  int t = 0;
   if (act == 1 || act == 3) {
-    t = a >= 3 ? "0" : std::to_string(a);
+    t = a >= 3 ? 0 : a;
+    set = true;
   } else if (act == 2 || act == 4) {
-    t = (a > 2 && a < 6) ? std::to_string(a - 2) : "0";
+    t = (a > 2 && a < 6) ? a - 2 : 0;
+    set = true;
   }
-  if (t.empty() || a == 9) t = "9";
+  if (!set || a == 9) t = 9;
   return t;
 }
 
 }  // namespace
 
-std::string MainWindow::ItemState(int row, int outlet) {
-  const Grid& table = app.Form4().StringGrid1;
-  int k = DecimalOr(Copy(table.Cell(dtcol::ItemKinds, row), outlet, 1), 99);
+ItemRow::ItemRow(const Grid& table, int r, int64_t now, int timeout_min)
+    : row(r),
+      outlets(DecimalOr(CsvField(table.Cell(dtcol::OutletInfo, r), 1), 1)),
+      status(DecimalOr(table.Cell(dtcol::Status, r), 9)),
+      timed_out(false),
+      kinds(table.Cell(dtcol::ItemKinds, r)),
+      power(table.Cell(dtcol::PngPower, r)),
+      judge(table.Cell(dtcol::PngJudge, r)),
+      action(table.Cell(dtcol::PngAction, r)),
+      no_resp(table.Cell(dtcol::PngNoResp2, r)),
+      tmp_actions(table.Cell(dtcol::TmpActions, r)),
+      outlet_word_b(table.Cell(dtcol::OlWordB, r)) {
+  // The time-out overlay, in 64-bit signed arithmetic: a small clock gives a
+  // negative bound and no time-out.
+  int64_t tick = DecimalOr(table.Cell(dtcol::RecvTick, r), 0);
+  if (table.Cell(dtcol::RecvDate, r).empty() || timeout_min == 0) tick = 0;
+  const int64_t bound = now - static_cast<int64_t>(timeout_min) * 60;
+  timed_out = tick > 0 && tick < bound;
+}
+
+std::string ItemStateOf(const ItemRow& row, int outlet) {
+  const int k = WordDecimalOr(CopyView(row.kinds, outlet, 1), 99);
   std::string code;
   if (k == 0) {
-    code = "0" + std::to_string(DecimalOr(WordAt(table.Cell(dtcol::PngPower, row), outlet), 9));
+    code = Code('0', WordDecimalOr(WordView(row.power, outlet), 9));
   } else if (k == 1) {
-    code = "1" + std::to_string(PingJudge(table, row, outlet, true) - 1);
+    code = Code('1', PingJudge(row, outlet, true) - 1);
   } else if (k == 2) {
-    code = "2" + TempState(table, row, outlet);
+    code = Code('2', TempState(row, outlet));
   }
-
-  int64_t tick = DecimalOr(table.Cell(dtcol::RecvTick, row), 0);
-  if (table.Cell(dtcol::RecvDate, row).empty() || TimeOutMin == 0) tick = 0;
-  int64_t bound = ReceiveClock(app.clock()) - static_cast<int64_t>(TimeOutMin) * 60;
-  if (tick > 0 && tick < bound) code = code.substr(0, 1) + "8";
+  if (row.timed_out) code = code.substr(0, 1) + "8";
   return code;
+}
+
+std::string ItemStateTripleOf(const ItemRow& row, int outlet) {
+  int power = WordDecimalOr(WordView(row.outlet_word_b, outlet), 9);
+  int ping = PingJudge(row, outlet, false) - 1;
+  return std::to_string(power) + "," + std::to_string(ping) + "," + std::to_string(TempState(row, outlet));
+}
+
+std::string MainWindow::ItemState(int row, int outlet) {
+  return ItemStateOf(ItemRow(app.Form4().StringGrid1, row, ReceiveClock(app.clock()), TimeOutMin), outlet);
 }
 
 std::string MainWindow::StateImageText(int image, int row) {
@@ -111,10 +149,7 @@ std::string MainWindow::StateImageText(int image, int row) {
 }
 
 std::string MainWindow::ItemStateTriple(int row, int outlet) {
-  const Grid& table = app.Form4().StringGrid1;
-  int power = DecimalOr(WordAt(table.Cell(dtcol::OlWordB, row), outlet), 9);
-  int ping = PingJudge(table, row, outlet, false) - 1;
-  return std::to_string(power) + "," + std::to_string(ping) + "," + TempState(table, row, outlet);
+  return ItemStateTripleOf(ItemRow(app.Form4().StringGrid1, row, ReceiveClock(app.clock()), TimeOutMin), outlet);
 }
 
 }  // namespace zol

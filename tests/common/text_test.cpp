@@ -16,6 +16,11 @@ TEST(ZeroPad, Table) {
       {-2147483647 - 1, 12, "0-2147483648"},
   };
   for (const Case& c : cases) EXPECT_EQ(ZeroPad(c.value, c.width), c.want) << c.value << "," << c.width;
+  for (int v : {0, 7, 42, 999, 1000, 9999}) {
+    char out[4];
+    ZeroPad4(v, out);
+    EXPECT_EQ(std::string(out, 4), ZeroPad(v, 4)) << v;
+  }
 }
 
 TEST(CsvField, Table) {
@@ -29,7 +34,11 @@ TEST(CsvField, Table) {
       {"a,b,", 4, ""},                    {"", 1, ""},                   {"", 2, ""},
       {" a , b", 2, " b"},                {"x", 1, "x"},                 {"x", -1, ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(CsvField(c.text, c.n), c.want) << c.text << " n=" << c.n;
+  for (const Case& c : cases) {
+    const std::string text = c.text;  // the view points into it
+    EXPECT_EQ(CsvField(text, c.n), c.want) << c.text << " n=" << c.n;
+    EXPECT_EQ(CsvFieldView(text, c.n), c.want) << c.text << " n=" << c.n;
+  }
 }
 
 TEST(CsvSetField, Table) {
@@ -97,11 +106,19 @@ TEST(ParseDecimal, WholeTextOnly) {
 }
 
 TEST(Copy, ClipsToText) {
-  EXPECT_EQ(Copy("abcdef", 2, 3), "bcd");
-  EXPECT_EQ(Copy("abcdef", 5, 10), "ef");
-  EXPECT_EQ(Copy("abcdef", 7, 1), "");
-  EXPECT_EQ(Copy("abcdef", 0, 2), "a");
-  EXPECT_EQ(Copy("abc", 1, 0), "");
+  struct Case {
+    const char* text;
+    int pos, len;
+    const char* want;
+  } cases[] = {
+      {"abcdef", 2, 3, "bcd"}, {"abcdef", 5, 10, "ef"}, {"abcdef", 7, 1, ""},
+      {"abcdef", 0, 2, "a"},   {"abc", 1, 0, ""},       {"abc", -2, 4, "a"},
+  };
+  for (const Case& c : cases) {
+    const std::string text = c.text;  // the view points into it
+    EXPECT_EQ(Copy(text, c.pos, c.len), c.want) << c.text << " " << c.pos << "," << c.len;
+    EXPECT_EQ(CopyView(text, c.pos, c.len), c.want) << c.text << " " << c.pos << "," << c.len;
+  }
 }
 
 TEST(BytesToHex, UpperCasePairs) {

@@ -206,6 +206,61 @@ TEST_F(ChangeDetectionTest, MonitoringStoppedChangesIconsOnly) {
   EXPECT_EQ(Cell(dtcol::ItemImages, 7), "0008 0000 0000 0000 0000 0000 0000 0008 ");
 }
 
+// The recorded images are written back as eight slots of four digits and a
+// blank, whatever form the cell had; while monitoring is stopped no slot
+// takes the new image.
+TEST_F(ChangeDetectionTest, RecordedImagesWrittenBackInTheirStoredForm) {
+  const std::string zeros7 = "0000 0000 0000 0000 0000 0000 0000 ";
+  const struct {
+    const char* what;
+    std::string cell;
+    std::string stored;
+  } cases[] = {
+      {"stored form", "0007 0000 0001 0002 0003 0004 0005 0099 ", "0007 0000 0001 0002 0003 0004 0005 0099 "},
+      {"plus sign", "+001 " + zeros7, "0001 " + zeros7},
+      // The first outlet's evaluation stores 00-1, which the next one reads
+      // as unreadable.
+      {"minus sign", "-001 " + zeros7, "0008 " + zeros7},
+      {"no last blank", "0001 " + zeros7.substr(0, 34), "0001 " + zeros7},
+      {"a ninth slot", "0001 " + zeros7 + "0003 ", "0001 " + zeros7},
+      {"other separator", "0001x" + zeros7, "0001 " + zeros7},
+      {"short digits", "1    " + zeros7, "0008 " + zeros7},
+  };
+  for (const auto& c : cases) {
+    table().SetCell(dtcol::ItemImages, 7, c.cell);
+    Datagram(HealthyRecord(MacOf(7)));
+    EXPECT_EQ(Cell(dtcol::ItemImages, 7), c.stored) << c.what;
+  }
+}
+
+// Outlets past the eighth have icons and images but no slot: they are never
+// recorded or raised.
+TEST_F(ChangeDetectionTest, OutletsPastTheEighthAreShownButNotRecorded) {
+  Register(5, MacOf(5), "0000000000", "1111111111", "10,4");
+  table().SetCell(dtcol::OutletNames, 5, "o1,o2,o3,o4,o5,o6,o7,o8,o9,o10,");
+  SetMonitoring(true);
+  LiveRec rec = HealthyRecord(MacOf(5));
+  rec[11] = Words(10, "0001");
+  SetLive(5, rec);
+  main().IconReStetingData();
+  std::vector<std::string> keys;
+  for (const std::string& k : Keys())
+    if (KeyRow(k, 0) == 5) keys.push_back(k);
+  ASSERT_EQ(keys.size(), 10u);
+  EXPECT_EQ(keys.back(), "0005 0010");
+  EXPECT_EQ(main().ListView1.Item(size_t(main().FindIcon(5, 10))).caption, "o10");
+  EXPECT_EQ(ImageOf(5, 9), 7);
+  EXPECT_EQ(ImageOf(5, 10), 7);
+  int logged = 0;
+  for (const std::string& l : EventLogs()) {
+    if (l.rfind("ID005 ", 0) == 0) ++logged;
+    EXPECT_EQ(l.find("Outlet9"), std::string::npos) << l;
+    EXPECT_EQ(l.find("Outlet10"), std::string::npos) << l;
+  }
+  EXPECT_EQ(logged, 8);
+  EXPECT_EQ(Cell(dtcol::ItemImages, 5), "0007 0007 0007 0007 0007 0007 0007 0007 ");
+}
+
 TEST_F(ChangeDetectionTest, EmptyNotifyFlagsLogOnly) {
   table().SetCell(dtcol::NotifyFlags, 7, "");
   SetMonitoring(true);

@@ -231,6 +231,36 @@ TEST_F(IconViewTest, SingleIconsAddedAndDeleted) {
   EXPECT_EQ(main().KeyList.size(), 11u);
 }
 
+// The last row of the table takes part like any other; a row emptied
+// again drops out.
+TEST_F(IconViewTest, LastTableRowAndEmptiedRows) {
+  Register(999, MacOf(999), "0", "1", "1,4");
+  SetLive(999, HealthyRecord(MacOf(999)));
+  main().IconReStetingData();
+  ASSERT_EQ(main().ListView1.Count(), 12u);
+  EXPECT_EQ(main().ListView1.Item(11).key, "0999 0001");
+  EXPECT_EQ(ImageOf(999, 1), 7);
+  table().SetCell(dtcol::MacAddress, 999, "");
+  main().IconReStetingData();
+  EXPECT_EQ(main().ListView1.Count(), 11u);
+  EXPECT_EQ(main().FindIcon(999, 1), -1);
+}
+
+// An icon added singly ahead of its place in the order is still found
+// first, and the others keep being found.
+TEST_F(IconViewTest, IconAddedOutOfOrderIsFound) {
+  main().IconReStetingData();
+  main().ListDataDel(1, 1);
+  main().ListDataNew(1, 1);
+  EXPECT_EQ(main().ListView1.Item(10).key, "0001 0001");
+  EXPECT_EQ(main().FindIcon(1, 1), 10);
+  EXPECT_EQ(main().FindIcon(1, 2), 0);
+  EXPECT_EQ(main().FindIcon(4, 1), 9);
+  EXPECT_EQ(main().FindIcon(4, 2), -1);
+  main().ListDataNew(1, 2);  // a second icon of (1, 2): the first stays the item's
+  EXPECT_EQ(main().FindIcon(1, 2), 0);
+}
+
 TEST_F(IconViewTest, ChartButton) {
   main().TempDevice = 1;
   std::vector<std::string> calls;

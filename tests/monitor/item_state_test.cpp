@@ -44,6 +44,13 @@ INSTANTIATE_TEST_SUITE_P(
         StateCase{"power off", "00000000", {{dtcol::PngPower, "0001 0000"}}, 2, "00", 6, ""},
         StateCase{"power without record", "00000000", {{dtcol::PngPower, ""}}, 1, "09", 9, ""},
         StateCase{"power word with a letter digit", "00000000", {{dtcol::PngPower, "000A"}}, 1, "09", 9, ""},
+        // A signed word is a decimal number too: -1 gives a state text
+        // without a picture, +1 reads as 1.
+        StateCase{"power word with a minus sign", "00000000", {{dtcol::PngPower, "-001"}}, 1, "0-1", 99, ""},
+        StateCase{"power word with a plus sign", "00000000", {{dtcol::PngPower, "+001"}}, 1, "01", 7, ""},
+        StateCase{"ping judgement with a minus sign", "11111111", {{dtcol::PngJudge, "-001"}}, 1, "1-2", 99,
+                  "1,-2,0"},
+        StateCase{"temperature status below zero", "22222222", {{dtcol::Status, "-5"}}, 1, "2-5", 99, "1,0,-5"},
         // The triple's power value comes from the outlet word, not the PING
         // record's power word.
         StateCase{"triple power from the outlet word", "00000000", {{dtcol::OlWordB, "0000 0000"}}, 2, "01", 7,
