@@ -104,7 +104,8 @@ QtUdpReceiver::QtUdpReceiver() {
 std::string QtUdpReceiver::SetLocalPort(int port) {
   socket_.close();
   port_ = 0;
-  if (port <= 0 || port > 65535) return std::string();
+  if (port == 0) return std::string();
+  if (port < 0 || port > 65535) return "Invalid argument";
   if (!socket_.bind(QHostAddress::AnyIPv4, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
     const std::string reason = ToSjis(socket_.errorString());
     socket_.close();

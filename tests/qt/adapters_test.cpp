@@ -62,6 +62,10 @@ TEST(QtUdpReceiver, ABusyPortIsReportedAndLeavesItUnbound) {
   QtUdpReceiver rx;
   EXPECT_NE(rx.SetLocalPort(holder.localPort()), "");
   EXPECT_EQ(rx.LocalPort(), 0);
+  for (int bad : {-1, 65536, 70000}) {
+    EXPECT_NE(rx.SetLocalPort(bad), "") << bad;
+    EXPECT_EQ(rx.LocalPort(), 0) << bad;
+  }
 }
 
 TEST(QtPump, DelayWaitsWithoutSpinningAndRunsTimers) {
