@@ -121,9 +121,22 @@ void QtUdpReceiver::Drain() {
     return;
   }
   draining_ = true;
+  int budget = kBatch;
   do {
     again_ = false;
     while (port_ != 0 && socket_.hasPendingDatagrams()) {
+      if (budget-- == 0) {
+        // Let the window repaint and the timers run, then read on.
+        if (!resume_queued_) {
+          resume_queued_ = true;
+          QTimer::singleShot(0, this, [this] {
+            resume_queued_ = false;
+            Drain();
+          });
+        }
+        draining_ = false;
+        return;
+      }
       const QNetworkDatagram d = socket_.receiveDatagram(65536);
       if (!d.isValid()) break;
       const QByteArray data = d.data();

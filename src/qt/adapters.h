@@ -74,10 +74,14 @@ class QtUdpReceiver : public QObject, public UdpReceiver {
 
  private:
   void Drain();
+  // At most this many datagrams are handled in one pass; the rest follow
+  // after the other pending events, so a flood cannot freeze the window.
+  static constexpr int kBatch = 64;
   QUdpSocket socket_;
   int port_ = 0;
   bool draining_ = false;
   bool again_ = false;
+  bool resume_queued_ = false;
 };
 
 }  // namespace zol

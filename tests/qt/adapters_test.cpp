@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 #include <vector>
 
@@ -54,6 +55,34 @@ TEST(QtUdpReceiver, ReadsEveryDatagramAlsoWhileAHandlerWaitsInDelay) {
   EXPECT_EQ(rx.LocalPort(), port);
   EXPECT_EQ(rx.SetLocalPort(0), "");
   EXPECT_EQ(rx.LocalPort(), 0);
+}
+
+TEST(QtUdpReceiver, AFloodIsReadInOrderWithoutStarvingOtherEvents) {
+  QtUdpReceiver rx;
+  int port = 0;
+  for (int p = 47200; p < 47300 && port == 0; ++p) {
+    if (rx.SetLocalPort(p).empty()) port = p;
+  }
+  ASSERT_NE(port, 0);
+  int ticks = 0;
+  QTimer other;  // stands for repaints and the console's timers
+  QObject::connect(&other, &QTimer::timeout, [&] { ++ticks; });
+  other.start(0);
+  std::vector<int> seen;
+  std::vector<int> ticks_at;
+  rx.OnDataReceived = [&](const std::string& bytes, const std::string&, int) {
+    seen.push_back(std::stoi(bytes));
+    ticks_at.push_back(ticks);
+  };
+  QUdpSocket tx;
+  const int kCount = 150;  // fits the socket buffer of loopback, more than two passes
+  for (int i = 0; i < kCount; ++i)
+    tx.writeDatagram(QByteArray::number(i), QHostAddress::LocalHost, static_cast<quint16>(port));
+  ASSERT_TRUE(WaitFor([&] { return static_cast<int>(seen.size()) >= kCount; }));
+  for (int i = 0; i < kCount; ++i) ASSERT_EQ(seen[static_cast<size_t>(i)], i);
+  // Other events ran between the first and the last datagram of the flood.
+  EXPECT_GT(ticks_at.back(), ticks_at.front());
+  other.stop();
 }
 
 TEST(QtUdpReceiver, ABusyPortIsReportedAndLeavesItUnbound) {
