@@ -55,11 +55,10 @@ struct Hooks {
   std::function<void(const std::vector<std::string>& body)> MailSend;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: group tab, device tree, detail grid, password
-  // and settings dialogs.
+  // Windows of later steps: group tab, device tree, password and settings
+  // dialogs.
   std::function<void()> GroupTabCommandMode;    // group tab into command mode
   std::function<void()> grpListRef;
-  std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
   std::function<void()> TreeViewSetUp;          // TreeView1 images, no edits, automatic drag
   std::function<void()> ReStetingData;
   std::function<void()> password_check;

@@ -13,6 +13,7 @@
 #include "common/controls.h"
 #include "common/platform.h"
 #include "console/console_settings.h"
+#include "console/detail_grid.h"
 #include "console/form_ws_event.h"
 
 namespace zol {
@@ -146,7 +147,6 @@ class MainWindow : public Form, public ConsoleSettings {
   void FormWSEvent1Maximized(WindowState prev);
   void FormWSEvent1Restored(WindowState prev);
   void ToolButton7Click();  // "設定"
-  void StringGridSelectClear();
   // The close request; true when the window closes (the program ends).
   bool FormClose();
   void FormDestroy();
@@ -183,6 +183,9 @@ class MainWindow : public Form, public ConsoleSettings {
   // Group selector above the tree: its items are the group list, saved in
   // the group list file. Disabled until the data files are loaded.
   ComboBox ComboBoxEx1;
+
+  // --- Detail grid under the tree (console/detail_grid.cpp) ---
+  DetailGridArea DetailGrid{app, *this};
 };
 
 }  // namespace zol

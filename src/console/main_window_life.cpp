@@ -43,7 +43,7 @@ void MainWindow::FormCreate() {
   GrpNgCount = 0;
   EditUnlocked = false;
   Call(h.GroupTabCommandMode);
-  StringGridSelectClear();
+  DetailGrid.StringGridSelectClear();
   PageControl2.SetActivePageIndex(0);
   Timer5.SetEnabled(true);
   ClientWidth = 800;
@@ -129,8 +129,6 @@ void MainWindow::ToolButton7Click() {
   Panel21.SetVisible(false);
   Call(app.hooks.EditShow);
 }
-
-void MainWindow::StringGridSelectClear() { Call(app.hooks.DetailGridSelectClear); }
 
 bool MainWindow::FormClose() {
   if (!IniSave()) return false;
