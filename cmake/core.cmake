@@ -7,6 +7,11 @@ add_custom_target(check_core_has_no_qt ALL
   COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR}/src -P ${CMAKE_SOURCE_DIR}/cmake/check_no_qt.cmake
   COMMENT "Checking that the core folders include no Qt header")
 
+# Nothing outside src/console includes the main window's header.
+add_custom_target(check_include_direction ALL
+  COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR}/src -P ${CMAKE_SOURCE_DIR}/cmake/check_include_direction.cmake
+  COMMENT "Checking that no subsystem outside the console includes the main window's header")
+
 # zol_test(<name> SOURCES ... [LIBS ...]) - one GoogleTest executable, one ctest entry.
 function(zol_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})

@@ -1,0 +1,15 @@
+# The main window's header belongs to the console: the other subsystems reach
+# its settings through console/console_settings.h and its areas through App.
+set(bad "")
+foreach(dir monitor telnet settings backup common)
+  file(GLOB_RECURSE files "${SRC}/${dir}/*.h" "${SRC}/${dir}/*.cpp")
+  foreach(f ${files})
+    file(STRINGS "${f}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]console/main_window\\.h[>\"]")
+    if(lines)
+      list(APPEND bad "${f}")
+    endif()
+  endforeach()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "console/main_window.h included outside src/console (use console/console_settings.h and App): ${bad}")
+endif()
