@@ -20,7 +20,7 @@
 #include "qt/adapters.h"
 #include "qt/mirror.h"
 #include "qt/sjis.h"
-#include "qt/views.h"
+#include "qt/console_ui.h"
 #include "support/app_fixture.h"
 
 namespace zol {

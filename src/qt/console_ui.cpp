@@ -1,4 +1,4 @@
-#include "qt/views.h"
+#include "qt/console_ui.h"
 
 #include "qt/mirror.h"
 

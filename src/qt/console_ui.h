@@ -1,7 +1,8 @@
-// The views of the console's windows, one file per window (splash_view,
-// terms_view, tray_view, main_view, debug_view): each builds its widgets,
-// binds them to the core window's controls through the mirror and forwards
-// the operator's events to the core's handlers. No rule of the system here.
+// Every view of the run on one mirror. The views are one file per window
+// (splash_view, terms_view, tray_view, main_view, debug_view): each builds
+// its widgets, binds them to the core window's controls through the mirror
+// and forwards the operator's events to the core's handlers. No rule of the
+// system here.
 #pragma once
 
 #include "qt/debug_view.h"
