@@ -4,7 +4,6 @@
 
 #include "common/text.h"
 #include "console/app.h"
-#include "console/console_settings.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/item_state.h"
@@ -68,26 +67,26 @@ std::string WithoutCount(const std::string& text) {
 
 }  // namespace
 
-DetailGridArea::DetailGridArea(App& app, const ConsoleSettings& settings) : app_(app), settings_(settings) {
+DetailGrid::DetailGrid(App& a) : app(a) {
   StringGrid2.SetFixed(1, 1);
   StringGrid2.SetColWidths({16, 73, 123, 62, 62});
   StringGrid2.SetDefaultRowHeight(16);
 }
 
-void DetailGridArea::StringGridSelectClear() {
+void DetailGrid::StringGridSelectClear() {
   StringGrid2.SetRow(-1);
   StringGrid2.SetLeftCol(1);
   StringGrid2.SetTopRow(1);
 }
 
-void DetailGridArea::NodeClick(const std::string& level1, const std::string& level2) {
+void DetailGrid::NodeClick(const std::string& level1, const std::string& level2) {
   StringGridSelectClear();
   const int r = DecimalOr(Copy(level1, 3, 3), 0);
   if (level1.compare(0, 2, "ID") == 0 && r >= 1) TreeDataState(r, level2);
 }
 
-void DetailGridArea::TreeDataState(int R, const std::string& category) {
-  const Grid& t = app_.Form4().StringGrid1;
+void DetailGrid::TreeDataState(int R, const std::string& category) {
+  const Grid& t = app.Form4().StringGrid1;
   auto cell = [&](int col) -> const std::string& { return t.Cell(col, R); };
   // The outlet count of the last datagram. Devices send 1 to 8; a forged
   // count word may read up to 9999, of which only the grid's rows are shown.
@@ -105,10 +104,9 @@ void DetailGridArea::TreeDataState(int R, const std::string& category) {
   const std::string& cat = category.empty() ? std::string("ネットワーク") : category;
   if (cat == "状態表示") {
     row(0, "No", "設定内容", "状態");
-    const ItemRow item(t, R, ReceiveClock(app_.clock()), settings_.TimeOutMin);
     for (int i = 1; i <= n; ++i)
       row(i, std::to_string(i), ItemCodeText(Copy(cell(dtcol::ItemKinds), i, 1), 3),
-          ItemStateText(ItemStateOf(item, i)));
+          ItemStateText(app.item_states().ItemState(R, i)));
   } else if (cat == "アウトレット") {
     row(0, "No", "電源状態", "アウトレット名称");
     for (int i = 1; i <= n; ++i)
@@ -155,7 +153,7 @@ void DetailGridArea::TreeDataState(int R, const std::string& category) {
     row(6, "", "前回受信時間", cell(dtcol::PrevRecv));
   } else if (cat == "ログ記録") {
     row(0, "No", "記録", "ファイル名");
-    const DateTime now = app_.clock().Now();
+    const DateTime now = app.clock().Now();
     for (int i = 1; i <= n; ++i)
       row(i, std::to_string(i), Copy(cell(dtcol::LogFlags), i, 1) == "1" ? "有効" : "無効",
           OutletCsvLogName(R, i, now));
@@ -165,7 +163,7 @@ void DetailGridArea::TreeDataState(int R, const std::string& category) {
   }
 }
 
-CellDrawing DetailGridArea::StringGrid2DrawCell(int col, int row, const CellRect& rect) const {
+CellDrawing DetailGrid::StringGrid2DrawCell(int col, int row, const CellRect& rect) const {
   CellDrawing d;
   if (col != 1 && col != 2) return d;
   d.draw = true;

@@ -13,7 +13,6 @@
 namespace zol {
 
 class App;
-struct ConsoleSettings;
 
 // Item code texts: mode 1 the outlet power text of a four-character word
 // ("ON" when it reads as a non-zero decimal number, else "OFF"); mode 3 the
@@ -52,9 +51,11 @@ struct CellDrawing {
   int x = 0, y = 0;
 };
 
-class DetailGridArea {
+class DetailGrid {
  public:
-  DetailGridArea(App& app, const ConsoleSettings& settings);
+  explicit DetailGrid(App& app);
+
+  App& app;
 
   // 5 columns by 30 rows; column 0 and row 0 fixed; whole-row selection.
   Grid StringGrid2{5, 30};
@@ -84,9 +85,6 @@ class DetailGridArea {
   // columns are drawn by the grid alone.
   CellDrawing StringGrid2DrawCell(int col, int row, const CellRect& rect) const;
 
- private:
-  App& app_;
-  const ConsoleSettings& settings_;
 };
 
 }  // namespace zol

@@ -44,7 +44,7 @@ void DetailGridModel::Refresh() {
   if (rows > 0) emit headerDataChanged(Qt::Vertical, 0, rows - 1);
 }
 
-DetailGridDelegate::DetailGridDelegate(const DetailGridArea& area, QObject* parent)
+DetailGridDelegate::DetailGridDelegate(const DetailGrid& area, QObject* parent)
     : QStyledItemDelegate(parent), area_(area) {}
 
 void DetailGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
@@ -76,7 +76,7 @@ void DetailGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   painter->restore();
 }
 
-DetailGridView::DetailGridView(DetailGridArea& area, Mirror& mirror, QWidget* parent)
+DetailGridView::DetailGridView(DetailGrid& area, Mirror& mirror, QWidget* parent)
     : QTableView(parent), area_(area), model_(new DetailGridModel(area.StringGrid2, this)) {
   Grid& g = area.StringGrid2;
   setObjectName(QStringLiteral("StringGrid2"));

@@ -11,7 +11,7 @@
 
 namespace zol {
 
-class DetailGridArea;
+class DetailGrid;
 class Grid;
 class Mirror;
 
@@ -34,23 +34,23 @@ class DetailGridModel : public QAbstractTableModel {
 class DetailGridDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
-  DetailGridDelegate(const DetailGridArea& area, QObject* parent = nullptr);
+  DetailGridDelegate(const DetailGrid& area, QObject* parent = nullptr);
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
  private:
-  const DetailGridArea& area_;
+  const DetailGrid& area_;
 };
 
 class DetailGridView : public QTableView {
   Q_OBJECT
  public:
-  DetailGridView(DetailGridArea& area, Mirror& mirror, QWidget* parent = nullptr);
+  DetailGridView(DetailGrid& area, Mirror& mirror, QWidget* parent = nullptr);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  DetailGridArea& area_;
+  DetailGrid& area_;
   DetailGridModel* model_;
   QWidget* corner_ = nullptr;  // shows the grid's cell (0, 0)
 };

@@ -52,37 +52,37 @@ TEST(DetailGridRoadTest, ClickListsWhatTheSimulatorSent) {
   MainWindow& w = app.Form2();
   w.IniLoad();
   ASSERT_TRUE(app.Form4().SettingDataLoad());
-  w.YabStart();
+  w.monitoring.YabStart();
   ASSERT_GE(rx.Fd(), 0);
 
   ZolSim peer(zolsim, {"--port", std::to_string(port), "--count", "3", "--rate", "50", "--duration", "10",
                        "--event", "0 1 ping 3 abnormal", "--event", "0 1 temp 31.5"});
   ASSERT_TRUE(peer.started());
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (w.ListBox1.Count() < 3 && std::chrono::steady_clock::now() < deadline) {
+  while (w.receive.ListBox1.Count() < 3 && std::chrono::steady_clock::now() < deadline) {
     pollfd p{rx.Fd(), POLLIN, 0};
     if (::poll(&p, 1, 100) > 0) rx.ReadPending();
   }
   EXPECT_EQ(peer.Wait(5000), 0);
   rx.ReadPending();
-  ASSERT_EQ(w.ListBox1.Count(), 3u);
+  ASSERT_EQ(w.receive.ListBox1.Count(), 3u);
 
-  const Grid& g = w.DetailGrid.StringGrid2;
-  w.DetailGrid.NodeClick("ID001 ラック1", "状態表示");
+  const Grid& g = w.detail_grid.StringGrid2;
+  w.detail_grid.NodeClick("ID001 ラック1", "状態表示");
   EXPECT_EQ(g.Cell(1, 3), "PING監視");
   EXPECT_EQ(g.Cell(2, 3), "異常");
   EXPECT_EQ(g.Cell(2, 2), "正常");
   EXPECT_EQ(g.Cell(2, 1), "電源ON");
   EXPECT_EQ(g.Cell(0, 8), "8");
-  w.DetailGrid.NodeClick("ID001 ラック1", "温度監視");
+  w.detail_grid.NodeClick("ID001 ラック1", "温度監視");
   EXPECT_EQ(g.Cell(2, 1), "31.5℃");
   EXPECT_NE(g.Cell(2, 2), "");  // the device's thresholds, with their unit
   EXPECT_EQ(g.Cell(2, 2).substr(g.Cell(2, 2).size() - 2), "℃");
-  w.DetailGrid.NodeClick("ID001 ラック1", "");
+  w.detail_grid.NodeClick("ID001 ラック1", "");
   EXPECT_EQ(g.Cell(2, 2), "02:5A:3C:00:00:01");
   EXPECT_EQ(g.Cell(2, 3), "127.0.0.1");
 
-  w.zolyab_stop();
+  w.monitoring.zolyab_stop();
 }
 
 }  // namespace

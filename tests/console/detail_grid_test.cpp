@@ -65,7 +65,7 @@ struct DetailRig : ::testing::Test, AppFixture {
     Set(dtcol::CurTemp, "41.5");
   }
   void Set(int col, const std::string& v) { app->Form4().StringGrid1.SetCell(col, kId, v); }
-  DetailGridArea& area() { return app->Form2().DetailGrid; }
+  DetailGrid& area() { return app->Form2().detail_grid; }
   const Grid& grid() { return area().StringGrid2; }
   // The operator has selected a row and scrolled.
   void StringGrid2Scrolled() {
@@ -296,7 +296,7 @@ TEST_F(DetailRig, NodeClickFillsForDevicesAndKeepsTheGridOtherwise) {
 }
 
 TEST_F(DetailRig, StringGridSelectClearAtCreation) {
-  app->Form2().DetailGrid.StringGrid2.SetRow(4);
+  app->Form2().detail_grid.StringGrid2.SetRow(4);
   app->Start();
   EXPECT_EQ(grid().Row(), -1);
   EXPECT_EQ(grid().TopRow(), 1);

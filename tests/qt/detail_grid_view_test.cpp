@@ -47,7 +47,7 @@ struct GridViewRig : ::testing::Test {
     view.show();
     mirror.Poll();
   }
-  DetailGridArea& area() { return f.app->Form2().DetailGrid; }
+  DetailGrid& area() { return f.app->Form2().detail_grid; }
   // The rectangle of grid cell (col, row) in the view's viewport.
   QRect CellRect(int col, int row) { return view.visualRect(view.model()->index(row - 1, col - 1)); }
   QImage Grab() { return view.viewport()->grab().toImage(); }
