@@ -3,9 +3,7 @@
 // while monitoring runs; a click on the device's category nodes then lists
 // what those datagrams said.
 #include <gtest/gtest.h>
-#include <poll.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -58,11 +56,7 @@ TEST(DetailGridRoadTest, ClickListsWhatTheSimulatorSent) {
   ZolSim peer(zolsim, {"--port", std::to_string(port), "--count", "3", "--rate", "50", "--duration", "10",
                        "--event", "0 1 ping 3 abnormal", "--event", "0 1 temp 31.5"});
   ASSERT_TRUE(peer.started());
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (w.receive.ListBox1.Count() < 3 && std::chrono::steady_clock::now() < deadline) {
-    pollfd p{rx.Fd(), POLLIN, 0};
-    if (::poll(&p, 1, 100) > 0) rx.ReadPending();
-  }
+  ReadUntil(rx, [&] { return w.receive.ListBox1.Count() >= 3; }, 5000);
   EXPECT_EQ(peer.Wait(5000), 0);
   rx.ReadPending();
   ASSERT_EQ(w.receive.ListBox1.Count(), 3u);

@@ -5,10 +5,8 @@
 // log, the unregistered list, the receive list, the time-out and the stop;
 // and the same road from the simulator program over a real socket.
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -344,11 +342,7 @@ TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
   ZolSim peer(zolsim, {"--port", std::to_string(port), "--count", "3", "--rate", "50", "--mac-suffix", "000001",
                        "--duration", "10"});
   ASSERT_TRUE(peer.started());
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (received < 3 && std::chrono::steady_clock::now() < deadline) {
-    pollfd p{rx.Fd(), POLLIN, 0};
-    if (::poll(&p, 1, 100) > 0) rx.ReadPending();
-  }
+  ReadUntil(rx, [&] { return received >= 3; }, 5000);
   EXPECT_EQ(peer.Wait(5000), 0);
   rx.ReadPending();  // nothing more may come
 
