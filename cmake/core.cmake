@@ -6,6 +6,10 @@ set(ZOL_CORE_DIRS common monitor console telnet settings backup)
 add_custom_target(check_core_has_no_qt ALL
   COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR}/src -P ${CMAKE_SOURCE_DIR}/cmake/check_no_qt.cmake
   COMMENT "Checking that the core folders include no Qt header")
+# src/backup sees only common/ and backup/, src/common only common/.
+add_custom_target(check_core_boundaries ALL
+  COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR}/src -P ${CMAKE_SOURCE_DIR}/cmake/check_boundaries.cmake
+  COMMENT "Checking the include boundaries of the backup tool")
 
 # zol_test(<name> SOURCES ... [LIBS ...]) - one GoogleTest executable, one ctest entry.
 function(zol_test name)
