@@ -110,6 +110,7 @@ BackupView::BackupView(BackupWindow& f, Mirror& mirror) : QWidget(nullptr, Qt::W
       tree->scrollTo(folders->index(path), QAbstractItemView::PositionAtTop);
   });
   tree->scrollTo(home, QAbstractItemView::PositionAtTop);
+  tree->setFocus();  // typing a folder's first letters finds it
   FillCombo();
 
   if (const QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
