@@ -4,6 +4,8 @@
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
 #include "monitor/debug_window.h"
+#include "telnet/device_editor.h"
+#include "telnet/group_tab.h"
 
 namespace zol {
 
@@ -11,10 +13,14 @@ App::App(const Services& s) : services(s) {
   form1 = std::make_unique<SplashWindow>(*this);
   form2 = std::make_unique<MainWindow>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
+  form5 = std::make_unique<DeviceEditor>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
 }
 
 App::~App() = default;
+
+ConsoleSettings& App::settings() { return *form2; }
+GroupTab& App::group_tab() { return form2->group_tab; }
 
 void App::Start() {
   if (started_) return;

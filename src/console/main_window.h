@@ -14,6 +14,7 @@
 #include "common/platform.h"
 #include "console/console_settings.h"
 #include "console/form_ws_event.h"
+#include "telnet/group_tab.h"
 
 namespace zol {
 
@@ -156,7 +157,6 @@ class MainWindow : public Form, public ConsoleSettings {
   std::string AppTitle;
   std::string LocalIp;
   std::string MailCountDate;
-  int GrpOkCount = 0, GrpNgCount = 0;
   int ClientWidth = 0, ClientHeight = 0;
   Panel TimePanel;  // "現在時刻"
   Memo Memo3;       // hint text of an empty device table
@@ -183,6 +183,9 @@ class MainWindow : public Form, public ConsoleSettings {
   // Group selector above the tree: its items are the group list, saved in
   // the group list file. Disabled until the data files are loaded.
   ComboBox ComboBoxEx1;
+
+  // --- Group tab "グループ" (telnet/group_tab.h) ---
+  GroupTab group_tab{app};
 };
 
 }  // namespace zol
