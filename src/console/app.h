@@ -18,6 +18,15 @@ class TermsDialog;
 class DeviceEditor;
 class GroupTab;
 struct ConsoleSettings;
+class ComboBox;
+// Areas of the main window.
+class Reception;
+class MonitorControls;
+class ItemStates;
+class Alerts;
+class IconView;
+class ReceiveView;
+class SystemLog;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -116,9 +125,17 @@ class App {
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   TermsDialog& Form10() { return *form10; }
-  // The main window's settings and its group tab, for the windows outside
-  // src/console.
+  // The main window's settings and areas, for the other areas and windows:
+  // nothing outside src/console needs the main window's own header.
   ConsoleSettings& settings();
+  Reception& reception();
+  MonitorControls& monitoring();
+  ItemStates& item_states();
+  Alerts& alerts();
+  IconView& icons();
+  ReceiveView& receive_view();
+  SystemLog& system_log();
+  ComboBox& group_selector();  // Form2.ComboBoxEx1
   GroupTab& group_tab();
 
   // Program entry: runs the windows' creation handlers in their order and
