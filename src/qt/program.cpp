@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QSocketNotifier>
+#include <cstdio>
 
 #include "common/files.h"
 #include "common/posix_clock.h"
@@ -18,6 +19,7 @@
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/single_instance.h"
+#include "qt/sjis.h"
 #include "qt/views.h"
 
 namespace zol {
@@ -46,11 +48,25 @@ void UseJapaneseFont() {
   }
 }
 
+int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes) {
+  const std::string text = ToSjis(guard.Path() + QStringLiteral(": ") + guard.Failure());
+  std::fprintf(stderr, "zolyab4: %s\n", (guard.Path() + QStringLiteral(": ") + guard.Failure()).toLocal8Bit().constData());
+  std::fflush(stderr);
+  boxes.Show(text, BoxKind::Error, BoxButtons::Ok);
+  return 1;
+}
+
 int RunConsole(int argc, char** argv) {
   QApplication qapp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // A file size limit makes a write fail instead of ending the program.
+  signal(SIGXFSZ, SIG_IGN);
   SingleInstance guard(QStringLiteral("zolyab3"));
-  if (!guard.Acquire()) return 0;  // another instance runs: end silently
+  if (!guard.Acquire()) {
+    if (guard.Failure().isEmpty()) return 0;  // another instance runs: end silently
+    QtMessageBoxes boxes;
+    return GuardFailed(guard, boxes);
+  }
   UseJapaneseFont();
   QApplication::setWindowIcon(ProgramIcon());
 

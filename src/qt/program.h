@@ -4,7 +4,15 @@
 
 namespace zol {
 
+class MessageBoxes;
+class SingleInstance;
+
 int RunConsole(int argc, char** argv);
+
+// The guard could not take its lock for another reason than a second
+// instance: the reason goes to standard error and into an error box; the
+// result is the program's exit code (1).
+int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes);
 
 // The application font: a Japanese-capable face when the machine has one.
 void UseJapaneseFont();

@@ -4,7 +4,8 @@
 # device; zolsim sends its datagrams and two scripted changes, then bursts of
 # its load test. The system log file and the device's CSV lines must hold
 # what happened, reception must go on after the bursts, a second start must
-# end at once, and SIGTERM must end the run cleanly.
+# end at once, a start that cannot take the lock must say why, and SIGTERM
+# must end the run cleanly.
 set -uo pipefail
 console=$1 sim=$2 run_folder=$3
 work=$(mktemp -d /tmp/zole2e.XXXXXX)
@@ -41,6 +42,21 @@ rc=$?
 [ "$rc" = 0 ] || fail "second instance exit code $rc"
 [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 3000 ] || fail "second instance did not end at once"
 kill -0 "$pid" 2>/dev/null || fail "first instance ended"
+
+# A runtime folder where the lock cannot be made is a fault, not a second
+# instance: the reason on standard error, an error box (which waits for the
+# operator), never the silent exit code 0.
+(cd "$work" && XDG_RUNTIME_DIR=/sys exec ./zolyab4 >"$work/guard.txt" 2>&1) &
+gpid=$!
+for _ in $(seq 1 50); do
+  grep -q '^zolyab4: ' "$work/guard.txt" && break
+  sleep 0.1
+done
+grep -q "^zolyab4: /sys/zolyab3-$(id -u).lock: ." "$work/guard.txt" || fail "no reason on stderr: $(cat "$work/guard.txt")"
+kill -TERM "$gpid" 2>/dev/null
+wait "$gpid"
+grc=$?
+[ "$grc" != 0 ] || fail "a lock fault ended with exit code 0"
 
 "$sim" --port "$port" --devices 1 --duration 6 --event "2 1 ping 3 abnormal" --event "4 1 ping 3 normal" \
   >"$work/sim.txt" 2>&1 || fail "zolsim failed: $(cat "$work/sim.txt")"

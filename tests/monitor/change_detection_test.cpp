@@ -283,7 +283,9 @@ TEST_F(ChangeDetectionTest, OutletsPastTheEighthAreNeitherShownNorEvaluated) {
       std::string text;
       const bool written = ReadFile(csv, &text);
       EXPECT_EQ(written, i <= 8) << i;
-      if (written) EXPECT_EQ(SplitLines(text).size(), 2u) << i;
+      if (written) {
+        EXPECT_EQ(SplitLines(text).size(), 2u) << i;
+      }
       ::unlink(csv.c_str());
     }
   }
