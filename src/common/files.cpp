@@ -2,16 +2,26 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace zol {
+
+std::string SystemReason(int e) {
+  const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  if (c == static_cast<locale_t>(0)) return "error " + std::to_string(e);
+  std::string reason = ::strerror_l(e, c);
+  ::freelocale(c);
+  return reason;
+}
 
 bool ReadFile(const std::string& path, std::string* bytes) {
   FILE* f = std::fopen(path.c_str(), "rb");
@@ -75,7 +85,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
     const int e = errno;
     if (fd >= 0) ::close(fd);
     if (created) ::unlink(tmp.c_str());
-    if (err) *err = std::strerror(e);
+    if (err) *err = SystemReason(e);
     return false;
   };
   const int fd = ::mkostemp(&tmp[0], O_CLOEXEC);

@@ -11,7 +11,7 @@
 #include "common/files.h"
 #include "common/program_files.h"
 #include "console/app.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
 #include "monitor/debug_window.h"
 
 namespace zol {
@@ -50,18 +50,18 @@ bool ReadLines(const std::string& path, bool* found, std::vector<std::string>* l
       *found = false;
       return true;
     }
-    *err = std::strerror(errno);
+    *err = SystemReason(errno);
     return false;
   }
   *found = true;
   if (!S_ISREG(st.st_mode)) {
-    *err = std::strerror(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    *err = SystemReason(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     return false;
   }
   std::string bytes;
   errno = 0;
   if (!ReadFile(path, &bytes)) {
-    *err = std::strerror(errno ? errno : EIO);
+    *err = SystemReason(errno ? errno : EIO);
     return false;
   }
   *lines = SplitLines(bytes);
@@ -81,7 +81,8 @@ const char kNotReadWhole[] = "起動時に全体を読み込めなかったた�
 }  // namespace
 
 bool DebugWindow::SettingDataSave() {
-  MainWindow& form2 = app.Form2();
+  ConsoleSettings& form2 = app.settings();
+  ComboBox& ComboBoxEx1 = app.group_selector();
   int last = 0;
   for (int r = 1; r <= kLastDeviceRow; ++r) {
     if (!StringGrid1.Cell(1, r).empty()) last = r;
@@ -101,7 +102,7 @@ bool DebugWindow::SettingDataSave() {
   if (!WriteFileAtomic(dat, JoinCrLf(lines), &err)) return FileError(app, dat, err);
   const std::string lst = ProgramFile(app.services.program_path, ".lst");
   if (LstFileHeld) return FileError(app, lst, kNotReadWhole);
-  if (!WriteFileAtomic(lst, JoinCrLf(form2.ComboBoxEx1.items.All()), &err)) return FileError(app, lst, err);
+  if (!WriteFileAtomic(lst, JoinCrLf(ComboBoxEx1.items.All()), &err)) return FileError(app, lst, err);
 
   LastDataCnt();
   // Saving locks editing again while the password lock is on.
@@ -110,7 +111,7 @@ bool DebugWindow::SettingDataSave() {
 }
 
 bool DebugWindow::SettingDataLoad() {
-  MainWindow& form2 = app.Form2();
+  ComboBox& ComboBoxEx1 = app.group_selector();
   std::string err;
 
   // Until a file has been read whole (or found missing) it is held.
@@ -141,20 +142,20 @@ bool DebugWindow::SettingDataLoad() {
   if (!ReadLines(lst, &found, &groups, &err)) return FileError(app, lst, err);
   LstFileHeld = false;
   if (found) {
-    form2.ComboBoxEx1.items.Assign(groups);
+    ComboBoxEx1.items.Assign(groups);
   } else {
     // No group list yet: take the groups from the tree as it stands, which
     // at start holds only its two initial groups.
     groups = app.hooks.TreeGroupTexts ? app.hooks.TreeGroupTexts()
                                       : std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"};
-    form2.ComboBoxEx1.items.Clear();
-    for (const std::string& g : groups) form2.ComboBoxEx1.items.Add(g);
-    form2.ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
+    ComboBoxEx1.items.Clear();
+    for (const std::string& g : groups) ComboBoxEx1.items.Add(g);
+    ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
     if (app.hooks.TreeNodeRef) app.hooks.TreeNodeRef();
   }
 
   LastDataCnt();
-  form2.ComboBoxEx1.SetEnabled(true);
+  ComboBoxEx1.SetEnabled(true);
   return true;
 }
 

@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QFont>
-#include <QFontDatabase>
 #include <QSocketNotifier>
 #include <cstdio>
 
@@ -19,8 +17,8 @@
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/single_instance.h"
+#include "qt/console_ui.h"
 #include "qt/sjis.h"
-#include "qt/views.h"
 
 namespace zol {
 
@@ -35,24 +33,11 @@ void OnSignal(int) {
 
 }  // namespace
 
-void UseJapaneseFont() {
-  const QStringList families = QFontDatabase::families();
-  for (const QString& f : {QStringLiteral("IPAexGothic"), QStringLiteral("IPAGothic"),
-                           QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")}) {
-    if (families.contains(f)) {
-      QFont font(f);
-      font.setPointSize(9);
-      QApplication::setFont(font);
-      return;
-    }
-  }
-}
-
 int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes) {
-  const std::string text = ToSjis(guard.Path() + QStringLiteral(": ") + guard.Failure());
-  std::fprintf(stderr, "zolyab4: %s\n", (guard.Path() + QStringLiteral(": ") + guard.Failure()).toLocal8Bit().constData());
+  const QString reason = guard.Path() + QStringLiteral(": ") + guard.Failure();
+  std::fprintf(stderr, "zolyab4: %s\n", reason.toLocal8Bit().constData());
   std::fflush(stderr);
-  boxes.Show(text, BoxKind::Error, BoxButtons::Ok);
+  boxes.Show(ToSjis(reason), BoxKind::Error, BoxButtons::Ok);
   return 1;
 }
 

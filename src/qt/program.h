@@ -2,6 +2,8 @@
 // views and the event loop. zolyab4's main calls Run.
 #pragma once
 
+#include "qt/app_font.h"
+
 namespace zol {
 
 class MessageBoxes;
@@ -13,8 +15,5 @@ int RunConsole(int argc, char** argv);
 // instance: the reason goes to standard error and into an error box; the
 // result is the program's exit code (1).
 int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes);
-
-// The application font: a Japanese-capable face when the machine has one.
-void UseJapaneseFont();
 
 }  // namespace zol

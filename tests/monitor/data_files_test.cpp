@@ -200,8 +200,8 @@ TEST_F(DataFilesTest, FileNotReadWholeIsNeverOverwritten) {
     // Edits of the run, then monitoring stop and a second save.
     FillRow(d, 2, "edited");
     m.ComboBoxEx1.items.Assign({"G009 別", "G000 未登録グループ"});
-    m.YabStart();
-    m.zolyab_stop();
+    m.monitoring.YabStart();
+    m.monitoring.zolyab_stop();
     EXPECT_FALSE(d.SettingDataSave());
 
     const std::string held = c.dat_held ? dat : lst;
