@@ -20,6 +20,7 @@
 #include "monitor/monitoring.h"
 #include "monitor/reception.h"
 #include "monitor/system_log.h"
+#include "telnet/group_tab.h"
 
 namespace zol {
 
@@ -40,9 +41,9 @@ class MainWindow : public Form, public ConsoleSettings {
   IconView icons;               // icon view, filters, counters, status bar (monitor/icon_view.h)
   ReceiveView receive;          // receive list, update time, temperature panel (monitor/device_table.h)
   SystemLog system_log;         // system log view and the log writers (monitor/system_log.h)
+  GroupTab group_tab{app};      // group tab "グループ": send log, counters, queue (telnet/group_tab.h)
   DetailGrid detail_grid;       // detail grid under the tree (console/detail_grid.h)
-  // Areas of later windows join here: the device tree (console), the group
-  // tab (telnet).
+  // Areas of later windows join here: the device tree (console).
 
   // --- Main window life cycle (console/main_window_life.cpp) ---
   void FormCreate();
@@ -62,7 +63,6 @@ class MainWindow : public Form, public ConsoleSettings {
   std::string AppTitle;
   std::string LocalIp;
   std::string MailCountDate;
-  int GrpOkCount = 0, GrpNgCount = 0;
   int ClientWidth = 0, ClientHeight = 0;
   Panel TimePanel;  // "現在時刻"
   Memo Memo3;       // hint text of an empty device table
