@@ -13,6 +13,7 @@
 #include "common/controls.h"
 #include "common/platform.h"
 #include "console/console_settings.h"
+#include "console/device_tree.h"
 #include "console/form_ws_event.h"
 
 namespace zol {
@@ -183,6 +184,7 @@ class MainWindow : public Form, public ConsoleSettings {
   // Group selector above the tree: its items are the group list, saved in
   // the group list file. Disabled until the data files are loaded.
   ComboBox ComboBoxEx1;
+  DeviceTree Tree{app, ComboBoxEx1};  // TreeView1 (console/device_tree.cpp)
 };
 
 }  // namespace zol

@@ -115,13 +115,11 @@ bool DebugWindow::SettingDataLoad() {
   } else {
     // No group list yet: take the groups from the tree as it stands, which
     // at start holds only its two initial groups.
-    std::vector<std::string> groups =
-        app.hooks.TreeGroupTexts ? app.hooks.TreeGroupTexts()
-                                 : std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"};
+    const std::vector<std::string> groups = form2.Tree.TreeGroupTexts();
     form2.ComboBoxEx1.items.Clear();
     for (const std::string& g : groups) form2.ComboBoxEx1.items.Add(g);
     form2.ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
-    if (app.hooks.TreeNodeRef) app.hooks.TreeNodeRef();
+    form2.Tree.TreeNodeRef();
   }
 
   LastDataCnt();

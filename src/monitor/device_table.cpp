@@ -104,7 +104,7 @@ void DebugWindow::DataInviteCheck(int b) {
         // The list keeps the new device in this row and gets a new scratch
         // row; the tree adds the device's node under G000.
         unreg.SetRowCount(unreg.RowCount() + 1);
-        if (app.hooks.TreeUnRegData) app.hooks.TreeUnRegData("[" + mac + "] " + ip, 1);
+        main.Tree.TreeUnRegData("[" + mac + "] " + ip, 1);
       }
       UnregGuard = true;
     }
@@ -116,7 +116,7 @@ void DebugWindow::DataInviteCheck(int b) {
     if (main.ListBox1.Count() > kRecvLogLines) main.ListBox1.Delete(main.ListBox1.Count() - 1);
   }
 
-  if (app.hooks.ListIconRef) app.hooks.ListIconRef();
+  main.Tree.ListIconRef();
 }
 
 }  // namespace zol

@@ -24,7 +24,7 @@ constexpr Color kStoppedColor = 0x40C0FF;  // "停止"
 
 void MainWindow::ToolButton1Click() {
   YabStart();
-  if (app.hooks.ListIconRef) app.hooks.ListIconRef();
+  Tree.ListIconRef();
 }
 
 void MainWindow::ToolButton2Click() { zolyab_stop(); }

@@ -150,7 +150,7 @@ TEST_F(DataFilesTest, LoadStopsAtRow999AndValidatesNothing) {
 
 TEST_F(DataFilesTest, FirstStartGetsTheTwoDefaultGroups) {
   int refreshes = 0;
-  fx.app->hooks.TreeNodeRef = [&] { ++refreshes; };
+  fx.app->hooks.GroupSelectorRefill = [&] { ++refreshes; };  // the end of the tree's refresh
   EXPECT_FALSE(w().ComboBoxEx1.Enabled());
   ASSERT_TRUE(dt().SettingDataLoad());
   EXPECT_EQ(w().ComboBoxEx1.items.All(), (std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"}));
@@ -164,7 +164,10 @@ TEST_F(DataFilesTest, FirstStartGetsTheTwoDefaultGroups) {
 }
 
 TEST_F(DataFilesTest, GroupsComeFromTheTreeWhenItIsBuilt) {
-  fx.app->hooks.TreeGroupTexts = [] { return std::vector<std::string>{"G002 B", "G000 未登録グループ"}; };
+  TreeView& tree = w().Tree.TreeView1;
+  tree.Clear();
+  tree.AddChild(nullptr, "G002 B", 0);
+  tree.AddChild(nullptr, "G000 未登録グループ", 2);
   ASSERT_TRUE(dt().SettingDataLoad());
   EXPECT_EQ(w().ComboBoxEx1.items.All(), (std::vector<std::string>{"G002 B", "G000 未登録グループ"}));
   EXPECT_EQ(w().ComboBoxEx1.Text(), "G002 B");
@@ -172,7 +175,7 @@ TEST_F(DataFilesTest, GroupsComeFromTheTreeWhenItIsBuilt) {
 
 TEST_F(DataFilesTest, GroupListLoadsInFileOrder) {
   int refreshes = 0;
-  fx.app->hooks.TreeNodeRef = [&] { ++refreshes; };
+  fx.app->hooks.GroupSelectorRefill = [&] { ++refreshes; };  // the end of the tree's refresh
   Write(fx.dir.File("ZOLYAB4.LST"), "G003 三番\r\nG001 一番\r\nG002 二番\r\nG000 未登録グループ\r\n");
   ASSERT_TRUE(dt().SettingDataLoad());
   EXPECT_EQ(w().ComboBoxEx1.items.All(),

@@ -55,8 +55,11 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   w().TempHistory[0] = "2024/05/01,09:00:00,23.5";
   w().TempHistory[99] = "x";
   w().TempLabel.SetCaption("23.5");
-  int tree_refreshes = 0;
-  f.app->hooks.ListIconRef = [&] { ++tree_refreshes; };
+  // A device node of a device not heard yet: the start refreshes the node
+  // icons, which gives it the not-heard icon.
+  DeviceTree& tree = w().Tree;
+  TreeNode* node = tree.TreeNewDataSet(tree.TreeView1.Top(0), "ID001", "Dev1");
+  ASSERT_EQ(node->ImageIndex(), treeimg::Device);
 
   w().ToolButton1Click();
   EXPECT_EQ(w().Panel20.Caption(), "監視中");
@@ -75,7 +78,8 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_EQ(LogText(w().ListBox2.Line(0)), "監視開始");
   EXPECT_EQ(w().ListBox2.Line(0).substr(0, 6), "(0010)");
   EXPECT_EQ(dialogs_closed, 1);
-  EXPECT_EQ(tree_refreshes, 1);
+  EXPECT_EQ(node->ImageIndex(), treeimg::NotHeard);
+  tree.TreeView1.SetImageIndex(node, treeimg::Device);
 
   w().Label5.SetVisible(true);  // the clock blinks it while bound
   w().ToolButton2Click();
@@ -91,7 +95,7 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_EQ(w().ListBox2.Line(0).substr(0, 6), "(0011)");
   EXPECT_EQ(LogText(w().ListBox2.Line(0)), "監視停止");
   EXPECT_EQ(dialogs_closed, 2);
-  EXPECT_EQ(tree_refreshes, 1);  // the stop button does not refresh the tree
+  EXPECT_EQ(node->ImageIndex(), treeimg::Device);  // the stop button does not refresh the tree
 }
 
 TEST_F(MonitoringTest, StartWithoutChartedDeviceOrDebugWindow) {
