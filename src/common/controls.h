@@ -414,8 +414,7 @@ class TreeView : public Control {
   // Deletes the node with its descendants.
   void Delete(TreeNode* node) {
     if (!node) return;
-    if (IsWithin(selected_, node)) selected_ = nullptr;
-    if (IsWithin(drop_target_, node)) drop_target_ = nullptr;
+    Forget(node);
     Detach(node);
     std::vector<TreeNode*> gone{node};
     Free(gone);
@@ -432,10 +431,9 @@ class TreeView : public Control {
   }
   void Clear() {
     if (top_.empty()) return;
+    for (TreeNode* n : top_) Forget(n);
     Free(top_);
     top_.clear();
-    selected_ = nullptr;
-    drop_target_ = nullptr;
     Shaped();
   }
 
@@ -497,6 +495,19 @@ class TreeView : public Control {
 
  private:
   friend class TreeNode;
+  // The selection and drop target leave a subtree that goes away.
+  void Forget(const TreeNode* root) {
+    bool changed = false;
+    if (IsWithin(selected_, root)) {
+      selected_ = nullptr;
+      changed = true;
+    }
+    if (IsWithin(drop_target_, root)) {
+      drop_target_ = nullptr;
+      changed = true;
+    }
+    if (changed) ++view_revision_;
+  }
   TreeNode* Make(const std::string& text, int image) {
     TreeNode* n = new TreeNode(this);
     n->text_ = text;
