@@ -1,6 +1,7 @@
 #include "console/device_tree.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "common/text.h"
 #include "console/app.h"
@@ -29,12 +30,19 @@ int NodeRow(const std::string& text) { return DecimalOr(CopyView(text, 3, 3), 0)
 
 }  // namespace
 
-std::string GroupBaseText(const std::string& text) {
+namespace {
+
+// Length of a node text without its count suffix.
+size_t GroupBaseLength(const std::string& text) {
   const size_t paren = text.find('(');
-  if (paren == std::string::npos) return text;
+  if (paren == std::string::npos) return text.size();
   const size_t blank = paren == 0 ? std::string::npos : text.rfind(' ', paren - 1);
-  return text.substr(0, blank == std::string::npos ? paren : blank);
+  return blank == std::string::npos ? paren : blank;
 }
+
+}  // namespace
+
+std::string GroupBaseText(const std::string& text) { return text.substr(0, GroupBaseLength(text)); }
 
 std::string GroupNodeText(const std::string& base, size_t count) {
   return base + " (" + std::to_string(count) + ")";
@@ -119,22 +127,33 @@ void DeviceTree::ReStetingData() {
 
 void DeviceTree::TreeNodeCount(TreeNode* group) {
   if (!group) return;
-  TreeView1.SetText(group, GroupNodeText(GroupBaseText(group->Text()), group->Count()));
+  const std::string& text = group->Text();
+  const size_t base = GroupBaseLength(text);
+  const std::string suffix = " (" + std::to_string(group->Count()) + ")";
+  if (text.compare(base, std::string::npos, suffix) == 0) return;  // the count is up to date
+  TreeView1.SetText(group, text.substr(0, base) + suffix);
 }
 
 void DeviceTree::TreeNodeRef() {
-  std::vector<std::string> groups;
-  groups.reserve(TreeView1.TopCount());
+  // The rebuild runs this once per placed device, so a group list that is
+  // already right is left as it is rather than written again.
+  const std::vector<std::string>& items = ComboBoxEx1.items.All();
+  bool same = items.size() == TreeView1.TopCount();
   for (size_t i = 0; i < TreeView1.TopCount(); ++i) {
     TreeNode* n = TreeView1.Top(i);
     TreeNodeCount(n);
-    groups.push_back(GroupBaseText(n->Text()));
+    if (same) same = std::string_view(n->Text()).substr(0, GroupBaseLength(n->Text())) == items[i];
   }
   // The program's own refill: disabled meanwhile, so it is never taken for
   // the operator's choice.
   const bool enabled = ComboBoxEx1.Enabled();
   ComboBoxEx1.SetEnabled(false);
-  ComboBoxEx1.items.Assign(std::move(groups));
+  if (!same) {
+    std::vector<std::string> groups;
+    groups.reserve(TreeView1.TopCount());
+    for (size_t i = 0; i < TreeView1.TopCount(); ++i) groups.push_back(GroupBaseText(TreeView1.Top(i)->Text()));
+    ComboBoxEx1.items.Assign(std::move(groups));
+  }
   ComboBoxEx1.SetEnabled(enabled);
   ComboBoxEx1.SetText(ComboBoxEx1.items.Count() ? ComboBoxEx1.items[0] : std::string());
   ComboBoxEx1.SetItemIndex(ComboBoxEx1.items.Count() ? 0 : -1);
