@@ -46,13 +46,13 @@ void Fill(App& app, int groups) {
   std::vector<std::string> list;
   for (int g = 1; g <= groups; ++g) list.push_back(GroupText(g));
   list.push_back("G000 未登録グループ");
-  app.Form2().ComboBoxEx1.items.Assign(list);
+  app.group_selector().items.Assign(list);
 }
 
 void BM_ReStetingData(benchmark::State& state) {
   AppFixture f;
   Fill(*f.app, static_cast<int>(state.range(0)));
-  DeviceTree& tree = f.app->Form2().Tree;
+  DeviceTree& tree = f.app->tree();
   for (auto _ : state) {
     tree.ReStetingData();
     benchmark::DoNotOptimize(tree.TreeView1.Count());
@@ -66,7 +66,7 @@ BENCHMARK(BM_ReStetingData)->ArgName("groups")->Arg(10)->Arg(999)->Unit(benchmar
 void BM_ListIconRef(benchmark::State& state) {
   AppFixture f;
   Fill(*f.app, 10);
-  DeviceTree& tree = f.app->Form2().Tree;
+  DeviceTree& tree = f.app->tree();
   tree.ReStetingData();
   tree.ListIconRef();
   Grid& t = f.app->Form4().StringGrid1;

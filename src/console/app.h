@@ -15,6 +15,17 @@ class MainWindow;
 class DebugWindow;
 class SplashWindow;
 class TermsDialog;
+struct ConsoleSettings;
+class ComboBox;
+// Areas of the main window.
+class Reception;
+class MonitorControls;
+class ItemStates;
+class Alerts;
+class IconView;
+class ReceiveView;
+class SystemLog;
+class DeviceTree;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -104,6 +115,19 @@ class App {
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
   TermsDialog& Form10() { return *form10; }
+
+  // The main window's settings and areas, for the other areas and windows:
+  // nothing outside src/console needs the main window's own header.
+  ConsoleSettings& settings();
+  Reception& reception();
+  MonitorControls& monitoring();
+  ItemStates& item_states();
+  Alerts& alerts();
+  IconView& icons();
+  ReceiveView& receive_view();
+  SystemLog& system_log();
+  DeviceTree& tree();
+  ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

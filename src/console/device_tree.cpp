@@ -5,9 +5,9 @@
 
 #include "common/text.h"
 #include "console/app.h"
-#include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
+#include "monitor/icon_view.h"
 
 namespace zol {
 
@@ -54,7 +54,8 @@ std::string UnregNodeText(const std::string& mac, const std::string& ip) {
   return "[" + mac + "] " + ip + " 未登録";
 }
 
-DeviceTree::DeviceTree(App& a, ComboBox& selector) : app(a), ComboBoxEx1(selector) {
+DeviceTree::DeviceTree(App& a) : app(a) {
+  ComboBoxEx1.SetEnabled(false);
   // The window's two initial groups, the default group list of a new
   // installation.
   TreeView1.AddChild(nullptr, "G001 グループ1", treeimg::Group);
@@ -78,7 +79,7 @@ void DeviceTree::ReStetingData() {
   const Grid& unreg = app.Form4().StringGrid2;
 
   TreeView1.Clear();
-  app.Form2().ListView1.Clear();
+  app.icons().ListView1.Clear();
   std::vector<std::string> devices;  // the settings dialog's device lists
 
   // A group list without G000 (an empty or hand-edited file) would leave

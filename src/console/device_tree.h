@@ -50,12 +50,13 @@ std::string UnregNodeText(const std::string& mac, const std::string& ip);
 
 class DeviceTree {
  public:
-  // selector: the group selector ComboBoxEx1 above the tree.
-  DeviceTree(App& app, ComboBox& selector);
+  explicit DeviceTree(App& app);
 
   App& app;
   TreeView TreeView1;
-  ComboBox& ComboBoxEx1;
+  // Group selector above the tree: its items are the group list, saved in
+  // the group list file. Disabled until the data files are loaded.
+  ComboBox ComboBoxEx1;
 
   // Tree view set-up at the window's creation: texts not editable, drags
   // start by themselves.

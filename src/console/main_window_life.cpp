@@ -52,29 +52,29 @@ void MainWindow::FormCreate() {
   AppTitle = "ZOL YAB V4";
   SetCaption(AppTitle);
   IniLoad();
-  SysLogViewLoad();
-  KeyList.clear();
+  system_log.SysLogViewLoad();
+  icons.KeyList.clear();
   Timer1.SetEnabled(false);
   Timer1.SetInterval(1500);
   Timer2.SetEnabled(false);
   Timer2.SetInterval(50);
-  Tree.TreeViewSetUp();
-  SysLoging(1, "アプリの起動");
+  tree.TreeViewSetUp();
+  system_log.SysLoging(1, "アプリの起動");
   MailCountDate = DateText(app.clock().Now());
-  MailCount = 0;
+  alerts.MailCount = 0;
   Call(h.grpListRef);
 }
 
 void MainWindow::Timer3Timer() {
   Timer3.SetEnabled(false);
   app.Form4().SettingDataLoad();
-  Tree.ReStetingData();
+  tree.ReStetingData();
   pcipcheck();
-  if (AutoStart) YabStart();
+  if (AutoStart) monitoring.YabStart();
   if (WindowMode == 1) SetWindowState(WindowState::Minimized);
   else if (WindowMode == 2) SetWindowState(WindowState::Maximized);
-  Tree.TreeNodeRef();
-  IconDataCheck();
+  tree.TreeNodeRef();
+  icons.IconDataCheck();
   bool registered = false;
   const Grid& table = app.Form4().StringGrid1;
   for (int r = 1; r <= 999 && !registered; ++r) registered = !table.Cell(1, r).empty();
@@ -103,10 +103,10 @@ void MainWindow::pcipcheck() {
 void MainWindow::Timer5Timer() {
   const DateTime now = app.clock().Now();
   TimePanel.SetCaption(DateText(now) + " " + TimeText(now));
-  if (app.udp().LocalPort() != 0) Label5.SetVisible(!Label5.Visible());
+  if (app.udp().LocalPort() != 0) monitoring.Label5.SetVisible(!monitoring.Label5.Visible());
   const std::string today = DateText(now);
   if (today != MailCountDate) {
-    MailCount = 0;
+    alerts.MailCount = 0;
     MailCountDate = today;
   }
 }
@@ -122,10 +122,10 @@ void MainWindow::ToolButton7Click() {
     Call(app.hooks.password_check);
     return;
   }
-  ButtonPushMode();
-  ToolButton7.SetEnabled(false);
-  ToolButton1.SetEnabled(false);
-  Panel21.SetVisible(false);
+  monitoring.ButtonPushMode();
+  monitoring.ToolButton7.SetEnabled(false);
+  monitoring.ToolButton1.SetEnabled(false);
+  receive.Panel21.SetVisible(false);
   Call(app.hooks.EditShow);
 }
 
@@ -134,7 +134,7 @@ void MainWindow::StringGridSelectClear() { Call(app.hooks.DetailGridSelectClear)
 bool MainWindow::FormClose() {
   if (!IniSave()) return false;
   if (app.boxes().Show("終了してよろしいですか？", BoxKind::Confirm, BoxButtons::YesNo) != BoxResult::Yes) return false;
-  Timer4.SetEnabled(false);
+  monitoring.Timer4.SetEnabled(false);
   app.udp().SetLocalPort(0);
   Hide();
   app.Form1().Close();
@@ -144,13 +144,13 @@ bool MainWindow::FormClose() {
 void MainWindow::FormDestroy() {
   if (Destroyed) return;
   Destroyed = true;
-  SysLoging(2, "アプリの終了");
+  system_log.SysLoging(2, "アプリの終了");
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   Timer3.SetEnabled(false);
-  Timer4.SetEnabled(false);
+  monitoring.Timer4.SetEnabled(false);
   Timer5.SetEnabled(false);
-  KeyList.clear();
+  icons.KeyList.clear();
 }
 
 }  // namespace zol

@@ -9,7 +9,8 @@
 #include "common/files.h"
 #include "common/program_files.h"
 #include "console/app.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
+#include "console/device_tree.h"
 #include "monitor/debug_window.h"
 
 namespace zol {
@@ -61,7 +62,8 @@ bool FileError(App& app, const std::string& path, const std::string& err) {
 }  // namespace
 
 bool DebugWindow::SettingDataSave() {
-  MainWindow& form2 = app.Form2();
+  ConsoleSettings& form2 = app.settings();
+  ComboBox& ComboBoxEx1 = app.group_selector();
   int last = 0;
   for (int r = 1; r <= kLastDeviceRow; ++r) {
     if (!StringGrid1.Cell(1, r).empty()) last = r;
@@ -79,7 +81,7 @@ bool DebugWindow::SettingDataSave() {
   const std::string dat = ProgramFile(app.services.program_path, ".dat");
   if (!WriteFileAtomic(dat, JoinCrLf(lines), &err)) return FileError(app, dat, err);
   const std::string lst = ProgramFile(app.services.program_path, ".lst");
-  if (!WriteFileAtomic(lst, JoinCrLf(form2.ComboBoxEx1.items.All()), &err)) return FileError(app, lst, err);
+  if (!WriteFileAtomic(lst, JoinCrLf(ComboBoxEx1.items.All()), &err)) return FileError(app, lst, err);
 
   LastDataCnt();
   // Saving locks editing again while the password lock is on.
@@ -88,7 +90,7 @@ bool DebugWindow::SettingDataSave() {
 }
 
 bool DebugWindow::SettingDataLoad() {
-  MainWindow& form2 = app.Form2();
+  ComboBox& ComboBoxEx1 = app.group_selector();
   std::string err;
 
   const std::string dat = ProgramFile(app.services.program_path, ".dat");
@@ -111,19 +113,19 @@ bool DebugWindow::SettingDataLoad() {
   if (FileExists(lst)) {
     std::vector<std::string> groups;
     if (!ReadLines(lst, &groups, &err)) return FileError(app, lst, err);
-    form2.ComboBoxEx1.items.Assign(groups);
+    ComboBoxEx1.items.Assign(groups);
   } else {
     // No group list yet: take the groups from the tree as it stands, which
     // at start holds only its two initial groups.
-    const std::vector<std::string> groups = form2.Tree.TreeGroupTexts();
-    form2.ComboBoxEx1.items.Clear();
-    for (const std::string& g : groups) form2.ComboBoxEx1.items.Add(g);
-    form2.ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
-    form2.Tree.TreeNodeRef();
+    const std::vector<std::string> groups = app.tree().TreeGroupTexts();
+    ComboBoxEx1.items.Clear();
+    for (const std::string& g : groups) ComboBoxEx1.items.Add(g);
+    ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
+    app.tree().TreeNodeRef();
   }
 
   LastDataCnt();
-  form2.ComboBoxEx1.SetEnabled(true);
+  ComboBoxEx1.SetEnabled(true);
   return true;
 }
 

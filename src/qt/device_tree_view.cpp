@@ -13,7 +13,6 @@
 
 #include "console/app.h"
 #include "console/device_tree.h"
-#include "console/main_window.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/sjis.h"
@@ -194,9 +193,8 @@ void TreeMirror::OperatorSelects(const QModelIndex& index) {
 }
 
 DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWidget(parent) {
-  MainWindow& f = app.Form2();
-  DeviceTree& core = f.Tree;
-  ComboBox& box = f.ComboBoxEx1;
+  DeviceTree& core = app.tree();
+  ComboBox& box = core.ComboBoxEx1;
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "console/app.h"
-#include "console/main_window.h"
+#include "monitor/device_table.h"
 #include "monitor/debug_window.h"
 #include "support/app_fixture.h"
 #include "support/datagram_hex.h"
@@ -153,7 +153,7 @@ TEST(PosixUdpIntegrationTest, SampleThroughTheConsoleThenUnbind) {
   f.sim.SetNow(DateTime{2010, 11, 16, 12, 52, 7});
   App& app = *f.app;
   // Each record's match adds one line to the receive list.
-  auto parses = [&] { return app.Form2().ListBox1.Count(); };
+  auto parses = [&] { return app.receive_view().ListBox1.Count(); };
 
   const int port = FreePort();
   ASSERT_EQ(app.udp().SetLocalPort(port), "");

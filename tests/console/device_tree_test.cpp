@@ -19,9 +19,9 @@ namespace zol {
 namespace {
 
 struct TreeTest : ::testing::Test, AppFixture {
-  DeviceTree& tree() { return app->Form2().Tree; }
+  DeviceTree& tree() { return app->tree(); }
   TreeView& view() { return tree().TreeView1; }
-  ComboBox& selector() { return app->Form2().ComboBoxEx1; }
+  ComboBox& selector() { return app->group_selector(); }
   Grid& table() { return app->Form4().StringGrid1; }
   Grid& unreg() { return app->Form4().StringGrid2; }
 
@@ -76,7 +76,7 @@ TEST_F(TreeTest, RebuildPlacesDevicesUnderTheirGroupsInListOrder) {
   Unreg(1, "02:5A:3C:00:00:A1", "10.0.0.1");
   Unreg(2, "", "");  // a deleted row: no node
   Unreg(3, "02:5A:3C:00:00:A3", "10.0.0.3");
-  app->Form2().ListView1.Add(IconItem{"x", 7, "0001 0001"});
+  app->icons().ListView1.Add(IconItem{"x", 7, "0001 0001"});
   std::vector<std::string> lists;
   app->hooks.SettingsDeviceLists = [&](const std::vector<std::string>& d) { lists = d; };
 
@@ -93,7 +93,7 @@ TEST_F(TreeTest, RebuildPlacesDevicesUnderTheirGroupsInListOrder) {
                            "  [02:5A:3C:00:00:A3] 10.0.0.3 未登録 #1",
                        }));
   EXPECT_EQ(lists, (std::vector<std::string>{"ID001 Dev1", "ID002 Dev2", "ID003 Dev3", "ID005 Dev5", "ID006 Dev6"}));
-  EXPECT_EQ(app->Form2().ListView1.Count(), 0u);
+  EXPECT_EQ(app->icons().ListView1.Count(), 0u);
   // Devices 3 and 5 keep their rows.
   EXPECT_EQ(table().Cell(dtcol::GroupName, 3), "G005 消えた");
   // The selector: the groups without counts, its text the first group.

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "console/main_window.h"
 #include "monitor/debug_window.h"
+#include "monitor/device_table.h"
 #include "support/app_fixture.h"
 #include "support/datagram_hex.h"
 
@@ -67,9 +67,9 @@ TEST_F(DebugWindowTest, TestInjectionsCountTheMacUp) {
   std::vector<std::string> macs, addresses, temps;
   // The ring slot of each injected record, after its match (one receive line each).
   auto inject = [&] {
-    const size_t lines = f.app->Form2().ListBox1.Count();
+    const size_t lines = f.app->receive_view().ListBox1.Count();
     Form4().BitBtn2Click();
-    ASSERT_EQ(f.app->Form2().ListBox1.Count(), lines + 1);
+    ASSERT_EQ(f.app->receive_view().ListBox1.Count(), lines + 1);
     const int slot = Form4().StringGridBuffTag;
     const Grid& ring = Form4().StringGridBuff;
     addresses.push_back(ring.Cell(3, slot));

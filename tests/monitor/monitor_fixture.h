@@ -95,27 +95,27 @@ struct MonitorFixture : ::testing::Test, AppFixture {
 
   // What the parser does with a record: rebuild, match, recount.
   void Datagram(const LiveRec& f, int slot = 1) {
-    main().IconReStetingData();
+    main().icons.IconReStetingData();
     Match(f, slot);
-    main().IconDataCheck();
+    main().icons.IconDataCheck();
   }
 
   // Monitoring runs while the start button is disabled.
   void SetMonitoring(bool on) {
-    main().ToolButton1.SetEnabled(!on);
-    main().ToolButton2.SetEnabled(on);
+    main().monitoring.ToolButton1.SetEnabled(!on);
+    main().monitoring.ToolButton2.SetEnabled(on);
   }
 
   // Captions of the icons in order, with their keys.
   std::vector<std::string> Keys() {
     std::vector<std::string> keys;
-    for (size_t k = 0; k < main().ListView1.Count(); ++k) keys.push_back(main().ListView1.Item(k).key);
+    for (size_t k = 0; k < main().icons.ListView1.Count(); ++k) keys.push_back(main().icons.ListView1.Item(k).key);
     return keys;
   }
   // The texts of the nodes under the unregistered group G000.
   std::vector<std::string> UnregNodes() {
     std::vector<std::string> out;
-    const TreeView& tree = main().Tree.TreeView1;
+    const TreeView& tree = app->tree().TreeView1;
     for (size_t i = 0; i < tree.TopCount(); ++i) {
       if (tree.Top(i)->Text().rfind("G000", 0) != 0) continue;
       for (size_t k = 0; k < tree.Top(i)->Count(); ++k) out.push_back(tree.Top(i)->Item(k)->Text());
@@ -123,8 +123,8 @@ struct MonitorFixture : ::testing::Test, AppFixture {
     return out;
   }
   int ImageOf(int row, int outlet) {
-    int idx = main().FindIcon(row, outlet);
-    return idx < 0 ? -1 : main().ListView1.Item(static_cast<size_t>(idx)).image;
+    int idx = main().icons.FindIcon(row, outlet);
+    return idx < 0 ? -1 : main().icons.ListView1.Item(static_cast<size_t>(idx)).image;
   }
 };
 

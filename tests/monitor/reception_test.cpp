@@ -23,16 +23,16 @@ class ReceptionTest : public ::testing::Test {
     // window (the legacy layout's MAC FF:FF:FF:00:B5:B6 is registered).
     Form4().StringGrid1.SetCell(1, 1, "FF:FF:FF:00:B5:B6");
     Form4().LastDataCnt();
-    f.app->Form2().DetailDevice = 1;
+    f.app->receive_view().DetailDevice = 1;
     f.app->hooks.DetailRefresh = [this](int) { parsed.push_back(Form4().Memo1.All()); };
   }
   DebugWindow& Form4() { return f.app->Form4(); }
-  void Receive(const std::string& bytes) { f.app->Form2().NMUDP1DataReceived(bytes, "192.168.0.205", 2100); }
+  void Receive(const std::string& bytes) { f.app->Form2().reception.NMUDP1DataReceived(bytes, "192.168.0.205", 2100); }
   std::vector<std::string> Lines() { return Form4().Memo1.All(); }
 
   AppFixture f;
   // Matches so far: each adds one line to the receive list.
-  size_t Matches() { return f.app->Form2().ListBox1.Count(); }
+  size_t Matches() { return f.app->receive_view().ListBox1.Count(); }
   std::vector<std::vector<std::string>> parsed;  // receive text as the parser saw it
 };
 

@@ -261,16 +261,16 @@ TEST_F(RecordParserTest, MatchRunsAfterTheIconRebuildAndBeforeTheCounters) {
   MainWindow& main = f.app->Form2();
   Form4().StringGrid1.SetCell(1, 1, "02:5A:3C:00:00:00");
   Form4().LastDataCnt();
-  main.DetailDevice = 1;
-  const uint64_t icons_before = main.ListView1.Revision();
+  main.receive.DetailDevice = 1;
+  const uint64_t icons_before = main.icons.ListView1.Revision();
   f.app->hooks.DetailRefresh = [&](int row) {
-    calls.push_back(main.ListView1.Revision() > icons_before ? "icons" : "no icons");
+    calls.push_back(main.icons.ListView1.Revision() > icons_before ? "icons" : "no icons");
     calls.push_back("match " + std::to_string(Form4().StringGridBuffTag) + " row " + std::to_string(row));
-    calls.push_back(main.Panel12.Caption().empty() ? "no counters" : "counters");
+    calls.push_back(main.icons.Panel12.Caption().empty() ? "no counters" : "counters");
   };
   Parse(SampleRecords());
   EXPECT_EQ(calls, (std::vector<std::string>{"icons", "match 1 row 1", "no counters"}));
-  EXPECT_EQ(main.Panel12.Caption(), "0");
+  EXPECT_EQ(main.icons.Panel12.Caption(), "0");
 }
 
 TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
@@ -278,13 +278,13 @@ TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
   Parse(SampleRecords());
   EXPECT_EQ(Form4().StringGridBuffTag, 1);
   EXPECT_EQ(Form4().StringGrid2.Cell(5, 1), "02:5A:3C:00:00:00");
-  EXPECT_EQ(main.Panel12.Caption(), "0");
+  EXPECT_EQ(main.icons.Panel12.Caption(), "0");
   const Grid& ring = Form4().StringGridBuff;
   for (int i = 2; i <= 21; ++i) {
     Parse({IdentLine(FamilyMac(static_cast<uint32_t>(i)))});
     const int slot = (i - 1) % 20 + 1;
     EXPECT_EQ(Form4().StringGridBuffTag, slot);
-    EXPECT_EQ(main.ListBox1.Count(), static_cast<size_t>(i < 20 ? i : 20));  // one receive line per match
+    EXPECT_EQ(main.receive.ListBox1.Count(), static_cast<size_t>(i < 20 ? i : 20));  // one receive line per match
     // The match read this slot: the new MAC went into the unregistered list.
     EXPECT_EQ(Form4().StringGrid2.Cell(5, i), "02:5A:3C:00:00:" + Hex4(i).substr(2));
     EXPECT_EQ(ring.Cell(0, slot), std::to_string((i - 1) % 9 + 1)) << i;
@@ -309,7 +309,7 @@ TEST_F(CaptureFileTest, PairIsWrittenIntoTheLogFolderAfterTheHandOver) {
   // in the detail window.
   Form4().StringGrid1.SetCell(1, 1, "02:5A:3C:00:00:00");
   Form4().LastDataCnt();
-  settings.DetailDevice = 1;
+  f.app->receive_view().DetailDevice = 1;
   f.app->hooks.DetailRefresh = [&](int) { written_before = FileExists(folder + "/a5A3C000000.txt"); };
   for (const std::string& dir : {folder, folder + "/"}) {
     SCOPED_TRACE(dir);
@@ -330,9 +330,9 @@ TEST_F(CaptureFileTest, NothingWhenOffAndErrorsAreIgnored) {
   EXPECT_FALSE(FileExists(f.dir.File("a5A3C000000.txt")));
   settings.SaveRecvData = true;
   settings.LogDir = f.dir.File("missing/folder");
-  const size_t matched = settings.ListBox1.Count();  // one receive line per match
+  const size_t matched = f.app->receive_view().ListBox1.Count();  // one receive line per match
   Parse(SampleRecords());
-  EXPECT_EQ(settings.ListBox1.Count(), matched + 1);
+  EXPECT_EQ(f.app->receive_view().ListBox1.Count(), matched + 1);
   EXPECT_EQ(Form4().StringGridBuff.Cell(5, 2), "02:5A:3C:00:00:00");
   EXPECT_FALSE(FileExists(f.dir.File("missing")));
 }

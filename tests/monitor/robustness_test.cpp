@@ -142,9 +142,9 @@ TEST(RobustnessTest, RandomAndMutatedDatagrams) {
   for (int i = 0; i < 100000; ++i) {
     const std::string d = gen.Next();
     // The match of each parsed record adds a line to the receive list.
-    const uint64_t before = form2.ListBox1.Revision();
-    form2.NMUDP1DataReceived(d, "192.168.0.205", 2100);
-    if (form2.ListBox1.Revision() == before) {
+    const uint64_t before = form2.receive.ListBox1.Revision();
+    form2.reception.NMUDP1DataReceived(d, "192.168.0.205", 2100);
+    if (form2.receive.ListBox1.Revision() == before) {
       ASSERT_TRUE(form4.Memo1.All().empty());  // dropped without trace
       continue;
     }

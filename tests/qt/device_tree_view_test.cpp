@@ -15,7 +15,8 @@
 #include "monitor/device_table.h"
 #include "qt/device_tree_view.h"
 #include "qt/mirror.h"
-#include "qt/views.h"
+#include "qt/console_ui.h"
+#include "qt/main_view.h"
 #include "support/app_fixture.h"
 
 namespace zol {
@@ -38,10 +39,10 @@ struct TreeTab : ::testing::Test {
     u.SetRowCount(3);
     u.SetCell(5, 1, "02:5A:3C:00:00:A1");
     u.SetCell(3, 1, "10.0.0.1");
-    core().ComboBoxEx1.items.Assign({"G001 一階", "G002 二階", "G000 未登録グループ"});
-    core().Tree.ReStetingData();
-    core().Tree.TreeNodeRef();
-    core().Tree.ListIconRef();
+    f.app->group_selector().items.Assign({"G001 一階", "G002 二階", "G000 未登録グループ"});
+    f.app->tree().ReStetingData();
+    f.app->tree().TreeNodeRef();
+    f.app->tree().ListIconRef();
     ui.mirror().Poll();
   }
   MainWindow& core() { return f.app->Form2(); }
@@ -49,7 +50,7 @@ struct TreeTab : ::testing::Test {
   QTreeView& view() { return *tab().tree; }
   QAbstractItemModel& model() { return *view().model(); }
   QModelIndex Index(const char* sjis_prefix) {
-    const QModelIndex found = IndexOf(core().Tree.TreeView1, sjis_prefix);
+    const QModelIndex found = IndexOf(f.app->tree().TreeView1, sjis_prefix);
     EXPECT_TRUE(found.isValid()) << sjis_prefix;
     return found;
   }
@@ -116,12 +117,12 @@ TEST_F(TreeTab, ADatagramChangesAnIconWithoutRebuildingTheModel) {
 
 TEST_F(TreeTab, AStructuralChangeRebuildsOnceAndKeepsSelectionAndOpenBranches) {
   view().setCurrentIndex(Index("ID002"));  // the operator selects a device
-  const TreeNode* selected = core().Tree.TreeView1.Selected();
+  const TreeNode* selected = f.app->tree().TreeView1.Selected();
   ASSERT_NE(selected, nullptr);
   EXPECT_EQ(selected->Text(), "ID002 ラック2");
   const uint64_t rebuilds = tab().tree_mirror->Rebuilds();
   for (int n = 2; n <= 6; ++n) {
-    core().Tree.TreeUnRegData("[02:5A:3C:00:00:B" + std::to_string(n) + "] 10.0.0." + std::to_string(n), 1);
+    f.app->tree().TreeUnRegData("[02:5A:3C:00:00:B" + std::to_string(n) + "] 10.0.0." + std::to_string(n), 1);
   }
   ui.mirror().Poll();
   EXPECT_EQ(tab().tree_mirror->Rebuilds(), rebuilds + 1);
@@ -136,24 +137,24 @@ TEST_F(TreeTab, OperatorSelectionExpansionAndClickReachTheCore) {
   int clicks = 0;
   f.app->hooks.TreeView1Click = [&] {
     ++clicks;
-    EXPECT_EQ(core().Tree.TreeView1.Selected()->Text(), "G002 二階 (2)");  // selected first
+    EXPECT_EQ(f.app->tree().TreeView1.Selected()->Text(), "G002 二階 (2)");  // selected first
   };
   const QModelIndex g2 = Index("G002");
   QTest::mouseClick(view().viewport(), Qt::LeftButton, {}, view().visualRect(g2).center());
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(core().Tree.TreeView1.Selected()->Text(), "G002 二階 (2)");
+  EXPECT_EQ(f.app->tree().TreeView1.Selected()->Text(), "G002 二階 (2)");
   // Single-expand: the selected group is open, the first one closed.
   EXPECT_TRUE(view().isExpanded(g2));
   EXPECT_FALSE(view().isExpanded(Index("G001")));
   // The operator closes a branch and opens another: the core follows.
   view().collapse(g2);
-  EXPECT_FALSE(core().Tree.TreeView1.Selected()->Expanded());
+  EXPECT_FALSE(f.app->tree().TreeView1.Selected()->Expanded());
   view().expand(Index("G000"));
-  EXPECT_TRUE(core().Tree.TreeView1.Top(2)->Expanded());
+  EXPECT_TRUE(f.app->tree().TreeView1.Top(2)->Expanded());
   // A right click selects the node under the pointer, without a click.
   const QModelIndex g1 = Index("G001");
   emit view().customContextMenuRequested(view().visualRect(g1).center());
-  EXPECT_EQ(core().Tree.TreeView1.Selected(), core().Tree.TreeView1.Top(0));
+  EXPECT_EQ(f.app->tree().TreeView1.Selected(), f.app->tree().TreeView1.Top(0));
   EXPECT_EQ(clicks, 1);
 }
 
@@ -163,17 +164,17 @@ TEST_F(TreeTab, TheOperatorsGroupChoiceSelectsAndTheProgramsRefillDoesNot) {
   ASSERT_TRUE(box.isEnabled());
   box.lineEdit()->clear();
   QTest::keyClicks(box.lineEdit(), QStringLiteral(u"G002"));  // typing
-  EXPECT_EQ(core().ComboBoxEx1.Text(), "G002");
-  EXPECT_EQ(core().Tree.TreeView1.Selected()->Text(), "G002 二階 (2)");
+  EXPECT_EQ(f.app->group_selector().Text(), "G002");
+  EXPECT_EQ(f.app->tree().TreeView1.Selected()->Text(), "G002 二階 (2)");
   EXPECT_EQ(view().currentIndex(), Index("G002"));
   emit box.textActivated(QStringLiteral(u"G000 未登録グループ"));  // choosing from the list
-  EXPECT_EQ(core().Tree.TreeView1.Selected(), core().Tree.TreeView1.Top(2));
+  EXPECT_EQ(f.app->tree().TreeView1.Selected(), f.app->tree().TreeView1.Top(2));
   // The program's refill sets the text back to the first group; the tree's
   // selection stays.
-  core().Tree.TreeNodeRef();
+  f.app->tree().TreeNodeRef();
   ui.mirror().Poll();
   EXPECT_EQ(box.currentText(), QStringLiteral(u"G001 一階"));
-  EXPECT_EQ(core().Tree.TreeView1.Selected(), core().Tree.TreeView1.Top(2));
+  EXPECT_EQ(f.app->tree().TreeView1.Selected(), f.app->tree().TreeView1.Top(2));
 }
 
 }  // namespace
