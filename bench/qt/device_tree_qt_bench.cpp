@@ -3,7 +3,6 @@
 // structural change (rebuild of the model, laid out and painted, with a
 // branch open and a node selected) and a pass of 999 icon changes.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QPixmap>
@@ -66,11 +65,3 @@ BENCHMARK(BM_TreeIconsOnlyOneLook)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
