@@ -52,7 +52,8 @@ TreeMirror::TreeMirror(Mirror& mirror, QTreeView* view, TreeView& tree)
   // A click selects (on the press), then reaches the core's click handler
   // (on the release): the tree may have opened and closed branches
   // in between, so the release is not matched to an item.
-  view_->viewport()->installEventFilter(this);
+  viewport_ = view_->viewport();
+  viewport_->installEventFilter(this);
   // A right click selects the node under the pointer.
   connect(view_, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
     const QModelIndex index = view_->indexAt(at);
@@ -62,7 +63,9 @@ TreeMirror::TreeMirror(Mirror& mirror, QTreeView* view, TreeView& tree)
 }
 
 bool TreeMirror::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == view_->viewport()) {
+  // Only mouse events touch the view: the filter also sees the viewport's
+  // events while the view is being destroyed.
+  if (watched == viewport_) {
     if (event->type() == QEvent::MouseButtonPress) {
       const auto* e = static_cast<QMouseEvent*>(event);
       click_pending_ = e->button() == Qt::LeftButton && NodeOf(view_->indexAt(e->position().toPoint()));

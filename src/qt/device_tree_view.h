@@ -64,6 +64,7 @@ class TreeMirror : public QObject {
   void OperatorSelects(const QModelIndex& index);
 
   QTreeView* view_;
+  QWidget* viewport_ = nullptr;
   TreeView& tree_;
   TreeItemModel* model_;
   std::vector<QIcon> icons_;
