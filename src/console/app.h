@@ -15,6 +15,8 @@ class MainWindow;
 class DebugWindow;
 class SplashWindow;
 class TermsDialog;
+class DeviceEditor;
+class GroupTab;
 struct ConsoleSettings;
 class ComboBox;
 // Areas of the main window.
@@ -36,6 +38,7 @@ struct Services {
   MessageBoxes* boxes = nullptr;
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
+  TelnetClient* telnet = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
   std::string program_path;
@@ -84,6 +87,13 @@ struct Hooks {
   // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
   // lines, one per registered device, placed in the tree or not.
   std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
+
+  // --- Telnet sessions ---
+  // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
+  std::function<void(int mode)> btnmask;
+  // Group tab: rebuilds the destination list; refreshes its counters.
+  std::function<void()> grplist;
+  std::function<void()> grp_st_check;
 };
 
 class App {
@@ -102,6 +112,7 @@ class App {
   MessageBoxes& boxes() { return *services.boxes; }
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
+  TelnetClient& telnet() { return *services.telnet; }
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
@@ -110,12 +121,13 @@ class App {
   std::unique_ptr<SplashWindow> form1;  // splash window, the application's main window
   std::unique_ptr<MainWindow> form2;  // main window
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
+  std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
+  DeviceEditor& Form5() { return *form5; }
   TermsDialog& Form10() { return *form10; }
-
   // The main window's settings and areas, for the other areas and windows:
   // nothing outside src/console needs the main window's own header.
   ConsoleSettings& settings();
@@ -128,6 +140,7 @@ class App {
   SystemLog& system_log();
   DeviceTree& tree();
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
+  GroupTab& group_tab();
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

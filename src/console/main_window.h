@@ -20,6 +20,7 @@
 #include "monitor/monitoring.h"
 #include "monitor/reception.h"
 #include "monitor/system_log.h"
+#include "telnet/group_tab.h"
 
 namespace zol {
 
@@ -41,8 +42,8 @@ class MainWindow : public Form, public ConsoleSettings {
   ReceiveView receive;          // receive list, update time, temperature panel (monitor/device_table.h)
   SystemLog system_log;         // system log view and the log writers (monitor/system_log.h)
   DeviceTree tree;              // device tree and group selector (console/device_tree.h)
-  // Areas of later windows join here: the detail grid (console), the group
-  // tab (telnet).
+  GroupTab group_tab{app};      // group tab "グループ": send log, counters, queue (telnet/group_tab.h)
+  // Areas of later windows join here: the detail grid (console).
 
   // --- Main window life cycle (console/main_window_life.cpp) ---
   void FormCreate();
@@ -63,7 +64,6 @@ class MainWindow : public Form, public ConsoleSettings {
   std::string AppTitle;
   std::string LocalIp;
   std::string MailCountDate;
-  int GrpOkCount = 0, GrpNgCount = 0;
   int ClientWidth = 0, ClientHeight = 0;
   Panel TimePanel;  // "現在時刻"
   Memo Memo3;       // hint text of an empty device table

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <cstdio>
 
 #include "common/files.h"
 #include "common/posix_clock.h"
@@ -13,10 +14,12 @@
 #include "console/main_window.h"
 #include "console/splash_window.h"
 #include "qt/adapters.h"
+#include "qt/telnet_client.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/single_instance.h"
 #include "qt/console_ui.h"
+#include "qt/sjis.h"
 
 namespace zol {
 
@@ -31,11 +34,25 @@ void OnSignal(int) {
 
 }  // namespace
 
+int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes) {
+  const QString reason = guard.Path() + QStringLiteral(": ") + guard.Failure();
+  std::fprintf(stderr, "zolyab4: %s\n", reason.toLocal8Bit().constData());
+  std::fflush(stderr);
+  boxes.Show(ToSjis(reason), BoxKind::Error, BoxButtons::Ok);
+  return 1;
+}
+
 int RunConsole(int argc, char** argv) {
   QApplication qapp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // A file size limit makes a write fail instead of ending the program.
+  signal(SIGXFSZ, SIG_IGN);
   SingleInstance guard(QStringLiteral("zolyab3"));
-  if (!guard.Acquire()) return 0;  // another instance runs: end silently
+  if (!guard.Acquire()) {
+    if (guard.Failure().isEmpty()) return 0;  // another instance runs: end silently
+    QtMessageBoxes boxes;
+    return GuardFailed(guard, boxes);
+  }
   UseJapaneseFont();
   QApplication::setWindowIcon(ProgramIcon());
 
@@ -45,6 +62,7 @@ int RunConsole(int argc, char** argv) {
   QtMessageBoxes boxes;
   QtSound sound;
   QtUdpReceiver udp;
+  QtTelnetClient telnet;
   Services services;
   services.clock = &clock;
   services.pump = &pump;
@@ -52,6 +70,7 @@ int RunConsole(int argc, char** argv) {
   services.boxes = &boxes;
   services.sound = &sound;
   services.udp = &udp;
+  services.telnet = &telnet;
   services.program_path = ProgramPath();
 
   int rc = 0;
@@ -59,8 +78,9 @@ int RunConsole(int argc, char** argv) {
     App app(services);
     // exit, not quit: quit would first close every window, which asks the
     // main window's close question.
-    app.OnTerminate = [&pump] {
+    app.OnTerminate = [&pump, &telnet] {
       pump.SetEnding();
+      telnet.SetEnding();
       QCoreApplication::exit(0);
     };
 
