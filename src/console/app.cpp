@@ -4,6 +4,7 @@
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
 #include "monitor/debug_window.h"
+#include "settings/message_editor.h"
 
 namespace zol {
 
@@ -12,7 +13,10 @@ App::App(const Services& s) : services(s) {
   form2 = std::make_unique<MainWindow>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
+  message_editor = std::make_unique<MessageEditor>(*this);
 }
+
+ConsoleSettings& App::Settings() { return *form2; }
 
 App::~App() = default;
 

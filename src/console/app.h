@@ -15,6 +15,8 @@ class MainWindow;
 class DebugWindow;
 class SplashWindow;
 class TermsDialog;
+class MessageEditor;
+struct ConsoleSettings;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -25,6 +27,7 @@ struct Services {
   MessageBoxes* boxes = nullptr;
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
+  SmtpClient* smtp = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
   std::string program_path;
@@ -50,9 +53,6 @@ struct Hooks {
   // Closes the group dialog, device editor, detail window, device window,
   // settings dialog and folder chooser, in this order.
   std::function<void()> CloseDialogs;
-  // Sends one notice mail with the given body lines; throws std::runtime_error
-  // with the error text on failure.
-  std::function<void(const std::vector<std::string>& body)> MailSend;
 
   // --- Program start and main window life cycle ---
   // Windows of later steps: group tab, device tree, detail grid, password
@@ -89,6 +89,9 @@ class App {
   MessageBoxes& boxes() { return *services.boxes; }
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
+  SmtpClient& smtp() { return *services.smtp; }
+  // The console settings, held by the main window.
+  ConsoleSettings& Settings();
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
@@ -98,10 +101,12 @@ class App {
   std::unique_ptr<MainWindow> form2;  // main window
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<TermsDialog> form10;  // terms dialog
+  std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
   TermsDialog& Form10() { return *form10; }
+  MessageEditor& frmMessageEditor() { return *message_editor; }
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

@@ -9,6 +9,7 @@
 #include <QFontDatabase>
 #include <QSocketNotifier>
 
+#include "common/curl_smtp.h"
 #include "common/files.h"
 #include "common/posix_clock.h"
 #include "console/app.h"
@@ -47,6 +48,9 @@ void UseJapaneseFont() {
 }
 
 int RunConsole(int argc, char** argv) {
+  // libcurl's global set-up, before Qt starts threads of its own. Should it
+  // fail, every mail reports its error; the console runs all the same.
+  CurlGlobalInit();
   QApplication qapp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   SingleInstance guard(QStringLiteral("zolyab3"));
@@ -60,6 +64,7 @@ int RunConsole(int argc, char** argv) {
   QtMessageBoxes boxes;
   QtSound sound;
   QtUdpReceiver udp;
+  CurlSmtpClient smtp;
   Services services;
   services.clock = &clock;
   services.pump = &pump;
@@ -67,6 +72,7 @@ int RunConsole(int argc, char** argv) {
   services.boxes = &boxes;
   services.sound = &sound;
   services.udp = &udp;
+  services.smtp = &smtp;
   services.program_path = ProgramPath();
 
   int rc = 0;

@@ -24,13 +24,14 @@ class ChangeDetectionTest : public MonitorFixture {
  protected:
   ChangeDetectionTest() {
     main().MailOn = true;
-    app->hooks.MailSend = [this](const Body& body) {
+    UsableMailSettings(main());
+    smtp.OnSend = [this](const SmtpMail& mail) {
       if (!mail_error.empty()) {
         std::string e = mail_error;
         mail_error.clear();
-        throw std::runtime_error(e);
+        throw SmtpError(e, false);
       }
-      mails.push_back(body);
+      mails.push_back(MailBodyLines(mail));
     };
     // Every sound kind plays its own existing wave file.
     for (int k = 1; k <= 4; ++k) {

@@ -1,5 +1,5 @@
 // A whole console run on the fakes: simulated clock and pump, scripted
-// message boxes, recorded sounds, a fake UDP receiver, and a temporary
+// message boxes, recorded sounds, a fake UDP receiver and SMTP client, and a temporary
 // program folder that holds the settings, data and log files.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/app.h"
+#include "support/fake_smtp.h"
 #include "support/sim_platform.h"
 
 namespace zol {
@@ -35,6 +36,7 @@ struct AppFixture {
   FakeMessageBoxes boxes;
   FakeSound sound;
   FakeUdpReceiver udp;
+  FakeSmtpClient smtp;
   std::unique_ptr<App> app;  // program path: dir/zolyab4
 };
 
