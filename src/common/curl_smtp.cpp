@@ -33,21 +33,18 @@ size_t ReadMessage(char* buffer, size_t size, size_t count, void* user) {
   return n;
 }
 
-// Failures of the connection itself rather than of this mail.
-bool ConnectionLevel(CURLcode rc, curl_off_t pretransfer_us) {
-  switch (rc) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_CONNECT:
-    case CURLE_OPERATION_TIMEDOUT:
-    case CURLE_LOGIN_DENIED:
-    case CURLE_URL_MALFORMAT:
-    case CURLE_UNSUPPORTED_PROTOCOL:
-      return true;
-    default:
-      // Greeting, EHLO and authentication belong to the connect phase: the
-      // transfer never began.
-      return pretransfer_us <= 0;
-  }
+// Watches the commands going out: once MAIL FROM is sent, the connect
+// phase (TCP, greeting, EHLO, authentication) is over.
+int WatchCommands(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+  if (type == CURLINFO_HEADER_OUT && size >= 9 && std::strncmp(data, "MAIL FROM", 9) == 0)
+    *static_cast<bool*>(user) = true;
+  return 0;
+}
+
+// Failures of the connection itself rather than of this mail: everything
+// before the mail's first command, and a time-out anywhere.
+bool ConnectionLevel(CURLcode rc, bool mail_started) {
+  return !mail_started || rc == CURLE_OPERATION_TIMEDOUT;
 }
 
 void Check(CURLcode rc, const char* what) {
@@ -86,6 +83,10 @@ void CurlSmtpClient::Send(const SmtpMail& mail) {
   Check(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, connect_timeout_ms_), "connect timeout");
   Check(curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, mail_timeout_ms_), "timeout");
   Check(curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error), "error buffer");
+  bool mail_started = false;
+  Check(curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, WatchCommands), "watch");
+  Check(curl_easy_setopt(h, CURLOPT_DEBUGDATA, &mail_started), "watch data");
+  Check(curl_easy_setopt(h, CURLOPT_VERBOSE, 1L), "verbose");
   if (mail.login) {
     Check(curl_easy_setopt(h, CURLOPT_USERNAME, mail.user.c_str()), "user");
     Check(curl_easy_setopt(h, CURLOPT_PASSWORD, mail.password.c_str()), "password");
@@ -104,12 +105,10 @@ void CurlSmtpClient::Send(const SmtpMail& mail) {
   std::string text = error;
   long response = 0;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response);
-  curl_off_t pretransfer = 0;
-  curl_easy_getinfo(h, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
   if (text.empty()) text = curl_easy_strerror(rc);
   if (response != 0 && text.find(std::to_string(response)) == std::string::npos)
     text += " (server reply " + std::to_string(response) + ")";
-  throw SmtpError("SMTP: " + text, ConnectionLevel(rc, pretransfer));
+  throw SmtpError("SMTP: " + text, ConnectionLevel(rc, mail_started));
 }
 
 }  // namespace zol

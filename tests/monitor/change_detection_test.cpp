@@ -463,6 +463,27 @@ TEST_F(ChangeDetectionTest, MailErrorDoesNotEndTheDatagram) {
   EXPECT_TRUE(FileExists(dir.File("d00701" + Yymmdd(sim.Now()) + ".csv")));
 }
 
+// A server that cannot be reached: one attempt and one box; the next
+// device's mail stays collected and goes out with the next send.
+TEST_F(ChangeDetectionTest, UnreachableServerKeepsTheOtherMails) {
+  Register(8, MacOf(8), "11111111");
+  SetMonitoring(true);
+  main().MailBodyAdd(8, "eight");
+  main().MailBodyAdd(7, "seven");
+  smtp.failures.push_back(SmtpError("SMTP: Timeout was reached", true));
+  Datagram(HealthyRecord(MacOf(7)));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "SMTP: Timeout was reached");
+  EXPECT_EQ(smtp.attempts.size(), 1u);
+  EXPECT_TRUE(mails.empty());
+  EXPECT_EQ(Collected(7), std::vector<std::string>{"seven"});
+  EXPECT_EQ(main().ListBox1.Count(), 1u);  // the datagram went on
+  dbg().eMailSendAll(7);
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0][1], "ID007 Dev7 (G001 Floor)");
+  EXPECT_EQ(Body(mails[0].begin() + 4, mails[0].end()), Body{"seven"});
+}
+
 TEST(AlertKinds, RecoveryNeedsARealPreviousState) {
   EXPECT_EQ(AlertKindOf(0, 8), AlertKind::Recovery);
   EXPECT_EQ(AlertKindOf(3, 9), AlertKind::None);
