@@ -17,6 +17,15 @@ class SplashWindow;
 class TermsDialog;
 class MessageEditor;
 struct ConsoleSettings;
+class ComboBox;
+// Areas of the main window.
+class Reception;
+class MonitorControls;
+class ItemStates;
+class Alerts;
+class IconView;
+class ReceiveView;
+class SystemLog;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -90,8 +99,6 @@ class App {
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
   SmtpClient& smtp() { return *services.smtp; }
-  // The console settings, held by the main window.
-  ConsoleSettings& Settings();
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
@@ -107,6 +114,18 @@ class App {
   DebugWindow& Form4() { return *form4; }
   TermsDialog& Form10() { return *form10; }
   MessageEditor& frmMessageEditor() { return *message_editor; }
+
+  // The main window's settings and areas, for the other areas and windows:
+  // nothing outside src/console needs the main window's own header.
+  ConsoleSettings& settings();
+  Reception& reception();
+  MonitorControls& monitoring();
+  ItemStates& item_states();
+  Alerts& alerts();
+  IconView& icons();
+  ReceiveView& receive_view();
+  SystemLog& system_log();
+  ComboBox& group_selector();  // Form2.ComboBoxEx1
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

@@ -120,7 +120,7 @@ std::string MessageEditor::MessageId(const std::string& sender) {
 }
 
 void MessageEditor::MailSend() {
-  const ConsoleSettings& s = app.Settings();
+  const ConsoleSettings& s = app.settings();
   const std::string from = DropLineBreaks(s.MailFrom);
   const std::string to = DropLineBreaks(s.MailTo);
   const std::string subject = DropLineBreaks(s.MailSubject);

@@ -24,7 +24,7 @@ class MailSendTest : public ::testing::Test, public AppFixture {
     sim.SetNow(DateTime{2026, 12, 10, 9, 5, 7});
     UsableMailSettings(settings());
   }
-  ConsoleSettings& settings() { return app->Settings(); }
+  ConsoleSettings& settings() { return app->settings(); }
   MessageEditor& form() { return app->frmMessageEditor(); }
   const SmtpMail& Sent() { return smtp.mails.back(); }
 };

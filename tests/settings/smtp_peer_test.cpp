@@ -138,7 +138,7 @@ TEST(SmtpPeer, MailFormMessageArrivesByteForByte) {
   CurlSmtpClient curl;
   RecordingClient client(curl);
   f.app->services.smtp = &client;
-  ConsoleSettings& s = f.app->Settings();
+  ConsoleSettings& s = f.app->settings();
   s.MailFrom = "監視システム <zol@example.com>";
   s.MailTo = "ops@example.com, \"夜間, 当番\" <night@example.org>";
   s.MailSubject = "ID001監視 ｱﾗｰﾑ";

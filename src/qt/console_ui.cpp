@@ -1,0 +1,25 @@
+#include "qt/console_ui.h"
+
+#include "qt/mirror.h"
+
+namespace zol {
+
+ConsoleUi::ConsoleUi(App& app) {
+  mirror_ = new Mirror;
+  tray_ = new TrayView(app, *mirror_);
+  splash_ = new SplashView(app, *mirror_);
+  main_ = new MainView(app, *mirror_, tray_->menu());
+  debug_ = new DebugView(app, *mirror_);
+  terms_ = new TermsView(app, *mirror_);
+}
+
+ConsoleUi::~ConsoleUi() {
+  delete mirror_;
+  delete terms_;
+  delete debug_;
+  delete main_;
+  delete splash_;
+  delete tray_;
+}
+
+}  // namespace zol
