@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "common/files.h"
+#include "common/posix_clock.h"
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
@@ -32,14 +33,7 @@ std::string Trim(const std::string& text) {
 
 // The offset of the local time t from UTC, in minutes.
 int UtcOffsetMinutes(const DateTime& t) {
-  struct tm tm = {};
-  tm.tm_year = t.year - 1900;
-  tm.tm_mon = t.month - 1;
-  tm.tm_mday = t.day;
-  tm.tm_hour = t.hour;
-  tm.tm_min = t.minute;
-  tm.tm_sec = t.second;
-  tm.tm_isdst = -1;
+  struct tm tm = TmOfDateTime(t);
   if (mktime(&tm) == static_cast<time_t>(-1)) return 0;
   return static_cast<int>(tm.tm_gmtoff / 60);
 }

@@ -24,6 +24,12 @@ std::string B(std::initializer_list<int> bytes) {
   return s;
 }
 
+// One converter case: input and the bytes it must give.
+struct TextCase {
+  const char* what;
+  std::string in, want;
+};
+
 // glibc iconv over the whole text; "" with ok false when it fails.
 std::string Iconv(const std::string& from, const std::string& to, const std::string& text, bool* ok) {
   iconv_t cd = iconv_open(to.c_str(), from.c_str());
@@ -132,11 +138,7 @@ TEST(KanjiDetection, Rules) {
 }
 
 TEST(KanjiConversion, SjisToJisExamples) {
-  struct Case {
-    const char* what;
-    std::string in, want;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<TextCase> cases = {
       {"empty", "", ""},
       {"ASCII", "abc", "abc"},
       {"監視", "監視", kIn + B({0x34, 0x46, 0x3B, 0x6B}) + kOut},
@@ -155,15 +157,11 @@ TEST(KanjiConversion, SjisToJisExamples) {
       {"kana at the end takes no mark", "aｶ", "a" + kIn + B({0x25, 0x2B}) + kOut},
       {"kana and kanji in one run", "ｱ漢", kIn + B({0x25, 0x22, 0x34, 0x41}) + kOut},
   };
-  for (const Case& c : cases) EXPECT_EQ(SjisToJis(c.in), c.want) << c.what;
+  for (const TextCase& c : cases) EXPECT_EQ(SjisToJis(c.in), c.want) << c.what;
 }
 
 TEST(KanjiConversion, EucToJisExamples) {
-  struct Case {
-    const char* what;
-    std::string in, want;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<TextCase> cases = {
       {"kanji", B({0xB4, 0xC6, 0xBB, 0xEB}) + "\r\n", kIn + B({0x34, 0x46, 0x3B, 0x6B}) + kOut + "\r\n"},
       {"0x8E kana", B({0x8E, 0xB1, 0x41}), kIn + B({0x25, 0x22}) + kOut + "A"},
       {"0x8E kana with a mark", B({0x8E, 0xB6, 0x8E, 0xDE}), kIn + B({0x25, 0x2C}) + kOut},
@@ -172,16 +170,12 @@ TEST(KanjiConversion, EucToJisExamples) {
       {"0x8E at the end", "a" + B({0x8E}), "a" + kIn + B({0x0E, 0x00}) + kOut},
       {"odd byte at the end", "a" + B({0xB4}), "a" + kIn + B({0x34, 0x00}) + kOut},
   };
-  for (const Case& c : cases) EXPECT_EQ(EucToJis(c.in), c.want) << c.what;
+  for (const TextCase& c : cases) EXPECT_EQ(EucToJis(c.in), c.want) << c.what;
 }
 
 TEST(KanjiConversion, ConvertTakesTheDetectedCode) {
-  struct Case {
-    const char* what;
-    std::string in, want;
-  };
   const std::string euc = B({0xB0, 0xF0, 0xB4, 0xC6, 0x0D, 0x0A});
-  const std::vector<Case> cases = {
+  const std::vector<TextCase> cases = {
       {"empty", "", ""},
       {"ASCII unchanged", "ZOL YAB Report\r\n", "ZOL YAB Report\r\n"},
       {"binary unchanged", "監\x01視x", "監\x01視x"},
@@ -191,7 +185,7 @@ TEST(KanjiConversion, ConvertTakesTheDetectedCode) {
       {"EUC converted", euc, kIn + B({0x30, 0x70, 0x34, 0x46}) + kOut + "\r\n"},
       {"Shift-JIS converted", "監視\r\nok\r\n", kIn + B({0x34, 0x46, 0x3B, 0x6B}) + kOut + "\r\nok\r\n"},
   };
-  for (const Case& c : cases) EXPECT_EQ(ConvertKanjiCode(c.in, kKanjiJis), c.want) << c.what;
+  for (const TextCase& c : cases) EXPECT_EQ(ConvertKanjiCode(c.in, kKanjiJis), c.want) << c.what;
   // Only JIS is a target: Shift-JIS asked for EUC comes back as it is.
   EXPECT_EQ(ConvertKanjiCode("監視", kKanjiEuc), "監視");
   EXPECT_EQ(ConvertKanjiCode("監視", kKanjiSjis), "監視");
@@ -231,11 +225,7 @@ TEST(Base64, PaddingAndAlphabet) {
 }
 
 TEST(MimeHeader, Examples) {
-  struct Case {
-    const char* what;
-    std::string in, want;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<TextCase> cases = {
       {"empty", "", ""},
       {"ASCII unchanged", "ZOL YAB Report", "ZOL YAB Report"},
       {"監視", "監視", "=?ISO-2022-JP?B?GyRCNEY7axsoSg==?="},
@@ -250,7 +240,7 @@ TEST(MimeHeader, Examples) {
       {"address after a display name", "監視 <zol@example.com>",
        "=?ISO-2022-JP?B?GyRCNEY7axsoSg==?= <zol@example.com>"},
   };
-  for (const Case& c : cases) EXPECT_EQ(MimeHeaderEncode(c.in), c.want) << c.what;
+  for (const TextCase& c : cases) EXPECT_EQ(MimeHeaderEncode(c.in), c.want) << c.what;
   // No folding or length limit: a long subject is one word on one line.
   std::string long_subject;
   for (int k = 0; k < 200; ++k) long_subject += "監";

@@ -88,6 +88,19 @@ class Sink {
   int port_ = 0;
 };
 
+// A TCP socket bound to a free port of 127.0.0.1, its address in a.
+int BoundLoopbackSocket(sockaddr_in* a) {
+  int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  *a = sockaddr_in{};
+  a->sin_family = AF_INET;
+  a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof *a;
+  if (s < 0 || ::bind(s, reinterpret_cast<sockaddr*>(a), sizeof *a) != 0 ||
+      ::getsockname(s, reinterpret_cast<sockaddr*>(a), &len) != 0)
+    ADD_FAILURE() << "no loopback socket";
+  return s;
+}
+
 SmtpMail Mail(int port) {
   SmtpMail m;
   m.host = "127.0.0.1";
@@ -218,14 +231,8 @@ TEST(SmtpPeer, Failures) {
   {
     SCOPED_TRACE("connection refused");
     // A port that was free a moment ago and has no listener.
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    socklen_t len = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(s);
+    sockaddr_in a;
+    ::close(BoundLoopbackSocket(&a));
     const Outcome o = SendVia(client, Mail(ntohs(a.sin_port)));
     EXPECT_TRUE(o.failed);
     EXPECT_TRUE(o.connection);
@@ -268,14 +275,9 @@ TEST(SmtpPeer, SilentServersEndInTheTimeOut) {
     SCOPED_TRACE("connection never accepted");
     // A listener with backlog 0 whose queue two connections fill: the next
     // handshake gets no answer.
-    int l = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(l, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    sockaddr_in a;
+    const int l = BoundLoopbackSocket(&a);
     ASSERT_EQ(::listen(l, 0), 0);
-    socklen_t len = sizeof a;
-    ::getsockname(l, reinterpret_cast<sockaddr*>(&a), &len);
     std::vector<int> fillers;
     for (int k = 0; k < 2; ++k) {
       int c = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
