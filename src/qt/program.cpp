@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QFont>
-#include <QFontDatabase>
 #include <QSocketNotifier>
 
 #include "common/curl_smtp.h"
@@ -33,19 +31,6 @@ void OnSignal(int) {
 }
 
 }  // namespace
-
-void UseJapaneseFont() {
-  const QStringList families = QFontDatabase::families();
-  for (const QString& f : {QStringLiteral("IPAexGothic"), QStringLiteral("IPAGothic"),
-                           QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")}) {
-    if (families.contains(f)) {
-      QFont font(f);
-      font.setPointSize(9);
-      QApplication::setFont(font);
-      return;
-    }
-  }
-}
 
 int RunConsole(int argc, char** argv) {
   // libcurl's global set-up, before Qt starts threads of its own. Should it
