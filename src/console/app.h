@@ -15,6 +15,8 @@ class MainWindow;
 class DebugWindow;
 class SplashWindow;
 class TermsDialog;
+class DeviceEditor;
+class GroupTab;
 class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
@@ -36,6 +38,7 @@ struct Services {
   MessageBoxes* boxes = nullptr;
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
+  TelnetClient* telnet = nullptr;
   SmtpClient* smtp = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
@@ -80,6 +83,13 @@ struct Hooks {
   std::function<std::vector<std::string>()> TreeGroupTexts;
   // Device tree: refreshes the group counts and refills both group selectors.
   std::function<void()> TreeNodeRef;
+
+  // --- Telnet sessions ---
+  // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
+  std::function<void(int mode)> btnmask;
+  // Group tab: rebuilds the destination list; refreshes its counters.
+  std::function<void()> grplist;
+  std::function<void()> grp_st_check;
 };
 
 class App {
@@ -98,6 +108,7 @@ class App {
   MessageBoxes& boxes() { return *services.boxes; }
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
+  TelnetClient& telnet() { return *services.telnet; }
   SmtpClient& smtp() { return *services.smtp; }
 
   // Delay on the run's clock and pump.
@@ -107,11 +118,13 @@ class App {
   std::unique_ptr<SplashWindow> form1;  // splash window, the application's main window
   std::unique_ptr<MainWindow> form2;  // main window
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
+  std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
+  DeviceEditor& Form5() { return *form5; }
   TermsDialog& Form10() { return *form10; }
   MessageEditor& frmMessageEditor() { return *message_editor; }
 
@@ -126,6 +139,7 @@ class App {
   ReceiveView& receive_view();
   SystemLog& system_log();
   ComboBox& group_selector();  // Form2.ComboBoxEx1
+  GroupTab& group_tab();
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <cstdio>
 
 #include "common/curl_smtp.h"
 #include "common/files.h"
@@ -14,10 +15,12 @@
 #include "console/main_window.h"
 #include "console/splash_window.h"
 #include "qt/adapters.h"
+#include "qt/telnet_client.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/single_instance.h"
 #include "qt/console_ui.h"
+#include "qt/sjis.h"
 
 namespace zol {
 
@@ -32,14 +35,28 @@ void OnSignal(int) {
 
 }  // namespace
 
+int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes) {
+  const QString reason = guard.Path() + QStringLiteral(": ") + guard.Failure();
+  std::fprintf(stderr, "zolyab4: %s\n", reason.toLocal8Bit().constData());
+  std::fflush(stderr);
+  boxes.Show(ToSjis(reason), BoxKind::Error, BoxButtons::Ok);
+  return 1;
+}
+
 int RunConsole(int argc, char** argv) {
   // libcurl's global set-up, before Qt starts threads of its own. Should it
   // fail, every mail reports its error; the console runs all the same.
   CurlGlobalInit();
   QApplication qapp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // A file size limit makes a write fail instead of ending the program.
+  signal(SIGXFSZ, SIG_IGN);
   SingleInstance guard(QStringLiteral("zolyab3"));
-  if (!guard.Acquire()) return 0;  // another instance runs: end silently
+  if (!guard.Acquire()) {
+    if (guard.Failure().isEmpty()) return 0;  // another instance runs: end silently
+    QtMessageBoxes boxes;
+    return GuardFailed(guard, boxes);
+  }
   UseJapaneseFont();
   QApplication::setWindowIcon(ProgramIcon());
 
@@ -49,6 +66,7 @@ int RunConsole(int argc, char** argv) {
   QtMessageBoxes boxes;
   QtSound sound;
   QtUdpReceiver udp;
+  QtTelnetClient telnet;
   CurlSmtpClient smtp;
   Services services;
   services.clock = &clock;
@@ -57,6 +75,7 @@ int RunConsole(int argc, char** argv) {
   services.boxes = &boxes;
   services.sound = &sound;
   services.udp = &udp;
+  services.telnet = &telnet;
   services.smtp = &smtp;
   services.program_path = ProgramPath();
 
@@ -65,8 +84,9 @@ int RunConsole(int argc, char** argv) {
     App app(services);
     // exit, not quit: quit would first close every window, which asks the
     // main window's close question.
-    app.OnTerminate = [&pump] {
+    app.OnTerminate = [&pump, &telnet] {
       pump.SetEnding();
+      telnet.SetEnding();
       QCoreApplication::exit(0);
     };
 

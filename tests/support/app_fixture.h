@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/app.h"
+#include "support/fake_telnet.h"
 #include "support/fake_smtp.h"
 #include "support/sim_platform.h"
 
@@ -36,6 +37,7 @@ struct AppFixture {
   FakeMessageBoxes boxes;
   FakeSound sound;
   FakeUdpReceiver udp;
+  FakeTelnetClient telnet{sim};
   FakeSmtpClient smtp;
   std::unique_ptr<App> app;  // program path: dir/zolyab4
 };
