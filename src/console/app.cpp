@@ -6,6 +6,7 @@
 #include "monitor/debug_window.h"
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
+#include "settings/message_editor.h"
 
 namespace zol {
 
@@ -15,6 +16,7 @@ App::App(const Services& s) : services(s) {
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
+  message_editor = std::make_unique<MessageEditor>(*this);
 }
 
 App::~App() = default;

@@ -17,6 +17,7 @@ class SplashWindow;
 class TermsDialog;
 class DeviceEditor;
 class GroupTab;
+class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
 // Areas of the main window.
@@ -39,6 +40,7 @@ struct Services {
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
   TelnetClient* telnet = nullptr;
+  SmtpClient* smtp = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
   std::string program_path;
@@ -60,9 +62,6 @@ struct Hooks {
   // Closes the group dialog, device editor, detail window, device window,
   // settings dialog and folder chooser, in this order.
   std::function<void()> CloseDialogs;
-  // Sends one notice mail with the given body lines; throws std::runtime_error
-  // with the error text on failure.
-  std::function<void(const std::vector<std::string>& body)> MailSend;
 
   // --- Program start and main window life cycle ---
   // Windows of later steps: group tab, device tree, detail grid, password
@@ -113,6 +112,7 @@ class App {
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
   TelnetClient& telnet() { return *services.telnet; }
+  SmtpClient& smtp() { return *services.smtp; }
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
@@ -123,11 +123,14 @@ class App {
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<TermsDialog> form10;  // terms dialog
+  std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   TermsDialog& Form10() { return *form10; }
+  MessageEditor& frmMessageEditor() { return *message_editor; }
+
   // The main window's settings and areas, for the other areas and windows:
   // nothing outside src/console needs the main window's own header.
   ConsoleSettings& settings();
