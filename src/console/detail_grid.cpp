@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "console/app.h"
+#include "console/device_tree.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/item_state.h"
@@ -55,18 +56,6 @@ std::optional<Color> DetailTextColor(int col, const std::string& text) {
   return std::nullopt;
 }
 
-namespace {
-
-// A group text without its count suffix: cut before the blank that
-// precedes the first "(", whole when it has none.
-std::string WithoutCount(const std::string& text) {
-  const size_t paren = text.find('(');
-  if (paren == std::string::npos) return text;
-  return text.substr(0, paren > 0 ? paren - 1 : 0);
-}
-
-}  // namespace
-
 DetailGrid::DetailGrid(App& a) : app(a) {
   StringGrid2.SetFixed(1, 1);
   StringGrid2.SetColWidths({16, 73, 123, 62, 62});
@@ -77,6 +66,11 @@ void DetailGrid::StringGridSelectClear() {
   StringGrid2.SetRow(-1);
   StringGrid2.SetLeftCol(1);
   StringGrid2.SetTopRow(1);
+}
+
+void DetailGrid::TreeView1Click() {
+  const TreeNode* node = app.tree().TreeView1.Selected();
+  NodeClick(DeviceTree::NodeAncestorText(node, 1), DeviceTree::NodeAncestorText(node, 2));
 }
 
 void DetailGrid::NodeClick(const std::string& level1, const std::string& level2) {
@@ -147,7 +141,7 @@ void DetailGrid::TreeDataState(int R, const std::string& category) {
     row(0, "No", "名", "値");
     row(1, "", "ID番号", DeviceIdText(R));
     row(2, "", "機器名称", cell(dtcol::DeviceName));
-    row(3, "", "グループ名", WithoutCount(cell(dtcol::GroupName)));
+    row(3, "", "グループ名", GroupBaseText(cell(dtcol::GroupName)));
     row(4, "", "アウトレット数", CsvField(cell(dtcol::OutletInfo), 1));
     row(5, "", "PING監視数", CsvField(cell(dtcol::OutletInfo), 2));
     row(6, "", "前回受信時間", cell(dtcol::PrevRecv));

@@ -66,7 +66,11 @@ class DetailGrid {
   // No selection, scrolled to the first column and row after the fixed ones.
   void StringGridSelectClear();
 
-  // The tree's click handler, given the texts of the clicked node's
+  // The tree's click handler, run after a click has selected a node: the
+  // node's level-1 and level-2 ancestor texts go to NodeClick.
+  void TreeView1Click();
+
+  // The click on a node, given the texts of the clicked node's
   // level-1 and level-2 ancestors (the node's own text at its own level,
   // empty deeper than the node): clears the selection, then fills the grid
   // when the level-1 text names a registered device ("ID" and a device ID

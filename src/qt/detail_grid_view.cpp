@@ -80,7 +80,7 @@ DetailGridView::DetailGridView(DetailGrid& area, Mirror& mirror, QWidget* parent
     : QTableView(parent), area_(area), model_(new DetailGridModel(area.StringGrid2, this)) {
   Grid& g = area.StringGrid2;
   setObjectName(QStringLiteral("StringGrid2"));
-  setAccessibleName(QStringLiteral("StringGrid2"));
+  setAccessibleName(FromSjis("機器詳細"));
   setModel(model_);
   setItemDelegate(new DetailGridDelegate(area, this));
   setEditTriggers(QAbstractItemView::NoEditTriggers);
