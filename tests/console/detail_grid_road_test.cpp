@@ -10,6 +10,7 @@
 #include "common/files.h"
 #include "common/posix_udp.h"
 #include "console/app.h"
+#include "console/device_tree.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "support/app_fixture.h"
@@ -50,6 +51,7 @@ TEST(DetailGridRoadTest, ClickListsWhatTheSimulatorSent) {
   MainWindow& w = app.Form2();
   w.IniLoad();
   ASSERT_TRUE(app.Form4().SettingDataLoad());
+  app.tree().ReStetingData();
   w.monitoring.YabStart();
   ASSERT_GE(rx.Fd(), 0);
 
@@ -61,18 +63,27 @@ TEST(DetailGridRoadTest, ClickListsWhatTheSimulatorSent) {
   rx.ReadPending();
   ASSERT_EQ(w.receive.ListBox1.Count(), 3u);
 
+  // The operator opens the device and clicks its category nodes.
+  TreeView& tree = app.tree().TreeView1;
+  TreeNode* device = tree.Top(0) ? tree.Top(0)->Item(0) : nullptr;
+  ASSERT_NE(device, nullptr);
+  ASSERT_EQ(device->Text(), "ID001 ラック1");
+  auto click = [&](TreeNode* node) {
+    tree.Select(node);
+    w.detail_grid.TreeView1Click();
+  };
   const Grid& g = w.detail_grid.StringGrid2;
-  w.detail_grid.NodeClick("ID001 ラック1", "状態表示");
+  click(device->Item(0));  // "状態表示"
   EXPECT_EQ(g.Cell(1, 3), "PING監視");
   EXPECT_EQ(g.Cell(2, 3), "異常");
   EXPECT_EQ(g.Cell(2, 2), "正常");
   EXPECT_EQ(g.Cell(2, 1), "電源ON");
   EXPECT_EQ(g.Cell(0, 8), "8");
-  w.detail_grid.NodeClick("ID001 ラック1", "温度監視");
+  click(device->Item(2));  // "温度監視"
   EXPECT_EQ(g.Cell(2, 1), "31.5℃");
   EXPECT_NE(g.Cell(2, 2), "");  // the device's thresholds, with their unit
   EXPECT_EQ(g.Cell(2, 2).substr(g.Cell(2, 2).size() - 2), "℃");
-  w.detail_grid.NodeClick("ID001 ラック1", "");
+  click(device);
   EXPECT_EQ(g.Cell(2, 2), "02:5A:3C:00:00:01");
   EXPECT_EQ(g.Cell(2, 3), "127.0.0.1");
 

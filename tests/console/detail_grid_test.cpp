@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/detail_grid.h"
+#include "console/device_tree.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
@@ -292,6 +293,58 @@ TEST_F(DetailRig, NodeClickFillsForDevicesAndKeepsTheGridOtherwise) {
     EXPECT_EQ(grid().Row(), -1) << c.level1;
     EXPECT_EQ(grid().TopRow(), 1) << c.level1;
     EXPECT_EQ(grid().LeftCol(), 1) << c.level1;
+  }
+}
+
+TEST_F(DetailRig, TreeClickReadsTheSelectedNodesAncestors) {
+  // The tree as the rebuild makes it: the device under its group with its
+  // seven categories, an unregistered device under G000.
+  app->group_selector().items.Assign({"G003 東棟", "G000 未登録グループ"});
+  Grid& unreg = app->Form4().StringGrid2;
+  unreg.SetRowCount(3);
+  unreg.SetCell(5, 1, "02:5A:3C:00:00:09");
+  unreg.SetCell(3, 1, "192.168.1.9");
+  DeviceTree& tree = app->tree();
+  tree.ReStetingData();
+  tree.TreeNodeRef();
+  auto node = [&](const std::string& text) -> TreeNode* {
+    for (TreeNode* n : tree.TreeView1.Nodes())
+      if (n->Text() == text) return n;
+    ADD_FAILURE() << "no node " << text;
+    return nullptr;
+  };
+  const struct {
+    const char* node;
+    const char* header2;  // column 2 of the header row after the click
+  } clicks[] = {
+      {"ID012 サーバ室A", "値"},  // the device node: network rows
+      {"状態表示", "状態"},
+      {"アウトレット", "アウトレット名称"},
+      {"温度監視", "値"},
+      {"G003 東棟 (1)", "値"},  // the group keeps what the grid shows
+      {"ログ記録", "ファイル名"},
+      {"G000 未登録グループ (1)", "ファイル名"},
+      {"[02:5A:3C:00:00:09] 192.168.1.9 未登録", "ファイル名"},
+      {"メモ", "メモ内容"},
+  };
+  for (const auto& c : clicks) {
+    TreeNode* n = node(c.node);
+    if (!n) continue;
+    StringGrid2Scrolled();
+    tree.TreeView1.Select(n);
+    area().TreeView1Click();
+    EXPECT_EQ(grid().Cell(2, 0), c.header2) << c.node;
+    EXPECT_EQ(grid().Row(), -1) << c.node;
+    EXPECT_EQ(grid().TopRow(), 1) << c.node;
+  }
+  // The category texts of the tree are the grid's own: each one fills.
+  TreeNode* device = node("ID012 サーバ室A");
+  ASSERT_NE(device, nullptr);
+  ASSERT_EQ(device->Count(), 7u);
+  for (size_t k = 0; k < device->Count(); ++k) {
+    tree.TreeView1.Select(device->Item(k));
+    area().TreeView1Click();
+    EXPECT_NE(grid().Cell(2, 0), "") << device->Item(k)->Text();
   }
 }
 
