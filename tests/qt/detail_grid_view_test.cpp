@@ -7,13 +7,19 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTest>
+#include <QTreeView>
 
 #include "console/detail_grid.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
+#include "console/device_tree.h"
+#include "qt/console_ui.h"
 #include "qt/detail_grid_view.h"
+#include "qt/device_tree_view.h"
+#include "qt/main_view.h"
 #include "qt/mirror.h"
 #include "support/app_fixture.h"
 
@@ -110,6 +116,57 @@ TEST_F(GridViewRig, SelectionAndScrollingGoBackToTheGridAndItsResetComesBack) {
   EXPECT_EQ(view.horizontalScrollBar()->value(), 0);
   EXPECT_TRUE(view.selectionModel()->selectedRows().isEmpty());
   EXPECT_EQ(area().StringGrid2.Row(), -1);
+}
+
+// The whole main window: the operator clicks a device in the tree, then
+// its "状態表示" node; the grid under the tree lists the states in colour.
+TEST(DetailGridInWindow, ClickOnATreeNodeFillsTheGridUnderTheTree) {
+  AppFixture f;
+  ConsoleUi ui(*f.app);
+  f.app->Start();
+  f.sim.Advance(3001);  // splash over, start-up done
+  Grid& t = f.app->Form4().StringGrid1;
+  t.SetCell(dtcol::MacAddress, 1, "02:5A:3C:00:00:01");
+  t.SetCell(dtcol::DeviceName, 1, "ラック1");
+  t.SetCell(dtcol::GroupName, 1, "G001 グループ1");
+  t.SetCell(dtcol::ItemKinds, 1, "01200000");
+  t.SetCell(dtcol::OlCount, 1, "3");
+  t.SetCell(dtcol::PngPower, 1, "0001 0001 0001");
+  t.SetCell(dtcol::PngJudge, 1, "0002 0002 0002");
+  t.SetCell(dtcol::PngAction, 1, "0001 0001 0001");
+  t.SetCell(dtcol::TmpActions, 1, "01 01 01");
+  t.SetCell(dtcol::Status, 1, "01");
+  f.app->Form4().LastDataCnt();
+  f.app->tree().ReStetingData();
+  ui.mirror().Poll();
+
+  DeviceTreeView& tab = *ui.main().device_tree;
+  ASSERT_NE(tab.grid, nullptr);
+  EXPECT_EQ(tab.splitter->indexOf(tab.grid), 1);  // below the tree
+  QTreeView& tree = *tab.tree;
+  const TreeNode* device = f.app->tree().TreeView1.Top(0)->Item(0);
+  ASSERT_NE(device, nullptr);
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(tab.tree_mirror->IndexOf(device)).center());
+  ui.mirror().Poll();
+  QAbstractItemModel& grid = *tab.grid->model();
+  EXPECT_EQ(grid.headerData(1, Qt::Horizontal).toString(), QStringLiteral(u"値"));  // the device: network rows
+  EXPECT_EQ(grid.index(1, 1).data().toString(), QStringLiteral(u"02:5A:3C:00:00:01"));
+
+  const QModelIndex state = tab.tree_mirror->IndexOf(device->Item(0));
+  ASSERT_TRUE(tree.visualRect(state).isValid());  // the device's branch is open
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(state).center());
+  ui.mirror().Poll();
+  EXPECT_EQ(grid.headerData(1, Qt::Horizontal).toString(), QStringLiteral(u"状態"));
+  EXPECT_EQ(grid.index(1, 1).data().toString(), QStringLiteral(u"異常"));
+  EXPECT_EQ(grid.index(2, 1).data().toString(), QStringLiteral(u"注意"));
+  const QImage image = tab.grid->viewport()->grab().toImage();
+  // The text of column 2 starts at its left edge: the part in view holds it.
+  const QRect abnormal = tab.grid->visualRect(grid.index(1, 1)).intersected(image.rect());
+  ASSERT_GT(abnormal.width(), 30);
+  EXPECT_GT(PixelsNear(image, abnormal, QColor(255, 0, 0)), 5);
+  const QColor olive(128, 128, 0);
+  EXPECT_GE(PixelsNear(image, tab.grid->visualRect(grid.index(2, 1)).intersected(image.rect()), olive), 3);  // "注意"
+  EXPECT_EQ(PixelsNear(image, tab.grid->visualRect(grid.index(2, 0)).intersected(image.rect()), olive), 0);  // "温度監視"
 }
 
 }  // namespace
