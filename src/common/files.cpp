@@ -10,10 +10,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/charset.h"
+
 namespace zol {
 
+std::string FileSystemName(const std::string& path) { return SjisToUtf8(path); }
+
 bool ReadFile(const std::string& path, std::string* bytes) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = std::fopen(FileSystemName(path).c_str(), "rb");
   if (!f) return false;
   bytes->clear();
   char buf[65536];
@@ -25,13 +29,13 @@ bool ReadFile(const std::string& path, std::string* bytes) {
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* err) {
-  const std::string tmp = path + ".tmp";
+  const std::string tmp = FileSystemName(path + ".tmp");
   auto fail = [&](int fd) {
     int e = errno;
     if (fd >= 0) ::close(fd);
     struct stat st;
     if (::lstat(tmp.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(tmp.c_str());
-    if (err) *err = std::strerror(e);
+    if (err) *err = SystemErrorText(e);
     return false;
   };
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -47,9 +51,9 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
   }
   if (::fsync(fd) != 0) return fail(fd);
   if (::close(fd) != 0) return fail(-1);
-  if (::rename(tmp.c_str(), path.c_str()) != 0) return fail(-1);
+  if (::rename(tmp.c_str(), FileSystemName(path).c_str()) != 0) return fail(-1);
   // Make the rename itself durable.
-  std::string dir = DirName(path);
+  std::string dir = FileSystemName(DirName(path));
   int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
@@ -59,7 +63,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
 }
 
 void AppendToFile(const std::string& path, const std::string& text) {
-  FILE* f = std::fopen(path.c_str(), "ab");
+  FILE* f = std::fopen(FileSystemName(path).c_str(), "ab");
   if (!f) return;
   std::fwrite(text.data(), 1, text.size(), f);
   std::fclose(f);
@@ -67,7 +71,7 @@ void AppendToFile(const std::string& path, const std::string& text) {
 
 bool FileExists(const std::string& path) {
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return ::stat(FileSystemName(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::string DirName(const std::string& path) {
@@ -91,12 +95,14 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 std::string FindNoCase(const std::string& folder, const std::string& name) {
   std::string exact = JoinPath(folder, name);
   if (FileExists(exact)) return exact;
-  DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
+  DIR* d = ::opendir(folder.empty() ? "." : FileSystemName(folder).c_str());
   if (!d) return exact;
   std::string found;
   while (dirent* e = ::readdir(d)) {
-    if (::strcasecmp(e->d_name, name.c_str()) == 0) {
-      found = JoinPath(folder, e->d_name);
+    bool held = true;
+    const std::string entry = Utf8ToSjis(e->d_name, &held);
+    if (held && ::strcasecmp(entry.c_str(), name.c_str()) == 0) {
+      found = JoinPath(folder, entry);
       break;
     }
   }
@@ -128,8 +134,7 @@ std::string ProgramPath() {
   char buf[4096];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return std::string();
-  buf[n] = '\0';
-  return buf;
+  return Utf8ToSjis(std::string(buf, static_cast<size_t>(n)));
 }
 
 }  // namespace zol

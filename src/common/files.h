@@ -1,5 +1,10 @@
 // File helpers: whole-file reads, crash-safe rewrites, log appends and the
 // program's own location.
+//
+// Paths are Shift-JIS texts like every other text of the core; the file
+// system's names are UTF-8. Every helper here converts a path to the file
+// system's name as it opens, renames, tests or lists, and converts names
+// read from the system (folder entries, the program's path) to Shift-JIS.
 #pragma once
 
 #include <string>
@@ -22,6 +27,10 @@ void AppendToFile(const std::string& path, const std::string& text);
 
 bool FileExists(const std::string& path);
 
+// The file system's (UTF-8) name of a Shift-JIS path, for the few places
+// that call the system themselves.
+std::string FileSystemName(const std::string& path);
+
 // Folder part of a path ("" when there is none) and the name part.
 std::string DirName(const std::string& path);
 std::string BaseName(const std::string& path);
@@ -30,14 +39,17 @@ std::string BaseName(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // The entry of folder whose name equals name without regard to ASCII case;
-// folder/name itself when none matches.
+// folder/name itself when none matches. Entries whose names Shift-JIS cannot
+// hold are passed over.
 std::string FindNoCase(const std::string& folder, const std::string& name);
 
 // Splits text into lines at CR LF, CR or LF; a last line without an end is
 // kept, an empty text gives no line.
 std::vector<std::string> SplitLines(const std::string& text);
 
-// The running program's path (from /proc/self/exe).
+// The running program's path (from /proc/self/exe), as a Shift-JIS text.
+// A character that Shift-JIS cannot hold becomes "?" (such a folder cannot
+// be reached through the core's paths).
 std::string ProgramPath();
 
 }  // namespace zol

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/charset.h"
 #include "common/files.h"
 #include "common/text.h"
 
@@ -80,15 +81,15 @@ void IniDocument::Parse(const std::string& bytes) { lines_ = SplitLines(bytes); 
 bool IniDocument::Load(const std::string& path, std::string* err) {
   lines_.clear();
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
+  if (::stat(FileSystemName(path).c_str(), &st) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return true;  // no file: no keys
-    if (err) *err = std::strerror(errno);
+    if (err) *err = SystemErrorText(errno);
     return false;
   }
   std::string bytes;
   errno = 0;
   if (S_ISDIR(st.st_mode) || !ReadFile(path, &bytes)) {
-    if (err) *err = std::strerror(S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EIO));
+    if (err) *err = SystemErrorText(S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EIO));
     return false;
   }
   Parse(bytes);

@@ -3,14 +3,17 @@
 # of the program, with AUTO=1 and the system log saved, one registered
 # device; zolsim sends its datagrams and two scripted changes. The system log
 # file and the device's CSV lines must hold what happened, a second start
-# must end at once, and SIGTERM must end the run cleanly.
+# must end at once, and SIGTERM must end the run cleanly. The folder is named
+# in Japanese: the logs, which go to the program's folder by default, must
+# land in it under its own name.
 set -uo pipefail
 console=$1 sim=$2 run_folder=$3
-work=$(mktemp -d /tmp/zole2e.XXXXXX)
+base=$(mktemp -d /tmp/zole2e.XXXXXX)
+work=$base/監視コンソール
 pid=""
 cleanup() {
   [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  rm -rf "$work"
+  rm -rf "$base"
 }
 trap cleanup EXIT
 fail() {
