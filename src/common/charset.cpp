@@ -1,7 +1,6 @@
 #include "common/charset.h"
 
 #include <iconv.h>
-#include <langinfo.h>
 
 #include <cerrno>
 #include <cstring>
@@ -89,10 +88,6 @@ std::string LocaleTextToSjis(const std::string& text, const char* codeset) {
   std::string out;
   Convert("CP932", codeset, text, "?", &out);
   return out;
-}
-
-std::string SystemErrorText(int errnum) {
-  return LocaleTextToSjis(std::strerror(errnum), nl_langinfo(CODESET));
 }
 
 }  // namespace zol

@@ -16,11 +16,7 @@ std::string Utf8ToSjis(const std::string& utf8, bool* exact = nullptr);
 
 // text written in the charset codeset (as nl_langinfo(CODESET) names it) as
 // CP932 bytes; unconvertible characters become "?". ASCII stays as it is.
+// SystemReason (common/files.h) takes the system's error texts through it.
 std::string LocaleTextToSjis(const std::string& text, const char* codeset);
-
-// The system's text for an errno value, in Shift-JIS: the C library writes
-// it in the current locale's language and charset (Qt sets the locale from
-// the environment, so on a Japanese desktop it is UTF-8 Japanese).
-std::string SystemErrorText(int errnum);
 
 }  // namespace zol

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <langinfo.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,10 +10,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "common/charset.h"
 
 namespace zol {
+
+std::string SystemReason(int e) { return LocaleTextToSjis(std::strerror(e), nl_langinfo(CODESET)); }
 
 std::string FileSystemName(const std::string& path) { return SjisToUtf8(path); }
 
@@ -35,7 +39,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
     if (fd >= 0) ::close(fd);
     struct stat st;
     if (::lstat(tmp.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(tmp.c_str());
-    if (err) *err = SystemErrorText(e);
+    if (err) *err = SystemReason(e);
     return false;
   };
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -12,6 +12,12 @@
 
 namespace zol {
 
+// The system's reason for the error number e as a Shift-JIS text: the C
+// library writes it in the locale's language and charset (Qt sets the
+// locale from the environment: UTF-8 Japanese on a Japanese desktop), and it
+// goes into the console's Shift-JIS texts. No core code passes strerror on.
+std::string SystemReason(int e);
+
 // Reads the whole file; false when it cannot be opened.
 bool ReadFile(const std::string& path, std::string* bytes);
 

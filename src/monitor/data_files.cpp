@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "common/charset.h"
 #include "common/files.h"
 #include "common/program_files.h"
 #include "console/app.h"
@@ -45,7 +44,7 @@ bool ReadLines(const std::string& path, std::vector<std::string>* lines, std::st
   std::string bytes;
   errno = 0;
   if (!ReadFile(path, &bytes)) {
-    *err = SystemErrorText(errno ? errno : EIO);
+    *err = SystemReason(errno ? errno : EIO);
     return false;
   }
   *lines = SplitLines(bytes);

@@ -15,6 +15,7 @@ TEST(Charset, JapaneseLiteralsAreShiftJis) {
 #include <cerrno>
 
 #include "common/charset.h"
+#include "common/files.h"
 #include "support/japanese_locale.h"
 
 namespace zol {
@@ -49,15 +50,15 @@ TEST(Charset, FileNamesBothWays) {
 
 // Qt sets the C library's locale from the environment: on a Japanese
 // desktop strerror answers in UTF-8 Japanese, and the boxes show Shift-JIS.
-TEST(Charset, SystemErrorTextInAJapaneseUtf8Locale) {
+TEST(Charset, SystemReasonInAJapaneseUtf8Locale) {
   JapaneseUtf8Locale ja;
   if (!ja.Available()) GTEST_SKIP() << "no Japanese UTF-8 locale on this machine";
-  EXPECT_EQ(SystemErrorText(ENOENT), "そのようなファイルやディレクトリはありません");
-  EXPECT_EQ(SystemErrorText(EINVAL), "無効な引数です");
+  EXPECT_EQ(SystemReason(ENOENT), "そのようなファイルやディレクトリはありません");
+  EXPECT_EQ(SystemReason(EINVAL), "無効な引数です");
 }
 
-TEST(Charset, SystemErrorTextInTheCLocale) {
-  EXPECT_EQ(SystemErrorText(ENOENT), "No such file or directory");
+TEST(Charset, SystemReasonInTheCLocale) {
+  EXPECT_EQ(SystemReason(ENOENT), "No such file or directory");
 }
 
 }  // namespace
