@@ -4,6 +4,8 @@
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
 #include "monitor/debug_window.h"
+#include "telnet/device_editor.h"
+#include "telnet/group_tab.h"
 
 namespace zol {
 
@@ -11,6 +13,7 @@ App::App(const Services& s) : services(s) {
   form1 = std::make_unique<SplashWindow>(*this);
   form2 = std::make_unique<MainWindow>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
+  form5 = std::make_unique<DeviceEditor>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
 }
 
@@ -25,6 +28,7 @@ IconView& App::icons() { return form2->icons; }
 ReceiveView& App::receive_view() { return form2->receive; }
 SystemLog& App::system_log() { return form2->system_log; }
 ComboBox& App::group_selector() { return form2->ComboBoxEx1; }
+GroupTab& App::group_tab() { return form2->group_tab; }
 
 void App::Start() {
   if (started_) return;

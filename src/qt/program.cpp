@@ -14,6 +14,7 @@
 #include "console/main_window.h"
 #include "console/splash_window.h"
 #include "qt/adapters.h"
+#include "qt/telnet_client.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/single_instance.h"
@@ -61,6 +62,7 @@ int RunConsole(int argc, char** argv) {
   QtMessageBoxes boxes;
   QtSound sound;
   QtUdpReceiver udp;
+  QtTelnetClient telnet;
   Services services;
   services.clock = &clock;
   services.pump = &pump;
@@ -68,6 +70,7 @@ int RunConsole(int argc, char** argv) {
   services.boxes = &boxes;
   services.sound = &sound;
   services.udp = &udp;
+  services.telnet = &telnet;
   services.program_path = ProgramPath();
 
   int rc = 0;
@@ -75,8 +78,9 @@ int RunConsole(int argc, char** argv) {
     App app(services);
     // exit, not quit: quit would first close every window, which asks the
     // main window's close question.
-    app.OnTerminate = [&pump] {
+    app.OnTerminate = [&pump, &telnet] {
       pump.SetEnding();
+      telnet.SetEnding();
       QCoreApplication::exit(0);
     };
 
