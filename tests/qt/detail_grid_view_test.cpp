@@ -38,17 +38,23 @@ int PixelsNear(const QImage& image, const QRect& rect, QColor c) {
   return count;
 }
 
+// Device r with three outlets: power ON, PING with the judgement word of
+// outlet 2 as given (0002 abnormal), temperature on the upper limit with
+// the given status (00 normal, 01 caution).
+void StateDevice(Grid& t, int r, const std::string& judge2, const std::string& status) {
+  t.SetCell(dtcol::MacAddress, r, "02:5A:3C:00:00:0" + std::to_string(r));
+  t.SetCell(dtcol::ItemKinds, r, "01200000");
+  t.SetCell(dtcol::OlCount, r, "3");
+  t.SetCell(dtcol::PngPower, r, "0001 0001 0001");
+  t.SetCell(dtcol::PngJudge, r, "0001 " + judge2 + " 0001");
+  t.SetCell(dtcol::PngAction, r, "0001 0001 0001");
+  t.SetCell(dtcol::TmpActions, r, "01 01 01");
+  t.SetCell(dtcol::Status, r, status);
+}
+
 struct GridViewRig : ::testing::Test {
   GridViewRig() : view(area(), mirror) {
-    Grid& t = f.app->Form4().StringGrid1;
-    t.SetCell(dtcol::MacAddress, 3, "02:5A:3C:00:00:03");
-    t.SetCell(dtcol::ItemKinds, 3, "01200000");
-    t.SetCell(dtcol::OlCount, 3, "3");
-    t.SetCell(dtcol::PngPower, 3, "0001 0001 0001");
-    t.SetCell(dtcol::PngJudge, 3, "0001 0002 0001");
-    t.SetCell(dtcol::PngAction, 3, "0001 0001 0001");
-    t.SetCell(dtcol::TmpActions, 3, "01 01 01");
-    t.SetCell(dtcol::Status, 3, "00");
+    StateDevice(f.app->Form4().StringGrid1, 3, "0002", "00");
     view.resize(360, 200);
     view.show();
     mirror.Poll();
@@ -126,16 +132,9 @@ TEST(DetailGridInWindow, ClickOnATreeNodeFillsTheGridUnderTheTree) {
   f.app->Start();
   f.sim.Advance(3001);  // splash over, start-up done
   Grid& t = f.app->Form4().StringGrid1;
-  t.SetCell(dtcol::MacAddress, 1, "02:5A:3C:00:00:01");
+  StateDevice(t, 1, "0002", "01");
   t.SetCell(dtcol::DeviceName, 1, "ラック1");
   t.SetCell(dtcol::GroupName, 1, "G001 グループ1");
-  t.SetCell(dtcol::ItemKinds, 1, "01200000");
-  t.SetCell(dtcol::OlCount, 1, "3");
-  t.SetCell(dtcol::PngPower, 1, "0001 0001 0001");
-  t.SetCell(dtcol::PngJudge, 1, "0002 0002 0002");
-  t.SetCell(dtcol::PngAction, 1, "0001 0001 0001");
-  t.SetCell(dtcol::TmpActions, 1, "01 01 01");
-  t.SetCell(dtcol::Status, 1, "01");
   f.app->Form4().LastDataCnt();
   f.app->tree().ReStetingData();
   ui.mirror().Poll();
