@@ -4,6 +4,7 @@
 // control's revision, by which the mirror finds what to repaint.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -140,15 +141,25 @@ class ComboBox : public TextControl {
 // A grid of text cells, addressed (column, row) from 0.
 class Grid : public Control {
  public:
-  Grid(int cols, int rows) : cols_(cols), rows_(rows), cells_(static_cast<size_t>(cols * rows)) {}
+  Grid(int cols, int rows)
+      : cols_(cols), rows_(rows), cells_(static_cast<size_t>(cols * rows)), row_revisions_(static_cast<size_t>(rows)) {}
   int ColCount() const { return cols_; }
   int RowCount() const { return rows_; }
   void SetRowCount(int rows) {
     if (rows < 0) rows = 0;
     cells_.resize(static_cast<size_t>(cols_ * rows));
+    row_revisions_.assign(static_cast<size_t>(rows), ++cell_revision_);
     rows_ = rows;
     if (used_rows_ > rows) used_rows_ = rows;
     Touch();
+  }
+  // Raised by every write of a cell (and by a change of the row count): the
+  // whole grid's count, and per row the count at that row's last write, so
+  // a reader that keeps what it derived from a row knows which rows to read
+  // again.
+  uint64_t CellRevision() const { return cell_revision_; }
+  uint64_t RowRevision(int row) const {
+    return row >= 0 && row < rows_ ? row_revisions_[static_cast<size_t>(row)] : 0;
   }
   // Every row from this one on holds only empty cells (rows past the last
   // row that was ever given a non-empty text), so a scan may stop here.
@@ -163,6 +174,7 @@ class Grid : public Control {
     if (!InRange(col, row)) return;
     cells_[Index(col, row)] = v;
     if (!v.empty() && row >= used_rows_) used_rows_ = row + 1;
+    row_revisions_[static_cast<size_t>(row)] = ++cell_revision_;
     Touch();
   }
   // Selected row (whole-row selection), -1 for none.
@@ -195,6 +207,8 @@ class Grid : public Control {
   int cols_;
   int rows_;
   std::vector<std::string> cells_;
+  std::vector<uint64_t> row_revisions_;
+  uint64_t cell_revision_ = 0;
   int row_ = -1;
   int used_rows_ = 0;
   int left_col_ = 0;
@@ -308,24 +322,40 @@ class IconList : public Control {
   size_t Count() const { return items_.size(); }
   const IconItem& Item(size_t i) const { return items_.at(i); }
   size_t Add(IconItem item) {
+    Counted(item.image, +1);
     items_.push_back(std::move(item));
-    Touch();
+    Shaped();
     return items_.size() - 1;
   }
-  void Delete(size_t i) {
-    if (i >= items_.size()) return;
-    items_.erase(items_.begin() + static_cast<long>(i));
-    if (selected_ == static_cast<int>(i)) selected_ = -1;
-    else if (selected_ > static_cast<int>(i)) --selected_;
-    Touch();
+  // Inserts an icon before position i (at the end when i is past it).
+  void Insert(size_t i, IconItem item) {
+    if (i > items_.size()) i = items_.size();
+    Counted(item.image, +1);
+    items_.insert(items_.begin() + static_cast<long>(i), std::move(item));
+    if (selected_ >= static_cast<int>(i)) ++selected_;
+    Shaped();
+  }
+  void Delete(size_t i) { Delete(i, 1); }
+  // Deletes count icons from position i on.
+  void Delete(size_t i, size_t count) {
+    if (i >= items_.size() || count == 0) return;
+    if (count > items_.size() - i) count = items_.size() - i;
+    for (size_t k = i; k < i + count; ++k) Counted(items_[k].image, -1);
+    items_.erase(items_.begin() + static_cast<long>(i), items_.begin() + static_cast<long>(i + count));
+    if (selected_ >= static_cast<int>(i) && selected_ < static_cast<int>(i + count)) selected_ = -1;
+    else if (selected_ >= static_cast<int>(i + count)) selected_ -= static_cast<int>(count);
+    Shaped();
   }
   void Clear() {
     items_.clear();
+    image_counts_.fill(0);
     selected_ = -1;
-    Touch();
+    Shaped();
   }
   void SetImage(size_t i, int image) {
     if (i < items_.size() && items_[i].image != image) {
+      Counted(items_[i].image, -1);
+      Counted(image, +1);
       items_[i].image = image;
       Touch();
     }
@@ -342,12 +372,29 @@ class IconList : public Control {
       Touch();
     }
   }
+  // The number of icons showing picture image (0 to 9; 0 for any other).
+  size_t ImageCount(int image) const {
+    return image >= 0 && image < kCountedImages ? image_counts_[static_cast<size_t>(image)] : 0;
+  }
+  // Raised when icons are added, inserted, deleted or cleared (not by a
+  // change of picture, caption or selection).
+  uint64_t StructureRevision() const { return structure_revision_; }
   // Selected icon, -1 for none.
   int Selected() const { return selected_; }
   void SetSelected(int i) { Set(selected_, i); }
 
  private:
+  static constexpr int kCountedImages = 10;
+  void Counted(int image, int delta) {
+    if (image >= 0 && image < kCountedImages) image_counts_[static_cast<size_t>(image)] += static_cast<size_t>(delta);
+  }
+  void Shaped() {
+    ++structure_revision_;
+    Touch();
+  }
   std::vector<IconItem> items_;
+  std::array<size_t, kCountedImages> image_counts_{};
+  uint64_t structure_revision_ = 0;
   int selected_ = -1;
 };
 

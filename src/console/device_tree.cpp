@@ -223,6 +223,16 @@ void DeviceTree::GrupRef() {
 
 void DeviceTree::ListIconRef() {
   const Grid& table = app.Form4().StringGrid1;
+  if (!app.icons().PlainRoad && node_icons_.Current(TreeView1)) {
+    node_icons_.Refresh(TreeView1, table);
+    return;
+  }
+  ListIconRefPlain();
+}
+
+void DeviceTree::ListIconRefPlain() {
+  const Grid& table = app.Form4().StringGrid1;
+  std::vector<std::pair<TreeNode*, int>> devices;
   for (size_t i = 0; i < TreeView1.TopCount(); ++i) {
     const TreeNode* group = TreeView1.Top(i);
     for (size_t k = 0; k < group->Count(); ++k) {
@@ -230,21 +240,11 @@ void DeviceTree::ListIconRef() {
       const std::string& text = node->Text();
       if (text.find("ID") == std::string::npos) continue;
       const int row = NodeRow(text);
-      int w = 0;
-      if (table.Cell(dtcol::RecvDate, row).empty()) {
-        w = 4;
-      } else {
-        const std::string& images = table.Cell(dtcol::ItemImages, row);
-        for (int j = 1; j <= 8; ++j) {
-          const int v = DecimalOr(CopyView(images, 5 * (j - 1) + 1, 4), 8);
-          if (w == 0 && (v == 1 || v == 4)) w = 1;
-          if (w < 2 && (v == 2 || v == 5)) w = 2;
-          if (v == 8) w = 3;
-        }
-      }
-      TreeView1.SetImageIndex(node, w == 0 ? treeimg::Device : 17 + w);
+      TreeView1.SetImageIndex(node, NodeStateIcon(table, row));
+      devices.emplace_back(node, row);
     }
   }
+  node_icons_.Recorded(TreeView1, table, devices);
 }
 
 void DeviceTree::ComboBoxEx1Change() {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/controls.h"
+#include "console/node_icons.h"
 
 namespace zol {
 
@@ -80,8 +81,11 @@ class DeviceTree {
   // Writes every device's group (its top-level node, without count) into
   // its GroupName.
   void GrupRef();
-  // Gives every device node the icon of its worst state.
+  // Gives every device node the icon of its worst state: the nodes of the
+  // rows written since the last refresh, or every node (ListIconRefPlain)
+  // when the tree changed otherwise.
   void ListIconRef();
+  void ListIconRefPlain();
   // The group selector's change handler: the operator chose or typed a
   // group; selects the first node whose text contains the selector's text.
   void ComboBoxEx1Change();
@@ -103,6 +107,7 @@ class DeviceTree {
  private:
   // The first top-level node whose text begins with "G000", null for none.
   TreeNode* UnregGroup() const;
+  NodeIcons node_icons_;
 };
 
 }  // namespace zol

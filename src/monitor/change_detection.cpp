@@ -159,6 +159,7 @@ void Alerts::ListDataCheck(const ItemRow& row, int i, const std::string& code) {
       ListView1.SetCaption(icon, TemperatureCaption(caption, cur.empty() ? kNoTemp : cur));
   }
   const int new_image = ListView1.Item(icon).image;
+  if (new_image != old_image) app.icons().ImagesChanged(r);
 
   // The recorded slots; a changed item while monitoring runs is recorded
   // and raises its log line, sound and mail line.

@@ -1,6 +1,7 @@
 #include "monitor/icon_view.h"
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "common/text.h"
@@ -72,7 +73,38 @@ int IconView::FindIcon(int row, int outlet) {
   return -1;
 }
 
-void IconView::IconReStetingData() {
+ViewInputs IconView::Inputs() const {
+  ViewInputs in;
+  for (size_t b = 1; b <= 7; ++b) in.down[b] = ToolButtonChk[b].Down();
+  in.timeout_min = app.settings().TimeOutMin;
+  in.start_enabled = app.monitoring().ToolButton1.Enabled();
+  in.table_rows = app.Form4().StringGrid1.RowCount();
+  return in;
+}
+
+void IconView::ShownItems(const ItemRow& row, const bool down[8], std::vector<std::pair<int, std::string>>* shown) {
+  shown->clear();
+  const std::string& flags = app.Form4().StringGrid1.Cell(dtcol::IconFlags, row.row);
+  const int outlets = std::min(row.outlets, kOutletSlots);
+  for (int i = 1; i <= outlets && static_cast<size_t>(i) <= flags.size(); ++i) {
+    if (flags[static_cast<size_t>(i - 1)] != '1') continue;
+    std::string code = ItemStateOf(row, i);
+    const int k = CodeDigit(code, 0, 99);
+    const int s = CodeDigit(code, 1, 99);
+    bool shown_item = true;
+    if (!down[1] && k == 0) shown_item = false;
+    if (!down[2] && k == 1) shown_item = false;
+    if (!down[3] && k == 2) shown_item = false;
+    if (!down[4] && s == 0) shown_item = false;
+    if (!down[5] && s == 1) shown_item = false;
+    if (!down[6] && s == 2) shown_item = false;
+    if (down[1] && k == 0) shown_item = true;
+    if (!down[7] && (s == 8 || s == 9)) shown_item = false;
+    if (shown_item) shown->emplace_back(i, std::move(code));
+  }
+}
+
+void IconView::IconReStetingDataPlain() {
   bool down[8];
   for (int b = 1; b <= 7; ++b) down[b] = ToolButtonChk[static_cast<size_t>(b)].Down();
 
@@ -86,49 +118,118 @@ void IconView::IconReStetingData() {
   const int TimeOutMin = app.settings().TimeOutMin;
   // Rows past the table's last written row hold no MAC.
   const int last = std::min(999, table.UsedRowCount() - 1);
+  std::vector<std::pair<int, std::string>> shown;
   for (int r = 1; r <= last; ++r) {
     if (table.Cell(dtcol::MacAddress, r).size() <= 8) continue;
     const ItemRow row(table, r, now, TimeOutMin);
-    const std::string& flags = table.Cell(dtcol::IconFlags, r);
-    const int outlets = std::min(row.outlets, kOutletSlots);
-    for (int i = 1; i <= outlets && static_cast<size_t>(i) <= flags.size(); ++i) {
-      if (flags[static_cast<size_t>(i - 1)] != '1') continue;
-      const std::string code = ItemStateOf(row, i);
-      const int k = CodeDigit(code, 0, 99);
-      const int s = CodeDigit(code, 1, 99);
-      bool shown = true;
-      if (!down[1] && k == 0) shown = false;
-      if (!down[2] && k == 1) shown = false;
-      if (!down[3] && k == 2) shown = false;
-      if (!down[4] && s == 0) shown = false;
-      if (!down[5] && s == 1) shown = false;
-      if (!down[6] && s == 2) shown = false;
-      if (down[1] && k == 0) shown = true;
-      if (!down[7] && (s == 8 || s == 9)) shown = false;
-      if (shown) ListDataNew(row, i, code);
-    }
+    ShownItems(row, down, &shown);
+    for (const auto& item : shown) ListDataNew(row, item.first, item.second);
   }
 }
 
-void IconView::IconDataCheck() {
-  int ok = 0, caution = 0, ng = 0, unknown = 0, on = 0, off = 0;
-  for (size_t k = 0; k < ListView1.Count(); ++k) {
-    switch (ListView1.Item(k).image) {
-      case 0: case 3: ++ok; break;
-      case 1: case 4: ++caution; break;
-      case 2: case 5: ++ng; break;
-      case 8: case 9: ++unknown; break;
-      case 7: ++on; break;
-      case 6: ++off; break;
-      default: break;
+void IconView::IconReStetingData() {
+  if (PlainRoad) {
+    index_.Invalidate();
+    IconReStetingDataPlain();
+    return;
+  }
+  const ViewInputs inputs = Inputs();
+  const Grid& table = app.Form4().StringGrid1;
+  const int64_t now = ReceiveClock(app.clock());
+  size_t begin = 0, end = 0;
+  if (!index_.Current(inputs, ListView1, KeyList.size()) || !RowIcons(0, &begin, &end)) {
+    // Something that every item reads has changed, or icons were added or
+    // deleted outside a rebuild: the whole view is made again.
+    IconReStetingDataPlain();
+    RowIcons(0, &begin, &end);
+    index_.Recorded(table, inputs, ListView1, now);
+    return;
+  }
+  // A rebuild removes the selection with the icons.
+  ListView1.SetSelected(-1);
+  index_.ChangedRows(table, now, &changed_rows_);
+  bool down[8];
+  for (size_t b = 1; b <= 7; ++b) down[b] = inputs.down[b];
+  for (int r : changed_rows_) RebuildRow(r, now, inputs.timeout_min, down);
+  index_.ViewRecorded(table, ListView1);
+}
+
+void IconView::RebuildRow(int r, int64_t now, int timeout_min, const bool down[8]) {
+  const Grid& table = app.Form4().StringGrid1;
+  const ItemRow row(table, r, now, timeout_min);
+  std::vector<std::pair<int, std::string>> shown;
+  if (table.Cell(dtcol::MacAddress, r).size() > 8) ShownItems(row, down, &shown);
+
+  size_t begin = 0, end = 0;
+  RowIcons(r, &begin, &end);
+  bool same = end - begin == shown.size();
+  for (size_t k = 0; same && k < shown.size(); ++k) same = IconIndex[begin + k].second == shown[k].first;
+  const std::string& names = table.Cell(dtcol::OutletNames, r);
+  if (same) {
+    // The icons start again from the outlet's name and picture 9.
+    for (size_t k = 0; k < shown.size(); ++k) {
+      ListView1.SetCaption(begin + k, std::string(CsvFieldView(names, shown[k].first)));
+      ListView1.SetImage(begin + k, kImageUnknown);
+    }
+  } else {
+    const auto first = static_cast<long>(begin), last = static_cast<long>(end);
+    ListView1.Delete(begin, end - begin);
+    KeyList.erase(KeyList.begin() + first, KeyList.begin() + last);
+    IconIndex.erase(IconIndex.begin() + first, IconIndex.begin() + last);
+    for (size_t k = 0; k < shown.size(); ++k) {
+      const int i = shown[k].first;
+      IconItem icon;
+      icon.image = kImageUnknown;
+      icon.caption = CsvFieldView(names, i);
+      icon.key = ItemKey(r, i);
+      KeyList.insert(KeyList.begin() + first + static_cast<long>(k), icon.key);
+      IconIndex.insert(IconIndex.begin() + first + static_cast<long>(k), std::make_pair(r, i));
+      ListView1.Insert(begin + k, std::move(icon));
     }
   }
-  Panel12.SetCaption(std::to_string(ok));
-  Panel13.SetCaption(std::to_string(caution));
-  Panel14.SetCaption(std::to_string(ng));
-  Panel15.SetCaption(std::to_string(unknown));
-  Panel17.SetCaption(std::to_string(on));
-  Panel19.SetCaption(std::to_string(off));
+  ImagesChanged(r);
+  for (const auto& item : shown) app.alerts().ListDataCheck(row, item.first, item.second);
+  index_.RowRecorded(table, r, now);
+}
+
+bool IconView::RowIcons(int row, size_t* begin, size_t* end) {
+  FindIcon(-1, -1);  // indexes the icons added since the last look
+  *begin = *end = 0;
+  if (!IconIndexSorted || IconIndex.size() != ListView1.Count()) return false;
+  const auto from = std::lower_bound(IconIndex.begin(), IconIndex.end(), std::make_pair(row, INT_MIN));
+  const auto to = std::lower_bound(from, IconIndex.end(), std::make_pair(row + 1, INT_MIN));
+  *begin = static_cast<size_t>(from - IconIndex.begin());
+  *end = static_cast<size_t>(to - IconIndex.begin());
+  return true;
+}
+
+void IconView::ImagesChanged(int row) {
+  if (row < 0) return;
+  if (static_cast<size_t>(row) >= row_image_stamp_.size()) row_image_stamp_.resize(static_cast<size_t>(row) + 1, 0);
+  row_image_stamp_[static_cast<size_t>(row)] = ++image_stamp_;
+}
+
+uint64_t IconView::RowImageStamp(int row) const {
+  return row >= 0 && static_cast<size_t>(row) < row_image_stamp_.size() ? row_image_stamp_[static_cast<size_t>(row)] : 0;
+}
+
+void IconView::IconDataCheck() {
+  size_t count[10] = {};
+  if (PlainRoad) {
+    for (size_t k = 0; k < ListView1.Count(); ++k) {
+      const int image = ListView1.Item(k).image;
+      if (image >= 0 && image <= 9) ++count[image];
+    }
+  } else {
+    // The view keeps its icons counted by picture.
+    for (int image = 0; image <= 9; ++image) count[image] = ListView1.ImageCount(image);
+  }
+  Panel12.SetCaption(std::to_string(count[0] + count[3]));
+  Panel13.SetCaption(std::to_string(count[1] + count[4]));
+  Panel14.SetCaption(std::to_string(count[2] + count[5]));
+  Panel15.SetCaption(std::to_string(count[8] + count[9]));
+  Panel17.SetCaption(std::to_string(count[7]));
+  Panel19.SetCaption(std::to_string(count[6]));
 }
 
 void IconView::ListDataNew(int row, int outlet) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/controls.h"
+#include "monitor/item_index.h"
 
 namespace zol {
 
@@ -39,7 +40,13 @@ class IconView {
   Panel Panel12, Panel13, Panel14, Panel15, Panel17, Panel19;  // header counters
   StatusBar StatusBar1{5};
 
+  // The view made again from the device table: what IconReStetingDataPlain
+  // makes, with the work of the rows whose inputs changed since the last
+  // rebuild only (see ItemIndex).
   void IconReStetingData();
+  // The straightforward rebuild: every icon removed, every shown item of
+  // every registered row added and evaluated again.
+  void IconReStetingDataPlain();
   void IconDataCheck();
   void ListDataNew(int row, int outlet);
   void ListDataDel(int row, int outlet);
@@ -69,6 +76,34 @@ class IconView {
   // ItemState code already computed from it (the rebuild evaluates every
   // outlet of a row from one lookup).
   void ListDataNew(const ItemRow& row, int outlet, const std::string& code);
+
+  // true: the datagram's road reads the whole table every time (the plain
+  // rebuild, counters, time-out scan and node icons), the reference that the
+  // incremental road is tested against.
+  bool PlainRoad = false;
+
+  // The icons of row in the view, [*begin, *end); false when the view is
+  // not in the rebuild's order (icons added or deleted singly since).
+  bool RowIcons(int row, size_t* begin, size_t* end);
+  // Raised whenever change detection or a rebuild sets an icon's picture,
+  // per row and for the whole view, so the time-out scan knows when to look
+  // at a row's pictures again.
+  void ImagesChanged(int row);
+  uint64_t ImageStamp() const { return image_stamp_; }
+  uint64_t RowImageStamp(int row) const;
+
+ private:
+  // The shown outlets of row r with their item codes, as the rebuild
+  // decides them.
+  void ShownItems(const ItemRow& row, const bool down[8], std::vector<std::pair<int, std::string>>* shown);
+  // Row r of the view made again in place: its icons re-created (picture 9,
+  // the outlet's name) and evaluated, as the plain rebuild would.
+  void RebuildRow(int r, int64_t now, int timeout_min, const bool down[8]);
+  ViewInputs Inputs() const;
+  ItemIndex index_;
+  std::vector<int> changed_rows_;
+  std::vector<uint64_t> row_image_stamp_;
+  uint64_t image_stamp_ = 0;
 };
 
 }  // namespace zol

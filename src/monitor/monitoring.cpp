@@ -106,6 +106,13 @@ void MonitorControls::ButtonPushMode() {
 }
 
 void MonitorControls::Timer4Timer() {
+  if (!app.icons().PlainRoad &&
+      !timeouts.MayFire(app.Form4().StringGrid1, app.icons(), app.settings().TimeOutMin, ReceiveClock(app.clock())))
+    return;
+  ScanIcons();
+}
+
+void MonitorControls::ScanIcons() {
   Grid& table = app.Form4().StringGrid1;
   IconView& icons = app.icons();
   IconList& ListView1 = icons.ListView1;

@@ -5,6 +5,7 @@
 
 #include "common/controls.h"
 #include "common/platform.h"
+#include "monitor/item_index.h"
 
 namespace zol {
 
@@ -23,8 +24,12 @@ class MonitorControls {
   // Restarts the receive clock of every device that has one and closes the
   // dialogs.
   void ButtonPushMode();
-  // The time-out scan.
+  // The time-out scan: a pass over the icons (ScanIcons) when one could
+  // mark an icon, nothing otherwise.
   void Timer4Timer();
+  // One pass of the scan over every icon.
+  void ScanIcons();
+  TimeOutWatch timeouts;
 
   Button ToolButton1;  // "監視開始"
   Button ToolButton2;  // "監視停止"

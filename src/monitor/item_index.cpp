@@ -1,0 +1,203 @@
+#include "monitor/item_index.h"
+
+#include <algorithm>
+
+#include "common/text.h"
+#include "monitor/device_table.h"
+#include "monitor/icon_view.h"
+#include "monitor/item_state.h"
+
+namespace zol {
+
+int64_t TimeOutDeadline(const Grid& table, int row, int timeout_min) {
+  // The overlay of ItemState: timed out when tick < now - TimeOutMin * 60,
+  // that is from now = tick + TimeOutMin * 60 + 1 on.
+  const int64_t tick = DecimalOr(table.Cell(dtcol::RecvTick, row), 0);
+  if (table.Cell(dtcol::RecvDate, row).empty() || timeout_min == 0 || tick <= 0) return kNoDeadline;
+  return tick + static_cast<int64_t>(timeout_min) * 60 + 1;
+}
+
+void DeadlineQueue::Set(int row, int64_t deadline) {
+  if (row < 0) return;
+  if (static_cast<size_t>(row) >= deadline_.size()) deadline_.resize(static_cast<size_t>(row) + 1, kNoDeadline);
+  deadline_[static_cast<size_t>(row)] = deadline;
+  if (deadline != kNoDeadline) queue_.emplace(deadline, row);
+  // Entries of earlier deadlines stay behind until they come up; a queue
+  // that holds mostly such entries is built again.
+  if (queue_.size() > 4 * deadline_.size() + 64) {
+    std::vector<Entry> live;
+    for (size_t r = 0; r < deadline_.size(); ++r) {
+      if (deadline_[r] != kNoDeadline) live.emplace_back(deadline_[r], static_cast<int>(r));
+    }
+    queue_ = decltype(queue_)(std::greater<Entry>(), std::move(live));
+  }
+}
+
+int64_t DeadlineQueue::Of(int row) const {
+  return row >= 0 && static_cast<size_t>(row) < deadline_.size() ? deadline_[static_cast<size_t>(row)] : kNoDeadline;
+}
+
+void DeadlineQueue::DropStale() {
+  while (!queue_.empty() && Of(queue_.top().second) != queue_.top().first) queue_.pop();
+}
+
+void DeadlineQueue::PopDue(int64_t now, std::vector<int>* rows) {
+  for (DropStale(); !queue_.empty() && queue_.top().first <= now; DropStale()) {
+    const int row = queue_.top().second;
+    queue_.pop();
+    deadline_[static_cast<size_t>(row)] = kNoDeadline;
+    rows->push_back(row);
+  }
+}
+
+int64_t DeadlineQueue::Next() {
+  DropStale();
+  return queue_.empty() ? kNoDeadline : queue_.top().first;
+}
+
+void DeadlineQueue::Clear() {
+  queue_ = decltype(queue_)();
+  deadline_.clear();
+}
+
+bool ItemIndex::Current(const ViewInputs& inputs, const IconList& view, size_t key_count) const {
+  return valid_ && inputs == inputs_ && view.StructureRevision() == view_structure_ && key_count == view.Count();
+}
+
+void ItemIndex::Recorded(const Grid& table, const ViewInputs& inputs, const IconList& view, int64_t now) {
+  valid_ = true;
+  inputs_ = inputs;
+  deadlines_.Clear();
+  row_revision_.assign(static_cast<size_t>(table.RowCount()), 0);
+  for (int r = 1; r < table.RowCount(); ++r) RowRecorded(table, r, now);
+  ViewRecorded(table, view);
+}
+
+void ItemIndex::ChangedRows(const Grid& table, int64_t now, std::vector<int>* rows) {
+  rows->clear();
+  if (table.CellRevision() != cell_revision_) {
+    const int last = std::min(table.RowCount(), static_cast<int>(row_revision_.size()));
+    for (int r = 1; r < last; ++r) {
+      if (table.RowRevision(r) != row_revision_[static_cast<size_t>(r)]) rows->push_back(r);
+    }
+  }
+  const size_t written = rows->size();
+  deadlines_.PopDue(now, rows);
+  if (rows->size() > written) {
+    std::sort(rows->begin(), rows->end());
+    rows->erase(std::unique(rows->begin(), rows->end()), rows->end());
+  }
+}
+
+void ItemIndex::RowRecorded(const Grid& table, int row, int64_t now) {
+  if (row < 0 || static_cast<size_t>(row) >= row_revision_.size()) return;
+  row_revision_[static_cast<size_t>(row)] = table.RowRevision(row);
+  const int64_t deadline = TimeOutDeadline(table, row, inputs_.timeout_min);
+  // A row already past its deadline shows the time-out until it is written.
+  deadlines_.Set(row, deadline > now ? deadline : kNoDeadline);
+}
+
+void ItemIndex::ViewRecorded(const Grid& table, const IconList& view) {
+  cell_revision_ = table.CellRevision();
+  view_structure_ = view.StructureRevision();
+}
+
+}  // namespace zol
+
+namespace zol {
+
+namespace {
+
+// The scan's test: RecvTick read as a decimal number, and marked when
+// tick > 0 and tick < now - TimeOutMin * 60, that is from
+// now = tick + TimeOutMin * 60 + 1 on.
+int64_t ScanDeadline(const Grid& table, int row, int timeout_min) {
+  const int64_t tick = DecimalOr(table.Cell(dtcol::RecvTick, row), 0);
+  if (tick <= 0) return kNoDeadline;
+  return tick + static_cast<int64_t>(timeout_min) * 60 + 1;
+}
+
+constexpr uint64_t kUnchecked = ~uint64_t{0};
+
+}  // namespace
+
+bool TimeOutWatch::RowMayFire(IconView& icons, int row, bool* known) {
+  size_t begin = 0, end = 0;
+  if (!icons.RowIcons(row, &begin, &end)) {
+    *known = false;  // icons out of the rebuild's order: the pass finds out
+    return true;
+  }
+  for (size_t k = begin; k < end; ++k) {
+    if (icons.ListView1.Item(k).image < kImageTimeOut) return true;
+  }
+  return false;
+}
+
+bool TimeOutWatch::MayFire(const Grid& table, IconView& icons, int timeout_min, int64_t now) {
+  if (timeout_min == 0) return false;
+  const size_t rows = static_cast<size_t>(table.RowCount());
+  if (!valid_ || timeout_min != timeout_min_ || row_revision_.size() != rows) {
+    valid_ = true;
+    timeout_min_ = timeout_min;
+    row_revision_.assign(rows, kUnchecked);
+    is_expired_.assign(rows, 0);
+    checked_.assign(rows, kUnchecked);
+    expired_.clear();
+    deadlines_.Clear();
+    cell_revision_ = kUnchecked;
+  }
+  const IconList& view = icons.ListView1;
+  const bool view_changed = view.StructureRevision() != view_structure_;
+  bool look = view_changed || icons.ImageStamp() != image_stamp_;
+
+  // Rows written since the last pass: their deadlines again.
+  if (table.CellRevision() != cell_revision_) {
+    for (size_t r = 1; r < rows; ++r) {
+      const uint64_t rev = table.RowRevision(static_cast<int>(r));
+      if (rev == row_revision_[r]) continue;
+      row_revision_[r] = rev;
+      is_expired_[r] = 0;
+      checked_[r] = kUnchecked;
+      deadlines_.Set(static_cast<int>(r), ScanDeadline(table, static_cast<int>(r), timeout_min));
+    }
+    cell_revision_ = table.CellRevision();
+  }
+  // Rows whose deadline has come.
+  due_.clear();
+  deadlines_.PopDue(now, &due_);
+  for (int r : due_) {
+    if (is_expired_[static_cast<size_t>(r)]) continue;
+    is_expired_[static_cast<size_t>(r)] = 1;
+    checked_[static_cast<size_t>(r)] = kUnchecked;
+    expired_.push_back(r);
+    look = true;
+  }
+  if (!look) return false;
+
+  // Among the rows past their deadline, one that shows a picture below 8
+  // is marked by the pass.
+  size_t kept = 0;
+  bool fire = false;
+  for (size_t k = 0; k < expired_.size(); ++k) {
+    const int r = expired_[k];
+    const size_t ur = static_cast<size_t>(r);
+    if (!is_expired_[ur]) continue;  // written since: left the list
+    expired_[kept++] = r;
+    if (fire) continue;
+    const uint64_t stamp = icons.RowImageStamp(r);
+    if (!view_changed && checked_[ur] == stamp) continue;
+    bool known = true;
+    if (RowMayFire(icons, r, &known)) {
+      fire = true;
+    } else {
+      checked_[ur] = stamp;
+    }
+  }
+  expired_.resize(kept);
+  if (fire) return true;
+  view_structure_ = view.StructureRevision();
+  image_stamp_ = icons.ImageStamp();
+  return false;
+}
+
+}  // namespace zol
