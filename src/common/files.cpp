@@ -4,10 +4,13 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <strings.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -126,6 +129,59 @@ void AppendToFile(const std::string& path, const std::string& text) {
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && !WriteAll(fd, text.data(), text.size()))
     (void)!::ftruncate(fd, st.st_size);
   ::close(fd);
+}
+
+AppendFiles::AppendFiles(size_t capacity) : capacity_(capacity ? capacity : DefaultCapacity()) {}
+
+AppendFiles::~AppendFiles() { CloseAll(); }
+
+size_t AppendFiles::DefaultCapacity() {
+  struct rlimit limit;
+  size_t n = 512;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) n = static_cast<size_t>(limit.rlim_cur) / 2;
+  return std::min<size_t>(8192, std::max<size_t>(16, n));
+}
+
+void AppendFiles::Close(std::list<Open>::iterator it) {
+  ::close(it->fd);
+  by_path_.erase(it->path);
+  open_.erase(it);
+}
+
+void AppendFiles::CloseAll() {
+  while (!open_.empty()) Close(open_.begin());
+}
+
+void AppendFiles::CloseIdle(uint64_t now_ms, uint64_t idle_ms) {
+  while (!open_.empty() && now_ms - open_.back().last_ms >= idle_ms) Close(std::prev(open_.end()));
+}
+
+void AppendFiles::Append(const std::string& path, const std::string& text, uint64_t now_ms) {
+  struct stat st;
+  auto found = by_path_.find(path);
+  if (found != by_path_.end()) {
+    const auto it = found->second;
+    // The name still leads to the open file: append there.
+    if (::stat(it->system.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_dev) == it->dev &&
+        static_cast<uint64_t>(st.st_ino) == it->ino && S_ISREG(st.st_mode)) {
+      if (!WriteAll(it->fd, text.data(), text.size())) (void)!::ftruncate(it->fd, st.st_size);
+      it->last_ms = now_ms;
+      open_.splice(open_.begin(), open_, it);
+      return;
+    }
+    Close(it);  // moved, deleted or replaced: the name is opened again
+  }
+  std::string system = FileSystemName(path);
+  const int fd = ::open(system.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return;
+  }
+  if (!WriteAll(fd, text.data(), text.size())) (void)!::ftruncate(fd, st.st_size);
+  open_.push_front(Open{path, std::move(system), fd, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), now_ms});
+  by_path_[path] = open_.begin();
+  while (open_.size() > capacity_) Close(std::prev(open_.end()));
 }
 
 bool FileExists(const std::string& path) {

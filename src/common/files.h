@@ -7,7 +7,11 @@
 // read from the system (folder entries, the program's path) to Shift-JIS.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <list>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace zol {
@@ -33,6 +37,44 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
 // whole or not at all: a write that stops short is cut back off. Every error
 // is ignored (log writers lose the line).
 void AppendToFile(const std::string& path, const std::string& text);
+
+// AppendToFile with the files kept open between lines: the same bytes in
+// the same order, each text in the file (the kernel's) when Append returns.
+// Before each write the path is looked up again, so a file that was moved or
+// deleted meanwhile is created again. At most Capacity() files are open
+// (the least recently written one is closed first), and CloseIdle closes
+// those without a write for a while.
+class AppendFiles {
+ public:
+  // capacity 0: DefaultCapacity().
+  explicit AppendFiles(size_t capacity = 0);
+  ~AppendFiles();
+  AppendFiles(const AppendFiles&) = delete;
+  AppendFiles& operator=(const AppendFiles&) = delete;
+
+  // now_ms: any steady millisecond count, for CloseIdle.
+  void Append(const std::string& path, const std::string& text, uint64_t now_ms);
+  // Closes the files last written idle_ms or longer before now_ms.
+  void CloseIdle(uint64_t now_ms, uint64_t idle_ms);
+  void CloseAll();
+  size_t OpenCount() const { return open_.size(); }
+  size_t Capacity() const { return capacity_; }
+  // Half the process's limit of open files, at most 8192, at least 16.
+  static size_t DefaultCapacity();
+
+ private:
+  struct Open {
+    std::string path;    // as the caller names it
+    std::string system;  // the file system's name
+    int fd;
+    uint64_t dev, ino;
+    uint64_t last_ms;
+  };
+  void Close(std::list<Open>::iterator it);
+  size_t capacity_;
+  std::list<Open> open_;  // most recently written first
+  std::unordered_map<std::string, std::list<Open>::iterator> by_path_;
+};
 
 bool FileExists(const std::string& path);
 

@@ -101,6 +101,7 @@ void MainWindow::pcipcheck() {
 }
 
 void MainWindow::Timer5Timer() {
+  system_log.CloseIdleLogs();
   const DateTime now = app.clock().Now();
   TimePanel.SetCaption(DateText(now) + " " + TimeText(now));
   if (app.udp().LocalPort() != 0) monitoring.Label5.SetVisible(!monitoring.Label5.Visible());

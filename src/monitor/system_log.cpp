@@ -37,10 +37,17 @@ std::string LogPath(const std::string& log_dir, const std::string& name) {
 SystemLog::SystemLog(App& a) : app(a) {}
 
 void SystemLog::LogSave(const std::string& path, const std::string& line) {
-  // Opens (or creates), appends and closes per line; every error loses the
-  // line quietly.
-  AppendToFile(path, line + "\r\n");
+  // Every error loses the line quietly.
+  if (PlainLogSave) {
+    AppendToFile(path, line + "\r\n");
+    return;
+  }
+  const uint64_t now = app.clock().BootMillis();
+  log_files.Append(path, line + "\r\n", now);
+  log_files.CloseIdle(now, kLogIdleMs);
 }
+
+void SystemLog::CloseIdleLogs() { log_files.CloseIdle(app.clock().BootMillis(), kLogIdleMs); }
 
 void SystemLog::SysLoging(int code, const std::string& text) {
   const ConsoleSettings& settings = app.settings();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/controls.h"
+#include "common/files.h"
 #include "common/platform.h"
 
 namespace zol {
@@ -52,8 +53,16 @@ class SystemLog {
   // Appends the CSV line of one outlet of a device row to the bare file
   // name in the log folder.
   void logdatasave(const std::string& file, int row, int outlet);
-  // Appends line + CR LF to path (open, append, close); errors lose the line.
+  // Appends line + CR LF to path; errors lose the line. The files stay
+  // open between lines (log_files) unless PlainLogSave is set, which opens,
+  // appends and closes per line.
   void LogSave(const std::string& path, const std::string& line);
+  // Closes the log files without a line for kLogIdleMs; run by the main
+  // window's clock.
+  void CloseIdleLogs();
+  static constexpr uint64_t kLogIdleMs = 3000;
+  bool PlainLogSave = false;
+  AppendFiles log_files;
   // Fills the view from today's system log file, newest first, at most 100
   // lines; called once while the window is created, before the start line.
   void SysLogViewLoad();

@@ -1,6 +1,7 @@
 #include "qt/program.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -51,6 +52,14 @@ int RunConsole(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   // A file size limit makes a write fail instead of ending the program.
   signal(SIGXFSZ, SIG_IGN);
+  // Room for the log files the console keeps open (one per outlet of every
+  // device written to in the last seconds): the soft limit of open files is
+  // raised towards the hard one, to at most 16384.
+  struct rlimit files;
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < 16384 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max < 16384 ? files.rlim_max : 16384;
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
   SingleInstance guard(QStringLiteral("zolyab3"));
   if (!guard.Acquire()) {
     if (guard.Failure().isEmpty()) return 0;  // another instance runs: end silently

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/ini_file.h"
+#include "support/app_fixture.h"
 #include "support/file_limit.h"
 
 namespace zol {
@@ -178,6 +179,52 @@ TEST_F(FilesTest, AppendIgnoresErrors) {
   std::string got;
   ASSERT_TRUE(ReadFile(dir_ + "/x.log", &got));
   EXPECT_EQ(got, "a\r\nb\r\n");
+}
+
+// Log files kept open between lines: each line is in the file at once, a
+// file moved or deleted meanwhile is created again, the open files are
+// bounded and idle ones closed, and a line that does not fit is cut back off.
+TEST_F(FilesTest, AppendFilesKeepLinesWholeInOrderAndFollowTheName) {
+  AppendFiles files(3);
+  const std::string a = dir_ + "/a.csv", moved = dir_ + "/moved.csv";
+  files.Append(a, "1\r\n", 0);
+  files.Append(a, "2\r\n", 10);
+  EXPECT_EQ(ReadAll(a), "1\r\n2\r\n");  // no buffer of ours
+  ASSERT_EQ(::rename(a.c_str(), moved.c_str()), 0);
+  files.Append(a, "3\r\n", 20);
+  EXPECT_EQ(ReadAll(a), "3\r\n");
+  EXPECT_EQ(ReadAll(moved), "1\r\n2\r\n");
+  ASSERT_EQ(::unlink(a.c_str()), 0);
+  files.Append(a, "4\r\n", 30);
+  EXPECT_EQ(ReadAll(a), "4\r\n");
+  // A fifth name closes the least recently written files.
+  for (int k = 0; k < 5; ++k) files.Append(dir_ + "/f" + std::to_string(k) + ".csv", "x\r\n", 40 + k);
+  EXPECT_EQ(files.OpenCount(), 3u);
+  files.Append(dir_ + "/f0.csv", "y\r\n", 50);  // opened again, appended
+  EXPECT_EQ(ReadAll(dir_ + "/f0.csv"), "x\r\ny\r\n");
+  files.CloseIdle(50 + 2999, 3000);
+  EXPECT_EQ(files.OpenCount(), 1u);  // f0 was written 2999 ms ago, the others longer
+  files.CloseIdle(50 + 3000, 3000);
+  EXPECT_EQ(files.OpenCount(), 0u);
+  files.Append(dir_ + "/no/such/folder/x.log", "line\r\n", 60);  // lost, quietly
+  EXPECT_EQ(files.OpenCount(), 0u);
+}
+
+TEST_F(FilesTest, AppendFilesKeepWholeLinesWhenTheDiskIsFull) {
+  const std::string path = dir_ + "/d00103261210.csv";
+  const std::string line = "2026/12/10,12:00:00,1,3,1,1,0,9,\r\n";  // 34 bytes
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    FileSizeLimit limit(80);
+    AppendFiles files;
+    for (int i = 0; i < 5; ++i) files.Append(path, line, 0);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(ReadAll(path), line + line);
 }
 
 TEST_F(FilesTest, FindNoCase) {

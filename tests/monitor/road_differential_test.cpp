@@ -101,6 +101,7 @@ struct Side {
     f.sim.SetBootMillis(3600 * 1000);
     f.sim.SetNow(DateTime{2024, 5, 1, 23, 50, 0});
     f.app->icons().PlainRoad = plain;
+    f.app->system_log().PlainLogSave = plain;
     f.smtp.OnSend = [this](const SmtpMail& mail) { mails.push_back(MailBodyLines(mail)); };
   }
   MainWindow& w() { return f.app->Form2(); }
