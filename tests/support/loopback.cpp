@@ -7,8 +7,10 @@
 
 namespace zol {
 
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+namespace {
+
+int FreePortOf(int type) {
+  const int fd = ::socket(AF_INET, type, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -20,5 +22,10 @@ int FreePort() {
   ::close(fd);
   return port;
 }
+
+}  // namespace
+
+int FreePort() { return FreePortOf(SOCK_DGRAM); }
+int FreeTcpPort() { return FreePortOf(SOCK_STREAM); }
 
 }  // namespace zol
