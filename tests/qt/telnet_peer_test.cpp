@@ -51,23 +51,28 @@ enum Device {
   kRefused = 15,  // a port where nothing listens
 };
 
-struct RealPeer {
-  RealPeer() {
+// The real clock, pump, timers and telnet client; fake boxes.
+struct RealServices {
+  Services Real() {
     Services s;
     s.clock = &clock;
     s.pump = &pump;
     s.timers = &timers;
-    s.boxes = &boxes;
-    s.sound = &sound;
-    s.udp = &udp;
     s.telnet = &telnet;
-    s.program_path = dir.File("zolyab4");
-    app = std::make_unique<App>(s);
+    return s;
+  }
+  PosixClock clock;
+  QtPump pump;
+  QtTimerHost timers;
+  QtTelnetClient telnet;
+};
+
+struct RealPeer : RealServices, AppFixture {
+  RealPeer() : AppFixture(Real()) {
     app->hooks.btnmask = [this](int) { ++btnmask_calls; };
     app->settings().GrpTimeOut = 2000;
     app->settings().LogDir = dir.path();
   }
-  ~RealPeer() { app.reset(); }
 
   void Register(int row, int port, const std::string& password) {
     Grid& t = app->Form4().StringGrid1;
@@ -87,15 +92,6 @@ struct RealPeer {
     return cell.size() > 20 ? cell.substr(20) : cell;
   }
 
-  TempDir dir;
-  PosixClock clock;
-  QtPump pump;
-  QtTimerHost timers;
-  FakeMessageBoxes boxes;
-  FakeSound sound;
-  FakeUdpReceiver udp;
-  QtTelnetClient telnet;
-  std::unique_ptr<App> app;
   int btnmask_calls = 0;
 };
 

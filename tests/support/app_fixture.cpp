@@ -21,15 +21,21 @@ TempDir::~TempDir() {
 
 AppFixture::AppFixture() : AppFixture(nullptr) {}
 
-AppFixture::AppFixture(UdpReceiver* udp_receiver) {
+AppFixture::AppFixture(UdpReceiver* udp_receiver) : AppFixture([udp_receiver] {
+  Services real;
+  real.udp = udp_receiver;
+  return real;
+}()) {}
+
+AppFixture::AppFixture(const Services& real) {
   Services s;
-  s.clock = &sim;
-  s.pump = &sim;
-  s.timers = &sim;
-  s.boxes = &boxes;
-  s.sound = &sound;
-  s.udp = udp_receiver ? udp_receiver : &udp;
-  s.telnet = &telnet;
+  s.clock = real.clock ? real.clock : &sim;
+  s.pump = real.pump ? real.pump : &sim;
+  s.timers = real.timers ? real.timers : &sim;
+  s.boxes = real.boxes ? real.boxes : &boxes;
+  s.sound = real.sound ? real.sound : &sound;
+  s.udp = real.udp ? real.udp : &udp;
+  s.telnet = real.telnet ? real.telnet : &telnet;
   s.program_path = dir.File("zolyab4");
   app = std::make_unique<App>(s);
 }

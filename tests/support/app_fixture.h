@@ -29,6 +29,9 @@ struct AppFixture {
   // The same run with udp_receiver (which must outlive the fixture) in
   // place of the fake receiver.
   explicit AppFixture(UdpReceiver* udp_receiver);
+  // The same run with every service that real sets in place of its fake
+  // (each must outlive the fixture).
+  explicit AppFixture(const Services& real);
   ~AppFixture();
 
   TempDir dir;
