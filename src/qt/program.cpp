@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
+#include "common/curl_smtp.h"
 #include "common/files.h"
 #include "common/posix_clock.h"
 #include "console/app.h"
@@ -43,6 +44,9 @@ int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes) {
 }
 
 int RunConsole(int argc, char** argv) {
+  // libcurl's global set-up, before Qt starts threads of its own. Should it
+  // fail, every mail reports its error; the console runs all the same.
+  CurlGlobalInit();
   QApplication qapp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   // A file size limit makes a write fail instead of ending the program.
@@ -63,6 +67,7 @@ int RunConsole(int argc, char** argv) {
   QtSound sound;
   QtUdpReceiver udp;
   QtTelnetClient telnet;
+  CurlSmtpClient smtp;
   Services services;
   services.clock = &clock;
   services.pump = &pump;
@@ -71,6 +76,7 @@ int RunConsole(int argc, char** argv) {
   services.sound = &sound;
   services.udp = &udp;
   services.telnet = &telnet;
+  services.smtp = &smtp;
   services.program_path = ProgramPath();
 
   int rc = 0;

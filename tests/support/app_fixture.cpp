@@ -36,6 +36,7 @@ AppFixture::AppFixture(const Services& real) {
   s.sound = real.sound ? real.sound : &sound;
   s.udp = real.udp ? real.udp : &udp;
   s.telnet = real.telnet ? real.telnet : &telnet;
+  s.smtp = real.smtp ? real.smtp : &smtp;
   s.program_path = dir.File("zolyab4");
   app = std::make_unique<App>(s);
 }
