@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -21,13 +22,13 @@ TempDir::~TempDir() {
 
 AppFixture::AppFixture() : AppFixture(nullptr) {}
 
-AppFixture::AppFixture(UdpReceiver* udp_receiver) : AppFixture([udp_receiver] {
+AppFixture::AppFixture(UdpReceiver* udp_receiver, const std::string& folder) : AppFixture([udp_receiver] {
   Services real;
   real.udp = udp_receiver;
   return real;
-}()) {}
+}(), folder) {}
 
-AppFixture::AppFixture(const Services& real) {
+AppFixture::AppFixture(const Services& real, const std::string& folder) {
   Services s;
   s.clock = real.clock ? real.clock : &sim;
   s.pump = real.pump ? real.pump : &sim;
@@ -38,6 +39,10 @@ AppFixture::AppFixture(const Services& real) {
   s.telnet = real.telnet ? real.telnet : &telnet;
   s.smtp = real.smtp ? real.smtp : &smtp;
   s.program_path = dir.File("zolyab4");
+  if (!folder.empty()) {
+    EXPECT_EQ(mkdir(FileSystemName(dir.File(folder)).c_str(), 0755), 0) << folder;
+    s.program_path = dir.File(folder + "/zolyab4");
+  }
   app = std::make_unique<App>(s);
 }
 

@@ -27,12 +27,13 @@ class TempDir {
 
 struct AppFixture {
   AppFixture();
-  // The same run with udp_receiver (which must outlive the fixture) in
-  // place of the fake receiver.
-  explicit AppFixture(UdpReceiver* udp_receiver);
+  // The same run with udp_receiver (which must outlive the fixture, null
+  // for the fake one) in place of the fake receiver, and the program in the
+  // subfolder folder of dir (a Shift-JIS name; created) when one is given.
+  explicit AppFixture(UdpReceiver* udp_receiver, const std::string& folder = std::string());
   // The same run with every service that real sets in place of its fake
   // (each must outlive the fixture).
-  explicit AppFixture(const Services& real);
+  explicit AppFixture(const Services& real, const std::string& folder = std::string());
   ~AppFixture();
 
   TempDir dir;
@@ -42,7 +43,7 @@ struct AppFixture {
   FakeUdpReceiver udp;
   FakeTelnetClient telnet{sim};
   FakeSmtpClient smtp;
-  std::unique_ptr<App> app;  // program path: dir/zolyab4
+  std::unique_ptr<App> app;  // program path: dir/zolyab4 (or dir/folder/zolyab4)
 };
 
 // The whole file; a file that cannot be read fails the test (naming the
