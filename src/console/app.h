@@ -38,6 +38,7 @@ struct Services {
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
   TelnetClient* telnet = nullptr;
+  FileOpenDialog* open_dialog = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
   std::string program_path;
@@ -68,10 +69,8 @@ struct Hooks {
   std::function<void(const std::vector<std::string>& body)> MailSend;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: group tab, device tree, detail grid, password
-  // and settings dialogs.
-  std::function<void()> GroupTabCommandMode;    // group tab into command mode
-  std::function<void()> grpListRef;
+  // Windows of later steps: device tree, detail grid, password and
+  // settings dialogs.
   std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
   std::function<void()> TreeViewSetUp;          // TreeView1 images, no edits, automatic drag
   std::function<void()> ReStetingData;
@@ -88,9 +87,6 @@ struct Hooks {
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
   std::function<void(int mode)> btnmask;
-  // Group tab: rebuilds the destination list; refreshes its counters.
-  std::function<void()> grplist;
-  std::function<void()> grp_st_check;
 };
 
 class App {
@@ -110,6 +106,7 @@ class App {
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
   TelnetClient& telnet() { return *services.telnet; }
+  FileOpenDialog& open_dialog() { return *services.open_dialog; }
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }

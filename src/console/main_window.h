@@ -40,7 +40,7 @@ class MainWindow : public Form, public ConsoleSettings {
   IconView icons;               // icon view, filters, counters, status bar (monitor/icon_view.h)
   ReceiveView receive;          // receive list, update time, temperature panel (monitor/device_table.h)
   SystemLog system_log;         // system log view and the log writers (monitor/system_log.h)
-  GroupTab group_tab{app};      // group tab "グループ": send log, counters, queue (telnet/group_tab.h)
+  GroupTab group_tab{app};      // group tab "グループ": command entries, destinations, group send (telnet/group_tab.h)
   // Areas of later windows join here: the device tree (console), the
   // detail grid (console).
 
@@ -54,6 +54,8 @@ class MainWindow : public Form, public ConsoleSettings {
   void FormWSEvent1Restored(WindowState prev);
   void ToolButton7Click();  // "設定"
   void StringGridSelectClear();
+  // The operator switched PageControl1 between "機器一覧" and "グループ".
+  void PageControl1Change();
   // The close request; true when the window closes (the program ends).
   bool FormClose();
   void FormDestroy();

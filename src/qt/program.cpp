@@ -19,6 +19,7 @@
 #include "qt/pictures.h"
 #include "qt/single_instance.h"
 #include "qt/console_ui.h"
+#include "qt/file_dialogs.h"
 #include "qt/sjis.h"
 
 namespace zol {
@@ -63,6 +64,7 @@ int RunConsole(int argc, char** argv) {
   QtSound sound;
   QtUdpReceiver udp;
   QtTelnetClient telnet;
+  QtFileOpenDialog open_dialog;
   Services services;
   services.clock = &clock;
   services.pump = &pump;
@@ -71,6 +73,7 @@ int RunConsole(int argc, char** argv) {
   services.sound = &sound;
   services.udp = &udp;
   services.telnet = &telnet;
+  services.open_dialog = &open_dialog;
   services.program_path = ProgramPath();
 
   int rc = 0;

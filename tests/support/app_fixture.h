@@ -37,6 +37,7 @@ struct AppFixture {
   FakeSound sound;
   FakeUdpReceiver udp;
   FakeTelnetClient telnet{sim};
+  FakeFileOpenDialog open_dialog;
   std::unique_ptr<App> app;  // program path: dir/zolyab4
 };
 
