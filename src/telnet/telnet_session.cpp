@@ -54,6 +54,9 @@ bool DeviceEditor::SessionAllowed(int mode) {
   // an identity read or outlet command would take its session and leave the
   // run without end, so those are refused and give their buttons back.
   if (mode == 2 || !app.group_tab().Sending()) return true;
+  // The caller has set the login fields for its own session: the running
+  // device's come back before anything else can run.
+  app.group_tab().GroupQueue(0);
   app.boxes().Show("グループ送信中のため実行できません。", BoxKind::Warning, BoxButtons::Ok);
   BitBtn3.SetEnabled(true);
   if (mode == 1 && app.hooks.btnmask) app.hooks.btnmask(2);
