@@ -15,6 +15,7 @@
 #include "console/app.h"
 #include "console/main_window.h"
 #include "qt/form_view.h"
+#include "qt/group_tab_view.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/sjis.h"
@@ -91,14 +92,21 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     mirror.Bind(c, *counter_panels[i]);
   }
 
-  // Left: device list and group tabs (their content comes with the tree
-  // and group sending).
+  // Left: device list and group tabs (the device list's content comes with
+  // the tree).
   auto* split = new QSplitter(Qt::Horizontal, this);
   left_tabs = new QTabWidget(split);
   left_tabs->addTab(new QWidget(left_tabs), S("機器一覧"));
-  left_tabs->addTab(new QWidget(left_tabs), S("グループ"));
+  group_tab = new GroupTabView(f.group_tab, mirror, left_tabs);
+  left_tabs->addTab(group_tab, S("グループ"));
   mirror.Watch(f.PageControl1, [this, &f] { left_tabs->setCurrentIndex(f.PageControl1.ActivePageIndex()); });
-  connect(left_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl1.SetActivePageIndex(i); });
+  // Only the operator's switch runs the change handler; the mirror's own
+  // finds the index already set.
+  connect(left_tabs, &QTabWidget::currentChanged, this, [&f](int i) {
+    if (i == f.PageControl1.ActivePageIndex()) return;
+    f.PageControl1.SetActivePageIndex(i);
+    f.PageControl1Change();
+  });
 
   // Right: filter bar with the temperature panel, icon view and logs.
   auto* panel5 = new QWidget(split);
@@ -189,7 +197,7 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   connect(right_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl2.SetActivePageIndex(i); });
   split->setStretchFactor(0, 1);
   split->setStretchFactor(1, 3);
-  split->setSizes({200, 600});
+  split->setSizes({300, 500});
   setCentralWidget(split);
 
   // Bottom: the five status panels.

@@ -14,7 +14,7 @@ QPixmap StatePicture(int image, int size = 32);
 QIcon ProgramIcon();
 QPixmap SplashPicture(const QString& version);
 
-enum class ToolPicture { Start, Stop, Settings, Power, Ping, Temp, Ok, Caution, Ng, Unknown, All, Chart };
+enum class ToolPicture { Start, Stop, Settings, Power, Ping, Temp, Ok, Caution, Ng, Unknown, All, Chart, Folder };
 QIcon ToolIcon(ToolPicture kind);
 
 }  // namespace zol
