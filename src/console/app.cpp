@@ -6,6 +6,7 @@
 #include "monitor/debug_window.h"
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
+#include "settings/message_editor.h"
 
 namespace zol {
 
@@ -15,6 +16,7 @@ App::App(const Services& s) : services(s) {
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
+  message_editor = std::make_unique<MessageEditor>(*this);
 }
 
 App::~App() = default;
@@ -27,7 +29,8 @@ Alerts& App::alerts() { return form2->alerts; }
 IconView& App::icons() { return form2->icons; }
 ReceiveView& App::receive_view() { return form2->receive; }
 SystemLog& App::system_log() { return form2->system_log; }
-ComboBox& App::group_selector() { return form2->ComboBoxEx1; }
+DeviceTree& App::tree() { return form2->tree; }
+ComboBox& App::group_selector() { return form2->tree.ComboBoxEx1; }
 GroupTab& App::group_tab() { return form2->group_tab; }
 
 void App::Start() {

@@ -17,6 +17,7 @@ class SplashWindow;
 class TermsDialog;
 class DeviceEditor;
 class GroupTab;
+class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
 // Areas of the main window.
@@ -27,6 +28,7 @@ class Alerts;
 class IconView;
 class ReceiveView;
 class SystemLog;
+class DeviceTree;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -39,6 +41,7 @@ struct Services {
   UdpReceiver* udp = nullptr;
   TelnetClient* telnet = nullptr;
   FileOpenDialog* open_dialog = nullptr;
+  SmtpClient* smtp = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
   std::string program_path;
@@ -47,10 +50,6 @@ struct Services {
 // Calls into windows that are not built yet. Each does nothing until the
 // window that provides it sets it.
 struct Hooks {
-  // Device tree: adds or renames the node of an unregistered device under
-  // G000 (and grows the unregistered list); refreshes the device nodes' icons.
-  std::function<void(const std::string& node_text, int mode)> TreeUnRegData;
-  std::function<void()> ListIconRef;
   // Detail window refresh for a device row (Ol1_output, temp_output, TmpPngrefh).
   std::function<void(int row)> DetailRefresh;
   // Temperature chart redraw, and showing the chart window from the chart button.
@@ -64,25 +63,24 @@ struct Hooks {
   // Closes the group dialog, device editor, detail window, device window,
   // settings dialog and folder chooser, in this order.
   std::function<void()> CloseDialogs;
-  // Sends one notice mail with the given body lines; throws std::runtime_error
-  // with the error text on failure.
-  std::function<void(const std::vector<std::string>& body)> MailSend;
 
   // --- Program start and main window life cycle ---
   // Windows of later steps: device tree, detail grid, password and
   // settings dialogs.
   std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
-  std::function<void()> TreeViewSetUp;          // TreeView1 images, no edits, automatic drag
-  std::function<void()> ReStetingData;
   std::function<void()> password_check;
   std::function<void()> EditShow;
   std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
-  // Device tree: the texts of its top-level (group) nodes in tree order.
-  // Unset, the tree's two initial group nodes "G001 グループ1" and
-  // "G000 未登録グループ".
-  std::function<std::vector<std::string>()> TreeGroupTexts;
-  // Device tree: refreshes the group counts and refills both group selectors.
-  std::function<void()> TreeNodeRef;
+
+  // --- Device tree ---
+  // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
+  // without showing the editor; the rebuild passes every device it places.
+  std::function<void(int row)> EditDataGetPut;
+  // Detail grid: the click on a tree node (after it was selected).
+  std::function<void()> TreeView1Click;
+  // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
+  // lines, one per registered device, placed in the tree or not.
+  std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
 
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
@@ -107,6 +105,7 @@ class App {
   UdpReceiver& udp() { return *services.udp; }
   TelnetClient& telnet() { return *services.telnet; }
   FileOpenDialog& open_dialog() { return *services.open_dialog; }
+  SmtpClient& smtp() { return *services.smtp; }
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
@@ -117,11 +116,14 @@ class App {
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<TermsDialog> form10;  // terms dialog
+  std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   TermsDialog& Form10() { return *form10; }
+  MessageEditor& frmMessageEditor() { return *message_editor; }
+
   // The main window's settings and areas, for the other areas and windows:
   // nothing outside src/console needs the main window's own header.
   ConsoleSettings& settings();
@@ -132,7 +134,8 @@ class App {
   IconView& icons();
   ReceiveView& receive_view();
   SystemLog& system_log();
-  ComboBox& group_selector();  // Form2.ComboBoxEx1
+  DeviceTree& tree();
+  ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();
 
   // Program entry: runs the windows' creation handlers in their order and

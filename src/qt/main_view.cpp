@@ -14,6 +14,7 @@
 
 #include "console/app.h"
 #include "console/main_window.h"
+#include "qt/device_tree_view.h"
 #include "qt/form_view.h"
 #include "qt/group_tab_view.h"
 #include "qt/mirror.h"
@@ -92,11 +93,11 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     mirror.Bind(c, *counter_panels[i]);
   }
 
-  // Left: device list and group tabs (the device list's content comes with
-  // the tree).
+  // Left: device tree and group tabs.
   auto* split = new QSplitter(Qt::Horizontal, this);
   left_tabs = new QTabWidget(split);
-  left_tabs->addTab(new QWidget(left_tabs), S("機器一覧"));
+  device_tree = new DeviceTreeView(app, mirror, left_tabs);
+  left_tabs->addTab(device_tree, S("機器一覧"));
   group_tab = new GroupTabView(f.group_tab, mirror, left_tabs);
   left_tabs->addTab(group_tab, S("グループ"));
   mirror.Watch(f.PageControl1, [this, &f] { left_tabs->setCurrentIndex(f.PageControl1.ActivePageIndex()); });

@@ -16,6 +16,7 @@ namespace zol {
 
 class App;
 class GroupTabView;
+class DeviceTreeView;
 class Mirror;
 
 class MainView : public QMainWindow {
@@ -38,6 +39,7 @@ class MainView : public QMainWindow {
   QListWidget* syslog_list = nullptr;
   QTabWidget* left_tabs = nullptr;
   GroupTabView* group_tab = nullptr;  // the tab "グループ"
+  DeviceTreeView* device_tree = nullptr;  // tab "機器一覧"
   QTabWidget* right_tabs = nullptr;
   std::array<QLabel*, 5> status{};
   QWidget* temp_panel = nullptr;

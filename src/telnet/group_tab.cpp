@@ -109,9 +109,6 @@ GroupTab::GroupTab(App& a) : app(a) {
   BitBtn6.SetCaption("変更");
   BitBtn5.SetCaption("送信開始");
   BitBtn2.SetCaption("キャンセル");
-  // Until the device tree refreshes the selectors itself, its refresh hook
-  // refills the group chooser.
-  app.hooks.TreeNodeRef = [this] { ComboBoxEx2Refill(); };
 }
 
 bool GroupTab::EditMode() const { return BitBtn8.Caption() == "キャンセル"; }

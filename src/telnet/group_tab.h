@@ -85,7 +85,8 @@ class GroupTab {
   void ComboBoxEx2Change();  // the operator chose a group
   void cancelbtn();
   // Refills ComboBoxEx2 from the group selector ComboBoxEx1 (its items
-  // without the first one holding "G000", its text); never leaves send mode.
+  // without the first one holding "G000", its text), at the end of the
+  // device tree's count refresh; never leaves send mode.
   void ComboBoxEx2Refill();
 
   // Operation 0: the current device ID (0 for none); also loads the

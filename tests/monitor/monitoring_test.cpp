@@ -56,8 +56,11 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   w().receive.TempHistory[0] = "2024/05/01,09:00:00,23.5";
   w().receive.TempHistory[99] = "x";
   w().receive.TempLabel.SetCaption("23.5");
-  int tree_refreshes = 0;
-  f.app->hooks.ListIconRef = [&] { ++tree_refreshes; };
+  // A device node of a device not heard yet: the start refreshes the node
+  // icons, which gives it the not-heard icon.
+  DeviceTree& tree = f.app->tree();
+  TreeNode* node = tree.TreeNewDataSet(tree.TreeView1.Top(0), "ID001", "Dev1");
+  ASSERT_EQ(node->ImageIndex(), treeimg::Device);
 
   w().monitoring.ToolButton1Click();
   EXPECT_EQ(w().monitoring.Panel20.Caption(), "監視中");
@@ -76,7 +79,8 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視開始");
   EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0010)");
   EXPECT_EQ(dialogs_closed, 1);
-  EXPECT_EQ(tree_refreshes, 1);
+  EXPECT_EQ(node->ImageIndex(), treeimg::NotHeard);
+  tree.TreeView1.SetImageIndex(node, treeimg::Device);
 
   w().monitoring.Label5.SetVisible(true);  // the clock blinks it while bound
   w().monitoring.ToolButton2Click();
@@ -92,7 +96,7 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0011)");
   EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視停止");
   EXPECT_EQ(dialogs_closed, 2);
-  EXPECT_EQ(tree_refreshes, 1);  // the stop button does not refresh the tree
+  EXPECT_EQ(node->ImageIndex(), treeimg::Device);  // the stop button does not refresh the tree
 }
 
 TEST_F(MonitoringTest, StartWithoutChartedDeviceOrDebugWindow) {
@@ -118,7 +122,7 @@ TEST_F(MonitoringTest, StopLogsBeforeUnbinding) {
 TEST_F(MonitoringTest, StopWritesTheDataFilesEvenWithoutChanges) {
   table().SetCell(dtcol::MacAddress, 2, "02:5A:3C:00:00:02");
   table().SetCell(dtcol::DeviceName, 2, "Dev2");
-  w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
+  f.app->group_selector().items.Assign({"G001 グループ1", "G000 未登録グループ"});
   w().LockOn = true;
   w().EditUnlocked = true;
   w().monitoring.YabStart();
@@ -236,7 +240,8 @@ class TimeOutScanTest : public MonitoringTest {
     MonitoringTest::SetUp();
     f.sim.SetBootMillis(1000 * 1000);  // the receive clock reads 1000
     w().MailOn = true;
-    f.app->hooks.MailSend = [this](const std::vector<std::string>& body) { mails.push_back(body); };
+    UsableMailSettings(w());
+    f.smtp.OnSend = [this](const SmtpMail& mail) { mails.push_back(MailBodyLines(mail)); };
   }
   // Starts monitoring and builds the icons as the first datagram would.
   void Start() {
@@ -355,19 +360,30 @@ TEST_F(TimeOutScanTest, HiddenItemsNeverTimeOutThroughTheScan) {
 TEST_F(TimeOutScanTest, MailErrorIsShownAndTheScanGoesOn) {
   AddDevice(table(), 1);
   AddDevice(table(), 2);
-  int calls = 0;
-  f.app->hooks.MailSend = [&](const std::vector<std::string>& body) {
-    if (++calls == 1) throw std::runtime_error("SMTP: connection refused");
-    mails.push_back(body);
-  };
+  f.smtp.failures.push_back(SmtpError("SMTP: recipient refused", false));
   Start();
   f.sim.Advance(601 * 1000);
   ASSERT_EQ(f.boxes.shown.size(), 1u);
   EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Error);
-  EXPECT_EQ(f.boxes.shown[0].text, "SMTP: connection refused");
+  EXPECT_EQ(f.boxes.shown[0].text, "SMTP: recipient refused");
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0][1], "ID002 Dev2 (G001 Group1)");
   EXPECT_EQ(Images(), (std::vector<int>{8, 8, 8, 8}));
+}
+
+// A server that cannot be reached costs one wait and one box per scan: the
+// other devices' mails stay collected for the next send.
+TEST_F(TimeOutScanTest, UnreachableServerStopsTheMailsOfTheScan) {
+  for (int r = 1; r <= 3; ++r) AddDevice(table(), r);
+  f.smtp.failures.push_back(SmtpError("SMTP: Couldn't connect to server", true));
+  Start();
+  f.sim.Advance(601 * 1000);
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0].text, "SMTP: Couldn't connect to server");
+  EXPECT_EQ(f.smtp.attempts.size(), 1u);
+  EXPECT_TRUE(mails.empty());
+  EXPECT_EQ(Images(), std::vector<int>(6, 8));
+  EXPECT_EQ(w().alerts.MailCount, 1);
 }
 
 TEST(MonitoringSocketTest, PortTakenOnLoopbackLeavesMonitoringStopped) {
