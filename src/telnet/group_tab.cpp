@@ -4,7 +4,6 @@
 #include <initializer_list>
 #include <vector>
 
-#include "common/charset.h"
 #include "common/files.h"
 #include "common/scramble.h"
 #include "common/text.h"
@@ -165,9 +164,8 @@ void GroupTab::BitBtn8Click() {
 }
 
 bool GroupTab::LoadScript(const std::string& path) {
-  const std::string fs_path = SjisToUtf8(path);
   std::string bytes;
-  if (path.empty() || !FileExists(fs_path) || !ReadFile(fs_path, &bytes)) return false;
+  if (path.empty() || !FileExists(path) || !ReadFile(path, &bytes)) return false;
   Memo4.Assign(SplitLines(bytes));
   return true;
 }

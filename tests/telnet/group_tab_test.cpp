@@ -3,6 +3,7 @@
 // queue, send log and order of steps, leaving send mode, and what a running
 // send holds back.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -113,6 +114,16 @@ TEST_F(GroupTabFixture, FileSpecifiedTestsTheHeaderAndSetsTheScriptType) {
       EXPECT_FALSE(SendMode());
     }
   }
+  // A script in a Japanese folder (the path is Shift-JIS, as the dialog and
+  // the settings file give it).
+  tab().cancelbtn();
+  const std::string folder = dir.File("スクリプト");
+  ASSERT_EQ(::mkdir(FileSystemName(folder).c_str(), 0700), 0);
+  std::string err;
+  ASSERT_TRUE(WriteFileAtomic(folder + "/再起動.txt", CrLf({"@zol", "日本"}), &err)) << err;
+  Entry(1, "再起動", folder + "/再起動.txt");
+  EXPECT_EQ(tab().grpsendcik(), GroupTab::ScriptLoad::Good);
+  EXPECT_EQ(tab().Memo4.All(), (Lines{"@zol", "日本"}));
   // A missing file does nothing: the script loaded before stays.
   tab().cancelbtn();
   Entry(1, "再起動", Script("s.txt", {"@zol", "keep"}));
