@@ -125,8 +125,8 @@ GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidg
   mirror.Bind(edit2, t.Edit2);
   fields->addWidget(edit2, 1, 1);
   browse = Named(new QToolButton(panel25), "BitBtn4", FromSjis(t.BitBtn4.Hint()));
-  browse->setIcon(ToolIcon(ToolPicture::Folder));
-  browse->setIconSize(QSize(20, 20));
+  browse->setIcon(QIcon(TreePicture(0)));  // the folder of the tree's groups
+  browse->setIconSize(QSize(16, 16));
   mirror.Bind(browse, t.BitBtn4);
   connect(browse, &QToolButton::clicked, this, [&t] { t.BitBtn4Click(); });
   fields->addWidget(browse, 1, 2);

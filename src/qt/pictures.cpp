@@ -327,29 +327,6 @@ QIcon ToolIcon(ToolPicture kind) {
       p.drawEllipse(QPointF(0, 0), 3, 3);
       break;
     }
-    case ToolPicture::Folder: {
-      // An open folder: the back with its tab, the front leaning over it.
-      p.setPen(QPen(QColor(0x8A, 0x64, 0x10), 1.2));
-      p.setBrush(QColor(0xE8, 0xB8, 0x40));
-      QPainterPath back;
-      back.moveTo(3, 6);
-      back.lineTo(9, 6);
-      back.lineTo(11, 8);
-      back.lineTo(19, 8);
-      back.lineTo(19, 19);
-      back.lineTo(3, 19);
-      back.closeSubpath();
-      p.drawPath(back);
-      p.setBrush(QColor(0xF8, 0xD8, 0x70));
-      QPainterPath front;
-      front.moveTo(3, 19);
-      front.lineTo(7, 11);
-      front.lineTo(22, 11);
-      front.lineTo(19, 19);
-      front.closeSubpath();
-      p.drawPath(front);
-      break;
-    }
     case ToolPicture::Power: return QIcon(StatePicture(7, s));
     case ToolPicture::Ping: return QIcon(StatePicture(0, s));
     case ToolPicture::Temp: return QIcon(StatePicture(3, s));

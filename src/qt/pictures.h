@@ -22,7 +22,7 @@ QPixmap SplashPicture(const QString& version);
 QPixmap TreePicture(int index);
 constexpr int kTreePictures = 22;
 
-enum class ToolPicture { Start, Stop, Settings, Power, Ping, Temp, Ok, Caution, Ng, Unknown, All, Chart, Folder };
+enum class ToolPicture { Start, Stop, Settings, Power, Ping, Temp, Ok, Caution, Ng, Unknown, All, Chart };
 QIcon ToolIcon(ToolPicture kind);
 
 }  // namespace zol
