@@ -27,15 +27,6 @@ namespace zol {
 
 namespace {
 
-// Names a mirrored widget after its control, with its caption or hint as
-// the accessible name.
-template <typename W>
-W* Named(W* w, const char* name, const QString& accessible) {
-  w->setObjectName(QString::fromLatin1(name));
-  w->setAccessibleName(accessible);
-  return w;
-}
-
 // The destination list lines line up in a font whose Latin and Japanese
 // characters are one and two cells wide.
 QFont ListFont() {
