@@ -203,6 +203,8 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   connect(right_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl2.SetActivePageIndex(i); });
   split->setStretchFactor(0, 1);
   split->setStretchFactor(1, 3);
+  // Wide enough for the detail grid's number, name and value columns and
+  // the group tab's destination lines.
   split->setSizes({300, 500});
   setCentralWidget(split);
 
