@@ -4,18 +4,10 @@
 // the device row, the icons, the system log, the sound, the mail, the CSV
 // log, the unregistered list, the receive list, the time-out and the stop;
 // and the same road from the simulator program over a real socket.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -28,10 +20,8 @@
 #include "support/app_fixture.h"
 #include "support/datagram_hex.h"
 #include "support/loopback.h"
-#include "support/sim_process.h"
 #include "support/sim_platform.h"
-
-extern char** environ;
+#include "support/zolsim_peer.h"
 
 namespace zol {
 namespace {
@@ -336,7 +326,8 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
 // free port, the simulator program sending three datagrams of the
 // registered device to it.
 TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
-  if (ZolsimPath().empty()) GTEST_SKIP() << "no zolsim program";
+  const std::string zolsim = ZolSimPath();
+  if (zolsim.empty()) GTEST_SKIP() << "no zolsim program";
 
   PosixUdpReceiver rx;
   AppFixture f(&rx);
@@ -355,15 +346,11 @@ TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
   ASSERT_TRUE(f.boxes.shown.empty()) << f.boxes.shown[0].text;
   ASSERT_GE(rx.Fd(), 0);
 
-  SimProcess peer({"--port", std::to_string(port), "--count", "3", "--rate", "50", "--mac-suffix", "000001",
+  ZolSim peer(zolsim, {"--port", std::to_string(port), "--count", "3", "--rate", "50", "--mac-suffix", "000001",
                        "--duration", "10"});
   ASSERT_TRUE(peer.started());
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (received() < 3 && std::chrono::steady_clock::now() < deadline) {
-    pollfd p{rx.Fd(), POLLIN, 0};
-    if (::poll(&p, 1, 100) > 0) rx.ReadPending();
-  }
-  EXPECT_EQ(peer.WaitExit(5000), 0);
+  ReadUntil(rx, [&] { return received() >= 3; }, 5000);
+  EXPECT_EQ(peer.Wait(5000), 0);
   rx.ReadPending();  // nothing more may come
 
   MainWindow& w = app.Form2();

@@ -21,7 +21,7 @@
 #include "qt/telnet_client.h"
 #include "support/app_fixture.h"
 #include "support/loopback.h"
-#include "support/sim_process.h"
+#include "support/zolsim_peer.h"
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
 #include "wait_for.h"
@@ -96,13 +96,13 @@ struct RealPeer : RealServices, AppFixture {
 };
 
 TEST(TelnetRealPeer, EveryPathAgainstTheSimulator) {
-  if (ZolsimPath().empty()) GTEST_SKIP() << "no zolsim program";
+  if (ZolSimPath().empty()) GTEST_SKIP() << "no zolsim program";
   TempDir logs;
   const std::string telnet_log = logs.File("telnet.log");
   const int udp_port = FreePort();
   ASSERT_GT(udp_port, 0);
   auto on = [](int k, const std::string& what) { return "0 " + std::to_string(k) + " " + what; };
-  SimProcess sim({"--port", std::to_string(udp_port), "--rate", "0.01", "--duration", "300", "--devices",
+  ZolSim sim(ZolSimPath(), {"--port", std::to_string(udp_port), "--rate", "0.01", "--duration", "300", "--devices",
                   std::to_string(kDevices), "--telnet-base", "0", "--telnet-log", telnet_log,
                   "--event", on(kUser, "user admin"), "--event", on(kNoAccept, "fault no-accept"),
                   "--event", on(kSplit, "fault split-replies 300"), "--event", on(kEcho, "echo on"),

@@ -25,13 +25,14 @@
 #include <vector>
 
 #include "zolsim/datagram.h"
-#include "support/sim_process.h"
+#include "support/zolsim_peer.h"
 #include "zolsim/model.h"
 
 namespace zol::sim {
 namespace {
 
-using zol::SimProcess;
+using zol::ZolSim;
+using zol::ZolSimPath;
 
 using Clock = std::chrono::steady_clock;
 
@@ -96,7 +97,7 @@ std::string MacOf(const Bytes& d) { return ToHex(Bytes(d.begin() + 14, d.begin()
 
 TEST(ZolSim, SendsTheBuildersDatagramsAndStopsAfterItsCount) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--count", "3", "--rate", "50", "--devices", "2", "--mac-suffix",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--count", "3", "--rate", "50", "--devices", "2", "--mac-suffix",
                   "ABCD00", "--outlets", "4", "--event", "0 2 width 8", "--event", "0 * temp 23.45"});
   std::vector<Device> model = {MakeDevice(1, 0xABCD00), MakeDevice(2, 0xABCD00)};
   std::string err;
@@ -124,20 +125,20 @@ TEST(ZolSim, SendsTheBuildersDatagramsAndStopsAfterItsCount) {
   Bytes ping;
   ASSERT_TRUE(FindRecord(got[1][0], kPingType, &ping));
   EXPECT_EQ(ping.size(), 208u);
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  EXPECT_EQ(sim.Wait(10000), 0);
   EXPECT_FALSE(sink.Recv(&d, 100)) << "nothing after the count";
   EXPECT_NE(sim.RestOfOutput().find("sent 6 datagram(s)"), std::string::npos);
 }
 
 TEST(ZolSim, LegacyDeviceSends182Bytes) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--count", "1", "--legacy", "--mac-suffix", "00B5B6"});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--count", "1", "--legacy", "--mac-suffix", "00B5B6"});
   Bytes d;
   ASSERT_TRUE(sink.Recv(&d));
   ASSERT_EQ(d.size(), 182u);
   EXPECT_EQ(d[4], 0xB5);
   EXPECT_EQ(d[5], 0xB6);
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  EXPECT_EQ(sim.Wait(10000), 0);
 }
 
 TEST(ZolSim, RefusesEveryDestinationButLoopbackAndBadOptions) {
@@ -147,12 +148,12 @@ TEST(ZolSim, RefusesEveryDestinationButLoopbackAndBadOptions) {
       {"--outlets", "3"},         {"--nonsense"},        {"--scenario", "/nonexistent/zolsim.txt"},
   };
   for (const auto& args : bad) {
-    SimProcess sim(args);
-    EXPECT_EQ(sim.WaitExit(10000), 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+    ZolSim sim(ZolSimPath(), args);
+    EXPECT_EQ(sim.Wait(10000), 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
   }
-  SimProcess help({"--help"});
+  ZolSim help(ZolSimPath(), {"--help"});
   std::string text = help.RestOfOutput();
-  EXPECT_EQ(help.WaitExit(10000), 0);
+  EXPECT_EQ(help.Wait(10000), 0);
   for (const char* opt : {"--host", "--port", "--duration", "--count", "--devices", "--outlets", "--mac-suffix",
                           "--rate", "--targets", "--width", "--old-ping", "--no-temp", "--legacy", "--scenario",
                           "--event", "--telnet-base", "--password", "--user", "--script-type", "--descr-notfound",
@@ -172,11 +173,11 @@ TEST(ZolSim, ScenarioChangesStatesOverTime) {
          "0.4 1 ping 3 abnormal\n"
          "0.4 2 silent\n";
   }
-  SimProcess sim({"--port", sink.port_text(), "--devices", "2", "--rate", "20", "--duration", "1.2", "--scenario", tmpl});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--devices", "2", "--rate", "20", "--duration", "1.2", "--scenario", tmpl});
   std::vector<Bytes> dev1, dev2;
   Bytes d;
   // The run ends by itself; its datagrams wait in the socket meanwhile.
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  EXPECT_EQ(sim.Wait(10000), 0);
   while (sink.Recv(&d, 0)) (MacOf(d) == "025A3C000001" ? dev1 : dev2).push_back(d);
   std::remove(tmpl);
   ASSERT_GE(dev1.size(), 10u);
@@ -193,9 +194,9 @@ TEST(ZolSim, ScenarioChangesStatesOverTime) {
 
 TEST(ZolSim, DemoScenarioRuns) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--devices", "8", "--duration", "0.2", "--scenario",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--devices", "8", "--duration", "0.2", "--scenario",
                   std::string(ZOLSIM_SOURCE_DIR) + "/demo-scenario.txt"});
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  EXPECT_EQ(sim.Wait(10000), 0);
   Bytes d;
   int from_device2 = 0;
   while (sink.Recv(&d, 0)) {
@@ -207,8 +208,8 @@ TEST(ZolSim, DemoScenarioRuns) {
 
 TEST(ZolSim, BlastReportsWhatItSent) {
   UdpSink sink;
-  SimProcess sim({"--blast", "--port", sink.port_text(), "--devices", "20", "--rate", "50", "--duration", "0.5"});
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  ZolSim sim(ZolSimPath(), {"--blast", "--port", sink.port_text(), "--devices", "20", "--rate", "50", "--duration", "0.5"});
+  EXPECT_EQ(sim.Wait(10000), 0);
   std::string out = sim.RestOfOutput();
   EXPECT_NE(out.find("zolsim: blast: 20 device(s) x 50/s"), std::string::npos) << out;
   EXPECT_NE(out.find("datagram(s)"), std::string::npos);
@@ -315,7 +316,7 @@ bool NextDatagram(UdpSink& sink, Bytes* d) {
 TEST(ZolSimTelnet, PasswordDeviceFollowsTheDialogue) {
   UdpSink sink;
   const std::string log = TempLog();
-  SimProcess sim({"--port", sink.port_text(), "--rate", "20", "--duration", "30", "--telnet-base", "0", "--telnet-log", log});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--rate", "20", "--duration", "30", "--telnet-base", "0", "--telnet-log", log});
   const int port = sim.TelnetPort(1);
   ASSERT_GT(port, 0);
 
@@ -419,7 +420,7 @@ TEST(ZolSimTelnet, PasswordDeviceFollowsTheDialogue) {
 
 TEST(ZolSimTelnet, RebootTurnsTheOutletOffAndOnAgain) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--rate", "20", "--duration", "30", "--telnet-base", "0",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--rate", "20", "--duration", "30", "--telnet-base", "0",
                   "--reboot-delay", "0.5", "--password", "pw"});
   Telnet t(sim.TelnetPort(1));
   ASSERT_TRUE(t.Negotiate());
@@ -441,7 +442,7 @@ TEST(ZolSimTelnet, RebootTurnsTheOutletOffAndOnAgain) {
 TEST(ZolSimTelnet, QmDeviceAsksNoPasswordAndAnswersBye) {
   const std::string log = TempLog();
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--script-type", "1",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--script-type", "1",
                   "--descr-notfound", "--telnet-log", log});
   Telnet t(sim.TelnetPort(1));
   ASSERT_TRUE(t.Negotiate());
@@ -472,7 +473,7 @@ TEST(ZolSimTelnet, QmDeviceAsksNoPasswordAndAnswersBye) {
 
 TEST(ZolSimTelnet, UserNameAndClientsThatRefuseTheTerminalType) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--user", "admin", "--password", "pw"});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--user", "admin", "--password", "pw"});
   Telnet t(sim.TelnetPort(1));
   ASSERT_TRUE(t.WaitFor(std::string{kIac, kDo, kTtype}));
   t.Take();
@@ -488,7 +489,7 @@ TEST(ZolSimTelnet, UserNameAndClientsThatRefuseTheTerminalType) {
 
 TEST(ZolSimTelnet, ThirdWrongPasswordCloses) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0"});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0"});
   Telnet t(sim.TelnetPort(1));
   ASSERT_TRUE(t.Negotiate());
   ASSERT_TRUE(t.WaitFor("Password: "));
@@ -503,7 +504,7 @@ TEST(ZolSimTelnet, ThirdWrongPasswordCloses) {
 // One device per fault; each is checked from the client's side.
 TEST(ZolSimTelnet, FaultsForFaultTests) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--devices", "6", "--telnet-base", "0",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--devices", "6", "--telnet-base", "0",
                   "--event", "0 1 fault no-banner", "--event", "0 2 fault silent-after-login",
                   "--event", "0 3 fault close-mid-script 2", "--event", "0 4 fault garbage",
                   "--event", "0 5 fault long-lines", "--event", "0 6 fault busy"});
@@ -577,7 +578,7 @@ bool Login(Telnet& t) {
 TEST(ZolSimTelnet, EchoIsOfferedAndEchoesEveryLineButThePassword) {
   UdpSink sink;
   const std::string log = TempLog();
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--echo", "--telnet-log", log});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--echo", "--telnet-log", log});
   Telnet t(sim.TelnetPort(1));
   ASSERT_TRUE(t.WaitFor(std::string{kIac, kWill, '\x01', kIac, kWill, '\x03'}));
   t.Send(std::string{kIac, kDo, '\x01', kIac, kDo, '\x03'});
@@ -607,7 +608,7 @@ TEST(ZolSimTelnet, PasswordTriesSetWhenTheConnectionCloses) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("tries ") + c.tries);
     UdpSink sink;
-    SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--password-tries", c.tries});
+    ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--password-tries", c.tries});
     Telnet t(sim.TelnetPort(1));
     ASSERT_TRUE(t.Negotiate());
     ASSERT_TRUE(t.WaitFor("Password: "));
@@ -627,7 +628,7 @@ TEST(ZolSimTelnet, PasswordTriesSetWhenTheConnectionCloses) {
 
 TEST(ZolSimTelnet, NewFaultsClosingReplyAndSay) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--devices", "9", "--telnet-base", "0",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--devices", "9", "--telnet-base", "0",
                   "--event", "0 1 fault busy-open", "--event", "0 2 fault banner-only",
                   "--event", "0 3 fault no-accept", "--event", "0 4 fault slow 1500",
                   "--event", "0 5 fault split-replies 800", "--event", "0 6 fault silent-mid-script 2",

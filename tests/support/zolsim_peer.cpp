@@ -1,4 +1,4 @@
-#include "support/sim_process.h"
+#include "support/zolsim_peer.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -22,15 +22,15 @@ int MsLeft(Clock::time_point deadline) {
 
 }  // namespace
 
-std::string ZolsimPath() {
+std::string ZolSimPath() {
   const char* build = std::getenv("ZOL_BINARY_DIR");
   if (!build) build = ZOL_BUILD_DIR;
   const std::string path = std::string(build) + "/tools/zolsim/zolsim";
   return ::access(path.c_str(), X_OK) == 0 ? path : std::string();
 }
 
-SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& program) {
-  if (program.empty()) return;
+ZolSim::ZolSim(const std::string& path, const std::vector<std::string>& args) {
+  if (path.empty()) return;
   int fds[2];
   if (pipe(fds) != 0) return;
   pid_ = fork();
@@ -38,25 +38,28 @@ SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& 
     dup2(fds[1], 1);
     close(fds[0]);
     close(fds[1]);
+    std::vector<std::string> all = {path};
+    all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    std::string path = program;
-    argv.push_back(path.data());
-    std::vector<std::string> copy = args;
-    for (std::string& a : copy) argv.push_back(a.data());
+    for (std::string& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
     execv(path.c_str(), argv.data());
     _exit(127);
   }
   close(fds[1]);
+  if (pid_ < 0) {
+    close(fds[0]);
+    return;
+  }
   out_ = fds[0];
 }
 
-SimProcess::~SimProcess() {
+ZolSim::~ZolSim() {
   Stop();
   if (out_ >= 0) close(out_);
 }
 
-bool SimProcess::ReadLine(std::string* line, int timeout_ms) {
+bool ZolSim::ReadLine(std::string* line, int timeout_ms) {
   auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
     std::size_t nl = buf_.find('\n');
@@ -75,7 +78,7 @@ bool SimProcess::ReadLine(std::string* line, int timeout_ms) {
   }
 }
 
-int SimProcess::TelnetPort(int device) {
+int ZolSim::TelnetPort(int device) {
   std::string line;
   const std::string want = "zolsim: device " + std::to_string(device) + " telnet 127.0.0.1:";
   while (ReadLine(&line))
@@ -83,7 +86,7 @@ int SimProcess::TelnetPort(int device) {
   return -1;
 }
 
-int SimProcess::WaitExit(int timeout_ms) {
+int ZolSim::Wait(int timeout_ms) {
   auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   while (pid_ > 0) {
     int status = 0;
@@ -93,22 +96,22 @@ int SimProcess::WaitExit(int timeout_ms) {
       exited_ = true;
       return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
-    if (MsLeft(deadline) == 0) return -1;
+    if (r < 0 || MsLeft(deadline) == 0) return -1;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return -1;
 }
 
-std::string SimProcess::RestOfOutput(int timeout_ms) {
+std::string ZolSim::RestOfOutput(int timeout_ms) {
   std::string all, line;
   while (ReadLine(&line, timeout_ms)) all += line + "\n";
   return all;
 }
 
-void SimProcess::Stop() {
+void ZolSim::Stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);
-  if (WaitExit(5000) < 0 && pid_ > 0) {
+  if (Wait(5000) < 0 && pid_ > 0) {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
     pid_ = -1;
