@@ -26,6 +26,12 @@ std::string PosixUdpReceiver::SetLocalPort(int port) {
   if (port < 1 || port > 65535) return SystemReason(EINVAL);
   int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return SystemReason(errno);
+  // Room for a burst: a full table of devices that report in the same
+  // instant, or the datagrams that arrive while a window handler runs. The
+  // system may grant less (net.core.rmem_max); the default would hold about
+  // 170 status datagrams.
+  const int buffer = 4 << 20;
+  (void)::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_ANY);

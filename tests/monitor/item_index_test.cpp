@@ -78,6 +78,16 @@ class IncrementalRoadTest : public ::testing::Test {
   }
   MainWindow& w() { return f.app->Form2(); }
   Grid& table() { return f.app->Form4().StringGrid1; }
+  // The scan at 600 s of silence marks nothing, at 601 s every icon.
+  void ExpectTimeOutAt601Seconds() {
+    MonitorControls& mon = w().monitoring;
+    f.sim.Advance(600 * 1000);
+    mon.Timer4Timer();
+    EXPECT_EQ(Images(), (std::vector<int>{7, 7, 7, 7, 7, 7}));
+    f.sim.Advance(1000);
+    mon.Timer4Timer();
+    EXPECT_EQ(Images(), (std::vector<int>{8, 8, 8, 8, 8, 8}));
+  }
   std::vector<int> Images() {
     std::vector<int> out;
     for (size_t k = 0; k < w().icons.ListView1.Count(); ++k) out.push_back(w().icons.ListView1.Item(k).image);
@@ -144,12 +154,7 @@ TEST_F(IncrementalRoadTest, ScanPassesOnlyWhenAnIconCanBeMarked) {
   mon.ButtonPushMode();
   icons.IconReStetingData();
   EXPECT_EQ(Images(), (std::vector<int>{7, 7, 7, 7, 7, 7}));
-  f.sim.Advance(600 * 1000);
-  mon.Timer4Timer();
-  EXPECT_EQ(Images(), (std::vector<int>{7, 7, 7, 7, 7, 7}));
-  f.sim.Advance(1000);
-  mon.Timer4Timer();
-  EXPECT_EQ(Images(), (std::vector<int>{8, 8, 8, 8, 8, 8}));
+  ExpectTimeOutAt601Seconds();
 }
 
 TEST_F(IncrementalRoadTest, SilentAcrossStopAndStartTimesOutAfterTheRestart) {
@@ -161,12 +166,7 @@ TEST_F(IncrementalRoadTest, SilentAcrossStopAndStartTimesOutAfterTheRestart) {
   mon.YabStart();             // the clocks restart at 1700
   icons.IconReStetingData();
   mon.Timer4.SetEnabled(false);
-  f.sim.Advance(600 * 1000);
-  mon.Timer4Timer();
-  EXPECT_EQ(Images(), (std::vector<int>{7, 7, 7, 7, 7, 7}));
-  f.sim.Advance(1000);
-  mon.Timer4Timer();
-  EXPECT_EQ(Images(), (std::vector<int>{8, 8, 8, 8, 8, 8}));
+  ExpectTimeOutAt601Seconds();
 }
 
 TEST_F(IncrementalRoadTest, CountersFollowEveryPictureChange) {

@@ -210,7 +210,8 @@ def main():
         log = os.path.join(folder, "traps.log")
         conf = os.path.join(folder, "snmptrapd.conf")
         with open(conf, "w") as f:
-            f.write("disableAuthorization yes\ndoNotRetainNotificationLogs yes\n")
+            # The same receive buffer as the console's socket asks for.
+            f.write("disableAuthorization yes\ndoNotRetainNotificationLogs yes\nserverRecvBuf 4194304\n")
         daemon = subprocess.Popen([snmptrapd, "-f", "-n", "-On", "-C", "-c", conf, "-M", "/dev/null",
                                    "-F", "%V %v\\n", "-Lf", log, f"udp:127.0.0.1:{args.snmp_port}"],
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
