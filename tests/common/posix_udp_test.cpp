@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,23 @@ TEST_F(PosixUdpTest, ReceivesEveryPendingDatagramWithSender) {
   EXPECT_EQ(got[2].bytes, "");
   rx.ReadPending();  // nothing pending: returns at once
   EXPECT_EQ(got.size(), 3u);
+}
+
+// A burst of a full table's status datagrams, sent before the receiver
+// reads any, waits in the socket's buffer: none is lost.
+TEST_F(PosixUdpTest, BurstOfAFullTableWaitsInTheBuffer) {
+  long rmem_max = 0;
+  if (FILE* f = std::fopen("/proc/sys/net/core/rmem_max", "r")) {
+    if (std::fscanf(f, "%ld", &rmem_max) != 1) rmem_max = 0;
+    std::fclose(f);
+  }
+  if (rmem_max < (2L << 20)) GTEST_SKIP() << "the system grants at most " << rmem_max << " bytes of socket buffer";
+  const int port = FreePort();
+  ASSERT_EQ(rx.SetLocalPort(port), "");
+  Socket peer;
+  for (int k = 0; k < 999; ++k) peer.SendTo(port, std::string(456, static_cast<char>('a' + k % 26)));
+  while (got.size() < 999 && Readable(rx, 200)) rx.ReadPending();
+  EXPECT_EQ(got.size(), 999u);
 }
 
 TEST_F(PosixUdpTest, OversizeDatagramsProduceNothing) {
