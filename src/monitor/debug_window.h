@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/controls.h"
+#include "monitor/item_index.h"
 
 namespace zol {
 
@@ -71,6 +72,7 @@ class DebugWindow : public Form {
   int CaptureNo = 0;
   int LiveColumnOffset = 20;
   int LastRow = 0;
+  MacIndex mac_index;  // the match's rows by MAC
   int UsedRows = 0;
   bool UnregGuard = true;
   int TestCounter = 0;

@@ -8,6 +8,7 @@
 #include "console/device_tree.h"
 #include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
+#include "monitor/icon_view.h"
 #include "monitor/item_state.h"
 #include "monitor/system_log.h"
 
@@ -49,12 +50,16 @@ void DebugWindow::DataInviteCheck(int b) {
   const std::string ip = live(2);
 
   int found = 0;
-  for (int r = 1; r <= LastRow + 1 && r <= 999; ++r) {
-    const std::string& cell = table.Cell(dtcol::MacAddress, r);
-    if (!cell.empty() && cell == mac) {
-      found = r;
-      break;
+  if (app.icons().PlainRoad) {
+    for (int r = 1; r <= LastRow + 1 && r <= 999; ++r) {
+      const std::string& cell = table.Cell(dtcol::MacAddress, r);
+      if (!cell.empty() && cell == mac) {
+        found = r;
+        break;
+      }
     }
+  } else {
+    found = mac_index.Find(table, mac, std::min(LastRow + 1, 999));
   }
 
   std::string label = RecvLabel(ip);

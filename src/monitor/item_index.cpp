@@ -121,6 +121,42 @@ constexpr uint64_t kUnchecked = ~uint64_t{0};
 
 }  // namespace
 
+int MacIndex::Find(const Grid& table, const std::string& mac, int last) {
+  if (table.CellRevision() != cell_revision_) {
+    const size_t rows = static_cast<size_t>(table.RowCount());
+    if (row_revision_.size() != rows) {
+      row_revision_.assign(rows, ~uint64_t{0});
+      mac_of_.assign(rows, std::string());
+      rows_.clear();
+    }
+    for (size_t r = 1; r < rows; ++r) {
+      const uint64_t rev = table.RowRevision(static_cast<int>(r));
+      if (rev == row_revision_[r]) continue;
+      row_revision_[r] = rev;
+      const std::string& now = table.Cell(dtcol::MacAddress, static_cast<int>(r));
+      if (now == mac_of_[r]) continue;
+      if (!mac_of_[r].empty()) {
+        auto it = rows_.find(mac_of_[r]);
+        if (it != rows_.end()) {
+          std::vector<int>& v = it->second;
+          v.erase(std::lower_bound(v.begin(), v.end(), static_cast<int>(r)));
+          if (v.empty()) rows_.erase(it);
+        }
+      }
+      mac_of_[r] = now;
+      if (!now.empty()) {
+        std::vector<int>& v = rows_[now];
+        v.insert(std::lower_bound(v.begin(), v.end(), static_cast<int>(r)), static_cast<int>(r));
+      }
+    }
+    cell_revision_ = table.CellRevision();
+  }
+  if (mac.empty()) return 0;
+  const auto it = rows_.find(mac);
+  if (it == rows_.end() || it->second.front() > last) return 0;
+  return it->second.front();
+}
+
 bool TimeOutWatch::RowMayFire(IconView& icons, int row, bool* known) {
   size_t begin = 0, end = 0;
   if (!icons.RowIcons(row, &begin, &end)) {

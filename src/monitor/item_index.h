@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 #include <queue>
+#include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -85,6 +87,22 @@ class ItemIndex {
 };
 
 class IconView;
+
+// The rows of the device table by their MacAddress, kept by the grid's row
+// revisions, so the registration match finds a datagram's row without
+// comparing every row's MAC.
+class MacIndex {
+ public:
+  // The first row from 1 to last whose MacAddress is not empty and equals
+  // mac; 0 for none.
+  int Find(const Grid& table, const std::string& mac, int last);
+
+ private:
+  uint64_t cell_revision_ = ~uint64_t{0};
+  std::vector<uint64_t> row_revision_;
+  std::vector<std::string> mac_of_;
+  std::unordered_map<std::string, std::vector<int>> rows_;  // each ascending
+};
 
 // What the time-out scan knows between its passes, so that a pass while
 // nothing can time out costs nothing: the rows' scan deadlines (RecvTick +

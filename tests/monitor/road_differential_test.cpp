@@ -286,6 +286,8 @@ void RunPair(unsigned seed, int steps) {
         } else if (what == 1) {
           for (int c = 1; c <= 20; ++c) t.SetCell(c, r, block[static_cast<size_t>(c - 1)]);  // added
           t.SetCell(dtcol::ItemImages, r, "0009 0009 0009 0009 0009 0009 0009 0009 ");
+        } else if (what == 2) {
+          t.SetCell(dtcol::MacAddress, r, MacText(r % kDevices + 1));  // two rows with one MAC
         } else {
           t.SetCell(col, r, value);
         }
