@@ -33,6 +33,7 @@
 #include "support/loopback.h"
 #include "support/zolsim_peer.h"
 #include "telnet/group_tab.h"
+#include "real_services.h"
 #include "wait_for.h"
 
 namespace zol {
@@ -52,21 +53,6 @@ enum Device {
   kQm,             // "@qm" console: no password, "bye."
   kQmBusy,
   kDevices = kQmBusy,
-};
-
-struct RealServices {
-  Services Real() {
-    Services s;
-    s.clock = &clock;
-    s.pump = &pump;
-    s.timers = &timers;
-    s.telnet = &telnet;
-    return s;
-  }
-  PosixClock clock;
-  QtPump pump;
-  QtTimerHost timers;
-  QtTelnetClient telnet;
 };
 
 struct GroupPeer : RealServices, AppFixture {
