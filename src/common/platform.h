@@ -56,8 +56,9 @@ class TimerHost {
 };
 
 // A window timer: fires OnTimer every Interval() ms while enabled. Setting
-// the interval or enabling it again restarts the period; an interval of 0
-// never fires.
+// the interval, or enabling a stopped timer, starts a new period; enabling a
+// timer that is already running changes nothing. An interval of 0 never
+// fires.
 class Timer {
  public:
   explicit Timer(TimerHost* host, uint32_t interval = 1000, bool enabled = false)
@@ -77,6 +78,7 @@ class Timer {
     if (host_) host_->TimerChanged(this);
   }
   void SetEnabled(bool on) {
+    if (enabled_ == on) return;
     enabled_ = on;
     if (host_) host_->TimerChanged(this);
   }

@@ -7,6 +7,7 @@
 
 #include "common/files.h"
 #include "console/main_window.h"
+#include "console/password_dialog.h"
 #include "console/splash_window.h"
 #include "monitor/debug_window.h"
 #include "support/app_fixture.h"
@@ -21,7 +22,6 @@ struct LifeRig : AppFixture {
     // count refresh with the group-send selector.
     h.SettingsDeviceLists = [this](const std::vector<std::string>&) { calls.push_back("ReStetingData"); };
     h.GroupSelectorRefill = [this] { calls.push_back("TreeNodeRef"); };
-    h.password_check = [this] { calls.push_back("password_check"); };
     h.EditShow = [this] { calls.push_back("EditShow"); };
   }
   MainWindow& main() { return app->Form2(); }
@@ -214,9 +214,13 @@ TEST_F(Life, SettingsButtonAsksThePasswordWhileLocked) {
   RunToMain();
   calls.clear();
   main().EditUnlocked = false;
+  app->Form14().MaskEdit1.SetText("typed before");
   main().ToolButton7Click();
-  EXPECT_EQ(calls, (std::vector<std::string>{"password_check"}));
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(app->Form14().Visible());
+  EXPECT_EQ(app->Form14().MaskEdit1.Text(), "");
   EXPECT_TRUE(main().monitoring.ToolButton7.Enabled());
+  app->Form14().Hide();
 
   calls.clear();
   main().EditUnlocked = true;
