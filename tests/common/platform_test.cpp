@@ -45,6 +45,30 @@ TEST(SimPlatform, TimersFireInOrderAndRestartOnChange) {
   EXPECT_TRUE(log.empty());
 }
 
+// Enabling a running timer keeps its period; only a stopped timer starts a
+// new one. Disabling a stopped timer changes nothing either.
+TEST(SimPlatform, EnablingARunningTimerKeepsItsPeriod) {
+  SimPlatform sim;
+  std::vector<uint64_t> fired;
+  Timer t(&sim, 1500, false);
+  t.OnTimer = [&] { fired.push_back(sim.BootMillis()); };
+  t.SetEnabled(true);
+  for (int i = 0; i < 14; ++i) {
+    sim.Advance(100);
+    t.SetEnabled(true);  // again and again, as a drag repeats its hover
+  }
+  sim.Advance(100);
+  EXPECT_EQ(fired, std::vector<uint64_t>{1500});
+  t.SetEnabled(false);
+  t.SetEnabled(false);
+  sim.Advance(500);
+  t.SetEnabled(true);  // stopped, then enabled: a new period
+  sim.Advance(1499);
+  EXPECT_EQ(fired.size(), 1u);
+  sim.Advance(1);
+  EXPECT_EQ(fired, (std::vector<uint64_t>{1500, 3500}));
+}
+
 TEST(SimPlatform, PostedEventsInterleaveWithTimers) {
   SimPlatform sim;
   std::vector<std::string> log;
