@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QValidator>
 
 #include "common/controls.h"
 #include "qt/pictures.h"
@@ -19,6 +20,22 @@ void CentreOnScreen(QWidget* w);
 
 // "#rrggbb" of a core colour.
 QString ColorName(Color c);
+
+// An entry that holds at most max_bytes bytes of Shift-JIS, a double-byte
+// character counting two, and only characters Shift-JIS can hold: an edit
+// that would break either is refused whole, so no character is ever cut in
+// half.
+class SjisValidator : public QValidator {
+ public:
+  SjisValidator(size_t max_bytes, QObject* parent) : QValidator(parent), max_bytes_(max_bytes) {}
+  State validate(QString& input, int& pos) const override;
+
+ private:
+  size_t max_bytes_;
+};
+
+// Names a widget after its control and gives it an accessible name.
+void Name(QWidget* w, const char* object_name, const QString& accessible);
 
 // A tool button with a picture, added to the bar.
 QToolButton* ToolButton(QToolBar* bar, ToolPicture pic, bool checkable);

@@ -1,0 +1,50 @@
+#include "qt/password_view.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "console/app.h"
+#include "console/password_dialog.h"
+#include "qt/form_view.h"
+#include "qt/mirror.h"
+#include "qt/pictures.h"
+#include "qt/sjis.h"
+#include "qt/view_util.h"
+
+namespace zol {
+
+PasswordView::PasswordView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) {
+  PasswordDialog& f = app.Form14();
+  setFixedSize(f.ClientWidth, f.ClientHeight);
+  label1 = new QLabel(this);
+  Name(label1, "Label1", FromSjis(f.Label1.Caption()));
+  label1->setGeometry(12, 10, 220, 18);
+  entry = new QLineEdit(this);
+  Name(entry, "MaskEdit1", FromSjis(f.Label1.Caption()));
+  entry->setGeometry(12, 32, 216, 24);
+  entry->setEchoMode(QLineEdit::Password);
+  entry->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
+  label1->setBuddy(entry);
+  label2 = new QLabel(this);
+  Name(label2, "Label2", FromSjis(f.Label2.Caption()));
+  label2->setGeometry(12, 62, 226, 18);
+  ok = new QPushButton(this);
+  Name(ok, "BitBtn1", FromSjis(f.BitBtn1.Caption()));
+  ok->setGeometry(80, 94, 80, 30);
+  ok->setDefault(true);
+  mirror.Bind(label1, f.Label1);
+  mirror.Bind(entry, f.MaskEdit1);
+  mirror.Bind(label2, f.Label2);
+  mirror.Bind(ok, f.BitBtn1);
+  connect(ok, &QPushButton::clicked, this, [&f, &mirror] {
+    f.BitBtn1Click();
+    mirror.Poll();
+  });
+  connect(entry, &QLineEdit::returnPressed, ok, &QPushButton::click);
+  setWindowIcon(ProgramIcon());
+  CentreOnScreen(this);
+  new FormView(mirror, this, f, [&f] { f.Close(); });
+}
+
+}  // namespace zol
