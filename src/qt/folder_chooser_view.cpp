@@ -21,12 +21,12 @@ FolderChooserView::FolderChooserView(App& app, Mirror& mirror) : QWidget(nullptr
   FolderChooser& f = app.Form9();
   setFixedSize(f.ClientWidth, f.ClientHeight);
   folders.Build(this);
-  Name(folders.view, "ShellTreeView1", FromSjis(f.Caption()));
+  Named(folders.view, "ShellTreeView1", FromSjis(f.Caption()));
   folders.view->setGeometry(8, 8, f.ClientWidth - 16, f.ClientHeight - 56);
   ok = new QPushButton(this);
   cancel = new QPushButton(this);
-  Name(ok, "BitBtn1", FromSjis(f.BitBtn1.Caption()));
-  Name(cancel, "BitBtn2", FromSjis(f.BitBtn2.Caption()));
+  Named(ok, "BitBtn1", FromSjis(f.BitBtn1.Caption()));
+  Named(cancel, "BitBtn2", FromSjis(f.BitBtn2.Caption()));
   ok->setGeometry(f.ClientWidth - 216, f.ClientHeight - 40, 100, 32);
   cancel->setGeometry(f.ClientWidth - 108, f.ClientHeight - 40, 100, 32);
   mirror.Bind(ok, f.BitBtn1);

@@ -18,19 +18,19 @@ PasswordView::PasswordView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dial
   PasswordDialog& f = app.Form14();
   setFixedSize(f.ClientWidth, f.ClientHeight);
   label1 = new QLabel(this);
-  Name(label1, "Label1", FromSjis(f.Label1.Caption()));
+  Named(label1, "Label1", FromSjis(f.Label1.Caption()));
   label1->setGeometry(12, 10, 220, 18);
   entry = new QLineEdit(this);
-  Name(entry, "MaskEdit1", FromSjis(f.Label1.Caption()));
+  Named(entry, "MaskEdit1", FromSjis(f.Label1.Caption()));
   entry->setGeometry(12, 32, 216, 24);
   entry->setEchoMode(QLineEdit::Password);
   entry->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
   label1->setBuddy(entry);
   label2 = new QLabel(this);
-  Name(label2, "Label2", FromSjis(f.Label2.Caption()));
+  Named(label2, "Label2", FromSjis(f.Label2.Caption()));
   label2->setGeometry(12, 62, 226, 18);
   ok = new QPushButton(this);
-  Name(ok, "BitBtn1", FromSjis(f.BitBtn1.Caption()));
+  Named(ok, "BitBtn1", FromSjis(f.BitBtn1.Caption()));
   ok->setGeometry(80, 94, 80, 30);
   ok->setDefault(true);
   mirror.Bind(label1, f.Label1);

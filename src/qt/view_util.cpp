@@ -25,11 +25,6 @@ QValidator::State SjisValidator::validate(QString& input, int&) const {
   return sjis.size() <= max_bytes_ ? Acceptable : Invalid;
 }
 
-void Name(QWidget* w, const char* object_name, const QString& accessible) {
-  w->setObjectName(QString::fromLatin1(object_name));
-  w->setAccessibleName(accessible);
-}
-
 QString ColorName(Color c) { return QStringLiteral("#%1").arg(c & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
 
 QToolButton* ToolButton(QToolBar* bar, ToolPicture pic, bool checkable) {

@@ -34,9 +34,6 @@ class SjisValidator : public QValidator {
   size_t max_bytes_;
 };
 
-// Names a widget after its control and gives it an accessible name.
-void Name(QWidget* w, const char* object_name, const QString& accessible);
-
 // A tool button with a picture, added to the bar.
 QToolButton* ToolButton(QToolBar* bar, ToolPicture pic, bool checkable);
 
