@@ -19,19 +19,20 @@ PasswordView::PasswordView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dial
   setFixedSize(f.ClientWidth, f.ClientHeight);
   label1 = new QLabel(this);
   Named(label1, "Label1", FromSjis(f.Label1.Caption()));
-  label1->setGeometry(12, 10, 220, 18);
+  label1->setGeometry(8, 8, 228, 20);
   entry = new QLineEdit(this);
   Named(entry, "MaskEdit1", FromSjis(f.Label1.Caption()));
-  entry->setGeometry(12, 32, 216, 24);
+  entry->setGeometry(8, 30, 224, 26);
   entry->setEchoMode(QLineEdit::Password);
   entry->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
   label1->setBuddy(entry);
   label2 = new QLabel(this);
   Named(label2, "Label2", FromSjis(f.Label2.Caption()));
-  label2->setGeometry(12, 62, 226, 18);
+  label2->setGeometry(8, 60, 228, 36);
+  label2->setWordWrap(true);
   ok = new QPushButton(this);
   Named(ok, "BitBtn1", FromSjis(f.BitBtn1.Caption()));
-  ok->setGeometry(80, 94, 80, 30);
+  ok->setGeometry(80, 100, 80, 30);
   ok->setDefault(true);
   mirror.Bind(label1, f.Label1);
   mirror.Bind(entry, f.MaskEdit1);

@@ -3,7 +3,9 @@
 # the splash window, the main window with the device tree (two groups with
 # counts and state icons, devices not registered under G000), the icon view
 # and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
-# window, and the backup tool zolv4backup with a folder selected.
+# window, the tree's popup menu on a device, the password dialog and the
+# group dialog (in a run with monitoring stopped and the password lock on),
+# and the backup tool zolv4backup with a folder selected.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -57,6 +59,59 @@ run_once() {
   kill "$xvfb" 2>/dev/null || true
 }
 
+# run_tree: monitoring stopped, the password lock on with an empty password.
+# The tree's menu on a device, then "グループ新規作成(&G)" on a group asks
+# the password; Enter unlocks, and the menu item again opens the group
+# dialog.
+run_tree() {
+  local work display xvfb console_pid wid pw
+  work=$(mktemp -d /tmp/zolshot.XXXXXX)
+  works+=("$work")
+  display=:$((90 + RANDOM % 100))
+  bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" 5000 4 01111122 'DATA31=1\r\n'
+  sed -i 's/^AUTO=1/AUTO=0/' "$work/zolyab4.Ini"
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  sleep 1
+  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
+  console_pid=$!
+  pids+=($console_pid)
+  sleep 4.5
+  wid=$(DISPLAY=$display xdotool search --name '^ZOL YAB V4$' | head -n 1)
+  DISPLAY=$display xdotool windowactivate --sync "$wid" 2>/dev/null || true
+  # The tree has the focus: down to the first device, then its menu.
+  DISPLAY=$display xdotool mousemove --window "$wid" 80 140 click 1
+  sleep 0.5
+  DISPLAY=$display xdotool key Home Down
+  sleep 0.5
+  DISPLAY=$display xdotool key Menu
+  sleep 1
+  DISPLAY=$display import -window root "$out/tree_menu.png"
+  DISPLAY=$display xdotool key Escape Home
+  sleep 0.5
+  DISPLAY=$display xdotool key Menu
+  sleep 0.5
+  DISPLAY=$display xdotool key g
+  sleep 1
+  DISPLAY=$display import -window root "$out/password.png"
+  pw=$(DISPLAY=$display xdotool search --name 'パスワード確認' | head -n 1)
+  DISPLAY=$display xdotool mousemove --window "$pw" 120 43 click 1
+  sleep 0.3
+  DISPLAY=$display xdotool key Return
+  sleep 0.5
+  DISPLAY=$display xdotool windowactivate --sync "$wid" 2>/dev/null || true
+  DISPLAY=$display xdotool mousemove --window "$wid" 80 140 click 1
+  DISPLAY=$display xdotool key Home Menu
+  sleep 0.5
+  DISPLAY=$display xdotool key g
+  sleep 1
+  DISPLAY=$display import -window root "$out/group_dialog.png"
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
 # run_backup: the backup tool beside the console's files, with a folder of
 # the home folder selected by typing its first letters into the tree.
 run_backup() {
@@ -87,5 +142,6 @@ run_backup() {
 
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
+run_tree
 run_backup
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
