@@ -31,6 +31,7 @@ class Alerts;
 class IconView;
 class ReceiveView;
 class SystemLog;
+class DetailGrid;
 class DeviceTree;
 class TreeOperations;
 
@@ -68,11 +69,10 @@ struct Hooks {
   std::function<void()> CloseDialogs;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: group tab, device tree, detail grid, password
-  // and settings dialogs.
+  // Windows of later steps: group tab, device tree, password and settings
+  // dialogs.
   std::function<void()> GroupTabCommandMode;    // group tab into command mode
   std::function<void()> grpListRef;
-  std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
   // The password dialog's password_check, for the windows of later steps
   // that are guarded by the edit lock (device window, group tab).
   std::function<void()> password_check;
@@ -87,8 +87,6 @@ struct Hooks {
   // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
   // without showing the editor; the rebuild passes every device it places.
   std::function<void(int row)> EditDataGetPut;
-  // Detail grid: the click on a tree node (after it was selected).
-  std::function<void()> TreeView1Click;
   // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
   // lines, one per registered device, placed in the tree or not.
   std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
@@ -169,6 +167,7 @@ class App {
   IconView& icons();
   ReceiveView& receive_view();
   SystemLog& system_log();
+  DetailGrid& detail_grid();
   DeviceTree& tree();
   TreeOperations& tree_ops();  // drag and drop, registration, popup menu
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree

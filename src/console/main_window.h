@@ -11,6 +11,7 @@
 #include "common/controls.h"
 #include "common/platform.h"
 #include "console/console_settings.h"
+#include "console/detail_grid.h"
 #include "console/device_tree.h"
 #include "console/tree_operations.h"
 #include "console/form_ws_event.h"
@@ -45,7 +46,7 @@ class MainWindow : public Form, public ConsoleSettings {
   DeviceTree tree;              // device tree and group selector (console/device_tree.h)
   TreeOperations tree_ops{app}; // drag and drop, registration, popup menu (console/tree_operations.h)
   GroupTab group_tab{app};      // group tab "グループ": send log, counters, queue (telnet/group_tab.h)
-  // Areas of later windows join here: the detail grid (console).
+  DetailGrid detail_grid;       // detail grid under the tree (console/detail_grid.h)
 
   // --- Main window life cycle (console/main_window_life.cpp) ---
   void FormCreate();
@@ -56,7 +57,6 @@ class MainWindow : public Form, public ConsoleSettings {
   void FormWSEvent1Maximized(WindowState prev);
   void FormWSEvent1Restored(WindowState prev);
   void ToolButton7Click();  // "設定"
-  void StringGridSelectClear();
   // The close request; true when the window closes (the program ends).
   bool FormClose();
   void FormDestroy();

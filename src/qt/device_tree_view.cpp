@@ -19,8 +19,10 @@
 #include <QVBoxLayout>
 
 #include "console/app.h"
+#include "console/detail_grid.h"
 #include "console/device_tree.h"
 #include "console/tree_operations.h"
+#include "qt/detail_grid_view.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/sjis.h"
@@ -316,10 +318,13 @@ DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWid
   tree = new DeviceTreeWidget(ops, core.TreeView1, splitter);
   tree->setObjectName(QStringLiteral("TreeView1"));
   tree->setAccessibleName(FromSjis("機器一覧"));
+  grid = new DetailGridView(app.detail_grid(), mirror, splitter);
+  splitter->setStretchFactor(0, 3);
+  splitter->setStretchFactor(1, 2);
   layout->addWidget(splitter, 1);
   tree_mirror = new TreeMirror(mirror, tree, core.TreeView1);
   tree->SetMirror(tree_mirror);
-  tree_mirror->OnClick = [&core] { core.TreeView1Click(); };
+  tree_mirror->OnClick = [&app] { app.detail_grid().TreeView1Click(); };
   connect(tree, &QTreeView::doubleClicked, this, [this, &ops](const QModelIndex& index) {
     if (!tree_mirror->NodeOf(index)) return;
     ops.TreeView1DblClick();

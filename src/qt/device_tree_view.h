@@ -20,6 +20,7 @@
 class QComboBox;
 class QMenu;
 class QSplitter;
+class QTableView;
 
 namespace zol {
 
@@ -118,6 +119,7 @@ class DeviceTreeView : public QWidget {
   QComboBox* selector = nullptr;  // ComboBoxEx1
   DeviceTreeWidget* tree = nullptr;  // TreeView1
   QSplitter* splitter = nullptr;  // the tree above, the detail grid below
+  QTableView* grid = nullptr;     // StringGrid2
   TreeMirror* tree_mirror = nullptr;
   QMenu* menu = nullptr;          // PopupMenu1
 
