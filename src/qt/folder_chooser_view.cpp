@@ -42,14 +42,8 @@ FolderChooserView::FolderChooserView(App& app, Mirror& mirror) : QWidget(nullptr
     const QString selected = folders.Selected();
     if (!selected.isEmpty() && QFileInfo(selected).path() == path) folders.view->scrollTo(folders.model->index(selected));
   });
-  connect(ok, &QPushButton::clicked, this, [&f, &mirror] {
-    f.BitBtn1Click();
-    mirror.Poll();
-  });
-  connect(cancel, &QPushButton::clicked, this, [&f, &mirror] {
-    f.BitBtn2Click();
-    mirror.Poll();
-  });
+  OnClicked(ok, mirror, [&f] { f.BitBtn1Click(); });
+  OnClicked(cancel, mirror, [&f] { f.BitBtn2Click(); });
   setWindowIcon(ProgramIcon());
   CentreOnScreen(this);
   new FormView(mirror, this, f, [&f] { f.Close(); });

@@ -36,14 +36,8 @@ GroupDialogView::GroupDialogView(App& app, Mirror& mirror) : QWidget(nullptr, Qt
   mirror.Bind(edit1, f.Edit1);
   mirror.Bind(ok, f.BitBtn1);
   mirror.Bind(cancel, f.BitBtn2);
-  connect(ok, &QPushButton::clicked, this, [&f, &mirror] {
-    f.BitBtn1Click();
-    mirror.Poll();
-  });
-  connect(cancel, &QPushButton::clicked, this, [&f, &mirror] {
-    f.BitBtn2Click();
-    mirror.Poll();
-  });
+  OnClicked(ok, mirror, [&f] { f.BitBtn1Click(); });
+  OnClicked(cancel, mirror, [&f] { f.BitBtn2Click(); });
   connect(edit1, &QLineEdit::returnPressed, ok, &QPushButton::click);
   setWindowIcon(ProgramIcon());
   CentreOnScreen(this);

@@ -38,10 +38,7 @@ PasswordView::PasswordView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dial
   mirror.Bind(entry, f.MaskEdit1);
   mirror.Bind(label2, f.Label2);
   mirror.Bind(ok, f.BitBtn1);
-  connect(ok, &QPushButton::clicked, this, [&f, &mirror] {
-    f.BitBtn1Click();
-    mirror.Poll();
-  });
+  OnClicked(ok, mirror, [&f] { f.BitBtn1Click(); });
   connect(entry, &QLineEdit::returnPressed, ok, &QPushButton::click);
   setWindowIcon(ProgramIcon());
   CentreOnScreen(this);

@@ -7,6 +7,9 @@
 #include "common/controls.h"
 #include "qt/pictures.h"
 
+#include <functional>
+
+class QAbstractButton;
 class QToolBar;
 class QToolButton;
 class QWidget;
@@ -33,6 +36,12 @@ class SjisValidator : public QValidator {
  private:
   size_t max_bytes_;
 };
+
+class Mirror;
+
+// A click of the button runs the core's handler, and the mirror shows what
+// it changed at once.
+void OnClicked(QAbstractButton* button, Mirror& mirror, std::function<void()> handler);
 
 // A tool button with a picture, added to the bar.
 QToolButton* ToolButton(QToolBar* bar, ToolPicture pic, bool checkable);

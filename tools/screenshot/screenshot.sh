@@ -28,6 +28,22 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# start_display DISPLAY: an X server on it; its pid in the caller's xvfb.
+start_display() {
+  Xvfb "$1" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  sleep 1
+}
+
+# start_console FOLDER DISPLAY: the console of the run folder; its pid in the
+# caller's console_pid.
+start_console() {
+  (cd "$1" && DISPLAY=$2 XDG_RUNTIME_DIR=$1 ./zolyab4 >/dev/null 2>&1) &
+  console_pid=$!
+  pids+=($console_pid)
+}
+
 # run_once NAME EXTRA_SYSTEM_LINES: one console run on its own display.
 run_once() {
   local name=$1 extra=$2
@@ -37,13 +53,8 @@ run_once() {
   port=$((20000 + RANDOM % 20000))
   display=:$((90 + RANDOM % 100))
   bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122 "$extra"
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  pids+=($xvfb)
-  sleep 1
-  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
-  console_pid=$!
-  pids+=($console_pid)
+  start_display "$display"
+  start_console "$work" "$display"
   sleep 1
   [ "$name" = main ] && DISPLAY=$display import -window root "$out/splash.png"
   sleep 2.5
@@ -84,13 +95,8 @@ run_tree() {
   display=:$((90 + RANDOM % 100))
   bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" 5000 4 01111122 'DATA31=1\r\n'
   sed -i 's/^AUTO=1/AUTO=0/' "$work/zolyab4.Ini"
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  pids+=($xvfb)
-  sleep 1
-  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
-  console_pid=$!
-  pids+=($console_pid)
+  start_display "$display"
+  start_console "$work" "$display"
   sleep 4.5
   wid=$(DISPLAY=$display xdotool search --name '^ZOL YAB V4$' | head -n 1)
   DISPLAY=$display xdotool windowactivate --sync "$wid" 2>/dev/null || true
@@ -137,10 +143,7 @@ run_backup() {
   cp "$backup" "$work/app/zolv4backup"
   mkdir -p "$work/home/backup-zolyab" "$work/home/documents"
   cp "$work/app/zolyab4.dat" "$work/home/backup-zolyab/"
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  pids+=($xvfb)
-  sleep 1
+  start_display "$display"
   (cd "$work/app" && DISPLAY=$display HOME=$work/home XDG_RUNTIME_DIR=$work ./zolv4backup >/dev/null 2>&1) &
   tool_pid=$!
   pids+=($tool_pid)
