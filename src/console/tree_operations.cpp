@@ -8,6 +8,7 @@
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/monitoring.h"
+#include "telnet/group_tab.h"
 
 namespace zol {
 
@@ -119,7 +120,7 @@ void TreeOperations::TreeView1DblClick() {
   const std::string text = node->Text();
   app.Form4().LastDataCnt();
   if (!StartsWith(text, "[")) return;
-  if (app.hooks.GroupSelectorRefill) app.hooks.GroupSelectorRefill();
+  app.group_tab().ComboBoxEx2Refill();
   if (app.hooks.EditorRegister) app.hooks.EditorRegister();
 }
 

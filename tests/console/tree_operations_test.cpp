@@ -13,6 +13,7 @@
 #include "console/group_dialog.h"
 #include "console/password_dialog.h"
 #include "monitor/monitoring.h"
+#include "telnet/group_tab.h"
 #include "tree_fixture.h"
 
 namespace zol {
@@ -29,7 +30,6 @@ struct TreeOps : ::testing::Test, TreeRig {
     view().SetClientHeight(300);
     app->hooks.EditorRegister = [this] { calls.push_back("register " + view().Selected()->Text()); };
     app->hooks.EditorOpen = [this](int row) { calls.push_back("edit " + std::to_string(row)); };
-    app->hooks.GroupSelectorRefill = [this] { calls.push_back("refill"); };
     app->hooks.listicondata = [this](const std::string& key, int mode) {
       calls.push_back("listicondata " + key + " " + std::to_string(mode));
     };
@@ -254,9 +254,11 @@ TEST_F(TreeOps, DoubleClickRegistersOnlyUnregisteredDevices) {
   ops().TreeView1DblClick();
   EXPECT_TRUE(calls.empty());
   app->Form4().LastRow = 0;
+  app->group_tab().ComboBoxEx2.items.Clear();
   view().Select(Find("[02:5A"));
   ops().PopBtn4Click();
-  EXPECT_EQ(calls, (std::vector<std::string>{"refill", "register [02:5A:3C:00:00:A1] 10.0.0.1 未登録"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"register [02:5A:3C:00:00:A1] 10.0.0.1 未登録"}));
+  EXPECT_EQ(app->group_tab().ComboBoxEx2.items.All(), (std::vector<std::string>{"G001 一", "G002 二"}));
   EXPECT_EQ(app->Form4().LastRow, 5);  // the rows were counted
   EXPECT_FALSE(app->Form14().Visible());
 }
