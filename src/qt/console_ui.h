@@ -6,7 +6,10 @@
 #pragma once
 
 #include "qt/debug_view.h"
+#include "qt/folder_chooser_view.h"
+#include "qt/group_dialog_view.h"
 #include "qt/main_view.h"
+#include "qt/password_view.h"
 #include "qt/splash_view.h"
 #include "qt/terms_view.h"
 #include "qt/tray_view.h"
@@ -27,6 +30,9 @@ class ConsoleUi {
   SplashView& splash() { return *splash_; }
   TermsView& terms() { return *terms_; }
   TrayView& tray() { return *tray_; }
+  GroupDialogView& group_dialog() { return *group_dialog_; }
+  FolderChooserView& folder_chooser() { return *folder_chooser_; }
+  PasswordView& password() { return *password_; }
 
  private:
   Mirror* mirror_;
@@ -35,6 +41,9 @@ class ConsoleUi {
   MainView* main_;
   DebugView* debug_;
   TermsView* terms_;
+  GroupDialogView* group_dialog_;
+  FolderChooserView* folder_chooser_;
+  PasswordView* password_;
 };
 
 }  // namespace zol
