@@ -1,5 +1,7 @@
 #include "console/app.h"
 
+#include "console/chart_window.h"
+#include "console/detail_window.h"
 #include "console/main_window.h"
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
@@ -11,7 +13,9 @@ App::App(const Services& s) : services(s) {
   form1 = std::make_unique<SplashWindow>(*this);
   form2 = std::make_unique<MainWindow>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
+  form6 = std::make_unique<DetailWindow>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
+  form11 = std::make_unique<ChartWindow>(*this);
 }
 
 App::~App() = default;
@@ -22,7 +26,9 @@ void App::Start() {
   form1->FormCreate();
   form2->FormCreate();
   // The device-table window sets itself up as it is constructed.
+  form6->FormCreate();
   form10->FormCreate();
+  form11->FormCreate();
   form1->Show();
 }
 
@@ -30,6 +36,12 @@ void App::End() {
   if (!started_ || ended_) return;
   ended_ = true;
   form2->FormDestroy();
+}
+
+void App::CloseDialogs() {
+  // The windows not built yet close through the hook.
+  if (hooks.CloseDialogs) hooks.CloseDialogs();
+  form6->Close();
 }
 
 void App::Terminate() {

@@ -15,6 +15,8 @@ class MainWindow;
 class DebugWindow;
 class SplashWindow;
 class TermsDialog;
+class DetailWindow;
+class ChartWindow;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -37,18 +39,9 @@ struct Hooks {
   // G000 (and grows the unregistered list); refreshes the device nodes' icons.
   std::function<void(const std::string& node_text, int mode)> TreeUnRegData;
   std::function<void()> ListIconRef;
-  // Detail window refresh for a device row (Ol1_output, temp_output, TmpPngrefh).
-  std::function<void(int row)> DetailRefresh;
-  // Temperature chart redraw, and showing the chart window from the chart button.
-  std::function<void()> ChartRefresh;
-  std::function<void()> ShowChart;
-  // Chart button: sets the chart window's ChartActive flag and the first
-  // line of its title (before ShowChart and ChartRefresh).
-  std::function<void(const std::string& title)> ChartTitle;
   // Device window for an icon (item window key, mode).
   std::function<void(const std::string& key, int mode)> listicondata;
-  // Closes the group dialog, device editor, detail window, device window,
-  // settings dialog and folder chooser, in this order.
+  // Closes the dialogs of App::CloseDialogs that are not built yet.
   std::function<void()> CloseDialogs;
   // Sends one notice mail with the given body lines; throws std::runtime_error
   // with the error text on failure.
@@ -97,11 +90,19 @@ class App {
   std::unique_ptr<SplashWindow> form1;  // splash window, the application's main window
   std::unique_ptr<MainWindow> form2;  // main window
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
+  std::unique_ptr<DetailWindow> form6;  // detail window
   std::unique_ptr<TermsDialog> form10;  // terms dialog
+  std::unique_ptr<ChartWindow> form11;  // temperature chart
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
+  DetailWindow& Form6() { return *form6; }
   TermsDialog& Form10() { return *form10; }
+  ChartWindow& Form11() { return *form11; }
+
+  // Closes the group dialog, device editor, detail window, device window,
+  // settings dialog and folder chooser, in this order.
+  void CloseDialogs();
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

@@ -2,6 +2,8 @@
 
 #include "common/text.h"
 #include "console/app.h"
+#include "console/chart_window.h"
+#include "console/detail_window.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/item_state.h"
@@ -69,7 +71,12 @@ void DebugWindow::DataInviteCheck(int b) {
     // CSV lines, receive-list line and node icons are not lost.
     eMailSendAll(r);
 
-    if (main.DetailDevice == r && app.hooks.DetailRefresh) app.hooks.DetailRefresh(r);
+    if (main.DetailDevice == r) {
+      DetailWindow& detail = app.Form6();
+      detail.Ol1_output(r);
+      detail.temp_output(r);
+      detail.TmpPngrefh(r);
+    }
 
     const std::string log_flags = table.Cell(dtcol::LogFlags, r);
     const DateTime now = app.clock().Now();
@@ -85,7 +92,7 @@ void DebugWindow::DataInviteCheck(int b) {
       main.TempHistory[0] = table.Cell(dtcol::RecvDate, r) + "," + table.Cell(dtcol::RecvTime, r) + "," +
                             table.Cell(dtcol::CurTemp, r);
       main.TempLabel.SetCaption(table.Cell(dtcol::CurTemp, r));
-      if (app.hooks.ChartRefresh) app.hooks.ChartRefresh();
+      app.Form11().ChartRefresh();
     }
   } else {
     Grid& unreg = StringGrid2;

@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "console/app.h"
+#include "console/chart_window.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
@@ -233,9 +234,10 @@ void MainWindow::ToolButtonChk7Click() {
 void MainWindow::BitBtn1Click() {
   const std::string title =
       DeviceIdText(TempDevice) + " " + app.Form4().StringGrid1.Cell(dtcol::DeviceName, TempDevice);
-  if (app.hooks.ChartTitle) app.hooks.ChartTitle(title);
-  if (app.hooks.ShowChart) app.hooks.ShowChart();
-  if (app.hooks.ChartRefresh) app.hooks.ChartRefresh();
+  ChartWindow& chart = app.Form11();
+  chart.SetChartTitle(title);
+  chart.Show();
+  chart.ChartRefresh();
 }
 
 }  // namespace zol
