@@ -27,6 +27,8 @@
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
 #include "monitor/debug_window.h"
+#include "qt/chart_view.h"
+#include "qt/detail_view.h"
 #include "qt/form_view.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
@@ -37,15 +39,6 @@ namespace zol {
 namespace {
 
 QString S(const char* sjis) { return FromSjis(sjis); }
-
-void CentreOnScreen(QWidget* w) {
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect r = screen->availableGeometry();
-    w->move(r.center() - QPoint(w->width() / 2, w->height() / 2));
-  }
-}
-
-QString ColorName(Color c) { return QStringLiteral("#%1").arg(c & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
 
 QToolButton* ToolButton(QToolBar* bar, ToolPicture pic, bool checkable) {
   auto* b = new QToolButton(bar);
@@ -411,10 +404,14 @@ ConsoleUi::ConsoleUi(App& app) {
   main_ = new MainView(app, *mirror_, tray_->menu());
   debug_ = new DebugView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
+  detail_ = new DetailView(app, *mirror_);
+  chart_ = new ChartView(app, *mirror_);
 }
 
 ConsoleUi::~ConsoleUi() {
   delete mirror_;
+  delete chart_;
+  delete detail_;
   delete terms_;
   delete debug_;
   delete main_;

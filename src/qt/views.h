@@ -23,6 +23,8 @@ namespace zol {
 
 class App;
 class Mirror;
+class DetailView;
+class ChartView;
 
 class SplashView : public QWidget {
   Q_OBJECT
@@ -103,6 +105,8 @@ class ConsoleUi {
   SplashView& splash() { return *splash_; }
   TermsView& terms() { return *terms_; }
   TrayView& tray() { return *tray_; }
+  DetailView& detail() { return *detail_; }
+  ChartView& chart() { return *chart_; }
 
  private:
   Mirror* mirror_;
@@ -111,6 +115,8 @@ class ConsoleUi {
   MainView* main_;
   DebugView* debug_;
   TermsView* terms_;
+  DetailView* detail_;
+  ChartView* chart_;
 };
 
 }  // namespace zol
