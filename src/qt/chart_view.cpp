@@ -5,6 +5,7 @@
 #include <QChartView>
 #include <QCursor>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -74,7 +75,7 @@ ChartView::ChartView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window), f
 
   chart = new QChart;
   chart->legend()->hide();
-  chart->setMargins(QMargins(4, 4, 8, 4));
+  chart->setMargins(QMargins(4, 4, 40, 4));  // room for the newest label at x = 99
   QLinearGradient ground(0, 0, 0, 1);
   ground.setCoordinateMode(QGradient::ObjectBoundingMode);
   ground.setColorAt(0, QColor(0xC8, 0xD8, 0xEC));
@@ -136,6 +137,7 @@ ChartView::ChartView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window), f
   memo1->setReadOnly(true);
   memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo1->setMaximumBlockCount(static_cast<int>(kChartListLines));
+  memo1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));  // the padded readings line up
   // Only the lines appended since the last look are added to the widget.
   auto seen = std::make_shared<std::pair<uint64_t, uint64_t>>(~uint64_t{0}, 0);  // emptied, appended
   mirror.Watch(f.Memo1, [this, &f, seen] {

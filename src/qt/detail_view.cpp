@@ -193,7 +193,7 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   // Page 4: the temperature function.
   QWidget* p4 = sheets[3];
   auto* settings = new QGroupBox(S("設定状態"), p4);
-  settings->setGeometry(8, 4, 454, 184);
+  settings->setGeometry(8, 2, 454, 194);
   CaptionCell(settings, "設定内容", QRect(8, 20, 438, 18));
   Panel* lines[8] = {&f.Panel16, &f.Panel17, &f.Panel18, &f.Panel19, &f.Panel20, &f.Panel21, &f.Panel22, &f.Panel23};
   for (int k = 1; k <= 8; ++k) {
@@ -203,7 +203,7 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
     ValueCell(settings, mirror, *lines[k - 1], name.c_str(), "設定内容 " + std::to_string(k), QRect(30, y, 416, 17));
   }
   auto* limits = new QGroupBox(S("指定温度設定 "), p4);
-  limits->setGeometry(8, 192, 300, 128);
+  limits->setGeometry(8, 200, 300, 120);
   struct Limit {
     const char* label;
     Panel* panel;
@@ -211,17 +211,17 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   } fields[6] = {{"上限警報", &f.Panel10, "Panel10"}, {"上限注意", &f.Panel11, "Panel11"}, {"上限Hys", &f.Panel12, "Panel12"},
                  {"下限警報", &f.Panel13, "Panel13"}, {"下限注意", &f.Panel14, "Panel14"}, {"下限Hys", &f.Panel15, "Panel15"}};
   for (int k = 0; k < 6; ++k) {
-    const int x = 8 + (k / 3) * 146, y = 22 + (k % 3) * 32;
+    const int x = 8 + (k / 3) * 146, y = 20 + (k % 3) * 32;
     CaptionCell(limits, fields[k].label, QRect(x, y, 70, 26));
     QLabel* v = ValueCell(limits, mirror, *fields[k].panel, fields[k].name, fields[k].label, QRect(x + 72, y, 64, 26));
     v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   }
   auto* state = new QGroupBox(S("温度状態"), p4);
-  state->setGeometry(316, 192, 146, 128);
+  state->setGeometry(316, 200, 146, 120);
   alam_panel = new QLabel(state);
   alam_panel->setObjectName(QStringLiteral("AlamPanel"));
   alam_panel->setAccessibleName(S("温度状態"));
-  alam_panel->setGeometry(10, 24, 126, 28);
+  alam_panel->setGeometry(10, 22, 126, 28);
   alam_panel->setAlignment(Qt::AlignCenter);
   alam_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   mirror.Watch(f.AlamPanel, [this, &f] {
@@ -233,7 +233,7 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   auto* temp = new QLabel(state);
   temp->setObjectName(QStringLiteral("TempLabel"));
   temp->setAccessibleName(S("現在温度"));
-  temp->setGeometry(10, 62, 96, 44);
+  temp->setGeometry(10, 58, 96, 44);
   temp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   QFont big = temp->font();
   big.setPointSize(20);
@@ -241,7 +241,7 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   temp->setFont(big);
   mirror.Bind(temp, f.TempLabel);
   auto* unit = new QLabel(S("℃"), state);
-  unit->setGeometry(108, 72, 30, 30);
+  unit->setGeometry(108, 68, 30, 30);
 
   close = new QPushButton(this);
   close->setObjectName(QStringLiteral("BitBtn1"));

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the console under Xvfb with the simulator feeding it and saves PNGs:
 # the splash window, the main window with the icon view and the receive
-# list, and (in a second run with [SYSTEM] DEBUG=1) the debug window.
+# list, and (in a second run with [SYSTEM] DEBUG=1) the debug window; then
+# the detail window (pages 1, 2 and 4) and the temperature chart during a
+# ramp, with and without its reading list (window_shots).
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -53,4 +55,7 @@ run_once() {
 
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
+shots=$root/build/tools/screenshot/window_shots
+[ -x "$shots" ] || { echo "screenshot: build first ($shots missing)" >&2; exit 1; }
+QT_QPA_PLATFORM=offscreen "$shots" "$out" "$sim" >/dev/null 2>&1 || { echo "screenshot: window_shots failed" >&2; exit 1; }
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
