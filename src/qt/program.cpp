@@ -33,6 +33,16 @@ void OnSignal(int) {
 
 }  // namespace
 
+RealServices::RealServices(const std::string& program_path) {
+  services.clock = &clock;
+  services.pump = &pump;
+  services.timers = &timers;
+  services.boxes = &boxes;
+  services.sound = &sound;
+  services.udp = &udp;
+  services.program_path = program_path;
+}
+
 void UseJapaneseFont() {
   const QStringList families = QFontDatabase::families();
   for (const QString& f : {QStringLiteral("IPAexGothic"), QStringLiteral("IPAGothic"),
@@ -54,24 +64,12 @@ int RunConsole(int argc, char** argv) {
   UseJapaneseFont();
   QApplication::setWindowIcon(ProgramIcon());
 
-  PosixClock clock;
-  QtPump pump;
-  QtTimerHost timers;
-  QtMessageBoxes boxes;
-  QtSound sound;
-  QtUdpReceiver udp;
-  Services services;
-  services.clock = &clock;
-  services.pump = &pump;
-  services.timers = &timers;
-  services.boxes = &boxes;
-  services.sound = &sound;
-  services.udp = &udp;
-  services.program_path = ProgramPath();
+  RealServices real(ProgramPath());
+  QtPump& pump = real.pump;
 
   int rc = 0;
   {
-    App app(services);
+    App app(real.services);
     // exit, not quit: quit would first close every window, which asks the
     // main window's close question.
     app.OnTerminate = [&pump] {

@@ -2,7 +2,26 @@
 // views and the event loop. zolyab4's main calls Run.
 #pragma once
 
+#include <string>
+
+#include "common/posix_clock.h"
+#include "console/app.h"
+#include "qt/adapters.h"
+
 namespace zol {
+
+// The real platform services of a console run: the POSIX clock and the Qt
+// adapters, owned together and handed to the App as Services.
+struct RealServices {
+  explicit RealServices(const std::string& program_path);
+  PosixClock clock;
+  QtPump pump;
+  QtTimerHost timers;
+  QtMessageBoxes boxes;
+  QtSound sound;
+  QtUdpReceiver udp;
+  Services services;
+};
 
 int RunConsole(int argc, char** argv);
 

@@ -20,14 +20,12 @@
 #include <string>
 #include <vector>
 
-#include "common/posix_clock.h"
 #include "console/app.h"
 #include "console/chart_window.h"
 #include "console/detail_window.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
-#include "qt/adapters.h"
 #include "qt/chart_view.h"
 #include "qt/detail_view.h"
 #include "qt/mirror.h"
@@ -71,27 +69,14 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   zol::UseJapaneseFont();
 
-  zol::PosixClock clock;
-  zol::QtPump pump;
-  zol::QtTimerHost timers;
-  zol::QtMessageBoxes boxes;
-  zol::QtSound sound;
-  zol::QtUdpReceiver udp;
-  zol::Services services;
-  services.clock = &clock;
-  services.pump = &pump;
-  services.timers = &timers;
-  services.boxes = &boxes;
-  services.sound = &sound;
-  services.udp = &udp;
   // The run's own folder: whatever the console writes stays there.
   char work[] = "/tmp/zolshots.XXXXXX";
   if (!mkdtemp(work)) return 1;
-  services.program_path = std::string(work) + "/zolyab4";
+  zol::RealServices real(std::string(work) + "/zolyab4");
 
   int rc = 0;
   {
-    zol::App app(services);
+    zol::App app(real.services);
     zol::ConsoleUi ui(app);
     // Only the windows pictured are created; the main window's start-up
     // (settings and data files) is not run.
