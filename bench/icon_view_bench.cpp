@@ -51,15 +51,15 @@ void BM_IconReStetingData(benchmark::State& state) {
   MainWindow& main = f.app->Form2();
   FillTable(*f.app, static_cast<int>(state.range(0)));
   // Monitoring runs; the first rebuild records every item's state.
-  main.ToolButton1.SetEnabled(false);
-  main.IconReStetingData();
+  main.monitoring.ToolButton1.SetEnabled(false);
+  main.icons.IconReStetingData();
   for (auto _ : state) {
-    main.IconReStetingData();
-    benchmark::DoNotOptimize(main.ListView1.Count());
+    main.icons.IconReStetingData();
+    benchmark::DoNotOptimize(main.icons.ListView1.Count());
   }
-  if (main.ListView1.Count() != static_cast<size_t>(state.range(0))) state.SkipWithError("wrong icon count");
+  if (main.icons.ListView1.Count() != static_cast<size_t>(state.range(0))) state.SkipWithError("wrong icon count");
   state.SetComplexityN(state.range(0));
-  state.counters["icons"] = static_cast<double>(main.ListView1.Count());
+  state.counters["icons"] = static_cast<double>(main.icons.ListView1.Count());
 }
 BENCHMARK(BM_IconReStetingData)->Arg(100)->Arg(1000)->Arg(7992)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
 

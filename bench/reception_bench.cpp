@@ -18,7 +18,7 @@ void Run(benchmark::State& state, const std::string& datagram) {
   AppFixture f;
   MainWindow& form2 = f.app->Form2();
   for (auto _ : state) {
-    form2.NMUDP1DataReceived(datagram, "192.168.0.205", 2100);
+    form2.reception.NMUDP1DataReceived(datagram, "192.168.0.205", 2100);
     benchmark::DoNotOptimize(f.app->Form4().StringGridBuffTag);
   }
   if (f.app->Form4().Memo2.Count() < 22) state.SkipWithError("datagram was not parsed");

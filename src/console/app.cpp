@@ -20,6 +20,16 @@ App::App(const Services& s) : services(s) {
 
 App::~App() = default;
 
+ConsoleSettings& App::settings() { return *form2; }
+Reception& App::reception() { return form2->reception; }
+MonitorControls& App::monitoring() { return form2->monitoring; }
+ItemStates& App::item_states() { return form2->states; }
+Alerts& App::alerts() { return form2->alerts; }
+IconView& App::icons() { return form2->icons; }
+ReceiveView& App::receive_view() { return form2->receive; }
+SystemLog& App::system_log() { return form2->system_log; }
+ComboBox& App::group_selector() { return form2->ComboBoxEx1; }
+
 void App::Start() {
   if (started_) return;
   started_ = true;

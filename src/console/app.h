@@ -17,6 +17,16 @@ class SplashWindow;
 class TermsDialog;
 class DetailWindow;
 class ChartWindow;
+struct ConsoleSettings;
+class ComboBox;
+// Areas of the main window.
+class Reception;
+class MonitorControls;
+class ItemStates;
+class Alerts;
+class IconView;
+class ReceiveView;
+class SystemLog;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -103,6 +113,18 @@ class App {
   // Closes the group dialog, device editor, detail window, device window,
   // settings dialog and folder chooser, in this order.
   void CloseDialogs();
+
+  // The main window's settings and areas, for the other areas and windows:
+  // nothing outside src/console needs the main window's own header.
+  ConsoleSettings& settings();
+  Reception& reception();
+  MonitorControls& monitoring();
+  ItemStates& item_states();
+  Alerts& alerts();
+  IconView& icons();
+  ReceiveView& receive_view();
+  SystemLog& system_log();
+  ComboBox& group_selector();  // Form2.ComboBoxEx1
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

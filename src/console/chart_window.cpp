@@ -2,7 +2,7 @@
 
 #include "common/text.h"
 #include "console/app.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 
@@ -58,9 +58,9 @@ void ChartWindow::ChartRefresh() {
   if (ChartActive == 0) return;
   for (size_t s = 0; s < Chart1.SeriesCount(); ++s) Chart1.Clear(s);
 
-  const MainWindow& main = app.Form2();
+  const ReceiveView& main = app.receive_view();
   const Grid& table = app.Form4().StringGrid1;
-  const int row = main.TempDevice;
+  const int row = app.settings().TempDevice;
   const auto cell = [&](int col) -> const std::string& { return table.Cell(col, row); };
   const std::string status =
       cell(dtcol::RecvDate) + " " + cell(dtcol::RecvTime) + " " + PadTemperature(cell(dtcol::CurTemp)) + "℃ ";
@@ -102,7 +102,7 @@ void ChartWindow::BitBtn1Click() { Close(); }
 
 void ChartWindow::BitBtn2Click() {
   if (app.boxes().Show("グラフデータをクリアしますか？", BoxKind::Confirm, BoxButtons::YesNo) != BoxResult::Yes) return;
-  for (std::string& entry : app.Form2().TempHistory) entry.clear();
+  for (std::string& entry : app.receive_view().TempHistory) entry.clear();
   ChartRefresh();
 }
 
@@ -112,7 +112,7 @@ void ChartWindow::BitBtn4Click() {
   ListEmpty();
   Memo1.SetVisible(true);
   for (int slot = 99; slot >= 0; --slot) {
-    const std::string& entry = app.Form2().TempHistory[static_cast<size_t>(slot)];
+    const std::string& entry = app.receive_view().TempHistory[static_cast<size_t>(slot)];
     if (entry.empty()) continue;
     ListAdd(CsvField(entry, 1) + " " + CsvField(entry, 2) + " " + PadTemperature(CsvField(entry, 3)) + "℃");
   }

@@ -72,7 +72,7 @@ void MainWindow::IniLoad() {
   MailSubject = Scramble(ini.ReadString("EMAIL", "DATA10", Scramble("ZOL YAB Report", 1)), 0);
   MailOn = ini.ReadBool("EMAIL", "FLAG00", false);
 
-  for (int i = 1; i <= 7; ++i) ToolButtonChk[static_cast<size_t>(i)].SetDown(ini.ReadBool("ICON", MaskKey(i), true));
+  for (int i = 1; i <= 7; ++i) icons.ToolButtonChk[static_cast<size_t>(i)].SetDown(ini.ReadBool("ICON", MaskKey(i), true));
 
   LogDir = ini.ReadString("LOG", "DIR", ProgramFolder(app.services.program_path));
 }
@@ -116,7 +116,7 @@ bool MainWindow::IniSave() {
     ini.WriteString("EMAIL", "DATA09", Scramble(std::to_string(MailAuth), 1));
     ini.WriteString("EMAIL", "DATA10", Scramble(MailSubject, 1));
     ini.WriteBool("EMAIL", "FLAG00", MailOn);
-    for (int i = 1; i <= 7; ++i) ini.WriteBool("ICON", MaskKey(i), ToolButtonChk[static_cast<size_t>(i)].Down());
+    for (int i = 1; i <= 7; ++i) ini.WriteBool("ICON", MaskKey(i), icons.ToolButtonChk[static_cast<size_t>(i)].Down());
     // The whole file goes to disk at once: a failure leaves the old one whole.
     ok = ini.Save(IniFile, &err);
   }

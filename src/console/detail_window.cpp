@@ -5,7 +5,6 @@
 
 #include "common/text.h"
 #include "console/app.h"
-#include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/item_state.h"
@@ -269,7 +268,7 @@ CellPaint DetailWindow::OlGridDrawCell(int col, int row) {
     return p;
   }
   p.fill = kWhite;
-  const std::string code = app.Form2().ItemState(OverlayRow, i);
+  const std::string code = app.item_states().ItemState(OverlayRow, i);
   const char kind = code.empty() ? ' ' : code[0];
   const char digit = code.size() > 1 ? code[1] : ' ';
   std::string& text = p.texts[0].text;
@@ -292,7 +291,7 @@ CellPaint DetailWindow::OlGridDrawCell(int col, int row) {
 void DetailWindow::BitBtn1Click() { Close(); }
 
 void DetailWindow::OpenDevice(int row) {
-  app.Form2().DetailDevice = row;
+  app.receive_view().DetailDevice = row;
   PageControl1.SetActivePageIndex(0);
   Ol1_output(row);
   temp_output(row);

@@ -52,16 +52,16 @@ void MainWindow::FormCreate() {
   AppTitle = "ZOL YAB V4";
   SetCaption(AppTitle);
   IniLoad();
-  SysLogViewLoad();
-  KeyList.clear();
+  system_log.SysLogViewLoad();
+  icons.KeyList.clear();
   Timer1.SetEnabled(false);
   Timer1.SetInterval(1500);
   Timer2.SetEnabled(false);
   Timer2.SetInterval(50);
   Call(h.TreeViewSetUp);
-  SysLoging(1, "アプリの起動");
+  system_log.SysLoging(1, "アプリの起動");
   MailCountDate = DateText(app.clock().Now());
-  MailCount = 0;
+  alerts.MailCount = 0;
   Call(h.grpListRef);
 }
 
@@ -71,11 +71,11 @@ void MainWindow::Timer3Timer() {
   app.Form4().SettingDataLoad();
   Call(h.ReStetingData);
   pcipcheck();
-  if (AutoStart) YabStart();
+  if (AutoStart) monitoring.YabStart();
   if (WindowMode == 1) SetWindowState(WindowState::Minimized);
   else if (WindowMode == 2) SetWindowState(WindowState::Maximized);
   Call(h.TreeNodeRef);
-  IconDataCheck();
+  icons.IconDataCheck();
   bool registered = false;
   const Grid& table = app.Form4().StringGrid1;
   for (int r = 1; r <= 999 && !registered; ++r) registered = !table.Cell(1, r).empty();
@@ -104,10 +104,10 @@ void MainWindow::pcipcheck() {
 void MainWindow::Timer5Timer() {
   const DateTime now = app.clock().Now();
   TimePanel.SetCaption(DateText(now) + " " + TimeText(now));
-  if (app.udp().LocalPort() != 0) Label5.SetVisible(!Label5.Visible());
+  if (app.udp().LocalPort() != 0) monitoring.Label5.SetVisible(!monitoring.Label5.Visible());
   const std::string today = DateText(now);
   if (today != MailCountDate) {
-    MailCount = 0;
+    alerts.MailCount = 0;
     MailCountDate = today;
   }
 }
@@ -123,10 +123,10 @@ void MainWindow::ToolButton7Click() {
     Call(app.hooks.password_check);
     return;
   }
-  ButtonPushMode();
-  ToolButton7.SetEnabled(false);
-  ToolButton1.SetEnabled(false);
-  Panel21.SetVisible(false);
+  monitoring.ButtonPushMode();
+  monitoring.ToolButton7.SetEnabled(false);
+  monitoring.ToolButton1.SetEnabled(false);
+  receive.Panel21.SetVisible(false);
   Call(app.hooks.EditShow);
 }
 
@@ -135,7 +135,7 @@ void MainWindow::StringGridSelectClear() { Call(app.hooks.DetailGridSelectClear)
 bool MainWindow::FormClose() {
   if (!IniSave()) return false;
   if (app.boxes().Show("終了してよろしいですか？", BoxKind::Confirm, BoxButtons::YesNo) != BoxResult::Yes) return false;
-  Timer4.SetEnabled(false);
+  monitoring.Timer4.SetEnabled(false);
   app.udp().SetLocalPort(0);
   Hide();
   app.Form1().Close();
@@ -145,13 +145,13 @@ bool MainWindow::FormClose() {
 void MainWindow::FormDestroy() {
   if (Destroyed) return;
   Destroyed = true;
-  SysLoging(2, "アプリの終了");
+  system_log.SysLoging(2, "アプリの終了");
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   Timer3.SetEnabled(false);
-  Timer4.SetEnabled(false);
+  monitoring.Timer4.SetEnabled(false);
   Timer5.SetEnabled(false);
-  KeyList.clear();
+  icons.KeyList.clear();
 }
 
 }  // namespace zol

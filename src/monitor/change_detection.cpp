@@ -5,11 +5,13 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "console/app.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/icon_view.h"
 #include "monitor/item_state.h"
+#include "monitor/monitoring.h"
+#include "monitor/system_log.h"
 
 namespace zol {
 
@@ -123,18 +125,23 @@ std::string TemperatureCaption(const std::string& caption, const std::string& t)
 
 }  // namespace
 
-void MainWindow::ListDataCheck(int r, int i) {
+Alerts::Alerts(App& a) : app(a) {}
+
+void Alerts::ListDataCheck(int r, int i) {
   if (r == 0 || i == 0) return;
+  const int TimeOutMin = app.settings().TimeOutMin;
   const ItemRow row(app.Form4().StringGrid1, r, ReceiveClock(app.clock()), TimeOutMin);
   ListDataCheck(row, i, ItemStateOf(row, i));
 }
 
 // code: the item's ItemState, computed from row by the caller.
-void MainWindow::ListDataCheck(const ItemRow& row, int i, const std::string& code) {
+void Alerts::ListDataCheck(const ItemRow& row, int i, const std::string& code) {
   const int r = row.row;
   if (r == 0 || i == 0) return;
+  IconList& ListView1 = app.icons().ListView1;
+  ItemStates& states = app.item_states();
   // The item's icon; without one nothing is evaluated.
-  const int idx = FindIcon(r, i);
+  const int idx = app.icons().FindIcon(r, i);
   if (idx < 0) return;
   const size_t icon = static_cast<size_t>(idx);
   Grid& table = app.Form4().StringGrid1;
@@ -158,17 +165,17 @@ void MainWindow::ListDataCheck(const ItemRow& row, int i, const std::string& cod
   ItemImageSlots slots(images);
   bool changed = !slots.stored_form;
 
-  if (i <= kSlots && slots.slot[i] != new_image && !ToolButton1.Enabled()) {
+  if (i <= kSlots && slots.slot[i] != new_image && !app.monitoring().ToolButton1.Enabled()) {
     slots.slot[i] = new_image;
     changed = true;
-    const std::string new_text = StateImageText(new_image, r);
-    SysLoging(200, DeviceIdText(r) + " Outlet" + std::to_string(i) + " " + new_text);
+    const std::string new_text = states.StateImageText(new_image, r);
+    app.system_log().SysLoging(200, DeviceIdText(r) + " Outlet" + std::to_string(i) + " " + new_text);
     const std::string& flags = table.Cell(dtcol::NotifyFlags, r);
     AlertRule rule;
     if (RuleOf(AlertKindOf(new_image, old_image), &rule)) {
       if (NotifyFlag(flags, rule.sound_flag) == '1') Soundplay(rule.sound_kind);
       if (NotifyFlag(flags, rule.mail_flag) == '1')
-        MailBodyAdd(r, EventLine(i, new_text, StateImageText(old_image, r),
+        MailBodyAdd(r, EventLine(i, new_text, states.StateImageText(old_image, r),
                                  CsvField(table.Cell(dtcol::OutletNames, r), i)));
     }
   }
@@ -178,10 +185,11 @@ void MainWindow::ListDataCheck(const ItemRow& row, int i, const std::string& cod
   if (changed) table.SetCell(dtcol::ItemImages, r, slots.Text());
 }
 
-void MainWindow::Soundplay(int kind) {
+void Alerts::Soundplay(int kind) {
   if (kind < 1 || kind > 4) return;
-  const int mode = SoundFlg[static_cast<size_t>(kind)];
-  const std::string& file = SoundFName[static_cast<size_t>(kind)];
+  const ConsoleSettings& settings = app.settings();
+  const int mode = settings.SoundFlg[static_cast<size_t>(kind)];
+  const std::string& file = settings.SoundFName[static_cast<size_t>(kind)];
   if (mode <= 0) return;
   if (mode == 1) {
     app.sound().Beep();
@@ -190,7 +198,7 @@ void MainWindow::Soundplay(int kind) {
   }
 }
 
-void MainWindow::MailBodyAdd(int row, const std::string& line) {
+void Alerts::MailBodyAdd(int row, const std::string& line) {
   for (DeviceMail& mail : MailBody) {
     if (mail.row == row) {
       mail.lines.push_back(line);
@@ -200,22 +208,23 @@ void MainWindow::MailBodyAdd(int row, const std::string& line) {
   MailBody.push_back(DeviceMail{row, {line}});
 }
 
-void MainWindow::MailBodyClear() {
-  if (!MailOn) MailBody.clear();
+void Alerts::MailBodyClear() {
+  if (!app.settings().MailOn) MailBody.clear();
 }
 
 void DebugWindow::eMailSend1(int /*row*/) {
   // Every device with collected lines gets its own mail, in the order the
   // devices were raised, each counted against the daily limit. Lines over
   // the limit stay collected for a later send.
-  MainWindow& main = app.Form2();
+  Alerts& main = app.alerts();
+  const ConsoleSettings& settings = app.settings();
   while (!main.MailBody.empty()) {
-    if (!main.MailOn) return;
-    const int limit = DecimalOr(main.MailLimit, 100);
+    if (!settings.MailOn) return;
+    const int limit = DecimalOr(settings.MailLimit, 100);
     if (limit < main.MailCount + 1) return;
     ++main.MailCount;
 
-    MainWindow::DeviceMail mail = std::move(main.MailBody.front());
+    Alerts::DeviceMail mail = std::move(main.MailBody.front());
     main.MailBody.erase(main.MailBody.begin());
     const int r = mail.row;
     const Grid& table = StringGrid1;
@@ -242,7 +251,7 @@ void DebugWindow::eMailSendAll(int row) {
   // A mail error is shown and the sending goes on with the next device's
   // mail (the failed one has left the body), until a send neither fails nor
   // shortens the body.
-  MainWindow& main = app.Form2();
+  Alerts& main = app.alerts();
   for (;;) {
     const size_t before = main.MailBody.size();
     try {

@@ -9,7 +9,7 @@
 #include "common/files.h"
 #include "common/program_files.h"
 #include "console/app.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
 #include "monitor/debug_window.h"
 
 namespace zol {
@@ -61,7 +61,8 @@ bool FileError(App& app, const std::string& path, const std::string& err) {
 }  // namespace
 
 bool DebugWindow::SettingDataSave() {
-  MainWindow& form2 = app.Form2();
+  ConsoleSettings& form2 = app.settings();
+  ComboBox& ComboBoxEx1 = app.group_selector();
   int last = 0;
   for (int r = 1; r <= kLastDeviceRow; ++r) {
     if (!StringGrid1.Cell(1, r).empty()) last = r;
@@ -79,7 +80,7 @@ bool DebugWindow::SettingDataSave() {
   const std::string dat = ProgramFile(app.services.program_path, ".dat");
   if (!WriteFileAtomic(dat, JoinCrLf(lines), &err)) return FileError(app, dat, err);
   const std::string lst = ProgramFile(app.services.program_path, ".lst");
-  if (!WriteFileAtomic(lst, JoinCrLf(form2.ComboBoxEx1.items.All()), &err)) return FileError(app, lst, err);
+  if (!WriteFileAtomic(lst, JoinCrLf(ComboBoxEx1.items.All()), &err)) return FileError(app, lst, err);
 
   LastDataCnt();
   // Saving locks editing again while the password lock is on.
@@ -88,7 +89,7 @@ bool DebugWindow::SettingDataSave() {
 }
 
 bool DebugWindow::SettingDataLoad() {
-  MainWindow& form2 = app.Form2();
+  ComboBox& ComboBoxEx1 = app.group_selector();
   std::string err;
 
   const std::string dat = ProgramFile(app.services.program_path, ".dat");
@@ -111,21 +112,21 @@ bool DebugWindow::SettingDataLoad() {
   if (FileExists(lst)) {
     std::vector<std::string> groups;
     if (!ReadLines(lst, &groups, &err)) return FileError(app, lst, err);
-    form2.ComboBoxEx1.items.Assign(groups);
+    ComboBoxEx1.items.Assign(groups);
   } else {
     // No group list yet: take the groups from the tree as it stands, which
     // at start holds only its two initial groups.
     std::vector<std::string> groups =
         app.hooks.TreeGroupTexts ? app.hooks.TreeGroupTexts()
                                  : std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"};
-    form2.ComboBoxEx1.items.Clear();
-    for (const std::string& g : groups) form2.ComboBoxEx1.items.Add(g);
-    form2.ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
+    ComboBoxEx1.items.Clear();
+    for (const std::string& g : groups) ComboBoxEx1.items.Add(g);
+    ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
     if (app.hooks.TreeNodeRef) app.hooks.TreeNodeRef();
   }
 
   LastDataCnt();
-  form2.ComboBoxEx1.SetEnabled(true);
+  ComboBoxEx1.SetEnabled(true);
   return true;
 }
 

@@ -3,10 +3,12 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/chart_window.h"
+#include "console/console_settings.h"
 #include "console/detail_window.h"
-#include "console/main_window.h"
+#include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
 #include "monitor/item_state.h"
+#include "monitor/system_log.h"
 
 namespace zol {
 
@@ -16,6 +18,11 @@ std::string RecvLabel(const std::string& ip) { return ("[" + ip + "]" + std::str
 
 std::string RecvLogLine(const std::string& date, const std::string& time, const std::string& label) {
   return date + " " + time + " DATAを受信しました。" + label;
+}
+
+ReceiveView::ReceiveView() {
+  Panel21.SetVisible(false);
+  RefTimePanel.SetHint("更新時刻");
 }
 
 void DebugWindow::LastDataCnt() {
@@ -32,7 +39,9 @@ void DebugWindow::LastDataCnt() {
 }
 
 void DebugWindow::DataInviteCheck(int b) {
-  MainWindow& main = app.Form2();
+  Alerts& alerts = app.alerts();
+  ReceiveView& main = app.receive_view();
+  const ConsoleSettings& settings = app.settings();
   Grid& table = StringGrid1;
   auto live = [this, b](int k) -> const std::string& { return StringGridBuff.Cell(k + 1, b); };
   const std::string mac = live(4);
@@ -60,11 +69,11 @@ void DebugWindow::DataInviteCheck(int b) {
     label += DeviceIdText(r);
     const int n = DecimalOr(table.Cell(dtcol::OlCount, r), 0);
 
-    main.MailBodyClear();
+    alerts.MailBodyClear();
     // Outlets past the end of the flag texts have no flag set.
     const std::string icon_flags = table.Cell(dtcol::IconFlags, r);
     for (int i = 1; i <= n && static_cast<size_t>(i) <= icon_flags.size(); ++i) {
-      if (icon_flags[static_cast<size_t>(i - 1)] == '1') main.ListDataCheck(r, i);
+      if (icon_flags[static_cast<size_t>(i - 1)] == '1') alerts.ListDataCheck(r, i);
     }
 
     // A mail error is shown and the rest of the datagram still runs, so its
@@ -82,12 +91,12 @@ void DebugWindow::DataInviteCheck(int b) {
     const DateTime now = app.clock().Now();
     for (int i = 1; i <= n && static_cast<size_t>(i) <= log_flags.size(); ++i) {
       if (DecimalOr(log_flags.substr(static_cast<size_t>(i - 1), 1), 0) > 0)
-        main.logdatasave("d" + ZeroPad(r, 3) + ZeroPad(i, 2) + Yymmdd(now) + ".csv", r, i);
+        app.system_log().logdatasave("d" + ZeroPad(r, 3) + ZeroPad(i, 2) + Yymmdd(now) + ".csv", r, i);
     }
 
     main.RefTimePanel.SetCaption(DateText(now) + " " + TimeText(now));
 
-    if (main.TempDevice > 0 && main.TempDevice == r) {
+    if (settings.TempDevice > 0 && settings.TempDevice == r) {
       for (size_t k = main.TempHistory.size() - 1; k > 0; --k) main.TempHistory[k] = main.TempHistory[k - 1];
       main.TempHistory[0] = table.Cell(dtcol::RecvDate, r) + "," + table.Cell(dtcol::RecvTime, r) + "," +
                             table.Cell(dtcol::CurTemp, r);

@@ -2,7 +2,10 @@
 // row and the small texts built from it.
 #pragma once
 
+#include <array>
 #include <string>
+
+#include "common/controls.h"
 
 namespace zol {
 
@@ -77,5 +80,23 @@ std::string RecvLabel(const std::string& ip);
 
 // One line of the receive list.
 std::string RecvLogLine(const std::string& date, const std::string& time, const std::string& label);
+
+// What the registration match (DebugWindow::DataInviteCheck) shows and
+// keeps on the main window: the receive list under the icon view, the
+// update-time panel, the charted device's temperature and its history, and
+// the device of the detail window.
+class ReceiveView {
+ public:
+  ReceiveView();
+
+  ListBox ListBox1;    // receive list, 20 newest on top
+  Panel RefTimePanel;  // "更新時刻"
+  Panel Panel21;       // temperature panel
+  Label TempLabel;     // charted device's temperature
+  // Temperature history of the charted device, index 0 newest.
+  std::array<std::string, 100> TempHistory;
+  // Device row shown in the detail window, 0 for none.
+  int DetailDevice = 0;
+};
 
 }  // namespace zol

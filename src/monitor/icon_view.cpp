@@ -6,10 +6,12 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/chart_window.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
+#include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/item_state.h"
+#include "monitor/monitoring.h"
 
 namespace zol {
 
@@ -37,7 +39,16 @@ std::pair<int, int> IndexKeyOf(const std::string& key) {
 
 }  // namespace
 
-int MainWindow::FindIcon(int row, int outlet) {
+IconView::IconView(App& a) : app(a) {
+  ToolButton3.SetHint("ALL");
+  const char* hints[8] = {"", "アウトレット", "PING監視", "温度監視", "OK", "!", "NG", "?"};
+  for (int i = 1; i <= 7; ++i) {
+    ToolButtonChk[i].SetHint(hints[i]);
+    ToolButtonChk[i].SetDown(true);
+  }
+}
+
+int IconView::FindIcon(int row, int outlet) {
   const std::pair<int, int> want(row, outlet);
   for (int pass = 0; pass < 2; ++pass) {
     // Icons are only appended between full re-indexings; a view that shrank
@@ -62,7 +73,7 @@ int MainWindow::FindIcon(int row, int outlet) {
   return -1;
 }
 
-void MainWindow::IconReStetingData() {
+void IconView::IconReStetingData() {
   bool down[8];
   for (int b = 1; b <= 7; ++b) down[b] = ToolButtonChk[static_cast<size_t>(b)].Down();
 
@@ -73,6 +84,7 @@ void MainWindow::IconReStetingData() {
 
   const Grid& table = app.Form4().StringGrid1;
   const int64_t now = ReceiveClock(app.clock());
+  const int TimeOutMin = app.settings().TimeOutMin;
   // Rows past the table's last written row hold no MAC.
   const int last = std::min(999, table.UsedRowCount() - 1);
   for (int r = 1; r <= last; ++r) {
@@ -98,7 +110,7 @@ void MainWindow::IconReStetingData() {
   }
 }
 
-void MainWindow::IconDataCheck() {
+void IconView::IconDataCheck() {
   int ok = 0, caution = 0, ng = 0, unknown = 0, on = 0, off = 0;
   for (size_t k = 0; k < ListView1.Count(); ++k) {
     switch (ListView1.Item(k).image) {
@@ -119,22 +131,23 @@ void MainWindow::IconDataCheck() {
   Panel19.SetCaption(std::to_string(off));
 }
 
-void MainWindow::ListDataNew(int row, int outlet) {
+void IconView::ListDataNew(int row, int outlet) {
+  const int TimeOutMin = app.settings().TimeOutMin;
   const ItemRow item_row(app.Form4().StringGrid1, row, ReceiveClock(app.clock()), TimeOutMin);
   ListDataNew(item_row, outlet, ItemStateOf(item_row, outlet));
 }
 
-void MainWindow::ListDataNew(const ItemRow& row, int outlet, const std::string& code) {
+void IconView::ListDataNew(const ItemRow& row, int outlet, const std::string& code) {
   IconItem icon;
   icon.image = kImageUnknown;
   icon.caption = CsvFieldView(app.Form4().StringGrid1.Cell(dtcol::OutletNames, row.row), outlet);
   icon.key = ItemKey(row.row, outlet);
   KeyList.push_back(icon.key);
   ListView1.Add(std::move(icon));
-  ListDataCheck(row, outlet, code);
+  app.alerts().ListDataCheck(row, outlet, code);
 }
 
-void MainWindow::ListDataDel(int row, int outlet) {
+void IconView::ListDataDel(int row, int outlet) {
   const std::string key = ItemKey(row, outlet);
   for (size_t k = 0; k < ListView1.Count(); ++k) {
     if (ListView1.Item(k).key == key) {
@@ -146,14 +159,14 @@ void MainWindow::ListDataDel(int row, int outlet) {
   }
 }
 
-void MainWindow::LvIconClk() {
+void IconView::LvIconClk() {
   for (size_t p = 0; p < 5; ++p) StatusBar1.SetPanel(p, std::string());
   const int sel = ListView1.Selected();
   if (sel < 0 || static_cast<size_t>(sel) >= ListView1.Count()) return;
   const std::string& key = ListView1.Item(static_cast<size_t>(sel)).key;
   const int r = KeyRow(key, 0);
   const int i = KeyOutlet(key, 0);
-  const std::string code = ItemState(r, i);
+  const std::string code = app.item_states().ItemState(r, i);
   const int k = CodeDigit(code, 0, 9);
   const int s = CodeDigit(code, 1, 9);
   const Grid& table = app.Form4().StringGrid1;
@@ -182,56 +195,58 @@ void MainWindow::LvIconClk() {
   if (!date.empty()) StatusBar1.SetPanel(4, "更新時間 " + date + " " + table.Cell(dtcol::RecvTime, r));
 }
 
-void MainWindow::ListView1SelectItem() { LvIconClk(); }
+void IconView::ListView1SelectItem() { LvIconClk(); }
 
-void MainWindow::ListView1Click() {}
+void IconView::ListView1Click() {}
 
-void MainWindow::ListView1DblClick() {
-  ButtonPushMode();
-  ToolButton1.SetEnabled(!ToolButton2.Enabled());
+void IconView::ListView1DblClick() {
+  MonitorControls& monitoring = app.monitoring();
+  monitoring.ButtonPushMode();
+  monitoring.ToolButton1.SetEnabled(!monitoring.ToolButton2.Enabled());
   const int sel = ListView1.Selected();
   if (sel < 0 || static_cast<size_t>(sel) >= ListView1.Count()) return;
   const IconItem& icon = ListView1.Item(static_cast<size_t>(sel));
   if (app.hooks.listicondata) app.hooks.listicondata(ItemWindowKey(icon.key, icon.image), 0);
 }
 
-void MainWindow::ToolButton3Click() {
+void IconView::ToolButton3Click() {
   for (int b = 1; b <= 7; ++b) ToolButtonChk[static_cast<size_t>(b)].SetDown(true);
   IconReStetingData();
   IconDataCheck();
 }
 
 // The click has already toggled the button.
-void MainWindow::ToolButtonChk1Click() {
+void IconView::ToolButtonChk1Click() {
   IconReStetingData();
   IconDataCheck();
 }
-void MainWindow::ToolButtonChk2Click() {
+void IconView::ToolButtonChk2Click() {
   IconReStetingData();
   IconDataCheck();
 }
-void MainWindow::ToolButtonChk3Click() {
+void IconView::ToolButtonChk3Click() {
   IconReStetingData();
   IconDataCheck();
 }
-void MainWindow::ToolButtonChk4Click() {
+void IconView::ToolButtonChk4Click() {
   IconReStetingData();
   IconDataCheck();
 }
-void MainWindow::ToolButtonChk5Click() {
+void IconView::ToolButtonChk5Click() {
   IconReStetingData();
   IconDataCheck();
 }
-void MainWindow::ToolButtonChk6Click() {
+void IconView::ToolButtonChk6Click() {
   IconReStetingData();
   IconDataCheck();
 }
-void MainWindow::ToolButtonChk7Click() {
+void IconView::ToolButtonChk7Click() {
   IconReStetingData();
   IconDataCheck();
 }
 
-void MainWindow::BitBtn1Click() {
+void IconView::BitBtn1Click() {
+  const int TempDevice = app.settings().TempDevice;
   const std::string title =
       DeviceIdText(TempDevice) + " " + app.Form4().StringGrid1.Cell(dtcol::DeviceName, TempDevice);
   ChartWindow& chart = app.Form11();

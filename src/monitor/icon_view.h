@@ -1,7 +1,14 @@
-// Keys of the icon view's items.
+// The icon view of the main window: one icon per monitored item, the
+// filter buttons, the header counters and the status bar; and the keys of
+// its items.
 #pragma once
 
+#include <array>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "common/controls.h"
 
 namespace zol {
 
@@ -15,5 +22,53 @@ std::string ItemWindowKey(const std::string& key, int image);
 // Row and outlet of a key (characters 1-4 and 6-9 as decimal numbers).
 int KeyRow(const std::string& key, int def);
 int KeyOutlet(const std::string& key, int def);
+
+class App;
+struct ItemRow;
+
+class IconView {
+ public:
+  explicit IconView(App& app);
+
+  App& app;
+
+  IconList ListView1;
+  std::vector<std::string> KeyList;
+  Button ToolButton3;  // "ALL"
+  std::array<Button, 8> ToolButtonChk;  // index 1..7 = ToolButtonChk1..7
+  Panel Panel12, Panel13, Panel14, Panel15, Panel17, Panel19;  // header counters
+  StatusBar StatusBar1{5};
+
+  void IconReStetingData();
+  void IconDataCheck();
+  void ListDataNew(int row, int outlet);
+  void ListDataDel(int row, int outlet);
+  void LvIconClk();
+  void ListView1SelectItem();
+  void ListView1Click();
+  void ListView1DblClick();
+  void ToolButton3Click();
+  void ToolButtonChk1Click();
+  void ToolButtonChk2Click();
+  void ToolButtonChk3Click();
+  void ToolButtonChk4Click();
+  void ToolButtonChk5Click();
+  void ToolButtonChk6Click();
+  void ToolButtonChk7Click();
+  void BitBtn1Click();  // chart button
+  // The first icon of the item (row, outlet), -1 for none. Backed by an
+  // index from key to icon so that a rebuild stays linear; icons are added
+  // and removed only by IconReStetingData, ListDataNew and ListDataDel.
+  int FindIcon(int row, int outlet);
+  // Row and outlet of each icon's key, in icon order (the first icons of
+  // the view); a binary search serves while they ascend, as a rebuild
+  // leaves them.
+  std::vector<std::pair<int, int>> IconIndex;
+  bool IconIndexSorted = true;
+  // ListDataNew on a row whose cells were looked up once, with the item's
+  // ItemState code already computed from it (the rebuild evaluates every
+  // outlet of a row from one lookup).
+  void ListDataNew(const ItemRow& row, int outlet, const std::string& code);
+};
 
 }  // namespace zol

@@ -4,7 +4,7 @@
 
 #include "common/text.h"
 #include "console/app.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 
@@ -132,11 +132,14 @@ std::string ItemStateTripleOf(const ItemRow& row, int outlet) {
   return std::to_string(power) + "," + std::to_string(ping) + "," + std::to_string(TempState(row, outlet));
 }
 
-std::string MainWindow::ItemState(int row, int outlet) {
+ItemStates::ItemStates(App& a) : app(a) {}
+
+std::string ItemStates::ItemState(int row, int outlet) {
+  const int TimeOutMin = app.settings().TimeOutMin;
   return ItemStateOf(ItemRow(app.Form4().StringGrid1, row, ReceiveClock(app.clock()), TimeOutMin), outlet);
 }
 
-std::string MainWindow::StateImageText(int image, int row) {
+std::string ItemStates::StateImageText(int image, int row) {
   static const char* const kTexts[10] = {"PING 正常", "PING 注意", "PING 異常", "温度 正常", "温度 注意",
                                          "温度 警報", "電源 OFF",  "電源 ON",   "TimeOut",   "不明"};
   if (image < 0 || image > 9) return std::string();
@@ -148,7 +151,8 @@ std::string MainWindow::StateImageText(int image, int row) {
   return text;
 }
 
-std::string MainWindow::ItemStateTriple(int row, int outlet) {
+std::string ItemStates::ItemStateTriple(int row, int outlet) {
+  const int TimeOutMin = app.settings().TimeOutMin;
   return ItemStateTripleOf(ItemRow(app.Form4().StringGrid1, row, ReceiveClock(app.clock()), TimeOutMin), outlet);
 }
 

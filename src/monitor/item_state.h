@@ -71,4 +71,19 @@ struct ItemRow {
 std::string ItemStateOf(const ItemRow& row, int outlet);
 std::string ItemStateTripleOf(const ItemRow& row, int outlet);
 
+class App;
+
+// The item state routines of the main window, on the device table as it
+// stands.
+class ItemStates {
+ public:
+  explicit ItemStates(App& app);
+
+  App& app;
+
+  std::string ItemState(int row, int outlet);
+  std::string StateImageText(int image, int row);
+  std::string ItemStateTriple(int row, int outlet);
+};
+
 }  // namespace zol

@@ -1,5 +1,7 @@
 // Monitoring control (start, stop, restarting the receive clocks) and the
 // time-out scan.
+#include "monitor/monitoring.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -7,9 +9,11 @@
 
 #include "common/text.h"
 #include "console/app.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
+#include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
+#include "monitor/icon_view.h"
 #include "monitor/item_state.h"
 #include "monitor/system_log.h"
 
@@ -22,14 +26,29 @@ constexpr Color kStoppedColor = 0x40C0FF;  // "停止"
 
 }  // namespace
 
-void MainWindow::ToolButton1Click() {
+MonitorControls::MonitorControls(App& a) : app(a), Timer4(a.timers(), 2000, false) {
+  ToolButton1.SetHint("監視開始");
+  ToolButton2.SetHint("監視停止");
+  ToolButton2.SetEnabled(false);
+  ToolButton7.SetHint("設定");
+  Panel20.SetCaption("停止");
+  Panel20.SetFontColor(kStoppedColor);
+  Label5.SetCaption("●");
+  Label5.SetVisible(false);
+}
+
+void MonitorControls::ToolButton1Click() {
   YabStart();
   if (app.hooks.ListIconRef) app.hooks.ListIconRef();
 }
 
-void MainWindow::ToolButton2Click() { zolyab_stop(); }
+void MonitorControls::ToolButton2Click() { zolyab_stop(); }
 
-void MainWindow::YabStart() {
+void MonitorControls::YabStart() {
+  const ConsoleSettings& settings = app.settings();
+  const int UdpPort = settings.UdpPort;
+  const int TimeOutMin = settings.TimeOutMin;
+  ReceiveView& receive = app.receive_view();
   // The receiver is bound first: when the port cannot be opened nothing can
   // arrive, so monitoring does not start at all - no start line, no
   // "監視中", the scan stays off - and the operator is told why.
@@ -44,11 +63,11 @@ void MainWindow::YabStart() {
     return;
   }
 
-  if (DebugShow) app.Form4().Show();
-  SysLoging(kSysLogMonitorStart, "監視開始");
-  for (std::string& entry : TempHistory) entry.clear();
-  TempLabel.SetCaption("");
-  Panel21.SetVisible(TempDevice != 0);
+  if (settings.DebugShow) app.Form4().Show();
+  app.system_log().SysLoging(kSysLogMonitorStart, "監視開始");
+  for (std::string& entry : receive.TempHistory) entry.clear();
+  receive.TempLabel.SetCaption("");
+  receive.Panel21.SetVisible(settings.TempDevice != 0);
   ButtonPushMode();
   Panel20.SetFontColor(kRunningColor);
   Panel20.SetCaption("監視中");
@@ -61,9 +80,9 @@ void MainWindow::YabStart() {
   ToolButton1.SetEnabled(false);
 }
 
-void MainWindow::zolyab_stop() {
+void MonitorControls::zolyab_stop() {
   ButtonPushMode();
-  SysLoging(kSysLogMonitorStop, "監視停止");
+  app.system_log().SysLoging(kSysLogMonitorStop, "監視停止");
   Panel20.SetFontColor(kStoppedColor);
   Panel20.SetCaption("停止");
   ToolButton7.SetEnabled(true);
@@ -76,7 +95,7 @@ void MainWindow::zolyab_stop() {
   Label5.SetVisible(false);
 }
 
-void MainWindow::ButtonPushMode() {
+void MonitorControls::ButtonPushMode() {
   Grid& table = app.Form4().StringGrid1;
   const std::string now = std::to_string(ReceiveClock(app.clock()));
   for (int r = 1; r <= 999; ++r) {
@@ -85,8 +104,11 @@ void MainWindow::ButtonPushMode() {
   app.CloseDialogs();
 }
 
-void MainWindow::Timer4Timer() {
+void MonitorControls::Timer4Timer() {
   Grid& table = app.Form4().StringGrid1;
+  IconView& icons = app.icons();
+  IconList& ListView1 = icons.ListView1;
+  const int TimeOutMin = app.settings().TimeOutMin;
   // A mail error is shown and the scan goes on with the next icon, so that
   // the other silent devices are still marked and told.
   const size_t count = ListView1.Count();
@@ -106,11 +128,11 @@ void MainWindow::Timer4Timer() {
     int64_t tick = DecimalOr(table.Cell(dtcol::RecvTick, r), 0);
     if (TimeOutMin == 0 || image >= kImageTimeOut) tick = 0;
     if (tick > 0 && tick < ReceiveClock(app.clock()) - static_cast<int64_t>(TimeOutMin) * 60) {
-      if (pending == 0) MailBodyClear();
+      if (pending == 0) app.alerts().MailBodyClear();
       pending = r;
-      ListDataCheck(r, i);
-      IconReStetingData();
-      IconDataCheck();
+      app.alerts().ListDataCheck(r, i);
+      icons.IconReStetingData();
+      icons.IconDataCheck();
     }
   }
   if (pending != 0) app.Form4().eMailSendAll(pending);

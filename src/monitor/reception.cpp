@@ -1,5 +1,7 @@
 // Status datagram reception: one datagram becomes the record text lines of
 // the receive text (Form4.Memo1), which the record parser then reads.
+#include "monitor/reception.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -8,7 +10,6 @@
 #include "common/platform.h"
 #include "common/text.h"
 #include "console/app.h"
-#include "console/main_window.h"
 #include "monitor/debug_window.h"
 
 namespace zol {
@@ -24,7 +25,16 @@ const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8
 
 }  // namespace
 
-void MainWindow::NMUDP1DataReceived(const std::string& bytes, const std::string& from_ip, int port) {
+Reception::Reception(App& a) : app(a) {
+  // The receiver component NMUDP1: every datagram goes to the reception handler.
+  if (app.services.udp) {
+    app.services.udp->OnDataReceived = [this](const std::string& bytes, const std::string& from_ip, int port) {
+      NMUDP1DataReceived(bytes, from_ip, port);
+    };
+  }
+}
+
+void Reception::NMUDP1DataReceived(const std::string& bytes, const std::string& from_ip, int port) {
   Memo& memo = app.Form4().Memo1;
   const DateTime now = app.clock().Now();
   std::vector<std::string> lines;
@@ -76,7 +86,7 @@ void MainWindow::NMUDP1DataReceived(const std::string& bytes, const std::string&
   app.Form4().RevDataLoging();
 }
 
-void MainWindow::oldZolDataCnv(const std::string& bytes) {
+void Reception::oldZolDataCnv(const std::string& bytes) {
   if (bytes.size() < kLegacySize) return;
   Memo& memo = app.Form4().Memo1;
   const uint8_t* data = Bytes(bytes);

@@ -15,8 +15,9 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "console/app.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
 #include "monitor/debug_window.h"
+#include "monitor/icon_view.h"
 
 namespace zol {
 
@@ -251,13 +252,13 @@ void DebugWindow::RevDataLoging() {
   Memo2.Assign(std::move(fields));
 
   // 4. Icon view rebuild, device-table match, header counters.
-  MainWindow& main = app.Form2();
+  IconView& main = app.icons();
   main.IconReStetingData();
   DataInviteCheck(slot);
   main.IconDataCheck();
 
   // 5. The capture files of the device; write errors lose them.
-  const MainWindow& settings = app.Form2();
+  const ConsoleSettings& settings = app.settings();
   if (settings.SaveRecvData) {
     const std::string id = Copy(Memo1.Line(5), 15, 12);
     std::string err;

@@ -7,7 +7,7 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "console/app.h"
-#include "console/main_window.h"
+#include "console/console_settings.h"
 #include "monitor/debug_window.h"
 #include "monitor/item_state.h"
 
@@ -34,13 +34,18 @@ std::string LogPath(const std::string& log_dir, const std::string& name) {
   return log_dir + "/" + name;
 }
 
-void MainWindow::LogSave(const std::string& path, const std::string& line) {
+SystemLog::SystemLog(App& a) : app(a) {}
+
+void SystemLog::LogSave(const std::string& path, const std::string& line) {
   // Opens (or creates), appends and closes per line; every error loses the
   // line quietly.
   AppendToFile(path, line + "\r\n");
 }
 
-void MainWindow::SysLoging(int code, const std::string& text) {
+void SystemLog::SysLoging(int code, const std::string& text) {
+  const ConsoleSettings& settings = app.settings();
+  const bool SysLogMode = settings.SysLogMode, SysLogSave = settings.SysLogSave;
+  const std::string& LogDir = settings.LogDir;
   if (!SysLogMode) return;
   const DateTime now = app.clock().Now();
   const std::string line = SysLogLine(code, now, text);
@@ -51,7 +56,8 @@ void MainWindow::SysLoging(int code, const std::string& text) {
   if (SysLogSave) LogSave(LogPath(LogDir, SysLogFileName(now)), line);
 }
 
-void MainWindow::SysLogViewLoad() {
+void SystemLog::SysLogViewLoad() {
+  const std::string& LogDir = app.settings().LogDir;
   const std::string path = LogPath(LogDir, SysLogFileName(app.clock().Now()));
   std::string bytes;
   if (!ReadFile(path, &bytes)) return;
@@ -62,9 +68,11 @@ void MainWindow::SysLogViewLoad() {
   }
 }
 
-void MainWindow::logdatasave(const std::string& file, int row, int outlet) {
+void SystemLog::logdatasave(const std::string& file, int row, int outlet) {
   const Grid& t = app.Form4().StringGrid1;
-  const std::string code = ItemState(row, outlet);
+  ItemStates& states = app.item_states();
+  const std::string& LogDir = app.settings().LogDir;
+  const std::string code = states.ItemState(row, outlet);
   std::string kind = "99";
   if (!code.empty() && code[0] >= '0' && code[0] <= '9') kind = std::string(1, code[0]);
 
@@ -74,7 +82,7 @@ void MainWindow::logdatasave(const std::string& file, int row, int outlet) {
   line += "," + std::to_string(row);                               // device ID
   line += "," + std::to_string(outlet);                            // outlet
   line += "," + kind;                                              // item kind
-  line += "," + ItemStateTriple(row, outlet);                      // power,ping,temperature
+  line += "," + states.ItemStateTriple(row, outlet);                      // power,ping,temperature
   line += "," + std::to_string(HexToInt(WordAt(t.Cell(27, row), outlet)));       // OlWordA
   line += "," + std::to_string(HexToInt(WordAt(t.Cell(29, row), outlet)) / 10);  // OlWordC
   line += "," + std::to_string(HexToInt(WordAt(t.Cell(33, row), outlet)));       // PngJudge

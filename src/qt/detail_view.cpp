@@ -13,6 +13,7 @@
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/sjis.h"
+#include "qt/view_util.h"
 
 namespace zol {
 

@@ -2,8 +2,6 @@
 
 #include <QCloseEvent>
 #include <QEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
 #include "qt/mirror.h"
@@ -11,15 +9,6 @@
 #include "qt/taskbar.h"
 
 namespace zol {
-
-void CentreOnScreen(QWidget* w) {
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect r = screen->availableGeometry();
-    w->move(r.center() - QPoint(w->width() / 2, w->height() / 2));
-  }
-}
-
-QString ColorName(Color c) { return QStringLiteral("#%1").arg(c & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
 
 FormView::FormView(Mirror& mirror, QWidget* widget, Form& form, std::function<void()> on_close)
     : QObject(widget), widget_(widget), form_(form), on_close_(std::move(on_close)) {

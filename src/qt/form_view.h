@@ -7,16 +7,9 @@
 
 #include "common/controls.h"
 
-#include <QString>
-
 class QWidget;
 
 namespace zol {
-
-// Places a window in the middle of the primary screen's free area.
-void CentreOnScreen(QWidget* w);
-// "#RRGGBB" of a colour of the core.
-QString ColorName(Color c);
 
 class Mirror;
 

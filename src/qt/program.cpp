@@ -18,7 +18,7 @@
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/single_instance.h"
-#include "qt/views.h"
+#include "qt/console_ui.h"
 
 namespace zol {
 

@@ -46,8 +46,8 @@ struct ChartTest : MonitorFixture {
     return out;
   }
   void SetHistory(const std::vector<std::string>& newest_first) {
-    for (std::string& e : main().TempHistory) e.clear();
-    for (size_t k = 0; k < newest_first.size(); ++k) main().TempHistory[k] = newest_first[k];
+    for (std::string& e : main().receive.TempHistory) e.clear();
+    for (size_t k = 0; k < newest_first.size(); ++k) main().receive.TempHistory[k] = newest_first[k];
   }
 };
 
@@ -167,12 +167,12 @@ TEST_F(ChartTest, ClearAsksFirst) {
   EXPECT_EQ(boxes.shown[0].text, "グラフデータをクリアしますか？");
   EXPECT_EQ(boxes.shown[0].kind, BoxKind::Confirm);
   EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::YesNo);
-  EXPECT_EQ(main().TempHistory[0], "2010/11/16,12:52:09,25.0");
+  EXPECT_EQ(main().receive.TempHistory[0], "2010/11/16,12:52:09,25.0");
   EXPECT_EQ(c().Chart1.Points(ChartWindow::Series1).size(), 2u);
   EXPECT_EQ(c().Memo1.Count(), 2u);
 
   c().BitBtn2Click();
-  for (const std::string& e : main().TempHistory) EXPECT_EQ(e, "");
+  for (const std::string& e : main().receive.TempHistory) EXPECT_EQ(e, "");
   for (size_t s = 0; s < 5; ++s) EXPECT_TRUE(c().Chart1.Points(s).empty());
   ASSERT_EQ(c().Memo1.Count(), 3u);  // the status line written again
   EXPECT_EQ(c().Memo1.Line(2), "2010/11/16 12:52:07  23.5℃ ");
@@ -220,7 +220,7 @@ TEST_F(ChartTest, ClosedChartIsLeftAloneByDatagrams) {
   LiveRec rec = HealthyRecord(MacOf(3));
   rec[40] = "30.0";
   Match(rec);
-  EXPECT_EQ(main().TempHistory[0], "2010/11/16,12:52:07,30.0");
+  EXPECT_EQ(main().receive.TempHistory[0], "2010/11/16,12:52:07,30.0");
   EXPECT_EQ(c().Chart1.Revision(), chart_rev);
   EXPECT_EQ(c().Label1.Revision(), label_rev);
   EXPECT_EQ(c().Memo1.Count(), lines);

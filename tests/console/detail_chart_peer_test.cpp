@@ -53,16 +53,16 @@ class PeerTest : public ::testing::Test {
     table().SetCell(dtcol::ItemImages, 1, "0009 0009 0009 0009 0009 0009 0009 0009 ");
     app().Form4().LastDataCnt();
     main().TempDevice = 1;
-    main().DetailDevice = 1;
+    main().receive.DetailDevice = 1;
     detail().FormCreate();
     chart().FormCreate();
-    main().BitBtn1Click();  // the chart button opens the chart
+    main().icons.BitBtn1Click();  // the chart button opens the chart
   }
 
   // Runs the simulator for count datagrams and takes them in.
   void Run(std::vector<std::string> args, int count) {
     main().UdpPort = port;
-    main().YabStart();
+    main().monitoring.YabStart();
     ASSERT_TRUE(f.boxes.shown.empty()) << f.boxes.shown[0].text;
     args.insert(args.end(), {"--port", std::to_string(port), "--count", std::to_string(count), "--rate", "50",
                              "--duration", "10"});
@@ -76,7 +76,7 @@ class PeerTest : public ::testing::Test {
     EXPECT_EQ(peer.Wait(5000), 0);
     rx.ReadPending();
     EXPECT_EQ(received, count);
-    main().zolyab_stop();
+    main().monitoring.zolyab_stop();
   }
 
   std::vector<std::string> Row(const Grid& g, int row) {

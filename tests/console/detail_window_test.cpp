@@ -339,7 +339,7 @@ TEST_F(DetailTest, OverlayByItemState) {
   rec[38] = "01";  // upper caution
   rec[39] = "00";  // no action running
   Match(rec);
-  main().DetailDevice = 1;
+  main().receive.DetailDevice = 1;
   w().Ol1_output(1);
   w().TmpPngrefh(1);
   const Color green = 0xA0FFA0, red = 0xFFA0A0, yellow = 0xFFFFA0, white = 0xFFFFFF;
@@ -376,7 +376,7 @@ TEST_F(DetailTest, TimeOutShowsAtTheNextPaintWithoutARefill) {
   LiveRec rec = HealthyRecord(MacOf(1));
   rec[27] = "01 01 01 01 01 01 01 01";
   Match(rec);
-  main().DetailDevice = 1;
+  main().receive.DetailDevice = 1;
   w().Ol1_output(1);
   EXPECT_EQ(Overlay(2, 1), std::make_pair(Color{0xA0FFA0}, std::string("正常")));
   sim.Advance(11 * 60 * 1000);
@@ -396,7 +396,7 @@ TEST_F(DetailTest, OverlayFollowsTheRowTheWindowWasFilledFrom) {
   Match(b);
   w().OpenDevice(1);
   EXPECT_EQ(Overlay(1, 1).second, "ON");
-  main().DetailDevice = 2;
+  main().receive.DetailDevice = 2;
   EXPECT_EQ(w().NamePanel.Caption(), "Dev1");
   EXPECT_EQ(Overlay(1, 1).second, "ON");
   EXPECT_EQ(Overlay(2, 1).second, "正常");
@@ -420,7 +420,7 @@ TEST_F(DetailTest, OpenDeviceSetsPageDescriptionAndTemperaturePage) {
     w().PageControl1.SetActivePageIndex(2);
     w().OpenDevice(4);
     EXPECT_TRUE(w().Visible());
-    EXPECT_EQ(main().DetailDevice, 4);
+    EXPECT_EQ(main().receive.DetailDevice, 4);
     EXPECT_EQ(w().PageControl1.ActivePageIndex(), 0);
     EXPECT_EQ(w().TabSheet[3].Visible(), shown);
     EXPECT_EQ(w().Label26.Caption(), "Model X / rev 2");
@@ -446,10 +446,10 @@ TEST_F(DetailTest, ClosedByItsButtonAndWithTheOtherDialogs) {
   w().BitBtn1Click();
   EXPECT_FALSE(w().Visible());
   w().OpenDevice(1);
-  main().ButtonPushMode();
+  main().monitoring.ButtonPushMode();
   EXPECT_FALSE(w().Visible());
   EXPECT_EQ(others, 1);
-  EXPECT_EQ(main().DetailDevice, 1);  // closing keeps the device: its datagrams still refill
+  EXPECT_EQ(main().receive.DetailDevice, 1);  // closing keeps the device: its datagrams still refill
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ struct LifeRig : AppFixture {
   // The system log view's lines, oldest first, as "code text".
   std::vector<std::string> Log() {
     std::vector<std::string> out;
-    const ListBox& l = main().ListBox2;
+    const ListBox& l = main().system_log.ListBox2;
     for (size_t i = l.Count(); i > 0; --i) {
       const std::string& line = l[i - 1];
       out.push_back(line.size() > 27 ? line.substr(1, 4) + " " + line.substr(27) : line);
@@ -51,7 +51,7 @@ TEST_F(Life, CreationLoadsSettingsBeforeTheStartLine) {
   EXPECT_EQ(main().Caption(), "ZOL YAB V4");
   EXPECT_EQ(main().ClientWidth, 800);
   EXPECT_EQ(main().MailCountDate, "2010/11/16");
-  EXPECT_EQ(main().MailCount, 0);
+  EXPECT_EQ(main().alerts.MailCount, 0);
   EXPECT_TRUE(main().EditUnlocked);  // from the lock setting, off by default
   EXPECT_TRUE(main().Timer5.Enabled());
   EXPECT_FALSE(main().Timer3.Enabled());
@@ -71,7 +71,7 @@ TEST_F(Life, DeferredStartUpRunsOnceInItsOrderAndShowsTheHintBox) {
   EXPECT_EQ(calls, expected);
   EXPECT_EQ(Log(), (std::vector<std::string>{"0001 アプリの起動", "0010 監視開始"}));
   EXPECT_EQ(udp.LocalPort(), 5000);
-  EXPECT_TRUE(main().ToolButton2.Enabled());
+  EXPECT_TRUE(main().monitoring.ToolButton2.Enabled());
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].kind, BoxKind::Info);
   EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::Ok);
@@ -117,14 +117,14 @@ TEST_F(Life, ClockShowsTheTimeAndBlinksTheIndicatorWhileBound) {
   RunToMain();
   sim.Advance(499);  // ticks at 500 ms steps from creation
   EXPECT_EQ(main().TimePanel.Caption(), "2010/11/16 12:52:10");
-  EXPECT_FALSE(main().Label5.Visible());
+  EXPECT_FALSE(main().monitoring.Label5.Visible());
   sim.Advance(1000);
-  EXPECT_FALSE(main().Label5.Visible());  // not bound: no blinking
+  EXPECT_FALSE(main().monitoring.Label5.Visible());  // not bound: no blinking
   udp.SetLocalPort(5000);
   std::vector<bool> seen;
   for (int i = 0; i < 4; ++i) {
     sim.Advance(500);
-    seen.push_back(main().Label5.Visible());
+    seen.push_back(main().monitoring.Label5.Visible());
   }
   EXPECT_EQ(seen, (std::vector<bool>{true, false, true, false}));
 }
@@ -133,15 +133,15 @@ TEST_F(Life, MailCounterStartsAgainAtTheFirstTickOfANewDay) {
   DateTime t{2010, 12, 31, 23, 59, 50};
   sim.SetNow(t);
   RunToMain();  // 23:59:53
-  main().MailCount = 7;
+  main().alerts.MailCount = 7;
   sim.Advance(6500);
-  EXPECT_EQ(main().MailCount, 7);
+  EXPECT_EQ(main().alerts.MailCount, 7);
   sim.Advance(500);
-  EXPECT_EQ(main().MailCount, 0);
+  EXPECT_EQ(main().alerts.MailCount, 0);
   EXPECT_EQ(main().MailCountDate, "2011/01/01");
-  main().MailCount = 3;
+  main().alerts.MailCount = 3;
   sim.Advance(2000);
-  EXPECT_EQ(main().MailCount, 3);
+  EXPECT_EQ(main().alerts.MailCount, 3);
 }
 
 TEST_F(Life, TrayRestoresTheLastStateBeforeMinimising) {
@@ -167,9 +167,9 @@ TEST_F(Life, TrayRestoresTheLastStateBeforeMinimising) {
 
 TEST_F(Life, CloseWritesSettingsFirstAndEndsOnlyOnYes) {
   RunToMain();
-  main().ToolButton1Click();  // monitoring runs
+  main().monitoring.ToolButton1Click();  // monitoring runs
   ASSERT_EQ(udp.LocalPort(), 5000);
-  ASSERT_TRUE(main().Timer4.Enabled());
+  ASSERT_TRUE(main().monitoring.Timer4.Enabled());
   main().UdpPort = 5077;  // a changed setting: the close writes it first
   boxes.answers = {BoxResult::No};
   EXPECT_FALSE(main().FormClose());
@@ -182,13 +182,13 @@ TEST_F(Life, CloseWritesSettingsFirstAndEndsOnlyOnYes) {
   EXPECT_TRUE(main().Visible());
   EXPECT_FALSE(app->Terminated());
   EXPECT_EQ(udp.LocalPort(), 5000);
-  EXPECT_TRUE(main().Timer4.Enabled());
+  EXPECT_TRUE(main().monitoring.Timer4.Enabled());
 
   boxes.answers = {BoxResult::Yes};
   EXPECT_TRUE(main().FormClose());
   EXPECT_TRUE(app->Terminated());
   EXPECT_EQ(udp.LocalPort(), 0);
-  EXPECT_FALSE(main().Timer4.Enabled());
+  EXPECT_FALSE(main().monitoring.Timer4.Enabled());
   EXPECT_FALSE(app->Form1().TrayIconData.Visible());
   app->End();
   // No monitoring stop on the way out: no stop line, no device file.
@@ -214,16 +214,16 @@ TEST_F(Life, SettingsButtonAsksThePasswordWhileLocked) {
   main().EditUnlocked = false;
   main().ToolButton7Click();
   EXPECT_EQ(calls, (std::vector<std::string>{"password_check"}));
-  EXPECT_TRUE(main().ToolButton7.Enabled());
+  EXPECT_TRUE(main().monitoring.ToolButton7.Enabled());
 
   calls.clear();
   main().EditUnlocked = true;
-  main().Panel21.SetVisible(true);
+  main().receive.Panel21.SetVisible(true);
   main().ToolButton7Click();
   EXPECT_EQ(calls, (std::vector<std::string>{"EditShow"}));
-  EXPECT_FALSE(main().ToolButton7.Enabled());
-  EXPECT_FALSE(main().ToolButton1.Enabled());
-  EXPECT_FALSE(main().Panel21.Visible());
+  EXPECT_FALSE(main().monitoring.ToolButton7.Enabled());
+  EXPECT_FALSE(main().monitoring.ToolButton1.Enabled());
+  EXPECT_FALSE(main().receive.Panel21.Visible());
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ class InFolder {
 struct ProgramStartRig : AppFixture {
   // The last system log line's code and text.
   std::string LastLog() {
-    const std::string& line = app->Form2().ListBox2.Line(0);
+    const std::string& line = app->Form2().system_log.ListBox2.Line(0);
     return line.size() > 27 ? line.substr(1, 4) + " " + line.substr(27) : line;
   }
 };
@@ -167,7 +167,7 @@ TEST_F(ProgramStart, QuitFromTheTrayAsksNothingAndWritesNoSettings) {
   InFolder here(dir.path());
   app->Start();
   sim.Advance(3001);
-  app->Form2().ToolButton1Click();  // monitoring runs
+  app->Form2().monitoring.ToolButton1Click();  // monitoring runs
   const size_t boxes_before = boxes.shown.size();
   app->Form1().Exit1Click();
   EXPECT_TRUE(app->Terminated());
@@ -176,7 +176,7 @@ TEST_F(ProgramStart, QuitFromTheTrayAsksNothingAndWritesNoSettings) {
   EXPECT_FALSE(FileExists(dir.File("zolyab4.Ini")));
   app->End();
   app->End();
-  const ListBox& log = app->Form2().ListBox2;
+  const ListBox& log = app->Form2().system_log.ListBox2;
   ASSERT_EQ(log.Count(), 3u);  // start, monitoring start, end: no stop line
   EXPECT_EQ(LastLog(), "0002 アプリの終了");
   EXPECT_FALSE(FileExists(dir.File("zolyab4.dat")));

@@ -56,7 +56,7 @@ class SettingsTest : public ::testing::Test {
     m.MailAuth = 1;
     m.MailSubject = "電源監視 報告";
     m.MailOn = true;
-    for (int i = 1; i <= 7; ++i) m.ToolButtonChk[i].SetDown(i % 2 == 0);
+    for (int i = 1; i <= 7; ++i) m.icons.ToolButtonChk[i].SetDown(i % 2 == 0);
   }
 
   AppFixture fx;
@@ -101,7 +101,7 @@ TEST_F(SettingsTest, FirstStartWithoutFileGivesDefaults) {
   EXPECT_EQ(m.MailSubject, "ZOL YAB Report");
   EXPECT_FALSE(m.MailOn);
   EXPECT_FALSE(m.DebugShow);
-  for (int i = 1; i <= 7; ++i) EXPECT_TRUE(m.ToolButtonChk[i].Down()) << i;
+  for (int i = 1; i <= 7; ++i) EXPECT_TRUE(m.icons.ToolButtonChk[i].Down()) << i;
   EXPECT_TRUE(m.EditUnlocked);
   EXPECT_FALSE(FileExists(IniPath()));  // loading creates nothing
 }
@@ -124,7 +124,7 @@ TEST_F(SettingsTest, ValueForms) {
          EXPECT_FALSE(m.EditUnlocked);
        }},
       {"[ICON]\r\nMASK03=0\r\nMASK05=\r\n", [](MainWindow& m) {
-         for (int i = 1; i <= 7; ++i) EXPECT_EQ(m.ToolButtonChk[i].Down(), i != 3) << i;
+         for (int i = 1; i <= 7; ++i) EXPECT_EQ(m.icons.ToolButtonChk[i].Down(), i != 3) << i;
        }},
       {"[LOG]\r\nDIR=\r\n", [](MainWindow& m) { EXPECT_EQ(m.LogDir, ""); }},
       // Present but not decodable: empty texts, number defaults.
@@ -217,7 +217,7 @@ TEST_F(SettingsTest, EverySettingRoundTrips) {
   EXPECT_EQ(m.MailAuth, f.MailAuth);
   EXPECT_EQ(m.MailSubject, f.MailSubject);
   EXPECT_EQ(m.MailOn, f.MailOn);
-  for (int i = 1; i <= 7; ++i) EXPECT_EQ(m.ToolButtonChk[i].Down(), f.ToolButtonChk[i].Down()) << i;
+  for (int i = 1; i <= 7; ++i) EXPECT_EQ(m.icons.ToolButtonChk[i].Down(), f.icons.ToolButtonChk[i].Down()) << i;
 }
 
 TEST_F(SettingsTest, HandWrittenKeysSurviveAndSavesAreStable) {

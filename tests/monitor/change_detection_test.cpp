@@ -46,12 +46,12 @@ class ChangeDetectionTest : public MonitorFixture {
   // The system log lines of item events written so far.
   std::vector<std::string> EventLogs() {
     std::vector<std::string> out;
-    for (const std::string& l : main().ListBox2.All())
+    for (const std::string& l : main().system_log.ListBox2.All())
       if (l.rfind("(0200) ", 0) == 0) out.push_back(l.substr(27));
     return out;
   }
   std::vector<std::string> Collected(int row) {
-    for (const auto& m : main().MailBody)
+    for (const auto& m : main().alerts.MailBody)
       if (m.row == row) return m.lines;
     return {};
   }
@@ -76,13 +76,13 @@ TEST_F(ChangeDetectionTest, PingAbnormalLogsAndMails) {
   Datagram(rec, 2);
   ASSERT_EQ(EventLogs().size(), 9u);
   EXPECT_EQ(EventLogs()[0], "ID007 Outlet3 PING 異常");
-  EXPECT_EQ(main().ListBox2.Line(0).substr(0, 27), "(0200) 2010/11/16 12:52:07 ");
+  EXPECT_EQ(main().system_log.ListBox2.Line(0).substr(0, 27), "(0200) 2010/11/16 12:52:07 ");
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0], (Body{"2010/11/16 12:53:00   (2010/11/16 12:52:07)", "ID007 Dev7 (G001 Floor)", "memo7", "",
                             "3: PING 異常           <- PING 正常   Rack3"}));
-  EXPECT_EQ(main().MailCount, 1);
+  EXPECT_EQ(main().alerts.MailCount, 1);
   EXPECT_EQ(Cell(dtcol::ItemImages, 7), "0000 0000 0002 0000 0000 0000 0000 0000 ");
-  EXPECT_TRUE(main().MailBody.empty());
+  EXPECT_TRUE(main().alerts.MailBody.empty());
 }
 
 TEST(EventLineText, ByteWidths) {
@@ -117,11 +117,11 @@ class AlertTest : public ChangeDetectionTest, public ::testing::WithParamInterfa
     SetLive(7, HealthyRecord(MacOf(7)));
     for (const auto& cell : c.cells) table().SetCell(cell.first, 7, cell.second);
     SetMonitoring(false);
-    main().IconReStetingData();  // monitoring stopped: nothing raised
-    main().ListView1.SetImage(size_t(main().FindIcon(7, 1)), c.old_image);
+    main().icons.IconReStetingData();  // monitoring stopped: nothing raised
+    main().icons.ListView1.SetImage(size_t(main().icons.FindIcon(7, 1)), c.old_image);
     table().SetCell(dtcol::ItemImages, 7, ZeroPad(c.old_image, 4) + " 0000 0000 0000 0000 0000 0000 0000 ");
     SetMonitoring(true);
-    main().ListDataCheck(7, 1);
+    main().alerts.ListDataCheck(7, 1);
   }
 };
 
@@ -132,7 +132,7 @@ TEST_P(AlertTest, ByNewImage) {
   EXPECT_EQ(ImageOf(7, 1), c.new_image);
   EXPECT_EQ(Cell(dtcol::ItemImages, 7).substr(0, 5), ZeroPad(c.new_image, 4) + " ");
   ASSERT_EQ(EventLogs().size(), 1u);
-  EXPECT_EQ(EventLogs()[0], "ID007 Outlet1 " + main().StateImageText(c.new_image, 7));
+  EXPECT_EQ(EventLogs()[0], "ID007 Outlet1 " + main().states.StateImageText(c.new_image, 7));
   EXPECT_EQ(sound.calls, c.sound ? std::vector<std::string>{Wav(c.sound)} : std::vector<std::string>{});
   EXPECT_EQ(Collected(7).size(), c.mailed ? 1u : 0u);
 }
@@ -145,7 +145,7 @@ TEST_P(AlertTest, EachNoticeHasItsOwnFlag) {
     std::string flags(19, '0');
     flags[size_t(p - 1)] = '1';
     sound.calls.clear();
-    main().MailBody.clear();
+    main().alerts.MailBody.clear();
     Evaluate(c, flags);
     const bool sounded = c.sound != 0 && p == 9 + c.sound;
     const bool mailed = c.mailed && p == c.sound;
@@ -177,18 +177,18 @@ TEST_F(ChangeDetectionTest, HiddenItemIsNotEvaluated) {
   table().SetCell(dtcol::ItemKinds, 7, "10000000");
   table().SetCell(dtcol::NotifyFlags, 7, "11110000 11110000");
   table().SetCell(dtcol::ItemImages, 7, "0000 0006 0006 0006 0006 0006 0006 0006 ");
-  main().ToolButtonChk[2].SetDown(false);  // PING items hidden
+  main().icons.ToolButtonChk[2].SetDown(false);  // PING items hidden
   SetMonitoring(true);
   LiveRec rec = HealthyRecord(MacOf(7));
   rec[12] = Words(8, "0002");
   rec[11] = Words(8, "0000");
   SetLive(7, rec);  // the power items stay OFF as recorded
   Datagram(rec);
-  EXPECT_EQ(main().FindIcon(7, 1), -1);
-  EXPECT_EQ(main().ListView1.Count(), 7u);
+  EXPECT_EQ(main().icons.FindIcon(7, 1), -1);
+  EXPECT_EQ(main().icons.ListView1.Count(), 7u);
   EXPECT_TRUE(EventLogs().empty());
   EXPECT_TRUE(sound.calls.empty());
-  EXPECT_TRUE(main().MailBody.empty());
+  EXPECT_TRUE(main().alerts.MailBody.empty());
   EXPECT_EQ(Cell(dtcol::ItemImages, 7).substr(0, 5), "0000 ");  // keeps the old image
 }
 
@@ -201,7 +201,7 @@ TEST_F(ChangeDetectionTest, MonitoringStoppedChangesIconsOnly) {
   EXPECT_EQ(ImageOf(7, 1), 2);
   EXPECT_TRUE(EventLogs().empty());
   EXPECT_TRUE(sound.calls.empty());
-  EXPECT_TRUE(main().MailBody.empty());
+  EXPECT_TRUE(main().alerts.MailBody.empty());
   // Unreadable and missing slots read as 8 and are stored as 0008.
   EXPECT_EQ(Cell(dtcol::ItemImages, 7), "0008 0000 0000 0000 0000 0000 0000 0008 ");
 }
@@ -242,13 +242,13 @@ TEST_F(ChangeDetectionTest, OutletsPastTheEighthAreShownButNotRecorded) {
   LiveRec rec = HealthyRecord(MacOf(5));
   rec[11] = Words(10, "0001");
   SetLive(5, rec);
-  main().IconReStetingData();
+  main().icons.IconReStetingData();
   std::vector<std::string> keys;
   for (const std::string& k : Keys())
     if (KeyRow(k, 0) == 5) keys.push_back(k);
   ASSERT_EQ(keys.size(), 10u);
   EXPECT_EQ(keys.back(), "0005 0010");
-  EXPECT_EQ(main().ListView1.Item(size_t(main().FindIcon(5, 10))).caption, "o10");
+  EXPECT_EQ(main().icons.ListView1.Item(size_t(main().icons.FindIcon(5, 10))).caption, "o10");
   EXPECT_EQ(ImageOf(5, 9), 7);
   EXPECT_EQ(ImageOf(5, 10), 7);
   int logged = 0;
@@ -270,7 +270,7 @@ TEST_F(ChangeDetectionTest, EmptyNotifyFlagsLogOnly) {
   Datagram(rec);
   EXPECT_EQ(EventLogs().size(), 16u);
   EXPECT_TRUE(sound.calls.empty());
-  EXPECT_TRUE(main().MailBody.empty());
+  EXPECT_TRUE(main().alerts.MailBody.empty());
   EXPECT_TRUE(mails.empty());
 }
 
@@ -279,19 +279,19 @@ TEST_F(ChangeDetectionTest, TemperatureCaptions) {
   table().SetCell(dtcol::IconFlags, 7, "11100000");
   table().SetCell(dtcol::OutletNames, 7, "Rack-A-Intake,Rack1,Twelve-bytes,");
   SetLive(7, HealthyRecord(MacOf(7)));
-  main().IconReStetingData();
-  EXPECT_EQ(main().ListView1.Item(0).caption, "Rack-A-Intake");  // 13 bytes: no temperature
-  EXPECT_EQ(main().ListView1.Item(1).caption, "Rack1       (23.5℃)");
-  EXPECT_EQ(main().ListView1.Item(2).caption, "Twelve-bytes(23.5℃)");
+  main().icons.IconReStetingData();
+  EXPECT_EQ(main().icons.ListView1.Item(0).caption, "Rack-A-Intake");  // 13 bytes: no temperature
+  EXPECT_EQ(main().icons.ListView1.Item(1).caption, "Rack1       (23.5℃)");
+  EXPECT_EQ(main().icons.ListView1.Item(2).caption, "Twelve-bytes(23.5℃)");
   // A caption with the temperature is renewed, not extended.
   table().SetCell(dtcol::CurTemp, 7, "");
-  main().ListDataCheck(7, 2);
-  EXPECT_EQ(main().ListView1.Item(1).caption, "Rack1       (--℃)");
+  main().alerts.ListDataCheck(7, 2);
+  EXPECT_EQ(main().icons.ListView1.Item(1).caption, "Rack1       (--℃)");
   // Not renewed once the state is time-out or unknown.
   table().SetCell(dtcol::Status, 7, "");
-  main().ListDataCheck(7, 2);
-  EXPECT_EQ(main().ListView1.Item(1).caption, "Rack1       (--℃)");
-  EXPECT_EQ(main().ListView1.Item(1).image, 9);
+  main().alerts.ListDataCheck(7, 2);
+  EXPECT_EQ(main().icons.ListView1.Item(1).caption, "Rack1       (--℃)");
+  EXPECT_EQ(main().icons.ListView1.Item(1).image, 9);
 }
 
 TEST_F(ChangeDetectionTest, SoundModes) {
@@ -306,13 +306,13 @@ TEST_F(ChangeDetectionTest, SoundModes) {
     sound.calls.clear();
     main().SoundFlg[2] = c.mode;
     main().SoundFName[2] = c.file ? dir.File("s2.wav") : dir.File("missing.wav");
-    main().Soundplay(2);
+    main().alerts.Soundplay(2);
     if (!c.file) main().SoundFName[2] = dir.File("s2.wav");
     EXPECT_EQ(sound.calls, c.calls) << c.mode << c.file;
   }
   sound.calls.clear();
-  main().Soundplay(0);
-  main().Soundplay(5);
+  main().alerts.Soundplay(0);
+  main().alerts.Soundplay(5);
   EXPECT_TRUE(sound.calls.empty());
 }
 
@@ -327,9 +327,9 @@ TEST_F(ChangeDetectionTest, MailHeaderWithAddressLines) {
   // The match's evaluation took the icons the rebuild had just created.
   EXPECT_EQ(mails[0].front(), "2010/11/16 12:52:07   (2010/11/16 12:52:07)");
   mails.clear();
-  main().MailBody.clear();
+  main().alerts.MailBody.clear();
   table().SetCell(dtcol::PrevRecv, 7, ",");
-  main().MailBodyAdd(7, "line");
+  main().alerts.MailBodyAdd(7, "line");
   dbg().eMailSend1(7);
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0], (Body{"2010/11/16 12:52:07", "ID007 Dev7 (G001 Floor)", "memo7", "", "line", "",
@@ -339,45 +339,45 @@ TEST_F(ChangeDetectionTest, MailHeaderWithAddressLines) {
 TEST_F(ChangeDetectionTest, DailyLimitKeepsTheLines) {
   main().MailLimit = "3";
   main().MailLimitOn = false;  // the limit applies all the same
-  main().MailCount = 3;
-  main().MailBodyAdd(7, "line 1");
+  main().alerts.MailCount = 3;
+  main().alerts.MailBodyAdd(7, "line 1");
   dbg().eMailSend1(7);
   EXPECT_TRUE(mails.empty());
-  EXPECT_EQ(main().MailCount, 3);
+  EXPECT_EQ(main().alerts.MailCount, 3);
   // A later datagram does not drop them while mail is on.
   Datagram(HealthyRecord(MacOf(7)));
   EXPECT_EQ(Collected(7), std::vector<std::string>{"line 1"});
   // The next day's first send takes them.
-  main().MailCount = 0;
-  main().MailBodyAdd(7, "line 2");
+  main().alerts.MailCount = 0;
+  main().alerts.MailBodyAdd(7, "line 2");
   dbg().eMailSend1(7);
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(Body(mails[0].begin() + 4, mails[0].end()), (Body{"line 1", "line 2"}));
-  EXPECT_EQ(main().MailCount, 1);
+  EXPECT_EQ(main().alerts.MailCount, 1);
 
   // The limit holds per mail: of two devices' mails only the first goes.
   Register(8, MacOf(8));
   mails.clear();
   main().MailLimit = "x";  // not a number: 100
-  main().MailCount = 99;
-  main().MailBodyAdd(8, "eight");
-  main().MailBodyAdd(7, "seven");
+  main().alerts.MailCount = 99;
+  main().alerts.MailBodyAdd(8, "eight");
+  main().alerts.MailBodyAdd(7, "seven");
   dbg().eMailSend1(7);
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0][1], "ID008 Dev8 (G001 Floor)");
   EXPECT_EQ(Collected(7), std::vector<std::string>{"seven"});
-  EXPECT_EQ(main().MailCount, 100);
+  EXPECT_EQ(main().alerts.MailCount, 100);
 }
 
 TEST_F(ChangeDetectionTest, MailOffDropsTheLinesAtTheNextDatagram) {
   main().MailOn = false;
-  main().MailBodyAdd(7, "line");
+  main().alerts.MailBodyAdd(7, "line");
   dbg().eMailSend1(7);
   EXPECT_TRUE(mails.empty());
-  EXPECT_EQ(main().MailCount, 0);
+  EXPECT_EQ(main().alerts.MailCount, 0);
   EXPECT_EQ(Collected(7).size(), 1u);
   Datagram(HealthyRecord(MacOf(7)));
-  EXPECT_TRUE(main().MailBody.empty());
+  EXPECT_TRUE(main().alerts.MailBody.empty());
 }
 
 // Changes that happened while monitoring was stopped are found by the first
@@ -394,7 +394,7 @@ TEST_F(ChangeDetectionTest, ChangeFoundByTheFirstRebuildGetsItsOwnMail) {
   bad8[1] = "12:55:00";
   bad8[12] = "0002 0001 0001 0001 0001 0001 0001 0001";
   Datagram(bad8, 2);  // while stopped: the icon changes, nothing is raised
-  EXPECT_TRUE(main().MailBody.empty());
+  EXPECT_TRUE(main().alerts.MailBody.empty());
 
   SetMonitoring(true);
   LiveRec bad7 = HealthyRecord(MacOf(7));
@@ -407,7 +407,7 @@ TEST_F(ChangeDetectionTest, ChangeFoundByTheFirstRebuildGetsItsOwnMail) {
   EXPECT_EQ(Body(mails[0].begin() + 4, mails[0].end()), Body{"1: PING 異常           <- 不明        Out1"});
   EXPECT_EQ(mails[1][1], "ID007 Dev7 (G001 Floor)");
   EXPECT_EQ(Body(mails[1].begin() + 4, mails[1].end()), Body{"2: PING 異常           <- PING 正常   Out2"});
-  EXPECT_EQ(main().MailCount, 2);
+  EXPECT_EQ(main().alerts.MailCount, 2);
 }
 
 // Two devices that fall silent together: the scan pass sends one mail per
@@ -425,7 +425,7 @@ TEST_F(ChangeDetectionTest, TwoDevicesTimingOutInOnePassGetOneMailEach) {
   Datagram(HealthyRecord(MacOf(8), "10.0.0.8"), 4);
   ASSERT_TRUE(mails.empty());
   sim.Advance(601'000);
-  main().Timer4Timer();
+  main().monitoring.Timer4Timer();
   ASSERT_EQ(mails.size(), 2u);
   // The first item is marked on its icon; the rebuild that follows marks
   // the others on fresh icons.
@@ -446,8 +446,8 @@ TEST_F(ChangeDetectionTest, MailErrorDoesNotEndTheDatagram) {
   int icon_refs = 0;
   app->hooks.ListIconRef = [&] { ++icon_refs; };
   SetMonitoring(true);
-  main().MailBodyAdd(8, "eight");
-  main().MailBodyAdd(7, "seven");
+  main().alerts.MailBodyAdd(8, "eight");
+  main().alerts.MailBodyAdd(7, "seven");
   mail_error = "SMTP 接続エラー";
   Datagram(HealthyRecord(MacOf(7)));
   ASSERT_EQ(boxes.shown.size(), 1u);
@@ -455,9 +455,9 @@ TEST_F(ChangeDetectionTest, MailErrorDoesNotEndTheDatagram) {
   EXPECT_EQ(boxes.shown[0].kind, BoxKind::Error);
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0][1], "ID007 Dev7 (G001 Floor)");
-  EXPECT_EQ(main().MailCount, 2);
-  EXPECT_TRUE(main().MailBody.empty());
-  EXPECT_EQ(main().ListBox1.Count(), 1u);
+  EXPECT_EQ(main().alerts.MailCount, 2);
+  EXPECT_TRUE(main().alerts.MailBody.empty());
+  EXPECT_EQ(main().receive.ListBox1.Count(), 1u);
   EXPECT_EQ(icon_refs, 1);
   EXPECT_TRUE(FileExists(dir.File("d00701" + Yymmdd(sim.Now()) + ".csv")));
 }

@@ -66,14 +66,14 @@ TEST_F(DeviceTableTest, SearchStopsAfterLastRowPlusOne) {
     Match(HealthyRecord(MacOf(c.row)));
     EXPECT_EQ(Cell(dtcol::RecvDate, c.row).empty(), !c.found) << c.row;
     const std::string tail = c.found ? "]   ID00" + std::to_string(c.row) : "]   未登録";
-    EXPECT_TRUE(EndsWith(main().ListBox1.Line(0), tail)) << c.row;
+    EXPECT_TRUE(EndsWith(main().receive.ListBox1.Line(0), tail)) << c.row;
   }
   EXPECT_EQ(dbg().StringGrid2.Cell(5, 1), MacOf(3));
   // The update-time panel belongs to registered devices only.
-  EXPECT_EQ(main().RefTimePanel.Caption(), DateText(sim.Now()) + " " + TimeText(sim.Now()));
-  main().RefTimePanel.SetCaption("");
+  EXPECT_EQ(main().receive.RefTimePanel.Caption(), DateText(sim.Now()) + " " + TimeText(sim.Now()));
+  main().receive.RefTimePanel.SetCaption("");
   Match(HealthyRecord(MacOf(3)));
-  EXPECT_EQ(main().RefTimePanel.Caption(), "");
+  EXPECT_EQ(main().receive.RefTimePanel.Caption(), "");
 }
 
 // Two rows with one MAC: the first row takes the datagram.
@@ -83,7 +83,7 @@ TEST_F(DeviceTableTest, FirstRowWithTheMacWins) {
   Match(HealthyRecord(MacOf(9)));
   EXPECT_EQ(Cell(dtcol::RecvDate, 2), "2010/11/16");
   EXPECT_EQ(Cell(dtcol::RecvDate, 4), "");
-  EXPECT_TRUE(EndsWith(main().ListBox1.Line(0), "ID002"));
+  EXPECT_TRUE(EndsWith(main().receive.ListBox1.Line(0), "ID002"));
 }
 
 TEST_F(DeviceTableTest, RegisteredDatagramUpdatesTheRow) {
@@ -98,8 +98,8 @@ TEST_F(DeviceTableTest, RegisteredDatagramUpdatesTheRow) {
   EXPECT_EQ(Cell(dtcol::TmpActionCopy, 7), "01 02 01 02 01 02 01 02");
   EXPECT_EQ(Cell(dtcol::LiveBase, 7), "20");
   for (int k = 0; k < kLiveFields; ++k) EXPECT_EQ(Cell(dtcol::Live + k, 7), first[size_t(k)]) << k;
-  EXPECT_EQ(main().ListBox1.Line(0), "2010/11/16 12:52:07 DATAを受信しました。[10.0.0.7]       ID007");
-  EXPECT_EQ(main().RefTimePanel.Caption(), DateText(sim.Now()) + " " + TimeText(sim.Now()));
+  EXPECT_EQ(main().receive.ListBox1.Line(0), "2010/11/16 12:52:07 DATAを受信しました。[10.0.0.7]       ID007");
+  EXPECT_EQ(main().receive.RefTimePanel.Caption(), DateText(sim.Now()) + " " + TimeText(sim.Now()));
 
   LiveRec second = first;
   second[0] = "2010/11/17";
@@ -108,13 +108,13 @@ TEST_F(DeviceTableTest, RegisteredDatagramUpdatesTheRow) {
   Match(second, 2);
   EXPECT_EQ(Cell(dtcol::PrevRecv, 7), "2010/11/16,12:52:07");
   EXPECT_EQ(Cell(dtcol::RecvTick, 7), "123461");
-  EXPECT_EQ(main().ListBox1.Count(), 2u);
+  EXPECT_EQ(main().receive.ListBox1.Count(), 2u);
 }
 
 // The datagram's outlet count bounds the evaluation, whatever the flags.
 TEST_F(DeviceTableTest, OutletCountBoundsTheEvaluatedOutlets) {
   Register(7, MacOf(7), "00000000", "10101000");
-  main().IconReStetingData();
+  main().icons.IconReStetingData();
   ASSERT_EQ(Keys(), (std::vector<std::string>{"0007 0001", "0007 0003", "0007 0005"}));
   SetMonitoring(true);
   LiveRec rec = HealthyRecord(MacOf(7));
@@ -168,7 +168,7 @@ TEST_F(DeviceTableTest, UnregisteredListGrowsToOneHundredRows) {
     EXPECT_EQ(nodes.size(), s.nodes) << s.mac;
   }
   EXPECT_TRUE(dbg().UnregGuard);
-  EXPECT_TRUE(EndsWith(main().ListBox1.Line(0), "[10.0.0.2]       未登録"));
+  EXPECT_TRUE(EndsWith(main().receive.ListBox1.Line(0), "[10.0.0.2]       未登録"));
 }
 
 TEST_F(DeviceTableTest, SecondDatagramOfListedDeviceAddsNoNode) {
@@ -188,7 +188,7 @@ TEST_F(DeviceTableTest, ClearedGuardSkipsTheListButNotTheReceiveLine) {
   Match(HealthyRecord(MacOf(1)));
   EXPECT_EQ(dbg().StringGrid2.RowCount(), 2);
   EXPECT_EQ(dbg().StringGrid2.Cell(5, 1), "");
-  EXPECT_EQ(main().ListBox1.Count(), 1u);
+  EXPECT_EQ(main().receive.ListBox1.Count(), 1u);
 }
 
 TEST_F(DeviceTableTest, ReceiveListKeepsTheTwentyNewest) {
@@ -200,9 +200,9 @@ TEST_F(DeviceTableTest, ReceiveListKeepsTheTwentyNewest) {
     rec[1] = "13:00:" + ZeroPad(n, 2);
     Match(rec, n % 20);
   }
-  ASSERT_EQ(main().ListBox1.Count(), 20u);
-  EXPECT_EQ(main().ListBox1.Line(0), "2010/11/16 13:00:21 DATAを受信しました。[192.168.1.10]   ID007");
-  EXPECT_EQ(main().ListBox1.Line(19).substr(0, 19), "2010/11/16 13:00:02");
+  ASSERT_EQ(main().receive.ListBox1.Count(), 20u);
+  EXPECT_EQ(main().receive.ListBox1.Line(0), "2010/11/16 13:00:21 DATAを受信しました。[192.168.1.10]   ID007");
+  EXPECT_EQ(main().receive.ListBox1.Line(19).substr(0, 19), "2010/11/16 13:00:02");
   EXPECT_EQ(icon_refs, 21);
 }
 
@@ -223,29 +223,29 @@ TEST_F(DeviceTableTest, TempHistoryOfTheChartedDevice) {
   EXPECT_EQ(chart.Memo1Appended, 101u);  // one status line per redraw
   EXPECT_EQ(chart.Chart1.Points(ChartWindow::Series1).size(), 100u);
   EXPECT_EQ(chart.Label1.Caption(), "2010/11/16 13:01:41 101.0℃ ");
-  EXPECT_EQ(main().TempHistory[0], "2010/11/16,13:01:41,101.0");
-  EXPECT_EQ(main().TempHistory[99], "2010/11/16,13:00:02,2.0");  // the first entry was dropped
-  EXPECT_EQ(main().TempLabel.Caption(), "101.0");
+  EXPECT_EQ(main().receive.TempHistory[0], "2010/11/16,13:01:41,101.0");
+  EXPECT_EQ(main().receive.TempHistory[99], "2010/11/16,13:00:02,2.0");  // the first entry was dropped
+  EXPECT_EQ(main().receive.TempLabel.Caption(), "101.0");
 
   LiveRec no_sensor = HealthyRecord(MacOf(7));
   no_sensor[40] = "";
   Match(no_sensor);
-  EXPECT_EQ(main().TempHistory[0], "2010/11/16,12:52:07,");
-  EXPECT_EQ(main().TempLabel.Caption(), "");
+  EXPECT_EQ(main().receive.TempHistory[0], "2010/11/16,12:52:07,");
+  EXPECT_EQ(main().receive.TempLabel.Caption(), "");
 }
 
 TEST_F(DeviceTableTest, TempHistoryNeedsAChartedDevice) {
   Register(7, MacOf(7));
   main().TempDevice = 0;
   Match(HealthyRecord(MacOf(7)));
-  EXPECT_EQ(main().TempHistory[0], "");
+  EXPECT_EQ(main().receive.TempHistory[0], "");
 }
 
 TEST_F(DeviceTableTest, DetailWindowRefreshedForItsDeviceOnly) {
   Register(7, MacOf(7));
   Register(8, MacOf(8));
   DetailWindow& detail = app->Form6();
-  main().DetailDevice = 8;
+  main().receive.DetailDevice = 8;
   Match(HealthyRecord(MacOf(7)));
   EXPECT_EQ(detail.NamePanel.Caption(), "");
   EXPECT_EQ(detail.OverlayRow, 0);

@@ -48,9 +48,9 @@ class IconViewTest : public MonitorFixture {
     return s;
   }
   int Select(int row, int outlet) {
-    int idx = main().FindIcon(row, outlet);
-    main().ListView1.SetSelected(idx);
-    main().ListView1SelectItem();
+    int idx = main().icons.FindIcon(row, outlet);
+    main().icons.ListView1.SetSelected(idx);
+    main().icons.ListView1SelectItem();
     return idx;
   }
 };
@@ -65,12 +65,12 @@ std::set<std::string> Without(std::set<std::string> s, const std::vector<std::st
 TEST_F(IconViewTest, ButtonsAsCreated) {
   const char* const hints[8] = {"", "アウトレット", "PING監視", "温度監視", "OK", "!", "NG", "?"};
   for (int b = 1; b <= 7; ++b) {
-    EXPECT_EQ(main().ToolButtonChk[size_t(b)].Hint(), hints[b]) << b;
-    EXPECT_TRUE(main().ToolButtonChk[size_t(b)].Down()) << b;
+    EXPECT_EQ(main().icons.ToolButtonChk[size_t(b)].Hint(), hints[b]) << b;
+    EXPECT_TRUE(main().icons.ToolButtonChk[size_t(b)].Down()) << b;
   }
-  EXPECT_EQ(main().ToolButton3.Hint(), "ALL");
-  EXPECT_FALSE(main().Panel21.Visible());
-  EXPECT_EQ(main().StatusBar1.Count(), 5u);
+  EXPECT_EQ(main().icons.ToolButton3.Hint(), "ALL");
+  EXPECT_FALSE(main().receive.Panel21.Visible());
+  EXPECT_EQ(main().icons.StatusBar1.Count(), 5u);
 }
 
 TEST_F(IconViewTest, FilterButtons) {
@@ -90,41 +90,41 @@ TEST_F(IconViewTest, FilterButtons) {
       {"Chk6 up: no abnormal item", {6}, Without(kAll, {"1:5"})},
   };
   for (const auto& c : cases) {
-    for (int b = 1; b <= 7; ++b) main().ToolButtonChk[size_t(b)].SetDown(true);
-    for (int b : c.up) main().ToolButtonChk[size_t(b)].SetDown(false);
-    main().ToolButtonChk1Click();
+    for (int b = 1; b <= 7; ++b) main().icons.ToolButtonChk[size_t(b)].SetDown(true);
+    for (int b : c.up) main().icons.ToolButtonChk[size_t(b)].SetDown(false);
+    main().icons.ToolButtonChk1Click();
     EXPECT_EQ(Shown(), c.shown) << c.what;
-    EXPECT_EQ(main().KeyList.size(), c.shown.size()) << c.what;
+    EXPECT_EQ(main().icons.KeyList.size(), c.shown.size()) << c.what;
   }
 
   // An item with an empty code (kind digit 5) passes every filter and is
   // counted nowhere.
   table().SetCell(dtcol::ItemKinds, 4, "5");
-  for (int b = 1; b <= 7; ++b) main().ToolButtonChk[size_t(b)].SetDown(false);
-  main().ToolButtonChk7Click();
+  for (int b = 1; b <= 7; ++b) main().icons.ToolButtonChk[size_t(b)].SetDown(false);
+  main().icons.ToolButtonChk7Click();
   EXPECT_EQ(Shown(), std::set<std::string>{"4:1"});
-  for (const Panel* p : {&main().Panel12, &main().Panel13, &main().Panel14, &main().Panel15, &main().Panel17,
-                         &main().Panel19})
+  for (const Panel* p : {&main().icons.Panel12, &main().icons.Panel13, &main().icons.Panel14, &main().icons.Panel15, &main().icons.Panel17,
+                         &main().icons.Panel19})
     EXPECT_EQ(p->Caption(), "0");
 }
 
 TEST_F(IconViewTest, IconsKeysCaptionsAndCounters) {
-  main().IconReStetingData();
-  main().IconDataCheck();
-  ASSERT_EQ(main().ListView1.Count(), 11u);
-  EXPECT_EQ(main().ListView1.Item(0).key, "0001 0001");
-  EXPECT_EQ(main().ListView1.Item(0).caption, "Out1");
-  EXPECT_EQ(main().ListView1.Item(10).key, "0004 0001");
-  EXPECT_EQ(main().KeyList.front(), "0001 0001");
-  EXPECT_EQ(main().ListView1.Item(size_t(main().FindIcon(1, 6))).caption, "Out6        (23.5℃)");
+  main().icons.IconReStetingData();
+  main().icons.IconDataCheck();
+  ASSERT_EQ(main().icons.ListView1.Count(), 11u);
+  EXPECT_EQ(main().icons.ListView1.Item(0).key, "0001 0001");
+  EXPECT_EQ(main().icons.ListView1.Item(0).caption, "Out1");
+  EXPECT_EQ(main().icons.ListView1.Item(10).key, "0004 0001");
+  EXPECT_EQ(main().icons.KeyList.front(), "0001 0001");
+  EXPECT_EQ(main().icons.ListView1.Item(size_t(main().icons.FindIcon(1, 6))).caption, "Out6        (23.5℃)");
   const std::vector<std::pair<int, int>> images = {{1, 7}, {2, 6}, {3, 0}, {4, 1}, {5, 2}, {6, 3}, {7, 4}, {8, 9}};
   for (const auto& im : images) EXPECT_EQ(ImageOf(1, im.first), im.second) << im.first;
   EXPECT_EQ(ImageOf(2, 1), 8);
   EXPECT_EQ(ImageOf(2, 2), 8);
 
   const std::vector<std::pair<const Panel*, std::string>> counters = {
-      {&main().Panel12, "3"}, {&main().Panel13, "2"}, {&main().Panel14, "1"},
-      {&main().Panel15, "3"}, {&main().Panel17, "1"}, {&main().Panel19, "1"}};
+      {&main().icons.Panel12, "3"}, {&main().icons.Panel13, "2"}, {&main().icons.Panel14, "1"},
+      {&main().icons.Panel15, "3"}, {&main().icons.Panel17, "1"}, {&main().icons.Panel19, "1"}};
   int sum = 0;
   for (const auto& c : counters) {
     EXPECT_EQ(c.first->Caption(), c.second);
@@ -134,7 +134,7 @@ TEST_F(IconViewTest, IconsKeysCaptionsAndCounters) {
 }
 
 TEST_F(IconViewTest, StatusBarOfTheSelectedIcon) {
-  main().IconReStetingData();
+  main().icons.IconReStetingData();
   struct {
     int row, outlet;
     const char* state;
@@ -146,24 +146,24 @@ TEST_F(IconViewTest, StatusBarOfTheSelectedIcon) {
   };
   for (const auto& c : cases) {
     ASSERT_GE(Select(c.row, c.outlet), 0);
-    EXPECT_EQ(main().StatusBar1.Panel(3), c.state) << c.row << ":" << c.outlet;
+    EXPECT_EQ(main().icons.StatusBar1.Panel(3), c.state) << c.row << ":" << c.outlet;
   }
   // A timed-out temperature item: the bare kind text, still with the
   // temperature.
   table().SetCell(dtcol::ItemKinds, 2, "21");
   Select(2, 1);
-  EXPECT_EQ(main().StatusBar1.Panel(3), "温度 (23.5℃)");
+  EXPECT_EQ(main().icons.StatusBar1.Panel(3), "温度 (23.5℃)");
 
   Select(1, 3);
-  EXPECT_EQ(main().StatusBar1.Panel(0), " 10.0.0.1");
-  EXPECT_EQ(main().StatusBar1.Panel(1), " ID001 Dev1");
-  EXPECT_EQ(main().StatusBar1.Panel(2), " G001 Floor");
-  EXPECT_EQ(main().StatusBar1.Panel(3), " PING 正常");
-  EXPECT_EQ(main().StatusBar1.Panel(4), "更新時間 2010/11/16 12:52:07");
+  EXPECT_EQ(main().icons.StatusBar1.Panel(0), " 10.0.0.1");
+  EXPECT_EQ(main().icons.StatusBar1.Panel(1), " ID001 Dev1");
+  EXPECT_EQ(main().icons.StatusBar1.Panel(2), " G001 Floor");
+  EXPECT_EQ(main().icons.StatusBar1.Panel(3), " PING 正常");
+  EXPECT_EQ(main().icons.StatusBar1.Panel(4), "更新時間 2010/11/16 12:52:07");
 
-  main().ListView1.SetSelected(-1);
-  main().ListView1SelectItem();
-  for (size_t p = 0; p < 5; ++p) EXPECT_EQ(main().StatusBar1.Panel(p), "") << p;
+  main().icons.ListView1.SetSelected(-1);
+  main().icons.ListView1SelectItem();
+  for (size_t p = 0; p < 5; ++p) EXPECT_EQ(main().icons.StatusBar1.Panel(p), "") << p;
 }
 
 TEST_F(IconViewTest, DoubleClick) {
@@ -171,65 +171,65 @@ TEST_F(IconViewTest, DoubleClick) {
   std::vector<std::string> opened;
   app->hooks.CloseDialogs = [&] { ++closed; };
   app->hooks.listicondata = [&](const std::string& key, int mode) { opened.push_back(key + "/" + std::to_string(mode)); };
-  main().IconReStetingData();
+  main().icons.IconReStetingData();
   // The settings dialog had disabled the start button while monitoring is
   // stopped: the double-click gives it back.
-  main().ToolButton1.SetEnabled(false);
+  main().monitoring.ToolButton1.SetEnabled(false);
   sim.Advance(5000);
 
-  main().ListView1DblClick();  // on empty space
+  main().icons.ListView1DblClick();  // on empty space
   EXPECT_EQ(closed, 1);
   EXPECT_TRUE(opened.empty());
-  EXPECT_TRUE(main().ToolButton1.Enabled());
+  EXPECT_TRUE(main().monitoring.ToolButton1.Enabled());
   EXPECT_EQ(Cell(dtcol::RecvTick, 2), "10005");  // receive clock restarted
   EXPECT_EQ(Cell(dtcol::RecvTick, 1), "");      // none before, none now
 
   Select(1, 5);
-  main().ListView1DblClick();
+  main().icons.ListView1DblClick();
   EXPECT_EQ(opened, std::vector<std::string>{"0001 0005 2/0"});
   EXPECT_EQ(ItemWindowKey("0007 0003", 12), "0007 0003 12");
 }
 
 TEST_F(IconViewTest, AllButtonPressesEveryFilterAndRebuilds) {
-  for (int b = 1; b <= 7; ++b) main().ToolButtonChk[size_t(b)].SetDown(b % 2 == 0);
-  main().ToolButton3Click();
-  for (int b = 1; b <= 7; ++b) EXPECT_TRUE(main().ToolButtonChk[size_t(b)].Down()) << b;
+  for (int b = 1; b <= 7; ++b) main().icons.ToolButtonChk[size_t(b)].SetDown(b % 2 == 0);
+  main().icons.ToolButton3Click();
+  for (int b = 1; b <= 7; ++b) EXPECT_TRUE(main().icons.ToolButtonChk[size_t(b)].Down()) << b;
   EXPECT_EQ(Shown(), kAll);
-  EXPECT_EQ(main().Panel12.Caption(), "3");
+  EXPECT_EQ(main().icons.Panel12.Caption(), "3");
   // Already all down: still rebuilt.
   table().SetCell(dtcol::IconFlags, 4, "0");
-  main().ToolButton3Click();
+  main().icons.ToolButton3Click();
   EXPECT_EQ(Shown(), Without(kAll, {"4:1"}));
-  EXPECT_EQ(main().Panel12.Caption(), "2");
+  EXPECT_EQ(main().icons.Panel12.Caption(), "2");
 }
 
 TEST_F(IconViewTest, SingleIconsAddedAndDeleted) {
-  main().IconReStetingData();
-  main().ListDataDel(1, 3);
-  main().ListDataDel(1, 3);  // no such icon any more: nothing
-  main().ListDataDel(9, 1);
-  EXPECT_EQ(main().ListView1.Count(), 10u);
-  EXPECT_EQ(main().KeyList.size(), 11u);  // the key stays until the next rebuild
-  EXPECT_EQ(main().FindIcon(1, 3), -1);
+  main().icons.IconReStetingData();
+  main().icons.ListDataDel(1, 3);
+  main().icons.ListDataDel(1, 3);  // no such icon any more: nothing
+  main().icons.ListDataDel(9, 1);
+  EXPECT_EQ(main().icons.ListView1.Count(), 10u);
+  EXPECT_EQ(main().icons.KeyList.size(), 11u);  // the key stays until the next rebuild
+  EXPECT_EQ(main().icons.FindIcon(1, 3), -1);
 
   // The lookup follows the shifted icons.
-  EXPECT_EQ(main().ListView1.Item(size_t(main().FindIcon(1, 4))).key, "0001 0004");
+  EXPECT_EQ(main().icons.ListView1.Item(size_t(main().icons.FindIcon(1, 4))).key, "0001 0004");
   table().SetCell(dtcol::PngJudge, 1, "0001 0001 0001 0002");
-  main().ListDataCheck(1, 4);
-  EXPECT_EQ(main().ListView1.Item(2).key, "0001 0004");
-  EXPECT_EQ(main().ListView1.Item(2).image, 2);
+  main().alerts.ListDataCheck(1, 4);
+  EXPECT_EQ(main().icons.ListView1.Item(2).key, "0001 0004");
+  EXPECT_EQ(main().icons.ListView1.Item(2).image, 2);
 
   // Added singly at the end; with two icons of one key the first is the
   // item's icon until it is deleted.
-  main().ListDataNew(1, 4);
-  EXPECT_EQ(main().ListView1.Count(), 11u);
-  EXPECT_EQ(main().KeyList.back(), "0001 0004");
-  EXPECT_EQ(main().FindIcon(1, 4), 2);
-  main().ListDataDel(1, 4);
-  EXPECT_EQ(main().FindIcon(1, 4), 9);
+  main().icons.ListDataNew(1, 4);
+  EXPECT_EQ(main().icons.ListView1.Count(), 11u);
+  EXPECT_EQ(main().icons.KeyList.back(), "0001 0004");
+  EXPECT_EQ(main().icons.FindIcon(1, 4), 2);
+  main().icons.ListDataDel(1, 4);
+  EXPECT_EQ(main().icons.FindIcon(1, 4), 9);
 
-  main().IconReStetingData();
-  EXPECT_EQ(main().KeyList.size(), 11u);
+  main().icons.IconReStetingData();
+  EXPECT_EQ(main().icons.KeyList.size(), 11u);
 }
 
 // The last row of the table takes part like any other; a row emptied
@@ -237,36 +237,36 @@ TEST_F(IconViewTest, SingleIconsAddedAndDeleted) {
 TEST_F(IconViewTest, LastTableRowAndEmptiedRows) {
   Register(999, MacOf(999), "0", "1", "1,4");
   SetLive(999, HealthyRecord(MacOf(999)));
-  main().IconReStetingData();
-  ASSERT_EQ(main().ListView1.Count(), 12u);
-  EXPECT_EQ(main().ListView1.Item(11).key, "0999 0001");
+  main().icons.IconReStetingData();
+  ASSERT_EQ(main().icons.ListView1.Count(), 12u);
+  EXPECT_EQ(main().icons.ListView1.Item(11).key, "0999 0001");
   EXPECT_EQ(ImageOf(999, 1), 7);
   table().SetCell(dtcol::MacAddress, 999, "");
-  main().IconReStetingData();
-  EXPECT_EQ(main().ListView1.Count(), 11u);
-  EXPECT_EQ(main().FindIcon(999, 1), -1);
+  main().icons.IconReStetingData();
+  EXPECT_EQ(main().icons.ListView1.Count(), 11u);
+  EXPECT_EQ(main().icons.FindIcon(999, 1), -1);
 }
 
 // An icon added singly ahead of its place in the order is still found
 // first, and the others keep being found.
 TEST_F(IconViewTest, IconAddedOutOfOrderIsFound) {
-  main().IconReStetingData();
-  main().ListDataDel(1, 1);
-  main().ListDataNew(1, 1);
-  EXPECT_EQ(main().ListView1.Item(10).key, "0001 0001");
-  EXPECT_EQ(main().FindIcon(1, 1), 10);
-  EXPECT_EQ(main().FindIcon(1, 2), 0);
-  EXPECT_EQ(main().FindIcon(4, 1), 9);
-  EXPECT_EQ(main().FindIcon(4, 2), -1);
-  main().ListDataNew(1, 2);  // a second icon of (1, 2): the first stays the item's
-  EXPECT_EQ(main().FindIcon(1, 2), 0);
+  main().icons.IconReStetingData();
+  main().icons.ListDataDel(1, 1);
+  main().icons.ListDataNew(1, 1);
+  EXPECT_EQ(main().icons.ListView1.Item(10).key, "0001 0001");
+  EXPECT_EQ(main().icons.FindIcon(1, 1), 10);
+  EXPECT_EQ(main().icons.FindIcon(1, 2), 0);
+  EXPECT_EQ(main().icons.FindIcon(4, 1), 9);
+  EXPECT_EQ(main().icons.FindIcon(4, 2), -1);
+  main().icons.ListDataNew(1, 2);  // a second icon of (1, 2): the first stays the item's
+  EXPECT_EQ(main().icons.FindIcon(1, 2), 0);
 }
 
 TEST_F(IconViewTest, ChartButton) {
   main().TempDevice = 1;
   ChartWindow& chart = app->Form11();
   ASSERT_EQ(chart.ChartActive, 0);
-  main().BitBtn1Click();
+  main().icons.BitBtn1Click();
   EXPECT_EQ(chart.ChartActive, 1);
   EXPECT_EQ(chart.Chart1.Title(), std::vector<std::string>{"ID001 Dev1"});
   EXPECT_TRUE(chart.Visible());

@@ -27,11 +27,11 @@ TEST_P(ItemStateTest, CodeImageAndTriple) {
   Register(7, MacOf(7), c.kinds);
   SetLive(7, HealthyRecord(MacOf(7)));
   for (const auto& cell : c.cells) table().SetCell(cell.first, 7, cell.second);
-  const std::string code = main().ItemState(7, c.outlet);
+  const std::string code = main().states.ItemState(7, c.outlet);
   EXPECT_EQ(code, c.code);
   EXPECT_EQ(StateImageOfCode(code), c.image);
   if (*c.triple) {
-    EXPECT_EQ(main().ItemStateTriple(7, c.outlet), c.triple);
+    EXPECT_EQ(main().states.ItemStateTriple(7, c.outlet), c.triple);
   }
 }
 
@@ -122,14 +122,14 @@ TEST_P(TimeOutTest, EveryKindEndsIn8) {
   sim.Advance(c.silent_ms);
   const std::vector<std::string> expect =
       c.timed_out ? std::vector<std::string>{"08", "18", "28", "8"} : std::vector<std::string>{"01", "10", "20", ""};
-  for (int i = 1; i <= 4; ++i) EXPECT_EQ(main().ItemState(7, i), expect[static_cast<size_t>(i - 1)]) << i;
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(main().states.ItemState(7, i), expect[static_cast<size_t>(i - 1)]) << i;
   if (c.timed_out) {
-    EXPECT_EQ(StateImageOfCode(main().ItemState(7, 2)), 8);
+    EXPECT_EQ(StateImageOfCode(main().states.ItemState(7, 2)), 8);
   }
   // Kind digit 5: no picture, timed out or not.
-  EXPECT_EQ(StateImageOfCode(main().ItemState(7, 4)), 99);
+  EXPECT_EQ(StateImageOfCode(main().states.ItemState(7, 4)), 99);
   // The CSV triple has no time-out overlay.
-  EXPECT_EQ(main().ItemStateTriple(7, 1), "1,0,0");
+  EXPECT_EQ(main().states.ItemStateTriple(7, 1), "1,0,0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Silence, TimeOutTest,
@@ -147,10 +147,10 @@ TEST_F(MonitorFixture, SilentDeviceTimesOutAcrossTheTickWrap) {
   sim.SetBootMillis((uint64_t{1} << 32) - 60'000);  // one minute before the wrap
   Match(HealthyRecord(MacOf(7)));
   EXPECT_EQ(Cell(dtcol::RecvTick, 7), std::to_string(((uint64_t{1} << 32) - 60'000) / 1000));
-  EXPECT_EQ(main().ItemState(7, 1), "10");
+  EXPECT_EQ(main().states.ItemState(7, 1), "10");
   sim.Advance(601'000);
   EXPECT_LT(sim.TickCount(), 600'000u);  // the 32-bit tick has wrapped
-  EXPECT_EQ(main().ItemState(7, 1), "18");
+  EXPECT_EQ(main().states.ItemState(7, 1), "18");
 }
 
 // A receive clock stored by an earlier run is harmless: without a datagram
@@ -160,7 +160,7 @@ TEST_F(MonitorFixture, StoredReceiveClockOfEarlierRunNeverTimesOut) {
   Register(7, MacOf(7), "00000000");
   table().SetCell(dtcol::RecvTick, 7, "99999");
   sim.SetBootMillis(10'000'000'000);
-  EXPECT_EQ(main().ItemState(7, 1), "09");
+  EXPECT_EQ(main().states.ItemState(7, 1), "09");
 }
 
 // A device registered from the unregistered list holds a live record but no
@@ -170,7 +170,7 @@ TEST_F(MonitorFixture, LiveRecordWithoutReceiveClockNeverTimesOut) {
   Register(7, MacOf(7), "00000000");
   SetLive(7, HealthyRecord(MacOf(7)));
   sim.SetBootMillis(10'000'000'000);
-  EXPECT_EQ(main().ItemState(7, 1), "01");
+  EXPECT_EQ(main().states.ItemState(7, 1), "01");
 }
 
 TEST_F(MonitorFixture, StateImageTexts) {
@@ -180,9 +180,9 @@ TEST_F(MonitorFixture, StateImageTexts) {
       {0, "PING 正常"}, {1, "PING 注意"}, {2, "PING 異常"}, {3, "温度 正常 (23.5℃)"},
       {4, "温度 注意 (23.5℃)"}, {5, "温度 警報 (23.5℃)"}, {6, "電源 OFF"}, {7, "電源 ON"},
       {8, "TimeOut"}, {9, "不明"}, {99, ""}, {-1, ""}};
-  for (const auto& c : with_temp) EXPECT_EQ(main().StateImageText(c.first, 7), c.second) << c.first;
+  for (const auto& c : with_temp) EXPECT_EQ(main().states.StateImageText(c.first, 7), c.second) << c.first;
   table().SetCell(dtcol::CurTemp, 7, "");
-  EXPECT_EQ(main().StateImageText(3, 7), "温度 正常");
+  EXPECT_EQ(main().states.StateImageText(3, 7), "温度 正常");
 }
 
 }  // namespace

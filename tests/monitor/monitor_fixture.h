@@ -95,26 +95,26 @@ struct MonitorFixture : ::testing::Test, AppFixture {
 
   // What the parser does with a record: rebuild, match, recount.
   void Datagram(const LiveRec& f, int slot = 1) {
-    main().IconReStetingData();
+    main().icons.IconReStetingData();
     Match(f, slot);
-    main().IconDataCheck();
+    main().icons.IconDataCheck();
   }
 
   // Monitoring runs while the start button is disabled.
   void SetMonitoring(bool on) {
-    main().ToolButton1.SetEnabled(!on);
-    main().ToolButton2.SetEnabled(on);
+    main().monitoring.ToolButton1.SetEnabled(!on);
+    main().monitoring.ToolButton2.SetEnabled(on);
   }
 
   // Captions of the icons in order, with their keys.
   std::vector<std::string> Keys() {
     std::vector<std::string> keys;
-    for (size_t k = 0; k < main().ListView1.Count(); ++k) keys.push_back(main().ListView1.Item(k).key);
+    for (size_t k = 0; k < main().icons.ListView1.Count(); ++k) keys.push_back(main().icons.ListView1.Item(k).key);
     return keys;
   }
   int ImageOf(int row, int outlet) {
-    int idx = main().FindIcon(row, outlet);
-    return idx < 0 ? -1 : main().ListView1.Item(static_cast<size_t>(idx)).image;
+    int idx = main().icons.FindIcon(row, outlet);
+    return idx < 0 ? -1 : main().icons.ListView1.Item(static_cast<size_t>(idx)).image;
   }
 };
 

@@ -24,7 +24,7 @@ class RecordingUdp : public FakeUdpReceiver {
  public:
   explicit RecordingUdp(MainWindow** w) : w_(w) {}
   std::string SetLocalPort(int port) override {
-    top_at_change.push_back(std::to_string(port) + " " + (*w_)->ListBox2.Line(0));
+    top_at_change.push_back(std::to_string(port) + " " + (*w_)->system_log.ListBox2.Line(0));
     return FakeUdpReceiver::SetLocalPort(port);
   }
   std::vector<std::string> top_at_change;
@@ -52,54 +52,54 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   w().UdpPort = 5123;
   w().TempDevice = 3;
   w().DebugShow = true;
-  w().TempHistory[0] = "2024/05/01,09:00:00,23.5";
-  w().TempHistory[99] = "x";
-  w().TempLabel.SetCaption("23.5");
+  w().receive.TempHistory[0] = "2024/05/01,09:00:00,23.5";
+  w().receive.TempHistory[99] = "x";
+  w().receive.TempLabel.SetCaption("23.5");
   int tree_refreshes = 0;
   f.app->hooks.ListIconRef = [&] { ++tree_refreshes; };
 
-  w().ToolButton1Click();
-  EXPECT_EQ(w().Panel20.Caption(), "監視中");
-  EXPECT_EQ(w().Panel20.FontColor(), 0x00FF00u);
-  EXPECT_FALSE(w().ToolButton1.Enabled());
-  EXPECT_TRUE(w().ToolButton2.Enabled());
-  EXPECT_FALSE(w().ToolButton7.Enabled());
-  EXPECT_TRUE(w().Timer4.Enabled());
-  EXPECT_EQ(w().Timer4.Interval(), 10u);  // the minutes taken as milliseconds
+  w().monitoring.ToolButton1Click();
+  EXPECT_EQ(w().monitoring.Panel20.Caption(), "監視中");
+  EXPECT_EQ(w().monitoring.Panel20.FontColor(), 0x00FF00u);
+  EXPECT_FALSE(w().monitoring.ToolButton1.Enabled());
+  EXPECT_TRUE(w().monitoring.ToolButton2.Enabled());
+  EXPECT_FALSE(w().monitoring.ToolButton7.Enabled());
+  EXPECT_TRUE(w().monitoring.Timer4.Enabled());
+  EXPECT_EQ(w().monitoring.Timer4.Interval(), 10u);  // the minutes taken as milliseconds
   EXPECT_EQ(f.udp.LocalPort(), 5123);
-  EXPECT_TRUE(w().Panel21.Visible());
+  EXPECT_TRUE(w().receive.Panel21.Visible());
   EXPECT_TRUE(f.app->Form4().Visible());
-  EXPECT_EQ(w().TempHistory[0], "");
-  EXPECT_EQ(w().TempHistory[99], "");
-  EXPECT_EQ(w().TempLabel.Caption(), "");
-  EXPECT_EQ(LogText(w().ListBox2.Line(0)), "監視開始");
-  EXPECT_EQ(w().ListBox2.Line(0).substr(0, 6), "(0010)");
+  EXPECT_EQ(w().receive.TempHistory[0], "");
+  EXPECT_EQ(w().receive.TempHistory[99], "");
+  EXPECT_EQ(w().receive.TempLabel.Caption(), "");
+  EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視開始");
+  EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0010)");
   EXPECT_EQ(dialogs_closed, 1);
   EXPECT_EQ(tree_refreshes, 1);
 
-  w().Label5.SetVisible(true);  // the clock blinks it while bound
-  w().ToolButton2Click();
-  EXPECT_EQ(w().Panel20.Caption(), "停止");
-  EXPECT_EQ(w().Panel20.FontColor(), 0x40C0FFu);
-  EXPECT_TRUE(w().ToolButton1.Enabled());
-  EXPECT_FALSE(w().ToolButton2.Enabled());
-  EXPECT_TRUE(w().ToolButton7.Enabled());
-  EXPECT_FALSE(w().Timer4.Enabled());
+  w().monitoring.Label5.SetVisible(true);  // the clock blinks it while bound
+  w().monitoring.ToolButton2Click();
+  EXPECT_EQ(w().monitoring.Panel20.Caption(), "停止");
+  EXPECT_EQ(w().monitoring.Panel20.FontColor(), 0x40C0FFu);
+  EXPECT_TRUE(w().monitoring.ToolButton1.Enabled());
+  EXPECT_FALSE(w().monitoring.ToolButton2.Enabled());
+  EXPECT_TRUE(w().monitoring.ToolButton7.Enabled());
+  EXPECT_FALSE(w().monitoring.Timer4.Enabled());
   EXPECT_EQ(f.udp.LocalPort(), 0);
-  EXPECT_FALSE(w().Label5.Visible());
-  EXPECT_TRUE(w().Panel21.Visible());  // stopping leaves the temperature panel alone
-  EXPECT_EQ(w().ListBox2.Line(0).substr(0, 6), "(0011)");
-  EXPECT_EQ(LogText(w().ListBox2.Line(0)), "監視停止");
+  EXPECT_FALSE(w().monitoring.Label5.Visible());
+  EXPECT_TRUE(w().receive.Panel21.Visible());  // stopping leaves the temperature panel alone
+  EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0011)");
+  EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視停止");
   EXPECT_EQ(dialogs_closed, 2);
   EXPECT_EQ(tree_refreshes, 1);  // the stop button does not refresh the tree
 }
 
 TEST_F(MonitoringTest, StartWithoutChartedDeviceOrDebugWindow) {
-  w().Panel21.SetVisible(true);
+  w().receive.Panel21.SetVisible(true);
   w().TempDevice = 0;
   w().DebugShow = false;
-  w().YabStart();
-  EXPECT_FALSE(w().Panel21.Visible());
+  w().monitoring.YabStart();
+  EXPECT_FALSE(w().receive.Panel21.Visible());
   EXPECT_FALSE(f.app->Form4().Visible());
 }
 
@@ -107,8 +107,8 @@ TEST_F(MonitoringTest, StopLogsBeforeUnbinding) {
   MainWindow* wp = &w();
   RecordingUdp udp(&wp);
   f.app->services.udp = &udp;
-  w().YabStart();
-  w().zolyab_stop();
+  w().monitoring.YabStart();
+  w().monitoring.zolyab_stop();
   ASSERT_EQ(udp.top_at_change.size(), 2u);
   EXPECT_EQ(udp.top_at_change[1].substr(0, 2), "0 ");
   EXPECT_EQ(LogText(udp.top_at_change[1].substr(2)), "監視停止");
@@ -120,9 +120,9 @@ TEST_F(MonitoringTest, StopWritesTheDataFilesEvenWithoutChanges) {
   w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
   w().LockOn = true;
   w().EditUnlocked = true;
-  w().YabStart();
+  w().monitoring.YabStart();
   EXPECT_FALSE(FileExists(f.dir.File("zolyab4.dat")));
-  w().zolyab_stop();
+  w().monitoring.zolyab_stop();
   std::string dat, lst;
   ASSERT_TRUE(ReadFile(f.dir.File("zolyab4.dat"), &dat));
   ASSERT_TRUE(ReadFile(f.dir.File("zolyab4.lst"), &lst));
@@ -134,22 +134,22 @@ TEST_F(MonitoringTest, StopWritesTheDataFilesEvenWithoutChanges) {
 
 TEST_F(MonitoringTest, FailedSaveEndsTheStopAfterUnbinding) {
   ASSERT_EQ(mkdir(f.dir.File("zolyab4.dat.tmp").c_str(), 0755), 0);  // the save cannot write
-  w().YabStart();
-  w().Label5.SetVisible(true);
-  w().zolyab_stop();
+  w().monitoring.YabStart();
+  w().monitoring.Label5.SetVisible(true);
+  w().monitoring.zolyab_stop();
   ASSERT_EQ(f.boxes.shown.size(), 1u);
   EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Error) << f.boxes.shown[0].text;
   EXPECT_EQ(f.udp.LocalPort(), 0);
-  EXPECT_EQ(w().Panel20.Caption(), "停止");
-  EXPECT_TRUE(w().ToolButton1.Enabled());
-  EXPECT_TRUE(w().Label5.Visible());  // the step after the save does not run
+  EXPECT_EQ(w().monitoring.Panel20.Caption(), "停止");
+  EXPECT_TRUE(w().monitoring.ToolButton1.Enabled());
+  EXPECT_TRUE(w().monitoring.Label5.Visible());  // the step after the save does not run
 }
 
 TEST_F(MonitoringTest, ClockRestartTouchesOnlyRowsWithAClock) {
   table().SetCell(20, 1, "5");
   table().SetCell(20, 999, "0");
   f.sim.SetBootMillis(5000ull * 1000 * 1000 + 999);  // past the 32-bit tick's wrap
-  w().ButtonPushMode();
+  w().monitoring.ButtonPushMode();
   EXPECT_EQ(table().Cell(20, 1), "5000000");
   EXPECT_EQ(table().Cell(20, 999), "5000000");
   EXPECT_EQ(table().Cell(20, 2), "");
@@ -158,9 +158,9 @@ TEST_F(MonitoringTest, ClockRestartTouchesOnlyRowsWithAClock) {
 
 TEST_F(MonitoringTest, TimeOutZeroNeverStartsTheScan) {
   w().TimeOutMin = 0;
-  w().YabStart();
-  EXPECT_FALSE(w().Timer4.Enabled());
-  EXPECT_EQ(w().Panel20.Caption(), "監視中");
+  w().monitoring.YabStart();
+  EXPECT_FALSE(w().monitoring.Timer4.Enabled());
+  EXPECT_EQ(w().monitoring.Panel20.Caption(), "監視中");
   EXPECT_EQ(f.udp.LocalPort(), 5000);
 }
 
@@ -181,29 +181,29 @@ TEST_F(MonitoringTest, BindFailureLeavesMonitoringStopped) {
     m.LogDir = g.dir.path();
     m.UdpPort = c.port;
     g.udp.fail_reason = c.fail_reason;
-    m.ToolButton1Click();
+    m.monitoring.ToolButton1Click();
     SCOPED_TRACE(c.port);
     ASSERT_EQ(g.boxes.shown.size(), 1u);
     EXPECT_EQ(g.boxes.shown[0].kind, BoxKind::Error);
     EXPECT_NE(g.boxes.shown[0].text.find(std::to_string(c.port)), std::string::npos);
     EXPECT_NE(g.boxes.shown[0].text.find(c.shown_reason), std::string::npos);
     EXPECT_EQ(g.udp.LocalPort(), 0);
-    EXPECT_EQ(m.Panel20.Caption(), "停止");
-    EXPECT_EQ(m.Panel20.FontColor(), 0x40C0FFu);
-    EXPECT_TRUE(m.ToolButton1.Enabled());
-    EXPECT_FALSE(m.ToolButton2.Enabled());
-    EXPECT_TRUE(m.ToolButton7.Enabled());
-    EXPECT_FALSE(m.Timer4.Enabled());
-    EXPECT_EQ(m.ListBox2.Count(), 0u);  // no "監視開始" for a start that did not happen
+    EXPECT_EQ(m.monitoring.Panel20.Caption(), "停止");
+    EXPECT_EQ(m.monitoring.Panel20.FontColor(), 0x40C0FFu);
+    EXPECT_TRUE(m.monitoring.ToolButton1.Enabled());
+    EXPECT_FALSE(m.monitoring.ToolButton2.Enabled());
+    EXPECT_TRUE(m.monitoring.ToolButton7.Enabled());
+    EXPECT_FALSE(m.monitoring.Timer4.Enabled());
+    EXPECT_EQ(m.system_log.ListBox2.Count(), 0u);  // no "監視開始" for a start that did not happen
   }
 
   // Once the port is free the start works.
   f.udp.fail_reason = "Address already in use";
-  w().YabStart();
-  EXPECT_EQ(w().Panel20.Caption(), "停止");
+  w().monitoring.YabStart();
+  EXPECT_EQ(w().monitoring.Panel20.Caption(), "停止");
   f.udp.fail_reason.clear();
-  w().YabStart();
-  EXPECT_EQ(w().Panel20.Caption(), "監視中");
+  w().monitoring.YabStart();
+  EXPECT_EQ(w().monitoring.Panel20.Caption(), "監視中");
   EXPECT_EQ(f.udp.LocalPort(), 5000);
 }
 
@@ -236,13 +236,13 @@ class TimeOutScanTest : public MonitoringTest {
   }
   // Starts monitoring and builds the icons as the first datagram would.
   void Start() {
-    w().YabStart();
-    w().IconReStetingData();
-    w().IconDataCheck();
+    w().monitoring.YabStart();
+    w().icons.IconReStetingData();
+    w().icons.IconDataCheck();
   }
   std::vector<int> Images() {
     std::vector<int> out;
-    for (size_t k = 0; k < w().ListView1.Count(); ++k) out.push_back(w().ListView1.Item(k).image);
+    for (size_t k = 0; k < w().icons.ListView1.Count(); ++k) out.push_back(w().icons.ListView1.Item(k).image);
     return out;
   }
   std::vector<std::vector<std::string>> mails;
@@ -257,7 +257,7 @@ TEST_F(TimeOutScanTest, SilenceOver600SecondsMarkedInFirstPassAfterIt) {
   EXPECT_TRUE(mails.empty());
   f.sim.Advance(10);  // 601 s: the pass at this instant marks both outlets
   EXPECT_EQ(Images(), (std::vector<int>{8, 8}));
-  EXPECT_EQ(w().Panel15.Caption(), "2");
+  EXPECT_EQ(w().icons.Panel15.Caption(), "2");
   // One mail for the device, holding both lines.
   ASSERT_EQ(mails.size(), 1u);
   ASSERT_EQ(mails[0].size(), 6u);
@@ -266,7 +266,7 @@ TEST_F(TimeOutScanTest, SilenceOver600SecondsMarkedInFirstPassAfterIt) {
   // The rebuild in the pass evaluates outlet 2 on a new icon, so its line
   // tells the fresh icon's previous picture.
   EXPECT_EQ(mails[0][5], "2: TimeOut             <- 不明        B");
-  EXPECT_EQ(w().MailCount, 1);
+  EXPECT_EQ(w().alerts.MailCount, 1);
   // Later passes find nothing new.
   f.sim.Advance(1000);
   EXPECT_EQ(mails.size(), 1u);
@@ -299,7 +299,7 @@ TEST_F(TimeOutScanTest, TimeOutZeroNeverScans) {
   AddDevice(table(), 1);
   Start();
   f.sim.Advance(3600 * 1000);
-  w().Timer4Timer();  // even a pass run by hand marks nothing
+  w().monitoring.Timer4Timer();  // even a pass run by hand marks nothing
   EXPECT_EQ(Images(), (std::vector<int>{7, 7}));
   EXPECT_TRUE(mails.empty());
 }
@@ -308,8 +308,8 @@ TEST_F(TimeOutScanTest, StopAndStartRestartTheTimeOut) {
   AddDevice(table(), 1);
   Start();
   f.sim.Advance(500 * 1000);
-  w().zolyab_stop();
-  w().YabStart();
+  w().monitoring.zolyab_stop();
+  w().monitoring.YabStart();
   f.sim.Advance(500 * 1000);  // 1000 s since the device spoke, 500 s since the restart
   EXPECT_EQ(Images(), (std::vector<int>{7, 7}));
   f.sim.Advance(101 * 1000);
@@ -321,11 +321,11 @@ TEST_F(TimeOutScanTest, PassEndsAtTheCurrentLastIcon) {
   // that has just timed out: the pass stops there and still sends the mail.
   AddDevice(table(), 1);
   AddDevice(table(), 2);
-  w().ToolButtonChk[7].SetDown(false);
+  w().icons.ToolButtonChk[7].SetDown(false);
   Start();
-  ASSERT_EQ(w().ListView1.Count(), 4u);
+  ASSERT_EQ(w().icons.ListView1.Count(), 4u);
   f.sim.Advance(601 * 1000);
-  EXPECT_EQ(w().ListView1.Count(), 0u);
+  EXPECT_EQ(w().icons.ListView1.Count(), 0u);
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0][1], "ID001 Dev1 (G001 Group1)");
   EXPECT_EQ(mails[0][4], "1: TimeOut             <- 電源 ON     A");
@@ -337,9 +337,9 @@ TEST_F(TimeOutScanTest, HiddenItemsNeverTimeOutThroughTheScan) {
   AddDevice(table(), 1);
   AddDevice(table(), 2);
   table().SetCell(dtcol::ItemKinds, 2, "11000000");
-  w().ToolButtonChk[2].SetDown(false);
+  w().icons.ToolButtonChk[2].SetDown(false);
   Start();
-  ASSERT_EQ(w().ListView1.Count(), 2u);
+  ASSERT_EQ(w().icons.ListView1.Count(), 2u);
   const std::string hidden_images = table().Cell(dtcol::ItemImages, 2);
   f.sim.Advance(601 * 1000);
   EXPECT_EQ(Images(), (std::vector<int>{8, 8}));
@@ -385,7 +385,7 @@ TEST(MonitoringSocketTest, PortTakenOnLoopbackLeavesMonitoringStopped) {
   MainWindow& w = f.app->Form2();
   w.LogDir = f.dir.path();
   w.UdpPort = port;
-  w.YabStart();
+  w.monitoring.YabStart();
   ::close(holder);
 
   ASSERT_EQ(f.boxes.shown.size(), 1u);
@@ -394,11 +394,11 @@ TEST(MonitoringSocketTest, PortTakenOnLoopbackLeavesMonitoringStopped) {
   EXPECT_NE(f.boxes.shown[0].text.find("Address already in use"), std::string::npos);
   EXPECT_EQ(udp.LocalPort(), 0);
   EXPECT_EQ(udp.Fd(), -1);
-  EXPECT_EQ(w.Panel20.Caption(), "停止");
-  EXPECT_TRUE(w.ToolButton1.Enabled());
-  EXPECT_FALSE(w.ToolButton2.Enabled());
-  EXPECT_FALSE(w.Timer4.Enabled());
-  EXPECT_EQ(w.ListBox2.Count(), 0u);
+  EXPECT_EQ(w.monitoring.Panel20.Caption(), "停止");
+  EXPECT_TRUE(w.monitoring.ToolButton1.Enabled());
+  EXPECT_FALSE(w.monitoring.ToolButton2.Enabled());
+  EXPECT_FALSE(w.monitoring.Timer4.Enabled());
+  EXPECT_EQ(w.system_log.ListBox2.Count(), 0u);
 }
 
 }  // namespace

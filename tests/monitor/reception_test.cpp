@@ -26,7 +26,7 @@ class ReceptionTest : public ::testing::Test {
     };
   }
   DebugWindow& Form4() { return f.app->Form4(); }
-  void Receive(const std::string& bytes) { f.app->Form2().NMUDP1DataReceived(bytes, "192.168.0.205", 2100); }
+  void Receive(const std::string& bytes) { f.app->Form2().reception.NMUDP1DataReceived(bytes, "192.168.0.205", 2100); }
   std::vector<std::string> Lines() { return Form4().Memo1.All(); }
 
   AppFixture f;

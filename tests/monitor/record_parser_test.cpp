@@ -259,15 +259,15 @@ TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
   // has been rebuilt and the header counters are not yet written.
   std::vector<std::string> calls;
   MainWindow& main = f.app->Form2();
-  const uint64_t icons_before = main.ListView1.Revision();
+  const uint64_t icons_before = main.icons.ListView1.Revision();
   f.app->hooks.ListIconRef = [&] {
-    calls.push_back(main.ListView1.Revision() > icons_before ? "icons" : "no icons");
+    calls.push_back(main.icons.ListView1.Revision() > icons_before ? "icons" : "no icons");
     calls.push_back("match " + std::to_string(Form4().StringGridBuffTag));
-    calls.push_back(main.Panel12.Caption().empty() ? "no counters" : "counters");
+    calls.push_back(main.icons.Panel12.Caption().empty() ? "no counters" : "counters");
   };
   Parse(SampleRecords());
   EXPECT_EQ(calls, (std::vector<std::string>{"icons", "match 1", "no counters"}));
-  EXPECT_EQ(main.Panel12.Caption(), "0");
+  EXPECT_EQ(main.icons.Panel12.Caption(), "0");
   const Grid& ring = Form4().StringGridBuff;
   for (int i = 2; i <= 21; ++i) {
     calls.clear();

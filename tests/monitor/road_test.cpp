@@ -95,7 +95,7 @@ void LoadConsole(const TempDir& dir, App& app, const std::vector<std::string>& i
 // The images of the icons, in order.
 std::vector<int> Images(MainWindow& w) {
   std::vector<int> out;
-  for (size_t k = 0; k < w.ListView1.Count(); ++k) out.push_back(w.ListView1.Item(k).image);
+  for (size_t k = 0; k < w.icons.ListView1.Count(); ++k) out.push_back(w.icons.ListView1.Item(k).image);
   return out;
 }
 
@@ -122,7 +122,7 @@ class RoadTest : public ::testing::Test {
   // The newest count lines of the system log view, oldest first.
   std::vector<std::string> LogSince(size_t count) {
     std::vector<std::string> out;
-    for (size_t k = count; k > 0; --k) out.push_back(w().ListBox2.Line(k - 1));
+    for (size_t k = count; k > 0; --k) out.push_back(w().system_log.ListBox2.Line(k - 1));
     return out;
   }
 
@@ -139,10 +139,10 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   EXPECT_EQ(dbg().UsedRows, 1);
   EXPECT_EQ(dbg().Label1.Caption(), "1/1");
   EXPECT_EQ(Cell(dtcol::MacAddress), kMac);
-  w().ToolButton1Click();
+  w().monitoring.ToolButton1Click();
   EXPECT_EQ(f.udp.LocalPort(), 5000);
-  EXPECT_EQ(w().ListBox2.Line(0), "(0010) 2024/05/01 09:30:00 監視開始");
-  EXPECT_EQ(w().Timer4.Interval(), 10u);
+  EXPECT_EQ(w().system_log.ListBox2.Line(0), "(0010) 2024/05/01 09:30:00 監視開始");
+  EXPECT_EQ(w().monitoring.Timer4.Interval(), 10u);
 
   // First datagram: the row takes the live record, every item gets its icon.
   const sim::Mac mac = FamilyMac(1);
@@ -158,22 +158,22 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   EXPECT_EQ(Cell(dtcol::TmpActionCopy), "00 00 00 01 00 00 00 00");
   EXPECT_EQ(Cell(dtcol::PrevRecv), ",");
   EXPECT_EQ(Cell(dtcol::RecvTick), "3600");
-  EXPECT_EQ(w().ListBox1.Line(0), "2024/05/01 09:30:00 DATAを受信しました。[192.168.0.205]  ID001");
-  ASSERT_EQ(w().ListView1.Count(), 8u);
+  EXPECT_EQ(w().receive.ListBox1.Line(0), "2024/05/01 09:30:00 DATAを受信しました。[192.168.0.205]  ID001");
+  ASSERT_EQ(w().icons.ListView1.Count(), 8u);
   const std::vector<std::string> keys = {"0001 0001", "0001 0002", "0001 0003", "0001 0004",
                                          "0001 0005", "0001 0006", "0001 0007", "0001 0008"};
   const std::vector<std::string> captions = {"Router", "Web", "DB", "Sensor      (23.5℃)", "Out5", "Out6", "Out7", "Out8"};
   for (size_t k = 0; k < 8; ++k) {
-    EXPECT_EQ(w().ListView1.Item(k).key, keys[k]);
-    EXPECT_EQ(w().ListView1.Item(k).caption, captions[k]);
+    EXPECT_EQ(w().icons.ListView1.Item(k).key, keys[k]);
+    EXPECT_EQ(w().icons.ListView1.Item(k).caption, captions[k]);
   }
   EXPECT_EQ(Images(w()), (std::vector<int>{7, 0, 0, 3, 7, 7, 7, 7}));
-  EXPECT_EQ(w().Panel12.Caption(), "3");
-  EXPECT_EQ(w().Panel17.Caption(), "5");
-  EXPECT_EQ(w().Panel14.Caption(), "0");
+  EXPECT_EQ(w().icons.Panel12.Caption(), "3");
+  EXPECT_EQ(w().icons.Panel17.Caption(), "5");
+  EXPECT_EQ(w().icons.Panel14.Caption(), "0");
   // The first states are recorded and logged; from 不明 nothing is alerted.
   EXPECT_EQ(Cell(dtcol::ItemImages), "0007 0000 0000 0003 0007 0007 0007 0007 ");
-  ASSERT_EQ(w().ListBox2.Count(), 9u);
+  ASSERT_EQ(w().system_log.ListBox2.Count(), 9u);
   EXPECT_EQ(LogSince(8), (std::vector<std::string>{
                              "(0200) 2024/05/01 09:30:00 ID001 Outlet1 電源 ON",
                              "(0200) 2024/05/01 09:30:00 ID001 Outlet2 PING 正常",
@@ -192,12 +192,12 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   state.judgement[2] = 2;
   ASSERT_TRUE(f.udp.Deliver(DeviceDatagram(mac, state, 2), "192.168.0.205", 2100));
   EXPECT_EQ(Images(w()), (std::vector<int>{7, 0, 2, 3, 7, 7, 7, 7}));
-  EXPECT_EQ(w().Panel12.Caption(), "2");
-  EXPECT_EQ(w().Panel14.Caption(), "1");
+  EXPECT_EQ(w().icons.Panel12.Caption(), "2");
+  EXPECT_EQ(w().icons.Panel14.Caption(), "1");
   EXPECT_EQ(Cell(dtcol::PrevRecv), "2024/05/01,09:30:00");
   EXPECT_EQ(Cell(dtcol::ItemImages), "0007 0000 0002 0003 0007 0007 0007 0007 ");
-  ASSERT_EQ(w().ListBox2.Count(), 10u);
-  EXPECT_EQ(w().ListBox2.Line(0), "(0200) 2024/05/01 09:30:05 ID001 Outlet3 PING 異常");
+  ASSERT_EQ(w().system_log.ListBox2.Count(), 10u);
+  EXPECT_EQ(w().system_log.ListBox2.Line(0), "(0200) 2024/05/01 09:30:05 ID001 Outlet3 PING 異常");
   EXPECT_EQ(f.sound.calls, std::vector<std::string>{"beep"});
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0], (std::vector<std::string>{
@@ -210,9 +210,9 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
                           "IP Addr  : 192.168.0.205",
                           "MAC Addr : 02:5A:3C:00:00:01",
                       }));
-  EXPECT_EQ(w().MailCount, 1);
-  EXPECT_EQ(w().ListBox1.Line(0), "2024/05/01 09:30:05 DATAを受信しました。[192.168.0.205]  ID001");
-  EXPECT_EQ(w().RefTimePanel.Caption(), "2024/05/01 09:30:05");
+  EXPECT_EQ(w().alerts.MailCount, 1);
+  EXPECT_EQ(w().receive.ListBox1.Line(0), "2024/05/01 09:30:05 DATAを受信しました。[192.168.0.205]  ID001");
+  EXPECT_EQ(w().receive.RefTimePanel.Caption(), "2024/05/01 09:30:05");
 
   // Outlet 3's CSV log: one line per datagram; the other outlets log nothing.
   EXPECT_EQ(ReadAll(f.dir.File("d00103240501.csv")), CrLf({"2024/05/01,09:30:00,1,3,1,1,0,9,1,0,1,0,23.5,0",
@@ -225,9 +225,9 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   EXPECT_EQ(dbg().StringGrid2.Cell(3, 1), "192.168.0.77");
   EXPECT_EQ(dbg().StringGrid2.RowCount(), 3);
   EXPECT_EQ(tree, std::vector<std::string>{"[02:5A:3C:00:00:99] 192.168.0.77 1"});
-  EXPECT_EQ(w().ListBox1.Line(0), "2024/05/01 09:30:05 DATAを受信しました。[192.168.0.77]   未登録");
-  EXPECT_EQ(w().ListBox1.Count(), 3u);
-  EXPECT_EQ(w().ListView1.Count(), 8u);
+  EXPECT_EQ(w().receive.ListBox1.Line(0), "2024/05/01 09:30:05 DATAを受信しました。[192.168.0.77]   未登録");
+  EXPECT_EQ(w().receive.ListBox1.Count(), 3u);
+  EXPECT_EQ(w().icons.ListView1.Count(), 8u);
   EXPECT_EQ(Cell(dtcol::RecvTime), "09:30:05");
   EXPECT_EQ(mails.size(), 1u);
   // Its next datagram updates its row and adds no node.
@@ -242,9 +242,9 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   EXPECT_EQ(Images(w()), (std::vector<int>{7, 0, 2, 3, 7, 7, 7, 7}));
   f.sim.Advance(1000);
   EXPECT_EQ(Images(w()), (std::vector<int>(8, 8)));
-  EXPECT_EQ(w().Panel15.Caption(), "8");
+  EXPECT_EQ(w().icons.Panel15.Caption(), "8");
   EXPECT_EQ(Cell(dtcol::ItemImages), "0008 0008 0008 0008 0008 0008 0008 0008 ");
-  ASSERT_EQ(w().ListBox2.Count(), 18u);
+  ASSERT_EQ(w().system_log.ListBox2.Count(), 18u);
   std::vector<std::string> timeouts;
   for (int i = 1; i <= 8; ++i)
     timeouts.push_back("(0200) 2024/05/01 09:40:06 ID001 Outlet" + std::to_string(i) + " TimeOut");
@@ -269,20 +269,20 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
                           "IP Addr  : 192.168.0.205",
                           "MAC Addr : 02:5A:3C:00:00:01",
                       }));
-  EXPECT_EQ(w().MailCount, 2);
+  EXPECT_EQ(w().alerts.MailCount, 2);
   // Later passes leave the marked items alone.
   f.sim.Advance(60 * 1000);
   EXPECT_EQ(mails.size(), 2u);
-  EXPECT_EQ(w().ListBox2.Count(), 18u);
+  EXPECT_EQ(w().system_log.ListBox2.Count(), 18u);
 
   // The device is heard again with outlet 3 recovered: the items that
   // come back from TimeOut to a normal state raise the recovery sound and mail.
   state.judgement[2] = 1;
   ASSERT_TRUE(f.udp.Deliver(DeviceDatagram(mac, state, 3), "192.168.0.205", 2100));
   EXPECT_EQ(Images(w()), (std::vector<int>{7, 0, 0, 3, 7, 7, 7, 7}));
-  ASSERT_EQ(w().ListBox2.Count(), 26u);
-  EXPECT_EQ(w().ListBox2.Line(5), "(0200) 2024/05/01 09:41:06 ID001 Outlet3 PING 正常");
-  EXPECT_EQ(w().ListBox2.Line(4), "(0200) 2024/05/01 09:41:06 ID001 Outlet4 温度 正常 (23.5℃)");
+  ASSERT_EQ(w().system_log.ListBox2.Count(), 26u);
+  EXPECT_EQ(w().system_log.ListBox2.Line(5), "(0200) 2024/05/01 09:41:06 ID001 Outlet3 PING 正常");
+  EXPECT_EQ(w().system_log.ListBox2.Line(4), "(0200) 2024/05/01 09:41:06 ID001 Outlet4 温度 正常 (23.5℃)");
   EXPECT_EQ(f.sound.calls.size(), 12u);
   EXPECT_EQ(f.sound.calls.back(), "beep");
   ASSERT_EQ(mails.size(), 3u);
@@ -300,8 +300,8 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
                       }));
 
   // Stop: the log line, the port unbound, the device file written.
-  w().ToolButton2Click();
-  EXPECT_EQ(w().ListBox2.Line(0), "(0011) 2024/05/01 09:41:06 監視停止");
+  w().monitoring.ToolButton2Click();
+  EXPECT_EQ(w().system_log.ListBox2.Line(0), "(0011) 2024/05/01 09:41:06 監視停止");
   EXPECT_EQ(f.udp.LocalPort(), 0);
   EXPECT_FALSE(f.udp.Deliver(DeviceDatagram(mac, state, 4)));
   std::vector<std::string> saved = DeviceBlock(kMac);
@@ -314,7 +314,7 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   EXPECT_EQ(ReadAll(f.dir.File("zolyab4.lst")), CrLf({"G001 グループ1", "G000 未登録グループ"}));
 
   // The day's system log file holds every line of the view, oldest first.
-  std::vector<std::string> view = LogSince(w().ListBox2.Count());
+  std::vector<std::string> view = LogSince(w().system_log.ListBox2.Count());
   EXPECT_EQ(ReadAll(f.dir.File("syslog20240501.log")), CrLf(view));
 }
 
@@ -338,7 +338,7 @@ TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
   const int port = FreePort();
   ASSERT_GT(port, 0);
   LoadConsole(f.dir, app, {"[SYSTEM]", "PORT=" + std::to_string(port)}, DeviceBlock("02:5A:3C:00:00:01"));
-  app.Form2().YabStart();
+  app.Form2().monitoring.YabStart();
   ASSERT_TRUE(f.boxes.shown.empty()) << f.boxes.shown[0].text;
   ASSERT_GE(rx.Fd(), 0);
 
@@ -356,19 +356,19 @@ TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
   MainWindow& w = app.Form2();
   const Grid& table = app.Form4().StringGrid1;
   ASSERT_EQ(received, 3);
-  ASSERT_EQ(w.ListBox1.Count(), 3u);
+  ASSERT_EQ(w.receive.ListBox1.Count(), 3u);
   for (size_t k = 0; k < 3; ++k)
-    EXPECT_EQ(w.ListBox1.Line(k), "2024/05/01 09:30:00 DATAを受信しました。[127.0.0.1]      ID001");
+    EXPECT_EQ(w.receive.ListBox1.Line(k), "2024/05/01 09:30:00 DATAを受信しました。[127.0.0.1]      ID001");
   EXPECT_EQ(table.Cell(dtcol::MacAddress, 1), "02:5A:3C:00:00:01");
   EXPECT_EQ(table.Cell(dtcol::IpAddress, 1), "127.0.0.1");
   EXPECT_EQ(table.Cell(dtcol::OlCount, 1), "8");
   EXPECT_EQ(table.Cell(dtcol::CurTemp, 1), "20.0");
   EXPECT_EQ(table.Cell(dtcol::PrevRecv, 1), "2024/05/01,09:30:00");
   EXPECT_EQ(Images(w), (std::vector<int>{7, 0, 0, 3, 7, 7, 7, 7}));
-  EXPECT_EQ(w.ListView1.Item(3).caption, "Sensor      (20.0℃)");
+  EXPECT_EQ(w.icons.ListView1.Item(3).caption, "Sensor      (20.0℃)");
   EXPECT_EQ(app.Form4().StringGrid2.Cell(5, 1), "");
 
-  w.zolyab_stop();
+  w.monitoring.zolyab_stop();
   EXPECT_EQ(rx.Fd(), -1);
 }
 

@@ -149,7 +149,7 @@ TEST(RobustnessTest, RandomAndMutatedDatagrams) {
   for (int i = 0; i < 100000; ++i) {
     const std::string d = gen.Next();
     const int before = parsed;
-    form2.NMUDP1DataReceived(d, "192.168.0.205", 2100);
+    form2.reception.NMUDP1DataReceived(d, "192.168.0.205", 2100);
     if (parsed == before) {
       ASSERT_TRUE(form4.Memo1.All().empty());  // dropped without trace
       continue;

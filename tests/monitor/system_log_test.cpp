@@ -35,8 +35,8 @@ class SystemLogTest : public ::testing::Test {
 };
 
 TEST_F(SystemLogTest, LineFormatAndCodes) {
-  w().SysLoging(kSysLogMonitorStart, "監視開始");
-  EXPECT_EQ(w().ListBox2.Line(0), "(0010) 2024/05/01 09:30:00 監視開始");
+  w().system_log.SysLoging(kSysLogMonitorStart, "監視開始");
+  EXPECT_EQ(w().system_log.ListBox2.Line(0), "(0010) 2024/05/01 09:30:00 監視開始");
   EXPECT_EQ(Read("syslog20240501.log"), "(0010) 2024/05/01 09:30:00 監視開始\r\n");
   EXPECT_EQ(SysLogLine(1, At(2024, 5, 1, 9, 30, 0), "アプリの起動"), "(0001) 2024/05/01 09:30:00 アプリの起動");
   EXPECT_EQ(SysLogLine(200, At(2024, 12, 31, 23, 5, 9), "ID007 Outlet3 PING 異常"),
@@ -59,29 +59,29 @@ TEST_F(SystemLogTest, ModeAndSaveSwitches) {
     m.LogDir = g.dir.path();
     m.SysLogMode = c.mode;
     m.SysLogSave = c.save;
-    m.SysLoging(1, "アプリの起動");
+    m.system_log.SysLoging(1, "アプリの起動");
     SCOPED_TRACE(testing::Message() << "mode " << c.mode << " save " << c.save);
-    EXPECT_EQ(m.ListBox2.Count(), c.shown ? 1u : 0u);
+    EXPECT_EQ(m.system_log.ListBox2.Count(), c.shown ? 1u : 0u);
     EXPECT_EQ(FileExists(g.dir.File("syslog20240501.log")), c.written);
   }
 }
 
 TEST_F(SystemLogTest, ViewKeepsHundredNewestOnTop) {
-  for (int n = 1; n <= 101; ++n) w().SysLoging(200, "line " + std::to_string(n));
-  ASSERT_EQ(w().ListBox2.Count(), 100u);
-  EXPECT_EQ(w().ListBox2.Line(0).substr(27), "line 101");
-  EXPECT_EQ(w().ListBox2.Line(99).substr(27), "line 2");
+  for (int n = 1; n <= 101; ++n) w().system_log.SysLoging(200, "line " + std::to_string(n));
+  ASSERT_EQ(w().system_log.ListBox2.Count(), 100u);
+  EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(27), "line 101");
+  EXPECT_EQ(w().system_log.ListBox2.Line(99).substr(27), "line 2");
   // The file keeps every line, oldest first.
   EXPECT_EQ(SplitLines(Read("syslog20240501.log")).size(), 101u);
 }
 
 TEST_F(SystemLogTest, MidnightStartsNewFiles) {
   f.sim.SetNow(At(2024, 4, 30, 23, 59, 59));
-  w().SysLoging(200, "before");
-  w().logdatasave(OutletCsvLogName(12, 3, f.app->clock().Now()), 12, 3);
+  w().system_log.SysLoging(200, "before");
+  w().system_log.logdatasave(OutletCsvLogName(12, 3, f.app->clock().Now()), 12, 3);
   f.sim.Advance(1000);
-  w().SysLoging(200, "after");
-  w().logdatasave(OutletCsvLogName(12, 3, f.app->clock().Now()), 12, 3);
+  w().system_log.SysLoging(200, "after");
+  w().system_log.logdatasave(OutletCsvLogName(12, 3, f.app->clock().Now()), 12, 3);
   EXPECT_EQ(Read("syslog20240430.log"), "(0200) 2024/04/30 23:59:59 before\r\n");
   EXPECT_EQ(Read("syslog20240501.log"), "(0200) 2024/05/01 00:00:00 after\r\n");
   EXPECT_EQ(SplitLines(Read("d01203240430.csv")).size(), 1u);
@@ -106,20 +106,20 @@ TEST_F(SystemLogTest, OutletCsvLine) {
   t.SetCell(37, 12, "0001 0001 0001 0001");  // PngAction: watch on
   t.SetCell(40, 12, "0000 0000 000A 0000");  // PngExecNum
   t.SetCell(60, 12, "01");                   // ActionStatus
-  w().logdatasave("d01203240501.csv", 12, 3);
+  w().system_log.logdatasave("d01203240501.csv", 12, 3);
   EXPECT_EQ(Read("d01203240501.csv"), "2024/05/01,09:29:58,12,3,1,1,2,9,100,24,2,10,,1\r\n");
 
   // A row without a live record and with a kind digit that is no item still
   // gives a whole line: kind 99, unknown states, zero words.
   t.SetCell(9, 5, "5");
-  w().logdatasave("d00501240501.csv", 5, 1);
+  w().system_log.logdatasave("d00501240501.csv", 5, 1);
   EXPECT_EQ(Read("d00501240501.csv"), ",,5,1,99,9,9,9,0,0,0,0,,0\r\n");
 }
 
 TEST_F(SystemLogTest, LogFolderRules) {
   // A trailing separator doubles it in the path, which lands in the folder.
   w().LogDir = f.dir.path() + "/";
-  w().SysLoging(1, "a");
+  w().system_log.SysLoging(1, "a");
   EXPECT_EQ(SplitLines(Read("syslog20240501.log")).size(), 1u);
 
   // An empty folder setting writes bare names into the current folder.
@@ -128,8 +128,8 @@ TEST_F(SystemLogTest, LogFolderRules) {
   TempDir cwd;
   ASSERT_EQ(chdir(cwd.path().c_str()), 0);
   w().LogDir = "";
-  w().SysLoging(1, "b");
-  w().logdatasave("d00101240501.csv", 1, 1);
+  w().system_log.SysLoging(1, "b");
+  w().system_log.logdatasave("d00101240501.csv", 1, 1);
   bool sys_here = FileExists(cwd.File("syslog20240501.log"));
   bool csv_here = FileExists(cwd.File("d00101240501.csv"));
   ASSERT_EQ(chdir(old_cwd), 0);
@@ -139,9 +139,9 @@ TEST_F(SystemLogTest, LogFolderRules) {
 
 TEST_F(SystemLogTest, MissingFolderLosesLinesQuietly) {
   w().LogDir = f.dir.File("no/such/folder");
-  w().SysLoging(10, "監視開始");
-  w().logdatasave("d00101240501.csv", 1, 1);
-  EXPECT_EQ(w().ListBox2.Count(), 1u);  // the view line stays
+  w().system_log.SysLoging(10, "監視開始");
+  w().system_log.logdatasave("d00101240501.csv", 1, 1);
+  EXPECT_EQ(w().system_log.ListBox2.Count(), 1u);  // the view line stays
   EXPECT_FALSE(FileExists(f.dir.File("no/such/folder/syslog20240501.log")));
   EXPECT_TRUE(f.boxes.shown.empty());
 }
@@ -152,24 +152,24 @@ TEST_F(SystemLogTest, ViewFilledFromTodaysFile) {
   AppendToFile(f.dir.File("syslog20240501.log"), text);
   AppendToFile(f.dir.File("syslog20240430.log"), "yesterday\r\n");
 
-  w().SysLogViewLoad();
-  ASSERT_EQ(w().ListBox2.Count(), 100u);
-  EXPECT_EQ(w().ListBox2.Line(0), "old 150");
-  EXPECT_EQ(w().ListBox2.Line(99), "old 51");
+  w().system_log.SysLogViewLoad();
+  ASSERT_EQ(w().system_log.ListBox2.Count(), 100u);
+  EXPECT_EQ(w().system_log.ListBox2.Line(0), "old 150");
+  EXPECT_EQ(w().system_log.ListBox2.Line(99), "old 51");
 
-  w().SysLoging(1, "アプリの起動");
-  ASSERT_EQ(w().ListBox2.Count(), 100u);
-  EXPECT_EQ(w().ListBox2.Line(0), "(0001) 2024/05/01 09:30:00 アプリの起動");
-  EXPECT_EQ(w().ListBox2.Line(1), "old 150");
-  EXPECT_EQ(w().ListBox2.Line(99), "old 52");
+  w().system_log.SysLoging(1, "アプリの起動");
+  ASSERT_EQ(w().system_log.ListBox2.Count(), 100u);
+  EXPECT_EQ(w().system_log.ListBox2.Line(0), "(0001) 2024/05/01 09:30:00 アプリの起動");
+  EXPECT_EQ(w().system_log.ListBox2.Line(1), "old 150");
+  EXPECT_EQ(w().system_log.ListBox2.Line(99), "old 52");
 }
 
 TEST_F(SystemLogTest, ViewFillWithoutFile) {
-  w().SysLogViewLoad();
-  EXPECT_EQ(w().ListBox2.Count(), 0u);
+  w().system_log.SysLogViewLoad();
+  EXPECT_EQ(w().system_log.ListBox2.Count(), 0u);
   AppendToFile(f.dir.File("syslog20240501.log"), "");
-  w().SysLogViewLoad();
-  EXPECT_EQ(w().ListBox2.Count(), 0u);
+  w().system_log.SysLogViewLoad();
+  EXPECT_EQ(w().system_log.ListBox2.Count(), 0u);
   EXPECT_TRUE(f.boxes.shown.empty());
 }
 

@@ -24,7 +24,7 @@
 #include "qt/detail_view.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
-#include "qt/views.h"
+#include "qt/console_ui.h"
 #include "support/app_fixture.h"
 
 namespace zol {
@@ -135,10 +135,10 @@ TEST_F(Views, GridsArePaintedByTheCore) {
 TEST_F(Views, ChartViewFollowsTheChart) {
   MainWindow& main = f.app->Form2();
   main.TempDevice = 1;
-  main.TempHistory[0] = "2024/05/01,09:30:02,41.5";
-  main.TempHistory[1] = "2024/05/01,09:30:01,41.0";
-  main.TempHistory[2] = "2024/05/01,09:30:00,40.5";
-  main.BitBtn1Click();
+  main.receive.TempHistory[0] = "2024/05/01,09:30:02,41.5";
+  main.receive.TempHistory[1] = "2024/05/01,09:30:01,41.0";
+  main.receive.TempHistory[2] = "2024/05/01,09:30:00,40.5";
+  main.icons.BitBtn1Click();
   ui.mirror().Poll();
   ChartView& v = ui.chart();
   ASSERT_TRUE(v.isVisible());

@@ -20,7 +20,7 @@
 #include "qt/adapters.h"
 #include "qt/mirror.h"
 #include "qt/sjis.h"
-#include "qt/views.h"
+#include "qt/console_ui.h"
 #include "support/app_fixture.h"
 
 namespace zol {
@@ -43,7 +43,7 @@ TEST_F(Console, StartButtonClickStartsMonitoringInTheCore) {
   EXPECT_FALSE(ui.main().stop->isEnabled());
   QTest::mouseClick(ui.main().start, Qt::LeftButton);
   EXPECT_EQ(f.udp.LocalPort(), 5000);
-  EXPECT_FALSE(core().ToolButton1.Enabled());
+  EXPECT_FALSE(core().monitoring.ToolButton1.Enabled());
   ui.mirror().Poll();
   EXPECT_FALSE(ui.main().start->isEnabled());
   EXPECT_TRUE(ui.main().stop->isEnabled());
@@ -57,12 +57,12 @@ TEST_F(Console, StartButtonClickStartsMonitoringInTheCore) {
 }
 
 TEST_F(Console, CoreChangesShowAndABurstCostsOneRepaint) {
-  core().RefTimePanel.SetCaption("12:00:00");
-  core().StatusBar1.SetPanel(0, "ID007");
-  core().ListBox1.Insert(0, "2010/11/16 12:52:07 DATAを受信しました。[192.168.0.205]ID007");
-  for (int i = 0; i < 3; ++i) core().ListView1.Add(IconItem{"Outlet" + std::to_string(i), i * 3, "0001 000" + std::to_string(i)});
+  core().receive.RefTimePanel.SetCaption("12:00:00");
+  core().icons.StatusBar1.SetPanel(0, "ID007");
+  core().receive.ListBox1.Insert(0, "2010/11/16 12:52:07 DATAを受信しました。[192.168.0.205]ID007");
+  for (int i = 0; i < 3; ++i) core().icons.ListView1.Add(IconItem{"Outlet" + std::to_string(i), i * 3, "0001 000" + std::to_string(i)});
   const uint64_t before = ui.mirror().Applied();
-  for (int i = 0; i < 500; ++i) core().Panel12.SetCaption(std::to_string(i));
+  for (int i = 0; i < 500; ++i) core().icons.Panel12.SetCaption(std::to_string(i));
   ui.mirror().Poll();
   EXPECT_EQ(ui.main().ref_time_panel->text(), QStringLiteral("12:00:00"));
   EXPECT_EQ(ui.main().status[0]->text(), QStringLiteral("ID007"));
@@ -77,18 +77,18 @@ TEST_F(Console, CoreChangesShowAndABurstCostsOneRepaint) {
 }
 
 TEST_F(Console, SelectingAnIconFillsTheStatusBarThroughTheCore) {
-  core().ListView1.Add(IconItem{"Outlet1", 7, "0001 0001"});
+  core().icons.ListView1.Add(IconItem{"Outlet1", 7, "0001 0001"});
   ui.mirror().Poll();
   ui.main().icons->setCurrentIndex(ui.main().icons->model()->index(0, 0));
-  EXPECT_EQ(core().ListView1.Selected(), 0);
+  EXPECT_EQ(core().icons.ListView1.Selected(), 0);
 }
 
 TEST_F(Console, FilterButtonTogglesTheCoreButton) {
   ASSERT_TRUE(ui.main().filters[2]->isChecked());
   QTest::mouseClick(ui.main().filters[2], Qt::LeftButton);
-  EXPECT_FALSE(core().ToolButtonChk[2].Down());
+  EXPECT_FALSE(core().icons.ToolButtonChk[2].Down());
   QTest::mouseClick(ui.main().all, Qt::LeftButton);
-  EXPECT_TRUE(core().ToolButtonChk[2].Down());
+  EXPECT_TRUE(core().icons.ToolButtonChk[2].Down());
   ui.mirror().Poll();
   EXPECT_TRUE(ui.main().filters[2]->isChecked());
 }

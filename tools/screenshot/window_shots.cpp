@@ -30,7 +30,7 @@
 #include "qt/detail_view.h"
 #include "qt/mirror.h"
 #include "qt/program.h"
-#include "qt/views.h"
+#include "qt/console_ui.h"
 
 extern char** environ;
 
@@ -112,10 +112,10 @@ int Shoot(zol::App& app, zol::ConsoleUi& ui, const std::string& out, const std::
   app.Form4().LastDataCnt();
   zol::MainWindow& main = app.Form2();
   main.TempDevice = 1;
-  main.DetailDevice = 1;
+  main.receive.DetailDevice = 1;
   main.UdpPort = FreePort();
-  main.YabStart();
-  main.BitBtn1Click();  // the chart button: the chart opens and follows the device
+  main.monitoring.YabStart();
+  main.icons.BitBtn1Click();  // the chart button: the chart opens and follows the device
 
   const std::string port = std::to_string(main.UdpPort);
   std::vector<std::string> args = {sim,      "--port",   port,    "--count", "40",     "--rate",   "8",
@@ -158,6 +158,6 @@ int Shoot(zol::App& app, zol::ConsoleUi& ui, const std::string& out, const std::
   ui.mirror().Poll();
   RunFor(150);
   ok = Save(ui.chart(), out + "/chart-list.png") && ok;
-  main.zolyab_stop();
+  main.monitoring.zolyab_stop();
   return ok ? 0 : 1;
 }

@@ -1,0 +1,29 @@
+#include "qt/console_ui.h"
+
+#include "qt/mirror.h"
+
+namespace zol {
+
+ConsoleUi::ConsoleUi(App& app) {
+  mirror_ = new Mirror;
+  tray_ = new TrayView(app, *mirror_);
+  splash_ = new SplashView(app, *mirror_);
+  main_ = new MainView(app, *mirror_, tray_->menu());
+  debug_ = new DebugView(app, *mirror_);
+  terms_ = new TermsView(app, *mirror_);
+  detail_ = new DetailView(app, *mirror_);
+  chart_ = new ChartView(app, *mirror_);
+}
+
+ConsoleUi::~ConsoleUi() {
+  delete mirror_;
+  delete chart_;
+  delete detail_;
+  delete terms_;
+  delete debug_;
+  delete main_;
+  delete splash_;
+  delete tray_;
+}
+
+}  // namespace zol

@@ -1,0 +1,216 @@
+#include "qt/main_view.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "console/app.h"
+#include "console/main_window.h"
+#include "qt/form_view.h"
+#include "qt/mirror.h"
+#include "qt/pictures.h"
+#include "qt/sjis.h"
+#include "qt/view_util.h"
+
+namespace zol {
+
+MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nullptr), app_(app) {
+  MainWindow& f = app.Form2();
+  setWindowIcon(ProgramIcon());
+  resize(800, 640);
+
+  // Top: monitoring buttons, status panel, clock, update time, counters.
+  auto* bar = new QToolBar(this);
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  bar->setContextMenuPolicy(Qt::PreventContextMenu);
+  addToolBar(Qt::TopToolBarArea, bar);
+  start = ToolButton(bar, ToolPicture::Start, false);
+  stop = ToolButton(bar, ToolPicture::Stop, false);
+  bar->addSeparator();
+  settings = ToolButton(bar, ToolPicture::Settings, false);
+  bar->addSeparator();
+  mirror.Bind(start, f.monitoring.ToolButton1);
+  mirror.Bind(stop, f.monitoring.ToolButton2);
+  mirror.Bind(settings, f.monitoring.ToolButton7);
+  connect(start, &QToolButton::clicked, this, [&f] { f.monitoring.ToolButton1Click(); });
+  connect(stop, &QToolButton::clicked, this, [&f] { f.monitoring.ToolButton2Click(); });
+  connect(settings, &QToolButton::clicked, this, [&f] { f.ToolButton7Click(); });
+
+  panel20 = new QLabel(bar);
+  panel20->setAlignment(Qt::AlignCenter);
+  panel20->setFixedSize(78, 28);
+  label5 = new QLabel(panel20);
+  label5->setGeometry(4, 5, 18, 20);
+  label5->setStyleSheet(QStringLiteral("color: lime; background: transparent;"));
+  bar->addWidget(panel20);
+  mirror.Watch(f.monitoring.Panel20, [this, &f] {
+    ApplyControl(panel20, f.monitoring.Panel20);
+    panel20->setText(FromSjis(f.monitoring.Panel20.Caption()));
+    panel20->setStyleSheet(QStringLiteral("QLabel { color: %1; background: #101820; font-weight: bold; "
+                                          "border: 1px solid #405060; }")
+                               .arg(ColorName(f.monitoring.Panel20.FontColor())));
+  });
+  mirror.Bind(label5, f.monitoring.Label5);
+  label5->setStyleSheet(QStringLiteral("color: lime; background: transparent; border: none;"));
+
+  time_panel = new QLabel(bar);
+  time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  time_panel->setMinimumWidth(128);
+  time_panel->setAlignment(Qt::AlignCenter);
+  bar->addWidget(time_panel);
+  mirror.Bind(time_panel, f.TimePanel);
+  ref_time_panel = new QLabel(bar);
+  ref_time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  ref_time_panel->setMinimumWidth(64);
+  ref_time_panel->setAlignment(Qt::AlignCenter);
+  bar->addWidget(ref_time_panel);
+  mirror.Bind(ref_time_panel, f.receive.RefTimePanel);
+  bar->addSeparator();
+
+  const char* counter_labels[6] = {"OK", "！", "NG", "？", "ON", "OFF"};
+  Panel* counter_panels[6] = {&f.icons.Panel12, &f.icons.Panel13, &f.icons.Panel14, &f.icons.Panel15, &f.icons.Panel17, &f.icons.Panel19};
+  for (int i = 0; i < 6; ++i) {
+    auto* caption = new QLabel(S(counter_labels[i]), bar);
+    caption->setContentsMargins(4, 0, 2, 0);
+    bar->addWidget(caption);
+    counters[static_cast<size_t>(i)] = new QLabel(bar);
+    QLabel* c = counters[static_cast<size_t>(i)];
+    c->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    c->setMinimumWidth(30);
+    c->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    bar->addWidget(c);
+    mirror.Bind(c, *counter_panels[i]);
+  }
+
+  // Left: device list and group tabs (their content comes with the tree
+  // and group sending).
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  left_tabs = new QTabWidget(split);
+  left_tabs->addTab(new QWidget(left_tabs), S("機器一覧"));
+  left_tabs->addTab(new QWidget(left_tabs), S("グループ"));
+  mirror.Watch(f.PageControl1, [this, &f] { left_tabs->setCurrentIndex(f.PageControl1.ActivePageIndex()); });
+  connect(left_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl1.SetActivePageIndex(i); });
+
+  // Right: filter bar with the temperature panel, icon view and logs.
+  auto* panel5 = new QWidget(split);
+  auto* right = new QVBoxLayout(panel5);
+  right->setContentsMargins(0, 0, 0, 0);
+  auto* filter_row = new QHBoxLayout;
+  auto* bar2 = new QToolBar(panel5);
+  const ToolPicture pics[8] = {ToolPicture::All, ToolPicture::Power, ToolPicture::Ping, ToolPicture::Temp,
+                               ToolPicture::Ok, ToolPicture::Caution, ToolPicture::Ng, ToolPicture::Unknown};
+  for (int i = 1; i <= 7; ++i) {
+    filters[static_cast<size_t>(i)] = ToolButton(bar2, pics[i], true);
+    QToolButton* b = filters[static_cast<size_t>(i)];
+    Button& core = f.icons.ToolButtonChk[static_cast<size_t>(i)];
+    mirror.Bind(b, core);
+    connect(b, &QToolButton::clicked, this, [&f, &core, b, i] {
+      core.SetDown(b->isChecked());  // the click has toggled the button
+      switch (i) {
+        case 1: f.icons.ToolButtonChk1Click(); break;
+        case 2: f.icons.ToolButtonChk2Click(); break;
+        case 3: f.icons.ToolButtonChk3Click(); break;
+        case 4: f.icons.ToolButtonChk4Click(); break;
+        case 5: f.icons.ToolButtonChk5Click(); break;
+        case 6: f.icons.ToolButtonChk6Click(); break;
+        default: f.icons.ToolButtonChk7Click(); break;
+      }
+    });
+  }
+  bar2->addSeparator();
+  all = ToolButton(bar2, ToolPicture::All, false);
+  all->setText(QStringLiteral("ALL"));
+  all->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  mirror.Bind(all, f.icons.ToolButton3);
+  connect(all, &QToolButton::clicked, this, [&f] { f.icons.ToolButton3Click(); });
+  filter_row->addWidget(bar2, 1);
+  temp_panel = new QWidget(panel5);
+  auto* temp_row = new QHBoxLayout(temp_panel);
+  temp_row->setContentsMargins(4, 0, 4, 0);
+  auto* temp = new QLabel(temp_panel);
+  temp->setMinimumWidth(48);
+  temp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  temp_row->addWidget(temp);
+  temp_row->addWidget(new QLabel(S("℃"), temp_panel));
+  auto* chart = new QToolButton(temp_panel);
+  chart->setIcon(ToolIcon(ToolPicture::Chart));
+  temp_row->addWidget(chart);
+  connect(chart, &QToolButton::clicked, this, [&f] { f.icons.BitBtn1Click(); });
+  mirror.Watch(f.receive.Panel21, [this, &f] { ApplyControl(temp_panel, f.receive.Panel21); });
+  mirror.Bind(temp, f.receive.TempLabel);
+  filter_row->addWidget(temp_panel);
+  right->addLayout(filter_row);
+
+  right_tabs = new QTabWidget(panel5);
+  auto* icon_split = new QSplitter(Qt::Vertical, right_tabs);
+  icons = new QListView(icon_split);
+  icons->setViewMode(QListView::IconMode);
+  icons->setMovement(QListView::Static);
+  icons->setResizeMode(QListView::Adjust);
+  icons->setUniformItemSizes(true);
+  icons->setWordWrap(true);
+  icons->setGridSize(QSize(96, 70));
+  icons->setIconSize(QSize(32, 32));
+  icons->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  icons->setSelectionMode(QAbstractItemView::SingleSelection);
+  icons->setLayoutMode(QListView::Batched);
+  icons->setBatchSize(500);
+  mirror.Bind(icons, f.icons.ListView1);
+  connect(icons->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [&f](const QModelIndex& cur, const QModelIndex&) {
+            const int row = cur.isValid() ? cur.row() : -1;
+            if (row == f.icons.ListView1.Selected()) return;
+            f.icons.ListView1.SetSelected(row);
+            if (row >= 0) f.icons.ListView1SelectItem();
+          });
+  connect(icons, &QListView::doubleClicked, this, [&f](const QModelIndex&) { f.icons.ListView1DblClick(); });
+  icons->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(icons, &QListView::customContextMenuRequested, this,
+          [this, icon_menu](const QPoint& at) { icon_menu->popup(icons->viewport()->mapToGlobal(at)); });
+  recv_list = new QListWidget(icon_split);
+  mirror.Bind(recv_list, f.receive.ListBox1);
+  icon_split->setStretchFactor(0, 4);
+  icon_split->setStretchFactor(1, 1);
+  right_tabs->addTab(icon_split, S("アイコン表示"));
+  syslog_list = new QListWidget(right_tabs);
+  mirror.Bind(syslog_list, f.system_log.ListBox2);
+  right_tabs->addTab(syslog_list, S("システムログ"));
+  right->addWidget(right_tabs, 1);
+  mirror.Watch(f.PageControl2, [this, &f] { right_tabs->setCurrentIndex(f.PageControl2.ActivePageIndex()); });
+  connect(right_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl2.SetActivePageIndex(i); });
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 3);
+  split->setSizes({200, 600});
+  setCentralWidget(split);
+
+  // Bottom: the five status panels.
+  const int widths[5] = {100, 120, 120, 120, 50};
+  for (int i = 0; i < 5; ++i) {
+    status[static_cast<size_t>(i)] = new QLabel(this);
+    QLabel* l = status[static_cast<size_t>(i)];
+    l->setFixedWidth(widths[i]);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    if (i == 0) l->setAlignment(Qt::AlignCenter);
+    statusBar()->addWidget(l);
+  }
+  mirror.Watch(f.icons.StatusBar1, [this, &f] {
+    for (size_t i = 0; i < 5 && i < f.icons.StatusBar1.Count(); ++i) status[i]->setText(FromSjis(f.icons.StatusBar1.Panel(i)));
+  });
+
+  CentreOnScreen(this);
+  // Once the run ends, a close request of the platform is not the operator's.
+  new FormView(mirror, this, f, [&f, &app] {
+    if (!app.Terminated()) f.FormClose();
+  });
+}
+
+}  // namespace zol

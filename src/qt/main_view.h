@@ -1,0 +1,47 @@
+// The view of the main window (Form2) and its areas.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+
+class QLabel;
+class QListView;
+class QListWidget;
+class QMenu;
+class QTabWidget;
+class QToolButton;
+
+
+namespace zol {
+
+class App;
+class Mirror;
+
+class MainView : public QMainWindow {
+  Q_OBJECT
+ public:
+  MainView(App& app, Mirror& mirror, QMenu* icon_menu);
+
+  QToolButton* start = nullptr;     // ToolButton1
+  QToolButton* stop = nullptr;      // ToolButton2
+  QToolButton* settings = nullptr;  // ToolButton7
+  QToolButton* all = nullptr;       // ToolButton3
+  std::array<QToolButton*, 8> filters{};  // 1..7
+  QLabel* panel20 = nullptr;
+  QLabel* label5 = nullptr;
+  QLabel* time_panel = nullptr;
+  QLabel* ref_time_panel = nullptr;
+  std::array<QLabel*, 6> counters{};  // Panel12, 13, 14, 15, 17, 19
+  QListView* icons = nullptr;
+  QListWidget* recv_list = nullptr;
+  QListWidget* syslog_list = nullptr;
+  QTabWidget* left_tabs = nullptr;
+  QTabWidget* right_tabs = nullptr;
+  std::array<QLabel*, 5> status{};
+  QWidget* temp_panel = nullptr;
+
+ private:
+  App& app_;
+};
+
+}  // namespace zol

@@ -1,0 +1,40 @@
+#include "qt/terms_view.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "console/app.h"
+#include "console/terms_dialog.h"
+#include "qt/form_view.h"
+#include "qt/mirror.h"
+#include "qt/pictures.h"
+#include "qt/view_util.h"
+
+namespace zol {
+
+TermsView::TermsView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) {
+  TermsDialog& f = app.Form10();
+  setFixedSize(500, 401);
+  text = new QPlainTextEdit(this);
+  text->setReadOnly(true);
+  text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  text->setGeometry(0, 0, 497, 350);
+  agree = new QPushButton(this);
+  disagree = new QPushButton(this);
+  QFont bold = agree->font();
+  bold.setBold(true);
+  agree->setFont(bold);
+  disagree->setFont(bold);
+  agree->setGeometry(120, 360, 120, 32);
+  disagree->setGeometry(260, 360, 120, 32);
+  mirror.Bind(text, f.RichEdit1);
+  mirror.Bind(agree, f.BitBtn1);
+  mirror.Bind(disagree, f.BitBtn2);
+  connect(agree, &QPushButton::clicked, this, [&f] { f.BitBtn1Click(); });
+  connect(disagree, &QPushButton::clicked, this, [&f] { f.BitBtn2Click(); });
+  setWindowIcon(ProgramIcon());
+  CentreOnScreen(this);
+  new FormView(mirror, this, f, [&f] { f.Close(); });
+}
+
+}  // namespace zol
