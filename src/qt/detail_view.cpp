@@ -119,11 +119,13 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
 
   pages = new QTabWidget(this);
   pages->setObjectName(QStringLiteral("PageControl1"));
+  pages->setAccessibleName(S(f.Caption()));
   pages->setGeometry(8, 84, 474, 352);
   QWidget* sheets[4];
   for (int k = 0; k < 4; ++k) {
     sheets[k] = new QWidget(pages);
     sheets[k]->setObjectName(QStringLiteral("TabSheet%1").arg(k + 1));
+    sheets[k]->setAccessibleName(S(f.TabCaption[static_cast<size_t>(k)]));
     pages->addTab(sheets[k], S(f.TabCaption[static_cast<size_t>(k)]));
   }
   mirror.Watch(f.PageControl1, [this, &f] { pages->setCurrentIndex(f.PageControl1.ActivePageIndex()); });
@@ -140,6 +142,7 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   ValueCell(p1, mirror, f.IpaddrPanel, "IpaddrPanel", "IPアドレス", QRect(106, 8, 150, 22));
   QLabel* label7 = CaptionCell(p1, f.Label7.Caption(), QRect(8, 32, 96, 22));
   label7->setObjectName(QStringLiteral("Label7"));
+  label7->setAccessibleName(S("MACアドレス"));
   mirror.Bind(label7, f.Label7);
   ValueCell(p1, mirror, f.MacAddrPanel, "MacAddrPanel", "MACアドレス", QRect(106, 32, 150, 22));
   CaptionCell(p1, "アウトレット名称", QRect(36, 62, 258, 20));
@@ -150,6 +153,7 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
     const int y = 84 + (k - 1) * 27;
     QLabel* no = CaptionCell(p1, f.OlNoLabel[i].Caption(), QRect(8, y, 26, 25));
     no->setObjectName(QStringLiteral("OlNoLabel%1").arg(k));
+    no->setAccessibleName(S(f.OlNoLabel[i].Caption()));
     mirror.Bind(no, f.OlNoLabel[i]);
     const std::string name = "OlNamePanel" + std::to_string(k);
     ValueCell(p1, mirror, f.OlNamePanel[i], name.c_str(), "アウトレット名称 " + std::to_string(k), QRect(36, y, 258, 25));

@@ -202,6 +202,27 @@ TEST_F(DetailTest, NoResponseStatesEndAtAMissingWordAndNeedAPingAction) {
   EXPECT_EQ(RowCells(w().OlGrid2, 1), (std::vector<std::string>{"正常", "0", "注意", "1", "注意", "2", "注意", "3"}));
 }
 
+// Counts far beyond the grids (a damaged OutletInfo) fill the eight rows and
+// four targets there are, at once, without reading outside the lists.
+TEST_F(DetailTest, HugeCountsFillOnlyWhatTheWindowHas) {
+  for (const std::string info : {"2147483647,2147483647", "99999,3", "0,0", "-3,-3"}) {
+    SCOPED_TRACE(info);
+    Register(2, MacOf(2), "11111111", "11111111", info);
+    LiveRec rec = HealthyRecord(MacOf(2));
+    rec[20] = rec[21] = Words(32, "0001");
+    SetLive(2, rec);
+    w().Ol1_output(2);
+    w().temp_output(2);
+    w().TmpPngrefh(2);
+    const bool rows = info[0] != '0' && info[0] != '-';
+    EXPECT_EQ(w().OlNamePanel[8].Visible(), rows);
+    EXPECT_EQ(w().OlGrid.Cell(3, 8), rows ? "上限ON" : "");  // the temperature action of outlet 8
+    EXPECT_EQ(Overlay(1, 8).second, rows ? "ON" : "");
+    // Outlet 1's words of targets 2 and on lie past the list for such counts.
+    EXPECT_EQ(w().OlGrid2.Cell(1, 1), rows ? "注意" : "");
+  }
+}
+
 TEST_F(DetailTest, OutletPicturesShowOnOffOrNothing) {
   Register(4, MacOf(4), "00000000", "11111111", "4,1");
   Register(5, MacOf(5), "00000000", "11111111", "4,1");

@@ -186,6 +186,21 @@ TEST_F(Views, ChartViewFollowsTheChart) {
   EXPECT_FALSE(v.isVisible());
 }
 
+// Every named widget of both views can be found by a screen reader.
+TEST_F(Views, NamedWidgetsHaveAccessibleNames) {
+  for (QWidget* top : {static_cast<QWidget*>(&ui.detail()), static_cast<QWidget*>(&ui.chart())}) {
+    int named = 0;
+    for (QWidget* w : top->findChildren<QWidget*>()) {
+      if (w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_"))) continue;
+      ++named;
+      EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+    }
+    EXPECT_GT(named, 5);
+  }
+  EXPECT_NE(ui.detail().findChild<QTableView*>(QStringLiteral("OlGrid2")), nullptr);
+  EXPECT_NE(ui.chart().findChild<QPushButton*>(QStringLiteral("BitBtn2")), nullptr);
+}
+
 TEST(AxisLabels, ThinnedFromTheNewestAndUnique) {
   std::vector<std::pair<double, QString>> points;
   for (int x = 50; x <= 99; ++x) points.emplace_back(x, QString::number(x));
