@@ -7,8 +7,12 @@
 #include "common/posix_clock.h"
 #include "console/app.h"
 #include "qt/adapters.h"
+#include "qt/app_font.h"
 
 namespace zol {
+
+class MessageBoxes;
+class SingleInstance;
 
 // The real platform services of a console run: the POSIX clock and the Qt
 // adapters, owned together and handed to the App as Services.
@@ -25,7 +29,9 @@ struct RealServices {
 
 int RunConsole(int argc, char** argv);
 
-// The application font: a Japanese-capable face when the machine has one.
-void UseJapaneseFont();
+// The guard could not take its lock for another reason than a second
+// instance: the reason goes to standard error and into an error box; the
+// result is the program's exit code (1).
+int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes);
 
 }  // namespace zol

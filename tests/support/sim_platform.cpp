@@ -109,6 +109,7 @@ void SimPlatform::Advance(uint64_t ms) {
 BoxResult FakeMessageBoxes::Show(const std::string& text, BoxKind kind, BoxButtons buttons) {
   shown.push_back({text, kind, buttons});
   if (buttons == BoxButtons::Ok) return BoxResult::Ok;
+  if (buttons == BoxButtons::Yes) return BoxResult::Yes;
   if (answers.empty()) return default_answer;
   BoxResult r = answers.front();
   answers.pop_front();
