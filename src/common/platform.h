@@ -130,6 +130,34 @@ class UdpReceiver {
   Handler OnDataReceived;
 };
 
+// A telnet client connection to a device's console, on the GUI thread. The
+// client answers the telnet option negotiation itself and hands over only
+// the data.
+class TelnetClient {
+ public:
+  virtual ~TelnetClient() = default;
+  // Connects to host:port (a dropped connection is closed first). The
+  // connected notification runs from within the call; the call returns
+  // whether a connection was made. It may wait for the connection while the
+  // event loop keeps running, for a bounded time; a Connect or Disconnect
+  // made meanwhile abandons the attempt, which then returns false.
+  virtual bool Connect(const std::string& host, int port) = 0;
+  virtual bool Connected() const = 0;
+  // Closes the connection; when one was open, the disconnected notification
+  // runs from within the call, after the socket is closed.
+  virtual void Disconnect() = 0;
+  // Sends text followed by CR LF; nothing when not connected.
+  virtual void WriteLn(const std::string& text) = 0;
+
+  std::function<void()> OnConnected;
+  // Received text, from the event loop, never before the connected
+  // notification has returned.
+  std::function<void(const std::string& text)> OnDataAvailable;
+  // The connection ended (the peer closed it, or Disconnect). Text that
+  // arrived before a peer close is delivered first.
+  std::function<void()> OnDisconnected;
+};
+
 // Runs the pump until more than ms milliseconds have passed on the 32-bit
 // tick counter (modulo 2^32). Processes events at least once, also for 0.
 void Delay(Clock& clock, EventPump& pump, uint32_t ms);

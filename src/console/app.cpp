@@ -6,6 +6,8 @@
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
 #include "monitor/debug_window.h"
+#include "telnet/device_editor.h"
+#include "telnet/group_tab.h"
 
 namespace zol {
 
@@ -13,6 +15,7 @@ App::App(const Services& s) : services(s) {
   form1 = std::make_unique<SplashWindow>(*this);
   form2 = std::make_unique<MainWindow>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
+  form5 = std::make_unique<DeviceEditor>(*this);
   form6 = std::make_unique<DetailWindow>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
   form11 = std::make_unique<ChartWindow>(*this);
@@ -29,6 +32,7 @@ IconView& App::icons() { return form2->icons; }
 ReceiveView& App::receive_view() { return form2->receive; }
 SystemLog& App::system_log() { return form2->system_log; }
 ComboBox& App::group_selector() { return form2->ComboBoxEx1; }
+GroupTab& App::group_tab() { return form2->group_tab; }
 
 void App::Start() {
   if (started_) return;

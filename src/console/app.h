@@ -15,6 +15,8 @@ class MainWindow;
 class DebugWindow;
 class SplashWindow;
 class TermsDialog;
+class DeviceEditor;
+class GroupTab;
 class DetailWindow;
 class ChartWindow;
 struct ConsoleSettings;
@@ -37,6 +39,7 @@ struct Services {
   MessageBoxes* boxes = nullptr;
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
+  TelnetClient* telnet = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
   std::string program_path;
@@ -74,6 +77,13 @@ struct Hooks {
   std::function<std::vector<std::string>()> TreeGroupTexts;
   // Device tree: refreshes the group counts and refills both group selectors.
   std::function<void()> TreeNodeRef;
+
+  // --- Telnet sessions ---
+  // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
+  std::function<void(int mode)> btnmask;
+  // Group tab: rebuilds the destination list; refreshes its counters.
+  std::function<void()> grplist;
+  std::function<void()> grp_st_check;
 };
 
 class App {
@@ -92,6 +102,7 @@ class App {
   MessageBoxes& boxes() { return *services.boxes; }
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
+  TelnetClient& telnet() { return *services.telnet; }
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
@@ -100,12 +111,14 @@ class App {
   std::unique_ptr<SplashWindow> form1;  // splash window, the application's main window
   std::unique_ptr<MainWindow> form2;  // main window
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
+  std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<DetailWindow> form6;  // detail window
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   std::unique_ptr<ChartWindow> form11;  // temperature chart
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
+  DeviceEditor& Form5() { return *form5; }
   DetailWindow& Form6() { return *form6; }
   TermsDialog& Form10() { return *form10; }
   ChartWindow& Form11() { return *form11; }
@@ -125,6 +138,7 @@ class App {
   ReceiveView& receive_view();
   SystemLog& system_log();
   ComboBox& group_selector();  // Form2.ComboBoxEx1
+  GroupTab& group_tab();
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

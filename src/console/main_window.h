@@ -19,6 +19,7 @@
 #include "monitor/monitoring.h"
 #include "monitor/reception.h"
 #include "monitor/system_log.h"
+#include "telnet/group_tab.h"
 
 namespace zol {
 
@@ -39,8 +40,9 @@ class MainWindow : public Form, public ConsoleSettings {
   IconView icons;               // icon view, filters, counters, status bar (monitor/icon_view.h)
   ReceiveView receive;          // receive list, update time, temperature panel (monitor/device_table.h)
   SystemLog system_log;         // system log view and the log writers (monitor/system_log.h)
+  GroupTab group_tab{app};      // group tab "グループ": send log, counters, queue (telnet/group_tab.h)
   // Areas of later windows join here: the device tree (console), the
-  // detail grid (console), the group tab (telnet).
+  // detail grid (console).
 
   // --- Main window life cycle (console/main_window_life.cpp) ---
   void FormCreate();
@@ -61,7 +63,6 @@ class MainWindow : public Form, public ConsoleSettings {
   std::string AppTitle;
   std::string LocalIp;
   std::string MailCountDate;
-  int GrpOkCount = 0, GrpNgCount = 0;
   int ClientWidth = 0, ClientHeight = 0;
   Panel TimePanel;  // "現在時刻"
   Memo Memo3;       // hint text of an empty device table

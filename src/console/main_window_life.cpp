@@ -39,8 +39,8 @@ void MainWindow::LifeCycleSetUp() {
 
 void MainWindow::FormCreate() {
   Hooks& h = app.hooks;
-  GrpOkCount = 0;
-  GrpNgCount = 0;
+  group_tab.GrpOkCount = 0;
+  group_tab.GrpNgCount = 0;
   EditUnlocked = false;
   Call(h.GroupTabCommandMode);
   StringGridSelectClear();

@@ -12,6 +12,7 @@ BoxResult QtMessageBoxes::Show(const std::string& text, BoxKind kind, BoxButtons
   box.setWindowTitle(FromSjis(BoxTitle(kind)));
   QString shown = FromSjis(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));  // a CR alone breaks the line too
   box.setText(shown);
   switch (kind) {
     case BoxKind::Info: box.setIcon(QMessageBox::Information); break;

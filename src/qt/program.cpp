@@ -14,6 +14,7 @@
 #include "console/main_window.h"
 #include "console/splash_window.h"
 #include "qt/adapters.h"
+#include "qt/telnet_client.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/single_instance.h"
@@ -40,6 +41,7 @@ RealServices::RealServices(const std::string& program_path) {
   services.boxes = &boxes;
   services.sound = &sound;
   services.udp = &udp;
+  services.telnet = &telnet;
   services.program_path = program_path;
 }
 
@@ -67,14 +69,16 @@ int RunConsole(int argc, char** argv) {
 
   RealServices real(ProgramPath());
   QtPump& pump = real.pump;
+  QtTelnetClient& telnet = real.telnet;
 
   int rc = 0;
   {
     App app(real.services);
     // exit, not quit: quit would first close every window, which asks the
     // main window's close question.
-    app.OnTerminate = [&pump] {
+    app.OnTerminate = [&pump, &telnet] {
       pump.SetEnding();
+      telnet.SetEnding();
       QCoreApplication::exit(0);
     };
 

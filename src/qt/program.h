@@ -8,6 +8,7 @@
 #include "console/app.h"
 #include "qt/adapters.h"
 #include "qt/app_font.h"
+#include "qt/telnet_client.h"
 
 namespace zol {
 
@@ -24,6 +25,7 @@ struct RealServices {
   QtMessageBoxes boxes;
   QtSound sound;
   QtUdpReceiver udp;
+  QtTelnetClient telnet;
   Services services;
 };
 

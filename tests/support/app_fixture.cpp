@@ -29,6 +29,7 @@ AppFixture::AppFixture(UdpReceiver* udp_receiver) {
   s.boxes = &boxes;
   s.sound = &sound;
   s.udp = udp_receiver ? udp_receiver : &udp;
+  s.telnet = &telnet;
   s.program_path = dir.File("zolyab4");
   app = std::make_unique<App>(s);
 }

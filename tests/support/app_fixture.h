@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/app.h"
+#include "support/fake_telnet.h"
 #include "support/sim_platform.h"
 
 namespace zol {
@@ -35,6 +36,7 @@ struct AppFixture {
   FakeMessageBoxes boxes;
   FakeSound sound;
   FakeUdpReceiver udp;
+  FakeTelnetClient telnet{sim};
   std::unique_ptr<App> app;  // program path: dir/zolyab4
 };
 

@@ -108,6 +108,10 @@ void SimPlatform::Advance(uint64_t ms) {
 
 BoxResult FakeMessageBoxes::Show(const std::string& text, BoxKind kind, BoxButtons buttons) {
   shown.push_back({text, kind, buttons});
+  if (while_open) {
+    const Shown box = shown.back();
+    while_open(box);
+  }
   if (buttons == BoxButtons::Ok) return BoxResult::Ok;
   if (buttons == BoxButtons::Yes) return BoxResult::Yes;
   if (answers.empty()) return default_answer;

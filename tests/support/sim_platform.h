@@ -78,6 +78,9 @@ class FakeMessageBoxes : public MessageBoxes {
   std::deque<BoxResult> answers;
   BoxResult default_answer = BoxResult::No;
   std::vector<Shown> shown;
+  // Runs while a box is open (after it is recorded), as the event loop of
+  // a modal box would: a test may advance the clock here.
+  std::function<void(const Shown&)> while_open;
 };
 
 class FakeSound : public Sound {
