@@ -8,6 +8,7 @@
 #include "monitor/debug_window.h"
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
+#include "settings/message_editor.h"
 
 namespace zol {
 
@@ -19,6 +20,7 @@ App::App(const Services& s) : services(s) {
   form6 = std::make_unique<DetailWindow>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
   form11 = std::make_unique<ChartWindow>(*this);
+  message_editor = std::make_unique<MessageEditor>(*this);
 }
 
 App::~App() = default;

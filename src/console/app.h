@@ -19,6 +19,7 @@ class DeviceEditor;
 class GroupTab;
 class DetailWindow;
 class ChartWindow;
+class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
 // Areas of the main window.
@@ -40,6 +41,7 @@ struct Services {
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
   TelnetClient* telnet = nullptr;
+  SmtpClient* smtp = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
   std::string program_path;
@@ -56,9 +58,6 @@ struct Hooks {
   std::function<void(const std::string& key, int mode)> listicondata;
   // Closes the dialogs of App::CloseDialogs that are not built yet.
   std::function<void()> CloseDialogs;
-  // Sends one notice mail with the given body lines; throws std::runtime_error
-  // with the error text on failure.
-  std::function<void(const std::vector<std::string>& body)> MailSend;
 
   // --- Program start and main window life cycle ---
   // Windows of later steps: group tab, device tree, detail grid, password
@@ -103,6 +102,7 @@ class App {
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
   TelnetClient& telnet() { return *services.telnet; }
+  SmtpClient& smtp() { return *services.smtp; }
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
@@ -115,6 +115,7 @@ class App {
   std::unique_ptr<DetailWindow> form6;  // detail window
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   std::unique_ptr<ChartWindow> form11;  // temperature chart
+  std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
@@ -122,6 +123,7 @@ class App {
   DetailWindow& Form6() { return *form6; }
   TermsDialog& Form10() { return *form10; }
   ChartWindow& Form11() { return *form11; }
+  MessageEditor& frmMessageEditor() { return *message_editor; }
 
   // Closes the group dialog, device editor, detail window, device window,
   // settings dialog and folder chooser, in this order.

@@ -42,6 +42,7 @@ RealServices::RealServices(const std::string& program_path) {
   services.sound = &sound;
   services.udp = &udp;
   services.telnet = &telnet;
+  services.smtp = &smtp;
   services.program_path = program_path;
 }
 
@@ -54,6 +55,9 @@ int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes) {
 }
 
 int RunConsole(int argc, char** argv) {
+  // libcurl's global set-up, before Qt starts threads of its own. Should it
+  // fail, every mail reports its error; the console runs all the same.
+  CurlGlobalInit();
   QApplication qapp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   // A file size limit makes a write fail instead of ending the program.

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/curl_smtp.h"
 #include "common/posix_clock.h"
 #include "console/app.h"
 #include "qt/adapters.h"
@@ -26,6 +27,7 @@ struct RealServices {
   QtSound sound;
   QtUdpReceiver udp;
   QtTelnetClient telnet;
+  CurlSmtpClient smtp;
   Services services;
 };
 
