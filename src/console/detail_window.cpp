@@ -288,6 +288,12 @@ CellPaint DetailWindow::OlGridDrawCell(int col, int row) {
   return p;
 }
 
+void DetailWindow::Refill(int row) {
+  Ol1_output(row);
+  temp_output(row);
+  TmpPngrefh(row);
+}
+
 void DetailWindow::BitBtn1Click() { Close(); }
 
 void DetailWindow::OpenDevice(int row) {

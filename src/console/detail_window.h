@@ -40,8 +40,14 @@ constexpr int kStripOff = 1;
 class DetailWindow : public Form {
  public:
   explicit DetailWindow(App& app);
+  virtual ~DetailWindow() = default;
 
   App& app;
+
+  // The refill by a datagram of the device shown: Ol1_output, temp_output
+  // and TmpPngrefh for the row. (Virtual, so that a test can watch the
+  // moment at which the registration match reaches it.)
+  virtual void Refill(int row);
 
   void FormCreate();
   // Headers, widths, header heights and row numbers of both grids.

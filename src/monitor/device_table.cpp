@@ -7,6 +7,7 @@
 #include "console/chart_window.h"
 #include "console/console_settings.h"
 #include "console/detail_window.h"
+#include "console/device_tree.h"
 #include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
 #include "monitor/item_state.h"
@@ -82,12 +83,7 @@ void DebugWindow::DataInviteCheck(int b) {
     // CSV lines, receive-list line and node icons are not lost.
     eMailSendAll(r);
 
-    if (main.DetailDevice == r) {
-      DetailWindow& detail = app.Form6();
-      detail.Ol1_output(r);
-      detail.temp_output(r);
-      detail.TmpPngrefh(r);
-    }
+    if (main.DetailDevice == r) app.Form6().Refill(r);
 
     const std::string log_flags = table.Cell(dtcol::LogFlags, r);
     const DateTime now = app.clock().Now();
@@ -122,7 +118,7 @@ void DebugWindow::DataInviteCheck(int b) {
         // The list keeps the new device in this row and gets a new scratch
         // row; the tree adds the device's node under G000.
         unreg.SetRowCount(unreg.RowCount() + 1);
-        if (app.hooks.TreeUnRegData) app.hooks.TreeUnRegData("[" + mac + "] " + ip, 1);
+        app.tree().TreeUnRegData("[" + mac + "] " + ip, 1);
       }
       UnregGuard = true;
     }
@@ -134,7 +130,7 @@ void DebugWindow::DataInviteCheck(int b) {
     if (main.ListBox1.Count() > kRecvLogLines) main.ListBox1.Delete(main.ListBox1.Count() - 1);
   }
 
-  if (app.hooks.ListIconRef) app.hooks.ListIconRef();
+  app.tree().ListIconRef();
 }
 
 }  // namespace zol

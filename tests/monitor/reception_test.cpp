@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "console/console_settings.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "support/app_fixture.h"
@@ -19,19 +21,38 @@ class ReceptionTest : public ::testing::Test {
  protected:
   ReceptionTest() {
     f.sim.SetNow(DateTime{2010, 11, 16, 12, 52, 7});
-    // The match of each parsed record ends with the node icon refresh.
-    f.app->hooks.ListIconRef = [this] {
-      slots.push_back(Form4().StringGridBuffTag);
-      parsed.push_back(Form4().Memo1.All());
-    };
+    // The receive text as the parser saw it is kept in the capture file of
+    // the datagram (the legacy layout's MAC FF:FF:FF:00:B5:B6 is registered).
+    Form4().StringGrid1.SetCell(1, 1, "FF:FF:FF:00:B5:B6");
+    Form4().LastDataCnt();
+    f.app->settings().SaveRecvData = true;
+    f.app->settings().LogDir = f.dir.path();
+  }
+  // The receive texts of the capture files ("a" + id + ".txt") written so far.
+  std::vector<std::vector<std::string>> Parsed() {
+    std::vector<std::vector<std::string>> out;
+    for (const auto& e : std::filesystem::directory_iterator(f.dir.path())) {
+      const std::string name = e.path().filename().string();
+      if (name.rfind("a", 0) != 0 || name.size() < 5 || name.compare(name.size() - 4, 4, ".txt") != 0) continue;
+      std::vector<std::string> lines;
+      std::string text = ReadAll(e.path().string());
+      for (size_t at = 0; at < text.size();) {
+        const size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) break;
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+      }
+      out.push_back(lines);
+    }
+    return out;
   }
   DebugWindow& Form4() { return f.app->Form4(); }
   void Receive(const std::string& bytes) { f.app->Form2().reception.NMUDP1DataReceived(bytes, "192.168.0.205", 2100); }
   std::vector<std::string> Lines() { return Form4().Memo1.All(); }
 
   AppFixture f;
-  std::vector<int> slots;
-  std::vector<std::vector<std::string>> parsed;  // receive text as the parser saw it
+  // Matches so far: each adds one line to the receive list.
+  size_t Matches() { return f.app->receive_view().ListBox1.Count(); }
 };
 
 std::vector<std::string> Prefix() { return {"2010/11/16", "12:52:07", "192.168.0.205", "2100"}; }
@@ -43,7 +64,8 @@ TEST_F(ReceptionTest, SampleGivesElevenLinesAndOneParse) {
   for (const std::string& l : SampleRecordLines()) want.push_back(l);
   EXPECT_EQ(Lines(), want);
   EXPECT_EQ(Lines()[4], "010001CA0023C63A");
-  EXPECT_EQ(slots, std::vector<int>{1});
+  EXPECT_EQ(Matches(), 1u);
+  EXPECT_EQ(Form4().StringGridBuffTag, 1);
   EXPECT_EQ(Form4().Memo2.Line(4), "02:5A:3C:00:00:00");
 }
 
@@ -66,9 +88,9 @@ TEST_F(ReceptionTest, OnlyExactly182BytesIsLegacy) {
   } cases[] = {{181, false}, {182, true}, {183, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
-    slots.clear();
+    const size_t before = Matches();
     Receive(OfSize(c.size));
-    ASSERT_EQ(slots.size(), 1u);
+    ASSERT_EQ(Matches(), before + 1);
     if (c.legacy) {
       EXPECT_TRUE(Lines().empty());  // cleared again after the parse
       EXPECT_EQ(Form4().Memo2.Line(4), "FF:FF:FF:00:00:00");
@@ -93,6 +115,8 @@ TEST_F(ReceptionTest, LegacyDatagramIsConvertedWithoutPrefixTest) {
     for (size_t t = 0; t < 3; ++t) ping[b].no_response[t] = at(base + 18 + 4 * t + 2);
   }
   Receive(Wire(sim::LegacyDatagram(0xB5B6, outlets, ping)));
+  EXPECT_EQ(Form4().CaptureNo, 1);  // one parse
+  const std::vector<std::vector<std::string>> parsed = Parsed();
   ASSERT_EQ(parsed.size(), 1u);
   const std::vector<std::string>& t = parsed[0];
   ASSERT_EQ(t.size(), 9u);
@@ -145,7 +169,7 @@ TEST_F(ReceptionTest, ForeignOrBrokenFirstRecordIsDroppedWithoutTrace) {
     Form4().Memo2.Assign({"before"});
     Receive(c.bytes);
     EXPECT_TRUE(Lines().empty());
-    EXPECT_TRUE(slots.empty());
+    EXPECT_EQ(Matches(), 0u);
     EXPECT_EQ(Form4().StringGridBuffTag, 0);
     EXPECT_EQ(Form4().Memo2.All(), std::vector<std::string>{"before"});
   }
