@@ -87,7 +87,8 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
     const char* view;
     QWidget* top;
   } views[] = {
-      {"main", &ui.main()}, {"debug", &ui.debug()}, {"splash", &ui.splash()}, {"terms", &ui.terms()},
+      {"main", &ui.main()},     {"debug", &ui.debug()},   {"splash", &ui.splash()},
+      {"terms", &ui.terms()},   {"detail", &ui.detail()}, {"chart", &ui.chart()},
   };
   for (const auto& v : views) EXPECT_EQ(Unnamed(v.top), "") << v.view;
 

@@ -30,8 +30,8 @@
 namespace zol {
 namespace {
 
-struct Views : ::testing::Test {
-  Views() : ui(*f.app) {
+struct DetailChartViews : ::testing::Test {
+  DetailChartViews() : ui(*f.app) {
     f.app->Start();
     f.sim.Advance(3001);
     Grid& t = table();
@@ -69,7 +69,7 @@ struct Views : ::testing::Test {
   ConsoleUi ui;
 };
 
-TEST_F(Views, DetailViewFollowsItsWindow) {
+TEST_F(DetailChartViews, DetailViewFollowsItsWindow) {
   DetailView& v = ui.detail();
   EXPECT_FALSE(v.isVisible());
   EXPECT_EQ(v.size(), QSize(490, 480));
@@ -108,7 +108,7 @@ TEST_F(Views, DetailViewFollowsItsWindow) {
   EXPECT_FALSE(v.isVisible());
 }
 
-TEST_F(Views, GridsArePaintedByTheCore) {
+TEST_F(DetailChartViews, GridsArePaintedByTheCore) {
   detail().OpenDevice(1);
   detail().PageControl1.SetActivePageIndex(1);
   ui.mirror().Poll();
@@ -132,7 +132,7 @@ TEST_F(Views, GridsArePaintedByTheCore) {
   EXPECT_EQ(CellColour(g, 2, 2), QColor(0xFF, 0xFF, 0xA0));
 }
 
-TEST_F(Views, ChartViewFollowsTheChart) {
+TEST_F(DetailChartViews, ChartViewFollowsTheChart) {
   MainWindow& main = f.app->Form2();
   main.TempDevice = 1;
   main.receive.TempHistory[0] = "2024/05/01,09:30:02,41.5";
@@ -187,7 +187,7 @@ TEST_F(Views, ChartViewFollowsTheChart) {
 }
 
 // Every named widget of both views can be found by a screen reader.
-TEST_F(Views, NamedWidgetsHaveAccessibleNames) {
+TEST_F(DetailChartViews, NamedWidgetsHaveAccessibleNames) {
   for (QWidget* top : {static_cast<QWidget*>(&ui.detail()), static_cast<QWidget*>(&ui.chart())}) {
     int named = 0;
     for (QWidget* w : top->findChildren<QWidget*>()) {
