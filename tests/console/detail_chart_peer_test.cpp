@@ -1,9 +1,7 @@
 // The detail window and the chart fed by the simulator program over a real
 // socket on 127.0.0.1: one registered device charted and shown.
 #include <gtest/gtest.h>
-#include <poll.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "monitor/device_table.h"
 #include "support/app_fixture.h"
 #include "support/loopback.h"
+#include "support/zolsim_peer.h"
 
 namespace zol {
 namespace {
@@ -67,11 +66,7 @@ class PeerTest : public ::testing::Test {
                              "--duration", "10"});
     ZolSim peer(zolsim, args);
     ASSERT_TRUE(peer.started());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (received() < count && std::chrono::steady_clock::now() < deadline) {
-      pollfd p{rx.Fd(), POLLIN, 0};
-      if (::poll(&p, 1, 100) > 0) rx.ReadPending();
-    }
+    ReadUntil(rx, [&] { return received() >= count; }, 5000);
     EXPECT_EQ(peer.Wait(5000), 0);
     rx.ReadPending();
     EXPECT_EQ(received(), count);
