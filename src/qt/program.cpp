@@ -42,6 +42,7 @@ RealServices::RealServices(const std::string& program_path) {
   services.sound = &sound;
   services.udp = &udp;
   services.telnet = &telnet;
+  services.open_dialog = &open_dialog;
   services.smtp = &smtp;
   services.program_path = program_path;
 }

@@ -9,6 +9,7 @@
 #include "console/app.h"
 #include "qt/adapters.h"
 #include "qt/app_font.h"
+#include "qt/file_dialogs.h"
 #include "qt/telnet_client.h"
 
 namespace zol {
@@ -27,6 +28,7 @@ struct RealServices {
   QtSound sound;
   QtUdpReceiver udp;
   QtTelnetClient telnet;
+  QtFileOpenDialog open_dialog;
   CurlSmtpClient smtp;
   Services services;
 };
