@@ -3,6 +3,9 @@
 #include "console/chart_window.h"
 #include "console/detail_window.h"
 #include "console/main_window.h"
+#include "console/folder_chooser.h"
+#include "console/group_dialog.h"
+#include "console/password_dialog.h"
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
 #include "monitor/debug_window.h"
@@ -15,12 +18,16 @@ namespace zol {
 App::App(const Services& s) : services(s) {
   form1 = std::make_unique<SplashWindow>(*this);
   form2 = std::make_unique<MainWindow>(*this);
+  form3 = std::make_unique<GroupDialog>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
   form6 = std::make_unique<DetailWindow>(*this);
+  form9 = std::make_unique<FolderChooser>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
   form11 = std::make_unique<ChartWindow>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
+  form14 = std::make_unique<PasswordDialog>(*this);
+  hooks.password_check = [this] { form14->password_check(); };
 }
 
 App::~App() = default;
@@ -35,8 +42,17 @@ ReceiveView& App::receive_view() { return form2->receive; }
 SystemLog& App::system_log() { return form2->system_log; }
 DetailGrid& App::detail_grid() { return form2->detail_grid; }
 DeviceTree& App::tree() { return form2->tree; }
+TreeOperations& App::tree_ops() { return form2->tree_ops; }
 ComboBox& App::group_selector() { return form2->tree.ComboBoxEx1; }
 GroupTab& App::group_tab() { return form2->group_tab; }
+
+void App::CloseDialogs() {
+  form3->Close();
+  // The device editor, device window and settings dialog.
+  if (hooks.CloseDialogs) hooks.CloseDialogs();
+  form6->Close();
+  form9->Close();
+}
 
 void App::Start() {
   if (started_) return;
@@ -54,12 +70,6 @@ void App::End() {
   if (!started_ || ended_) return;
   ended_ = true;
   form2->FormDestroy();
-}
-
-void App::CloseDialogs() {
-  // The windows not built yet close through the hook.
-  if (hooks.CloseDialogs) hooks.CloseDialogs();
-  form6->Close();
 }
 
 void App::Terminate() {

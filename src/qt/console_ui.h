@@ -8,7 +8,10 @@
 #include "qt/chart_view.h"
 #include "qt/debug_view.h"
 #include "qt/detail_view.h"
+#include "qt/folder_chooser_view.h"
+#include "qt/group_dialog_view.h"
 #include "qt/main_view.h"
+#include "qt/password_view.h"
 #include "qt/splash_view.h"
 #include "qt/terms_view.h"
 #include "qt/tray_view.h"
@@ -31,6 +34,9 @@ class ConsoleUi {
   TrayView& tray() { return *tray_; }
   DetailView& detail() { return *detail_; }
   ChartView& chart() { return *chart_; }
+  GroupDialogView& group_dialog() { return *group_dialog_; }
+  FolderChooserView& folder_chooser() { return *folder_chooser_; }
+  PasswordView& password() { return *password_; }
 
  private:
   Mirror* mirror_;
@@ -41,6 +47,9 @@ class ConsoleUi {
   TermsView* terms_;
   DetailView* detail_;
   ChartView* chart_;
+  GroupDialogView* group_dialog_;
+  FolderChooserView* folder_chooser_;
+  PasswordView* password_;
 };
 
 }  // namespace zol

@@ -87,8 +87,15 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
     const char* view;
     QWidget* top;
   } views[] = {
-      {"main", &ui.main()},     {"debug", &ui.debug()},   {"splash", &ui.splash()},
-      {"terms", &ui.terms()},   {"detail", &ui.detail()}, {"chart", &ui.chart()},
+      {"main", &ui.main()},
+      {"debug", &ui.debug()},
+      {"splash", &ui.splash()},
+      {"terms", &ui.terms()},
+      {"group dialog", &ui.group_dialog()},
+      {"folder chooser", &ui.folder_chooser()},
+      {"password", &ui.password()},
+      {"detail", &ui.detail()},
+      {"chart", &ui.chart()},
   };
   for (const auto& v : views) EXPECT_EQ(Unnamed(v.top), "") << v.view;
 
