@@ -34,7 +34,7 @@ void OnSignal(int) {
 
 }  // namespace
 
-RealServices::RealServices(const std::string& program_path) {
+ProgramServices::ProgramServices(const std::string& program_path) {
   services.clock = &clock;
   services.pump = &pump;
   services.timers = &timers;
@@ -72,7 +72,7 @@ int RunConsole(int argc, char** argv) {
   UseJapaneseFont();
   QApplication::setWindowIcon(ProgramIcon());
 
-  RealServices real(ProgramPath());
+  ProgramServices real(ProgramPath());
   QtPump& pump = real.pump;
   QtTelnetClient& telnet = real.telnet;
 

@@ -19,8 +19,8 @@ class SingleInstance;
 
 // The real platform services of a console run: the POSIX clock and the Qt
 // adapters, owned together and handed to the App as Services.
-struct RealServices {
-  explicit RealServices(const std::string& program_path);
+struct ProgramServices {
+  explicit ProgramServices(const std::string& program_path);
   PosixClock clock;
   QtPump pump;
   QtTimerHost timers;

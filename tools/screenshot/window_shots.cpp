@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
   // The run's own folder: whatever the console writes stays there.
   char work[] = "/tmp/zolshots.XXXXXX";
   if (!mkdtemp(work)) return 1;
-  zol::RealServices real(std::string(work) + "/zolyab4");
+  zol::ProgramServices real(std::string(work) + "/zolyab4");
 
   int rc = 0;
   {
