@@ -7,6 +7,7 @@
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
 #include "settings/message_editor.h"
+#include "settings/settings_dialog.h"
 
 namespace zol {
 
@@ -15,6 +16,8 @@ App::App(const Services& s) : services(s) {
   form2 = std::make_unique<MainWindow>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
+  form8 = std::make_unique<SettingsDialog>(*this);
+  hooks.CloseDialogs = [this] { form8->FormClose(); };
   form10 = std::make_unique<TermsDialog>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
 }
@@ -32,6 +35,7 @@ SystemLog& App::system_log() { return form2->system_log; }
 DeviceTree& App::tree() { return form2->tree; }
 ComboBox& App::group_selector() { return form2->tree.ComboBoxEx1; }
 GroupTab& App::group_tab() { return form2->group_tab; }
+bool App::IniSave() { return form2->IniSave(); }
 
 void App::Start() {
   if (started_) return;

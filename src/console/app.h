@@ -16,6 +16,7 @@ class DebugWindow;
 class SplashWindow;
 class TermsDialog;
 class DeviceEditor;
+class SettingsDialog;
 class GroupTab;
 class MessageEditor;
 struct ConsoleSettings;
@@ -70,8 +71,6 @@ struct Hooks {
   std::function<void()> grpListRef;
   std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
   std::function<void()> password_check;
-  std::function<void()> EditShow;
-  std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
 
   // --- Device tree ---
   // Group tab: refills the group-send selector ComboBoxEx2 from the group
@@ -83,9 +82,6 @@ struct Hooks {
   std::function<void(int row)> EditDataGetPut;
   // Detail grid: the click on a tree node (after it was selected).
   std::function<void()> TreeView1Click;
-  // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
-  // lines, one per registered device, placed in the tree or not.
-  std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
 
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
@@ -122,12 +118,14 @@ class App {
   std::unique_ptr<MainWindow> form2;  // main window
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
+  std::unique_ptr<SettingsDialog> form8;  // settings dialog "基本設定"
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
+  SettingsDialog& Form8() { return *form8; }
   TermsDialog& Form10() { return *form10; }
   MessageEditor& frmMessageEditor() { return *message_editor; }
 
@@ -144,6 +142,9 @@ class App {
   DeviceTree& tree();
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();
+  // Writes the console settings to the settings file (the main window's
+  // IniSave): false after its error box when the file cannot be written.
+  bool IniSave();
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.
