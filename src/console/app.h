@@ -29,6 +29,7 @@ class Alerts;
 class IconView;
 class ReceiveView;
 class SystemLog;
+class DetailGrid;
 class DeviceTree;
 
 // Platform services the windows use. The program wires the real adapters,
@@ -65,11 +66,10 @@ struct Hooks {
   std::function<void()> CloseDialogs;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: group tab, device tree, detail grid, password
-  // and settings dialogs.
+  // Windows of later steps: group tab, device tree, password and settings
+  // dialogs.
   std::function<void()> GroupTabCommandMode;    // group tab into command mode
   std::function<void()> grpListRef;
-  std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
   std::function<void()> password_check;
 
   // --- Device tree ---
@@ -80,8 +80,6 @@ struct Hooks {
   // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
   // without showing the editor; the rebuild passes every device it places.
   std::function<void(int row)> EditDataGetPut;
-  // Detail grid: the click on a tree node (after it was selected).
-  std::function<void()> TreeView1Click;
 
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
@@ -139,6 +137,7 @@ class App {
   IconView& icons();
   ReceiveView& receive_view();
   SystemLog& system_log();
+  DetailGrid& detail_grid();
   DeviceTree& tree();
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();

@@ -44,7 +44,7 @@ void MainWindow::FormCreate() {
   group_tab.GrpNgCount = 0;
   EditUnlocked = false;
   Call(h.GroupTabCommandMode);
-  StringGridSelectClear();
+  app.detail_grid().StringGridSelectClear();
   PageControl2.SetActivePageIndex(0);
   Timer5.SetEnabled(true);
   ClientWidth = 800;
@@ -129,8 +129,6 @@ void MainWindow::ToolButton7Click() {
   receive.Panel21.SetVisible(false);
   app.Form8().EditShow();
 }
-
-void MainWindow::StringGridSelectClear() { Call(app.hooks.DetailGridSelectClear); }
 
 bool MainWindow::FormClose() {
   if (!IniSave()) return false;

@@ -196,7 +196,8 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   connect(right_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl2.SetActivePageIndex(i); });
   split->setStretchFactor(0, 1);
   split->setStretchFactor(1, 3);
-  split->setSizes({200, 600});
+  // Wide enough for the detail grid's number, name and value columns.
+  split->setSizes({250, 550});
   setCentralWidget(split);
 
   // Bottom: the five status panels.
