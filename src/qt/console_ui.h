@@ -1,5 +1,5 @@
 // Every view of the run on one mirror. The views are one file per window
-// (splash_view, terms_view, tray_view, main_view, debug_view): each builds
+// (splash_view, terms_view, tray_view, main_view, debug_view, settings_view): each builds
 // its widgets, binds them to the core window's controls through the mirror
 // and forwards the operator's events to the core's handlers. No rule of the
 // system here.
@@ -7,6 +7,7 @@
 
 #include "qt/debug_view.h"
 #include "qt/main_view.h"
+#include "qt/settings_view.h"
 #include "qt/splash_view.h"
 #include "qt/terms_view.h"
 #include "qt/tray_view.h"
@@ -26,6 +27,7 @@ class ConsoleUi {
   DebugView& debug() { return *debug_; }
   SplashView& splash() { return *splash_; }
   TermsView& terms() { return *terms_; }
+  SettingsView& settings() { return *settings_; }
   TrayView& tray() { return *tray_; }
 
  private:
@@ -35,6 +37,7 @@ class ConsoleUi {
   MainView* main_;
   DebugView* debug_;
   TermsView* terms_;
+  SettingsView* settings_;
 };
 
 }  // namespace zol

@@ -8,7 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTableView>
 
 #include "qt/sjis.h"
@@ -106,6 +109,24 @@ void Mirror::Bind(QLineEdit* w, TextControl& c) {
     if (w->text() != t) w->setText(t);
   });
   connect(w, &QLineEdit::textEdited, this, [&c](const QString& t) { c.SetText(ToSjis(t)); });
+}
+
+void Mirror::Bind(QSpinBox* w, UpDown& u) {
+  Watch(u, [w, &u] {
+    ApplyControl(w, u);
+    const QSignalBlocker quiet(w);
+    if (w->minimum() != u.Min() || w->maximum() != u.Max()) w->setRange(u.Min(), u.Max());
+    if (w->value() != u.Position()) w->setValue(u.Position());
+  });
+  connect(w, qOverload<int>(&QSpinBox::valueChanged), this, [&u](int v) { u.SetPosition(v); });
+}
+
+void Mirror::Bind(QLabel* w, const Image& i, const QPixmap& picture) {
+  Watch(i, [w, &i, picture] {
+    ApplyControl(w, i);
+    if (i.Picture().empty()) w->clear();
+    else w->setPixmap(picture);
+  });
 }
 
 void Mirror::Bind(QListWidget* w, const Lines& l) {

@@ -20,7 +20,9 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QListWidget;
+class QPixmap;
 class QPlainTextEdit;
+class QSpinBox;
 class QTableView;
 class QWidget;
 
@@ -62,6 +64,10 @@ class Mirror : public QObject {
   void Bind(QListWidget* w, const Lines& l);
   void Bind(QPlainTextEdit* w, const Lines& l);
   void Bind(QTableView* w, Grid& g);   // whole-row selection goes back
+  // A spin control: range and position; the operator's changes go back.
+  void Bind(QSpinBox* w, UpDown& u);
+  // A picture control: shows picture while it names one, else nothing.
+  void Bind(QLabel* w, const Image& i, const QPixmap& picture);
   // The icon list mirror belongs to the console: defined with its model in
   // icon_list_model.cpp, in the console's Qt library.
   void Bind(QListView* w, IconList& l);

@@ -88,6 +88,7 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
     QWidget* top;
   } views[] = {
       {"main", &ui.main()}, {"debug", &ui.debug()}, {"splash", &ui.splash()}, {"terms", &ui.terms()},
+      {"settings", &ui.settings()},
   };
   for (const auto& v : views) EXPECT_EQ(Unnamed(v.top), "") << v.view;
 
