@@ -121,11 +121,11 @@ void Mirror::Bind(QSpinBox* w, UpDown& u) {
   connect(w, qOverload<int>(&QSpinBox::valueChanged), this, [&u](int v) { u.SetPosition(v); });
 }
 
-void Mirror::Bind(QLabel* w, const Image& i, const QPixmap& picture) {
-  Watch(i, [w, &i, picture] {
+void Mirror::Bind(QLabel* w, const Image& i, std::function<QPixmap()> draw) {
+  Watch(i, [w, &i, draw] {
     ApplyControl(w, i);
     if (i.Picture().empty()) w->clear();
-    else w->setPixmap(picture);
+    else w->setPixmap(draw());
   });
 }
 

@@ -66,8 +66,9 @@ class Mirror : public QObject {
   void Bind(QTableView* w, Grid& g);   // whole-row selection goes back
   // A spin control: range and position; the operator's changes go back.
   void Bind(QSpinBox* w, UpDown& u);
-  // A picture control: shows picture while it names one, else nothing.
-  void Bind(QLabel* w, const Image& i, const QPixmap& picture);
+  // A picture control: shows the picture that draw gives while it names
+  // one, else nothing.
+  void Bind(QLabel* w, const Image& i, std::function<QPixmap()> draw);
   // The icon list mirror belongs to the console: defined with its model in
   // icon_list_model.cpp, in the console's Qt library.
   void Bind(QListView* w, IconList& l);

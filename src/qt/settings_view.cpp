@@ -247,41 +247,47 @@ SettingsView::SettingsView(App& app, Mirror& mirror) : QDialog(nullptr), form_(a
   // --- E-MAIL通知 ---
   auto* mail = new QWidget;
   auto* ml = new QVBoxLayout(mail);
+  ml->setContentsMargins(4, 4, 4, 4);
   {
     auto* b = Box("E-MAIL設定", mail);
     auto* g = new QGridLayout(b);
-    g->setVerticalSpacing(2);
+    g->setVerticalSpacing(3);
+    g->setContentsMargins(6, 4, 6, 4);
     const Handler rule = [&f] { f.edtToMailChange(); };
-    g->addWidget(Check(b, mirror, f.CheckBox7, "CheckBox7"), 0, 0, 1, 2);
+    g->addWidget(Check(b, mirror, f.CheckBox7, "CheckBox7"), 0, 0, 1, 4);
     g->addWidget(new QLabel(S("送信先E-MAILアドレス"), b), 1, 0);
-    g->addWidget(EditField(b, mirror, f.edtToMail, "edtToMail", "送信先E-MAILアドレス", rule), 1, 1);
+    g->addWidget(EditField(b, mirror, f.edtToMail, "edtToMail", "送信先E-MAILアドレス", rule), 1, 1, 1, 3);
     g->addWidget(new QLabel(S("送信元E-MAILアドレス"), b), 2, 0);
-    g->addWidget(EditField(b, mirror, f.UserEmail, "UserEmail", "送信元E-MAILアドレス", rule), 2, 1);
+    g->addWidget(EditField(b, mirror, f.UserEmail, "UserEmail", "送信元E-MAILアドレス", rule), 2, 1, 1, 3);
     g->addWidget(new QLabel(S("接続方式"), b), 3, 0);
     g->addWidget(Combo(b, mirror, f.cboAuthType, "cboAuthType", S("接続方式"), false, [&f] { f.cboAuthTypeChange(); }),
                  3, 1);
+    g->addWidget(new QLabel(S("件名"), b), 3, 2);
+    g->addWidget(EditField(b, mirror, f.Edit10, "Edit10", "件名"), 3, 3);
     g->addWidget(Text(b, mirror, f.lblAccount, "lblAccount"), 4, 0);
     g->addWidget(EditField(b, mirror, f.edtAccount, "edtAccount", "ユーザーID"), 4, 1);
-    g->addWidget(Text(b, mirror, f.lblPassword, "lblPassword"), 5, 0);
+    g->addWidget(Text(b, mirror, f.lblPassword, "lblPassword"), 4, 2);
     QLineEdit* pass = EditField(b, mirror, f.edtPassword, "edtPassword", "パスワード");
     pass->setEchoMode(QLineEdit::Password);
-    g->addWidget(pass, 5, 1);
-    g->addWidget(new QLabel(S("件名"), b), 6, 0);
-    g->addWidget(EditField(b, mirror, f.Edit10, "Edit10", "件名"), 6, 1);
-    g->addWidget(new QLabel(S("SMTPサーバアドレス (送信)"), b), 7, 0);
-    g->addWidget(EditField(b, mirror, f.SMTPServer, "SMTPServer", "SMTPサーバアドレス (送信)", rule), 7, 1);
-    g->addWidget(new QLabel(S("SMTPポート (デフォルト 25)"), b), 8, 0);
-    g->addWidget(EditField(b, mirror, f.SMTPPort, "SMTPPort", "SMTPポート (デフォルト 25)"), 8, 1);
-
-    auto* limit = Box("送信制限", b);
+    g->addWidget(pass, 4, 3);
+    g->addWidget(new QLabel(S("SMTPサーバアドレス (送信)"), b), 5, 0);
+    g->addWidget(EditField(b, mirror, f.SMTPServer, "SMTPServer", "SMTPサーバアドレス (送信)", rule), 5, 1, 1, 3);
+    g->addWidget(new QLabel(S("SMTPポート (デフォルト 25)"), b), 6, 0);
+    g->addWidget(EditField(b, mirror, f.SMTPPort, "SMTPPort", "SMTPポート (デフォルト 25)"), 6, 1);
+    ml->addWidget(b);
+  }
+  {
+    auto* limit = Box("送信制限", mail);
     auto* ll = new QHBoxLayout(limit);
+    ll->setContentsMargins(6, 4, 6, 4);
     ll->addWidget(Check(limit, mirror, f.CheckBox5, "CheckBox5", [&f] { f.CheckBox5Click(); }));
-    ll->addWidget(EditField(limit, mirror, f.Edit9, "Edit9", "1日の送信数"));
+    QLineEdit* count = EditField(limit, mirror, f.Edit9, "Edit9", "1日の送信数");
+    count->setMaximumWidth(60);
+    ll->addWidget(count);
     ll->addWidget(Text(limit, mirror, f.Label9, "Label9"));
     ll->addStretch(1);
     ll->addWidget(PushButton(limit, mirror, f.BitBtn10, "BitBtn10", [&f] { f.BitBtn10Click(); }));
-    g->addWidget(limit, 9, 0, 1, 2);
-    ml->addWidget(b);
+    ml->addWidget(limit);
   }
   ml->addStretch(1);
   tabs->addTab(mail, S("E-MAIL通知"));
@@ -323,7 +329,11 @@ SettingsView::SettingsView(App& app, Mirror& mirror) : QDialog(nullptr), form_(a
   {
     auto* image = Named(new QLabel(info), "Image1");
     image->setAlignment(Qt::AlignCenter);
-    mirror.Bind(image, f.Image1, SplashPicture(FromSjis(app.Form1().VersionText)));
+    // The splash picture carries the version, which the program's start
+    // sets after the views exist: it is drawn again with the version label.
+    SplashWindow& splash = app.Form1();
+    mirror.Bind(image, f.Image1, [&splash] { return SplashPicture(FromSjis(splash.VersionText)); });
+    mirror.Watch(f.Label5, [image, &splash] { image->setPixmap(SplashPicture(FromSjis(splash.VersionText))); });
     il->addWidget(image);
     QLabel* version = Text(info, mirror, f.Label5, "Label5");
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -4,7 +4,8 @@
 # counts and state icons, devices not registered under G000, device 1 open
 # and its states listed in colour in the detail grid under the tree), the
 # icon view and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
-# window, and the backup tool zolv4backup with a folder selected.
+# window, the backup tool zolv4backup with a folder selected, and each tab of
+# the settings dialog.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -99,7 +100,47 @@ run_backup() {
   kill "$xvfb" 2>/dev/null || true
 }
 
+# run_settings: the settings dialog opened by the settings button, one
+# picture per tab (settings-1.png ... settings-5.png).
+run_settings() {
+  local work display xvfb console_pid wid dlg tab
+  work=$(mktemp -d /tmp/zolshot.XXXXXX)
+  works+=("$work")
+  display=:$((90 + RANDOM % 100))
+  bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" $((20000 + RANDOM % 20000)) 3 01111122
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  sleep 1
+  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
+  console_pid=$!
+  pids+=($console_pid)
+  sleep 4.5
+  wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^ZOL YAB V4$' | head -n 1 || true)
+  if [ -n "$wid" ]; then
+    # Monitoring starts by itself: the stop button, then the settings button.
+    DISPLAY=$display xdotool mousemove --window "$wid" 53 18 click 1
+    sleep 0.5
+    DISPLAY=$display xdotool mousemove --window "$wid" 92 18 click 1
+    sleep 1
+    dlg=$(DISPLAY=$display xdotool search --onlyvisible --name '^基本設定$' | head -n 1 || true)
+    if [ -n "$dlg" ]; then
+      for tab in 1 2 3 4 5; do
+        DISPLAY=$display import -window "$dlg" "$out/settings-$tab.png"
+        DISPLAY=$display xdotool key --window "$dlg" ctrl+Tab
+        sleep 0.5
+      done
+    else
+      DISPLAY=$display import -window root "$out/settings-missing.png"
+    fi
+  fi
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
 run_backup
+run_settings
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
