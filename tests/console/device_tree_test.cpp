@@ -138,8 +138,17 @@ TEST_F(TreeTest, RebuildStepsRunInOrderForPlacedDevicesOnly) {
   std::vector<std::string> calls;
   // Each device's node is there with its count before the editor's load
   // and store of its row.
-  app->hooks.GroupSelectorRefill = [&] { calls.push_back("refill " + view().Top(0)->Text()); };
-  app->hooks.EditDataGetPut = [&](int row) { calls.push_back("edit " + std::to_string(row)); };
+  // A refill of the group-send selector ends each count refresh.
+  uint64_t refills = app->group_tab().ComboBoxEx2.items.Revision();
+  auto refilled = [&] {
+    for (; refills < app->group_tab().ComboBoxEx2.items.Revision(); ++refills) {
+      calls.push_back("refill " + view().Top(0)->Text());
+    }
+  };
+  app->hooks.EditDataGetPut = [&](int row) {
+    refilled();
+    calls.push_back("edit " + std::to_string(row));
+  };
   tree().ReStetingData();
   EXPECT_EQ(calls, (std::vector<std::string>{"refill G001 一 (1)", "edit 1", "refill G001 一 (2)", "edit 3"}));
   EXPECT_EQ(app->Form8().ComboBox3.items.Count(), 3u);
@@ -225,19 +234,13 @@ TEST_F(TreeTest, SelectorsAreRefilledByTheProgramWithoutTheOperatorsHandler) {
   Groups({"G001 一", "G002 二", kG000});
   tree().ReStetingData();
   view().Select(Find("G002"));
-  ComboBox ex2;
-  bool enabled_during = true;
-  app->hooks.GroupSelectorRefill = [&] {
-    tree().FillGroupSendSelector(ex2);
-    enabled_during = selector().Enabled();
-  };
+  const ComboBox& ex2 = app->group_tab().ComboBoxEx2;
   selector().SetEnabled(true);
   selector().SetText("G002 二");
   tree().TreeNodeRef();
   // The refill selected nothing and restored the enabled state.
   EXPECT_EQ(view().Selected(), Find("G002"));
   EXPECT_TRUE(selector().Enabled());
-  EXPECT_TRUE(enabled_during);
   EXPECT_EQ(selector().Text(), "G001 一");
   EXPECT_EQ(ex2.items.All(), (std::vector<std::string>{"G001 一", "G002 二"}));
   EXPECT_EQ(ex2.Text(), "G001 一");
