@@ -302,7 +302,10 @@ void SettingsDialog::FormClose() {
 
 void SettingsDialog::BitBtn3Click() {}
 
-void SettingsDialog::ChooseSound(int kind) { (void)kind; }
+void SettingsDialog::ChooseSound(int kind) {
+  std::string path;
+  if (app.open_dialog().Execute("WAVファイル (*.wav)", &path)) Group(kind).name->SetText(path);
+}
 
 void SettingsDialog::PlaySound(int kind) {
   const std::string& path = Group(kind).name->Text();

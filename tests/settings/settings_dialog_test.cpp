@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -463,6 +464,19 @@ TEST_F(SettingsDialogTest, TestMailWithABadSenderSendsNothingAndStillReports) {
 }
 
 // --- Sound trial ---
+
+TEST_F(SettingsDialogTest, ChooseButtonsPutTheChosenPathIntoTheirGroup) {
+  Open();
+  open_dialog.answers = {std::string("/snd/注意.wav"), std::string("/snd/警報.wav"), std::nullopt,
+                         std::string("/snd/切断.wav")};
+  for (int kind = 1; kind <= 4; ++kind) dlg().Group(kind).name->SetText("前");
+  for (int kind = 1; kind <= 4; ++kind) dlg().ChooseSound(kind);
+  EXPECT_EQ(dlg().Edit8.Text(), "/snd/注意.wav");
+  EXPECT_EQ(dlg().Edit5.Text(), "/snd/警報.wav");
+  EXPECT_EQ(dlg().Edit6.Text(), "前");  // cancelled
+  EXPECT_EQ(dlg().Edit7.Text(), "/snd/切断.wav");
+  EXPECT_EQ(open_dialog.filters, Lines(4, "WAVファイル (*.wav)"));
+}
 
 TEST_F(SettingsDialogTest, PlayOnlyAnExistingFile) {
   const std::string wav = dir.File("鳴る.wav");
