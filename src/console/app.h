@@ -15,6 +15,9 @@ class MainWindow;
 class DebugWindow;
 class SplashWindow;
 class TermsDialog;
+class GroupDialog;
+class FolderChooser;
+class PasswordDialog;
 class DeviceEditor;
 class SettingsDialog;
 class GroupTab;
@@ -31,6 +34,7 @@ class ReceiveView;
 class SystemLog;
 class DetailGrid;
 class DeviceTree;
+class TreeOperations;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -62,18 +66,32 @@ struct Hooks {
   std::function<void(const std::string& title)> ChartTitle;
   // Device window for an icon (item window key, mode).
   std::function<void(const std::string& key, int mode)> listicondata;
-  // Closes the group dialog, device editor, detail window, device window,
-  // settings dialog and folder chooser, in this order.
+  // The dialogs of App::CloseDialogs that are not built yet, in their
+  // place of its order.
   std::function<void()> CloseDialogs;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: device tree, password and settings dialogs.
+  // The password dialog's password_check, for the device window's
+  // "編集(&E)" until it calls the dialog itself.
   std::function<void()> password_check;
 
   // --- Device tree ---
   // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
   // without showing the editor; the rebuild passes every device it places.
   std::function<void(int row)> EditDataGetPut;
+
+  // --- Tree operations ---
+  // Device editor: registration of the unregistered device selected in the
+  // tree (page "名称登録", Panel18, its group box from the group selector
+  // without G000, the main window disabled, EditRow := 0, EditDataGet(0),
+  // shown); editing of a device row (EditRow := row, page "名称登録",
+  // shown, EditDataGet(row)).
+  std::function<void()> EditorRegister;
+  std::function<void(int row)> EditorOpen;
+  // Device window: whether its details (1) or connect (4) button is
+  // enabled, and their clicks.
+  std::function<bool(int button)> DeviceButtonEnabled;
+  std::function<void(int button)> DeviceButtonClick;
 
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
@@ -106,17 +124,23 @@ class App {
   // The windows, created once in this order and living until the end.
   std::unique_ptr<SplashWindow> form1;  // splash window, the application's main window
   std::unique_ptr<MainWindow> form2;  // main window
+  std::unique_ptr<GroupDialog> form3;  // group dialog
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<SettingsDialog> form8;  // settings dialog "基本設定"
+  std::unique_ptr<FolderChooser> form9;  // folder chooser
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
+  std::unique_ptr<PasswordDialog> form14;  // password dialog
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   SettingsDialog& Form8() { return *form8; }
   TermsDialog& Form10() { return *form10; }
+  GroupDialog& Form3() { return *form3; }
+  FolderChooser& Form9() { return *form9; }
+  PasswordDialog& Form14() { return *form14; }
   MessageEditor& frmMessageEditor() { return *message_editor; }
 
   // The main window's settings and areas, for the other areas and windows:
@@ -131,11 +155,16 @@ class App {
   SystemLog& system_log();
   DetailGrid& detail_grid();
   DeviceTree& tree();
+  TreeOperations& tree_ops();  // drag and drop, registration, popup menu
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();
   // Writes the console settings to the settings file (the main window's
   // IniSave): false after its error box when the file cannot be written.
   bool IniSave();
+
+  // Closes the group dialog, device editor, detail window, device window,
+  // settings dialog and folder chooser, in this order.
+  void CloseDialogs();
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

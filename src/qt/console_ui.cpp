@@ -11,12 +11,18 @@ ConsoleUi::ConsoleUi(App& app) {
   main_ = new MainView(app, *mirror_, tray_->menu());
   debug_ = new DebugView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
+  group_dialog_ = new GroupDialogView(app, *mirror_);
   settings_ = new SettingsView(app, *mirror_);
+  folder_chooser_ = new FolderChooserView(app, *mirror_);
+  password_ = new PasswordView(app, *mirror_);
 }
 
 ConsoleUi::~ConsoleUi() {
   delete mirror_;
+  delete password_;
+  delete folder_chooser_;
   delete settings_;
+  delete group_dialog_;
   delete terms_;
   delete debug_;
   delete main_;

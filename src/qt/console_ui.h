@@ -6,8 +6,11 @@
 #pragma once
 
 #include "qt/debug_view.h"
+#include "qt/folder_chooser_view.h"
+#include "qt/group_dialog_view.h"
 #include "qt/main_view.h"
 #include "qt/settings_view.h"
+#include "qt/password_view.h"
 #include "qt/splash_view.h"
 #include "qt/terms_view.h"
 #include "qt/tray_view.h"
@@ -29,6 +32,9 @@ class ConsoleUi {
   TermsView& terms() { return *terms_; }
   SettingsView& settings() { return *settings_; }
   TrayView& tray() { return *tray_; }
+  GroupDialogView& group_dialog() { return *group_dialog_; }
+  FolderChooserView& folder_chooser() { return *folder_chooser_; }
+  PasswordView& password() { return *password_; }
 
  private:
   Mirror* mirror_;
@@ -37,7 +43,10 @@ class ConsoleUi {
   MainView* main_;
   DebugView* debug_;
   TermsView* terms_;
+  GroupDialogView* group_dialog_;
   SettingsView* settings_;
+  FolderChooserView* folder_chooser_;
+  PasswordView* password_;
 };
 
 }  // namespace zol

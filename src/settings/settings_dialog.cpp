@@ -8,6 +8,7 @@
 #include "console/app.h"
 #include "console/console_settings.h"
 #include "console/device_tree.h"
+#include "console/folder_chooser.h"
 #include "console/splash_window.h"
 #include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
@@ -300,7 +301,7 @@ void SettingsDialog::FormClose() {
 
 // --- Choosing and trying files ---
 
-void SettingsDialog::BitBtn3Click() {}
+void SettingsDialog::BitBtn3Click() { app.Form9().Show(); }
 
 void SettingsDialog::ChooseSound(int kind) {
   std::string path;

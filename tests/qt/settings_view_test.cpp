@@ -13,6 +13,7 @@
 
 #include "console/main_window.h"
 #include "qt/console_ui.h"
+#include "qt/folder_chooser_view.h"
 #include "qt/main_view.h"
 #include "qt/mirror.h"
 #include "qt/settings_view.h"
@@ -95,6 +96,21 @@ TEST_F(SettingsWindow, TypingAndChoosingReachTheRules) {
   auto* minutes = Find<QSpinBox>("Edit3");
   minutes->setValue(400);
   EXPECT_EQ(core.UpDown1.Position(), 360);
+}
+
+TEST_F(SettingsWindow, BrowseOpensTheFolderChooserAboveTheDialog) {
+  Open();
+  QTest::mouseClick(Find<QPushButton>("BitBtn3"), Qt::LeftButton);
+  ui.mirror().Poll();
+  FolderChooserView& chooser = ui.folder_chooser();
+  ASSERT_TRUE(chooser.isVisible());
+  EXPECT_EQ(chooser.windowModality(), Qt::ApplicationModal);  // it takes input over the dialog
+  ASSERT_TRUE(chooser.folders.Select(QString::fromStdString(f.dir.path())));
+  QTest::mouseClick(chooser.ok, Qt::LeftButton);
+  ui.mirror().Poll();
+  EXPECT_FALSE(chooser.isVisible());
+  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QString::fromStdString(f.dir.path()));
+  EXPECT_TRUE(dialog().isVisible());
 }
 
 TEST_F(SettingsWindow, EscAndTheCloseBoxGiveTheStartButtonBack) {

@@ -14,7 +14,9 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "console/app.h"
+#include "console/folder_chooser.h"
 #include "console/main_window.h"
+#include "console/password_dialog.h"
 #include "console/splash_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
@@ -388,8 +390,6 @@ TEST_F(SettingsDialogTest, CancelKeepsTheSettingsAndTheActiveTab) {
 }
 
 TEST_F(SettingsDialogTest, LockTakesEffectAtOnce) {
-  int asked = 0;
-  app->hooks.password_check = [&] { ++asked; };
   Open();
   dlg().CheckBox6.SetChecked(true);
   dlg().MaskEdit1.SetText("secret");
@@ -397,8 +397,31 @@ TEST_F(SettingsDialogTest, LockTakesEffectAtOnce) {
   EXPECT_FALSE(settings().EditUnlocked);
   EXPECT_NE(Ini().find("DATA31=1\r\n"), std::string::npos);
   main().ToolButton7Click();
-  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(app->Form14().Visible());  // the password dialog
   EXPECT_FALSE(dlg().Visible());
+  // The right password opens the dialog again.
+  app->Form14().MaskEdit1.SetText("secret");
+  app->Form14().BitBtn1Click();
+  Open();
+}
+
+TEST_F(SettingsDialogTest, FolderChooserFillsTheLogFolder) {
+  Open();
+  dlg().BitBtn3Click();
+  FolderChooser& chooser = app->Form9();
+  ASSERT_TRUE(chooser.Visible());
+  chooser.ShellTreeView1Change(u8"/var/log/ゾル");
+  chooser.BitBtn1Click();
+  EXPECT_FALSE(chooser.Visible());
+  EXPECT_EQ(dlg().Edit1.Text(), "/var/log/ゾル");
+  ASSERT_TRUE(dlg().BitBtn1Click());
+  EXPECT_EQ(settings().LogDir, "/var/log/ゾル");
+  // Monitoring's start closes both the dialog and the chooser.
+  Open();
+  dlg().BitBtn3Click();
+  buttons().ToolButton1Click();
+  EXPECT_FALSE(dlg().Visible());
+  EXPECT_FALSE(chooser.Visible());
 }
 
 TEST_F(SettingsDialogTest, FailedSaveKeepsTheDialogOpen) {
