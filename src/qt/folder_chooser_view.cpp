@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QPushButton>
 #include <QTreeView>
@@ -39,11 +38,13 @@ FolderChooserView::FolderChooserView(App& app, Mirror& mirror) : QWidget(nullptr
     const QByteArray fs = QFile::encodeName(folders.Selected());
     f.ShellTreeView1Change(std::string(fs.constData(), static_cast<size_t>(fs.size())));
   });
-  // The folders load on a thread: the selected one is scrolled into view
-  // again when its branch has been read.
+  // The folders load on a thread: when a folder on the way to the selected
+  // one has been read (its rows push the selection down), the selection is
+  // scrolled into view again.
   connect(folders.model, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
     const QString selected = folders.Selected();
-    if (!selected.isEmpty() && QFileInfo(selected).path() == path) folders.view->scrollTo(folders.model->index(selected));
+    if (!selected.isEmpty() && (selected.startsWith(path + QLatin1Char('/')) || path == QStringLiteral("/")))
+      folders.view->scrollTo(folders.model->index(selected));
   });
   OnClicked(ok, mirror, [&f] { f.BitBtn1Click(); });
   OnClicked(cancel, mirror, [&f] { f.BitBtn2Click(); });

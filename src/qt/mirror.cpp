@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QColor>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -109,6 +110,28 @@ void Mirror::Bind(QLineEdit* w, TextControl& c) {
     if (w->text() != t) w->setText(t);
   });
   connect(w, &QLineEdit::textEdited, this, [&c](const QString& t) { c.SetText(ToSjis(t)); });
+}
+
+void Mirror::Bind(QComboBox* w, const ComboBox& c) {
+  auto apply = [w, &c] {
+    ApplyControl(w, c);
+    const QSignalBlocker block(w);
+    QStringList items;
+    for (const std::string& s : c.items.All()) items << FromSjis(s);
+    QStringList shown;
+    for (int i = 0; i < w->count(); ++i) shown << w->itemText(i);
+    if (shown != items) {
+      w->clear();
+      w->addItems(items);
+    }
+    const QString text = FromSjis(c.Text());
+    const int i = w->findText(text);
+    if (i >= 0) w->setCurrentIndex(i);
+    else if (w->isEditable()) w->setEditText(text);
+    else w->setCurrentIndex(-1);
+  };
+  Watch(c, apply);
+  Watch(c.items, apply);
 }
 
 void Mirror::Bind(QSpinBox* w, UpDown& u) {

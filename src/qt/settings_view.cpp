@@ -77,23 +77,7 @@ QComboBox* Combo(QWidget* parent, Mirror& mirror, ComboBox& c, const char* name,
   auto* w = Named(new QComboBox(parent), name, label);
   w->setEditable(editable);
   w->setInsertPolicy(QComboBox::NoInsert);
-  auto apply = [w, &c] {
-    const QSignalBlocker quiet(w);
-    ApplyControl(w, c);
-    QStringList items;
-    for (const std::string& s : c.items.All()) items << FromSjis(s);
-    QStringList shown;
-    for (int i = 0; i < w->count(); ++i) shown << w->itemText(i);
-    if (shown != items) {
-      w->clear();
-      w->addItems(items);
-    }
-    const int index = c.ItemIndex() < w->count() ? c.ItemIndex() : -1;
-    if (w->currentIndex() != index) w->setCurrentIndex(index);
-    if (w->isEditable() && w->currentText() != FromSjis(c.Text())) w->setEditText(FromSjis(c.Text()));
-  };
-  mirror.Watch(c, apply);
-  mirror.Watch(c.items, apply);
+  mirror.Bind(w, c);
   QObject::connect(w, qOverload<int>(&QComboBox::activated), w, [w, &c, on_change](int index) {
     c.SetItemIndex(index);
     c.SetText(ToSjis(w->itemText(index)));

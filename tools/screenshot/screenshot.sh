@@ -7,8 +7,8 @@
 # window, the tree's popup menu on a device, the password dialog and the
 # group dialog (in a run with monitoring stopped and the password lock on),
 # the backup tool zolv4backup with a folder selected, the main window's
-# tab グループ in send mode after a group send, and each tab of the settings
-# dialog with the folder chooser opened by its "参照".
+# tab グループ in send mode after a group send, the folder chooser, and each
+# tab of the settings dialog with the folder chooser opened by its "参照".
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -212,10 +212,20 @@ run_group_tab() {
     --gtest_filter='GroupTabView_.ARunShowsItsLogListAndCountersLive' >/dev/null
 }
 
+# run_folder_chooser: the folder chooser with a folder selected, from the Qt
+# test that drives it.
+run_folder_chooser() {
+  local qt_test=$root/build/tests/qt/qt_test
+  [ -x "$qt_test" ] || { echo "screenshot: $qt_test missing, no folder_chooser.png" >&2; return 0; }
+  ZOL_SCREENSHOT_DIR=$out QT_QPA_PLATFORM=offscreen "$qt_test" \
+    --gtest_filter='FolderTreeFixture.ListsFoldersOnlyAndHandsTheChoiceOverInShiftJis' >/dev/null
+}
+
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
 run_tree
 run_backup
 run_settings
 run_group_tab
+run_folder_chooser
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
