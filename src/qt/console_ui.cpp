@@ -14,6 +14,7 @@ ConsoleUi::ConsoleUi(App& app) {
   detail_ = new DetailView(app, *mirror_);
   chart_ = new ChartView(app, *mirror_);
   group_dialog_ = new GroupDialogView(app, *mirror_);
+  settings_ = new SettingsView(app, *mirror_);
   folder_chooser_ = new FolderChooserView(app, *mirror_);
   password_ = new PasswordView(app, *mirror_);
 }
@@ -24,6 +25,7 @@ ConsoleUi::~ConsoleUi() {
   delete detail_;
   delete password_;
   delete folder_chooser_;
+  delete settings_;
   delete group_dialog_;
   delete terms_;
   delete debug_;
