@@ -80,6 +80,10 @@ class CheckBox : public TextControl {
   bool checked_ = false;
 };
 
+// A radio button: checked or not. The window keeps its group to one checked
+// button.
+using RadioButton = CheckBox;
+
 // A list of text lines: text box (memo), list box, rich edit.
 class Lines : public Control {
  public:
@@ -233,8 +237,25 @@ class Grid : public Control {
   void SetColWidths(std::vector<int> widths) { Set(col_widths_, widths); }
   int DefaultRowHeight() const { return row_height_; }
   void SetDefaultRowHeight(int h) { Set(row_height_, h); }
+  // One column's width; the height of one row, else the default height.
+  void SetColWidth(int col, int px) { SetSize(col_widths_, col, px); }
+  int RowHeight(int row) const {
+    return row >= 0 && static_cast<size_t>(row) < row_heights_.size() && row_heights_[static_cast<size_t>(row)] > 0
+               ? row_heights_[static_cast<size_t>(row)]
+               : row_height_;
+  }
+  void SetRowHeight(int row, int px) { SetSize(row_heights_, row, px); }
+  // Asks for a repaint: a grid whose cells are painted from more than their
+  // texts changed what it shows.
+  void Invalidate() { Touch(); }
 
  private:
+  void SetSize(std::vector<int>& sizes, int i, int px) {
+    if (i < 0) return;
+    if (sizes.size() <= static_cast<size_t>(i)) sizes.resize(static_cast<size_t>(i) + 1, 0);
+    Set(sizes[static_cast<size_t>(i)], px);
+  }
+  std::vector<int> row_heights_;
   bool InRange(int c, int r) const { return c >= 0 && r >= 0 && c < cols_ && r < rows_; }
   size_t Index(int c, int r) const { return static_cast<size_t>(r) * static_cast<size_t>(cols_) + static_cast<size_t>(c); }
   int cols_;
@@ -328,6 +349,28 @@ class Form : public TextControl {
   WindowState state_ = WindowState::Normal;
 };
 
+// A panel with a background colour of its own.
+class ColorPanel : public TextControl {
+ public:
+  Color BackColor() const { return back_color_; }
+  void SetBackColor(Color c) { Set(back_color_, c); }
+
+ private:
+  Color back_color_ = 0xFFFFFF;
+};
+
+// A picture that shows one 25-row band of a picture strip, or nothing.
+class StripImage : public Control {
+ public:
+  static constexpr int kNone = -1;
+  // The band shown (0 the rows 0-24, 1 the rows 25-49, ...), kNone for none.
+  int Band() const { return band_; }
+  void SetBand(int b) { Set(band_, b); }
+
+ private:
+  int band_ = kNone;
+};
+
 // Page control: the index of the open tab.
 class PageControl : public Control {
  public:
@@ -336,6 +379,40 @@ class PageControl : public Control {
 
  private:
   int active_ = 0;
+};
+
+// Spin control (UpDown): a position kept within its minimum and maximum,
+// shown in its associated edit field, whose text follows every change.
+class UpDown : public Control {
+ public:
+  UpDown(int min, int max, Edit* associate = nullptr) : min_(min), max_(max), associate_(associate) {
+    SetPosition(min);
+  }
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Position() const { return position_; }
+  // A value outside the range takes the nearest end of it.
+  void SetPosition(int v) {
+    Set(position_, v < min_ ? min_ : v > max_ ? max_ : v);
+    if (associate_) associate_->SetText(std::to_string(position_));
+  }
+
+ private:
+  int min_;
+  int max_;
+  Edit* associate_;
+  int position_ = 0;
+};
+
+// A picture control: shows one of the program's pictures by its name
+// (empty: none); the view draws it.
+class Image : public Control {
+ public:
+  const std::string& Picture() const { return picture_; }
+  void SetPicture(const std::string& v) { Set(picture_, v); }
+
+ private:
+  std::string picture_;
 };
 
 }  // namespace zol
@@ -724,5 +801,75 @@ inline int TreeNode::AbsoluteIndex() const {
   owner_->Nodes();
   return absolute_;
 }
+
+// A line chart: title lines, series of points with a label each, a fixed or
+// automatic vertical axis.
+struct ChartPoint {
+  double x = 0;
+  double y = 0;
+  std::string label;
+};
+
+struct ChartPen {
+  Color color = 0x000000;
+  int width = 1;
+  bool dotted = false;
+};
+
+struct ChartAxis {
+  bool automatic = true;
+  double minimum = 0;
+  double maximum = 0;
+  double increment = 0;
+};
+
+class Chart : public Control {
+ public:
+  explicit Chart(size_t series) : series_(series), pens_(series) {}
+
+  const std::vector<std::string>& Title() const { return title_; }
+  // Sets title line i (0 the first), adding empty lines before it as needed.
+  void SetTitleLine(size_t i, const std::string& text) {
+    if (i < title_.size() && title_[i] == text) return;
+    if (title_.size() <= i) title_.resize(i + 1);
+    title_[i] = text;
+    Touch();
+  }
+
+  size_t SeriesCount() const { return series_.size(); }
+  const std::vector<ChartPoint>& Points(size_t s) const { return series_.at(s); }
+  void Clear(size_t s) {
+    if (series_.at(s).empty()) return;
+    series_[s].clear();
+    Touch();
+  }
+  void AddXY(size_t s, double x, double y, const std::string& label) {
+    series_.at(s).push_back(ChartPoint{x, y, label});
+    Touch();
+  }
+  const ChartPen& Pen(size_t s) const { return pens_.at(s); }
+  void SetPen(size_t s, const ChartPen& pen) {
+    pens_.at(s) = pen;
+    Touch();
+  }
+
+  const ChartAxis& LeftAxis() const { return left_axis_; }
+  void SetLeftAxis(const ChartAxis& a) {
+    left_axis_ = a;
+    Touch();
+  }
+  bool LegendVisible() const { return legend_; }
+  void SetLegendVisible(bool v) { Set(legend_, v); }
+  bool PointMarks() const { return marks_; }
+  void SetPointMarks(bool v) { Set(marks_, v); }
+
+ private:
+  std::vector<std::string> title_;
+  std::vector<std::vector<ChartPoint>> series_;
+  std::vector<ChartPen> pens_;
+  ChartAxis left_axis_;
+  bool legend_ = true;
+  bool marks_ = true;
+};
 
 }  // namespace zol

@@ -1,5 +1,7 @@
 #include "console/app.h"
 
+#include "console/chart_window.h"
+#include "console/detail_window.h"
 #include "console/main_window.h"
 #include "console/folder_chooser.h"
 #include "console/group_dialog.h"
@@ -10,6 +12,7 @@
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
 #include "settings/message_editor.h"
+#include "settings/settings_dialog.h"
 
 namespace zol {
 
@@ -19,8 +22,11 @@ App::App(const Services& s) : services(s) {
   form3 = std::make_unique<GroupDialog>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
+  form6 = std::make_unique<DetailWindow>(*this);
+  form8 = std::make_unique<SettingsDialog>(*this);
   form9 = std::make_unique<FolderChooser>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
+  form11 = std::make_unique<ChartWindow>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
   form14 = std::make_unique<PasswordDialog>(*this);
   hooks.password_check = [this] { form14->password_check(); };
@@ -41,11 +47,14 @@ DeviceTree& App::tree() { return form2->tree; }
 TreeOperations& App::tree_ops() { return form2->tree_ops; }
 ComboBox& App::group_selector() { return form2->tree.ComboBoxEx1; }
 GroupTab& App::group_tab() { return form2->group_tab; }
+bool App::IniSave() { return form2->IniSave(); }
 
 void App::CloseDialogs() {
   form3->Close();
-  // The device editor, detail window, device window and settings dialog.
+  // The device editor and device window.
   if (hooks.CloseDialogs) hooks.CloseDialogs();
+  form6->Close();
+  form8->FormClose();
   form9->Close();
 }
 
@@ -55,7 +64,9 @@ void App::Start() {
   form1->FormCreate();
   form2->FormCreate();
   // The device-table window sets itself up as it is constructed.
+  form6->FormCreate();
   form10->FormCreate();
+  form11->FormCreate();
   form1->Show();
 }
 

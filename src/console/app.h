@@ -19,7 +19,10 @@ class GroupDialog;
 class FolderChooser;
 class PasswordDialog;
 class DeviceEditor;
+class SettingsDialog;
 class GroupTab;
+class DetailWindow;
+class ChartWindow;
 class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
@@ -55,14 +58,6 @@ struct Services {
 // Calls into windows that are not built yet. Each does nothing until the
 // window that provides it sets it.
 struct Hooks {
-  // Detail window refresh for a device row (Ol1_output, temp_output, TmpPngrefh).
-  std::function<void(int row)> DetailRefresh;
-  // Temperature chart redraw, and showing the chart window from the chart button.
-  std::function<void()> ChartRefresh;
-  std::function<void()> ShowChart;
-  // Chart button: sets the chart window's ChartActive flag and the first
-  // line of its title (before ShowChart and ChartRefresh).
-  std::function<void(const std::string& title)> ChartTitle;
   // Device window for an icon (item window key, mode).
   std::function<void(const std::string& key, int mode)> listicondata;
   // The dialogs of App::CloseDialogs that are not built yet, in their
@@ -70,20 +65,14 @@ struct Hooks {
   std::function<void()> CloseDialogs;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: the settings dialog.
   // The password dialog's password_check, for the device window's
   // "編集(&E)" until it calls the dialog itself.
   std::function<void()> password_check;
-  std::function<void()> EditShow;
-  std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
 
   // --- Device tree ---
   // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
   // without showing the editor; the rebuild passes every device it places.
   std::function<void(int row)> EditDataGetPut;
-  // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
-  // lines, one per registered device, placed in the tree or not.
-  std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
 
   // --- Tree operations ---
   // Device editor: registration of the unregistered device selected in the
@@ -97,9 +86,6 @@ struct Hooks {
   // enabled, and their clicks.
   std::function<bool(int button)> DeviceButtonEnabled;
   std::function<void(int button)> DeviceButtonClick;
-  // Settings dialog: the folder chooser's folder into its log folder field
-  // Form8.Edit1 (Shift-JIS).
-  std::function<void(const std::string& path)> FolderChosen;
 
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
@@ -135,17 +121,23 @@ class App {
   std::unique_ptr<GroupDialog> form3;  // group dialog
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
+  std::unique_ptr<DetailWindow> form6;  // detail window
+  std::unique_ptr<SettingsDialog> form8;  // settings dialog "基本設定"
   std::unique_ptr<FolderChooser> form9;  // folder chooser
   std::unique_ptr<TermsDialog> form10;  // terms dialog
+  std::unique_ptr<ChartWindow> form11;  // temperature chart
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   std::unique_ptr<PasswordDialog> form14;  // password dialog
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
+  GroupDialog& Form3() { return *form3; }
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
-  TermsDialog& Form10() { return *form10; }
-  GroupDialog& Form3() { return *form3; }
+  DetailWindow& Form6() { return *form6; }
+  SettingsDialog& Form8() { return *form8; }
   FolderChooser& Form9() { return *form9; }
+  TermsDialog& Form10() { return *form10; }
+  ChartWindow& Form11() { return *form11; }
   PasswordDialog& Form14() { return *form14; }
   MessageEditor& frmMessageEditor() { return *message_editor; }
 
@@ -164,6 +156,9 @@ class App {
   TreeOperations& tree_ops();  // drag and drop, registration, popup menu
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();
+  // Writes the console settings to the settings file (the main window's
+  // IniSave): false after its error box when the file cannot be written.
+  bool IniSave();
 
   // Closes the group dialog, device editor, detail window, device window,
   // settings dialog and folder chooser, in this order.

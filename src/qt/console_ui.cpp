@@ -11,15 +11,21 @@ ConsoleUi::ConsoleUi(App& app) {
   main_ = new MainView(app, *mirror_, tray_->menu());
   debug_ = new DebugView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
+  detail_ = new DetailView(app, *mirror_);
+  chart_ = new ChartView(app, *mirror_);
   group_dialog_ = new GroupDialogView(app, *mirror_);
+  settings_ = new SettingsView(app, *mirror_);
   folder_chooser_ = new FolderChooserView(app, *mirror_);
   password_ = new PasswordView(app, *mirror_);
 }
 
 ConsoleUi::~ConsoleUi() {
   delete mirror_;
+  delete chart_;
+  delete detail_;
   delete password_;
   delete folder_chooser_;
+  delete settings_;
   delete group_dialog_;
   delete terms_;
   delete debug_;

@@ -92,8 +92,11 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
       {"splash", &ui.splash()},
       {"terms", &ui.terms()},
       {"group dialog", &ui.group_dialog()},
+      {"settings", &ui.settings()},
       {"folder chooser", &ui.folder_chooser()},
       {"password", &ui.password()},
+      {"detail", &ui.detail()},
+      {"chart", &ui.chart()},
   };
   for (const auto& v : views) EXPECT_EQ(Unnamed(v.top), "") << v.view;
 
