@@ -21,6 +21,7 @@ App::App(const Services& s) : services(s) {
 
 App::~App() = default;
 
+Form& App::MainForm() { return *form2; }
 ConsoleSettings& App::settings() { return *form2; }
 Reception& App::reception() { return form2->reception; }
 MonitorControls& App::monitoring() { return form2->monitoring; }
@@ -38,6 +39,7 @@ void App::Start() {
   form1->FormCreate();
   form2->FormCreate();
   // The device-table window sets itself up as it is constructed.
+  form5->FormCreate();
   form10->FormCreate();
   form1->Show();
 }

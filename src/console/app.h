@@ -20,6 +20,7 @@ class GroupTab;
 class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
+class Form;
 // Areas of the main window.
 class Reception;
 class MonitorControls;
@@ -83,6 +84,17 @@ struct Hooks {
   std::function<std::vector<std::string>()> TreeGroupTexts;
   // Device tree: refreshes the group counts and refills both group selectors.
   std::function<void()> TreeNodeRef;
+  // Device tree, for the device editor's load and store: the selected
+  // node's text (empty for none); the selected node removed when its text
+  // begins with "["; the first node selected, then a device node with its
+  // category nodes added under the first node in tree order whose text
+  // contains group (false when none does, for an empty group too); the first
+  // node whose text begins with prefix renamed (false when none does; with
+  // an empty text only looked for).
+  std::function<std::string()> TreeSelectedText;
+  std::function<void()> TreeDeleteSelectedUnreg;
+  std::function<bool(const std::string& group, const std::string& node_text)> TreeAddDevice;
+  std::function<bool(const std::string& prefix, const std::string& text)> TreeRenameDevice;
 
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
@@ -123,6 +135,7 @@ class App {
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
+  Form& MainForm();  // the main window as a window, for those outside src/console
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   TermsDialog& Form10() { return *form10; }
