@@ -17,6 +17,8 @@ App::App(const Services& s) : services(s) {
   form5 = std::make_unique<DeviceEditor>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
+  // The dialogs built so far; the others join in their order.
+  hooks.CloseDialogs = [this] { form5->Close(); };
 }
 
 App::~App() = default;

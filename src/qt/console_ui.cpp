@@ -10,12 +10,14 @@ ConsoleUi::ConsoleUi(App& app) {
   splash_ = new SplashView(app, *mirror_);
   main_ = new MainView(app, *mirror_, tray_->menu());
   debug_ = new DebugView(app, *mirror_);
+  editor_ = new DeviceEditorView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
 }
 
 ConsoleUi::~ConsoleUi() {
   delete mirror_;
   delete terms_;
+  delete editor_;
   delete debug_;
   delete main_;
   delete splash_;

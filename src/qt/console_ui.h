@@ -1,11 +1,12 @@
 // Every view of the run on one mirror. The views are one file per window
-// (splash_view, terms_view, tray_view, main_view, debug_view): each builds
-// its widgets, binds them to the core window's controls through the mirror
-// and forwards the operator's events to the core's handlers. No rule of the
-// system here.
+// (splash_view, terms_view, tray_view, main_view, debug_view,
+// device_editor_view): each builds its widgets, binds them to the core
+// window's controls through the mirror and forwards the operator's events to
+// the core's handlers. No rule of the system here.
 #pragma once
 
 #include "qt/debug_view.h"
+#include "qt/device_editor_view.h"
 #include "qt/main_view.h"
 #include "qt/splash_view.h"
 #include "qt/terms_view.h"
@@ -24,6 +25,7 @@ class ConsoleUi {
   Mirror& mirror() { return *mirror_; }
   MainView& main() { return *main_; }
   DebugView& debug() { return *debug_; }
+  DeviceEditorView& editor() { return *editor_; }
   SplashView& splash() { return *splash_; }
   TermsView& terms() { return *terms_; }
   TrayView& tray() { return *tray_; }
@@ -34,6 +36,7 @@ class ConsoleUi {
   SplashView* splash_;
   MainView* main_;
   DebugView* debug_;
+  DeviceEditorView* editor_;
   TermsView* terms_;
 };
 
