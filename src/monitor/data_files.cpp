@@ -12,6 +12,7 @@
 #include "common/program_files.h"
 #include "console/app.h"
 #include "console/console_settings.h"
+#include "console/device_tree.h"
 #include "monitor/debug_window.h"
 
 namespace zol {
@@ -45,7 +46,7 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
 // without permission, an I/O error). A missing file reads as found = false.
 bool ReadLines(const std::string& path, bool* found, std::vector<std::string>* lines, std::string* err) {
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
+  if (::stat(FileSystemName(path).c_str(), &st) != 0) {
     if (errno == ENOENT) {
       *found = false;
       return true;
@@ -146,12 +147,11 @@ bool DebugWindow::SettingDataLoad() {
   } else {
     // No group list yet: take the groups from the tree as it stands, which
     // at start holds only its two initial groups.
-    groups = app.hooks.TreeGroupTexts ? app.hooks.TreeGroupTexts()
-                                      : std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"};
+    groups = app.tree().TreeGroupTexts();
     ComboBoxEx1.items.Clear();
     for (const std::string& g : groups) ComboBoxEx1.items.Add(g);
     ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
-    if (app.hooks.TreeNodeRef) app.hooks.TreeNodeRef();
+    app.tree().TreeNodeRef();
   }
 
   LastDataCnt();

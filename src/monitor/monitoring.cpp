@@ -4,12 +4,13 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
+#include "common/files.h"
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
+#include "console/device_tree.h"
 #include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
@@ -39,7 +40,7 @@ MonitorControls::MonitorControls(App& a) : app(a), Timer4(a.timers(), 2000, fals
 
 void MonitorControls::ToolButton1Click() {
   YabStart();
-  if (app.hooks.ListIconRef) app.hooks.ListIconRef();
+  app.tree().ListIconRef();
 }
 
 void MonitorControls::ToolButton2Click() { zolyab_stop(); }
@@ -54,7 +55,7 @@ void MonitorControls::YabStart() {
   // "監視中", the scan stays off - and the operator is told why.
   // Port 0 would mean "unbound", so a setting outside 1..65535 is refused
   // here like any other port that cannot be opened.
-  const std::string reason = (UdpPort < 1 || UdpPort > 65535) ? std::string(std::strerror(EINVAL))
+  const std::string reason = (UdpPort < 1 || UdpPort > 65535) ? SystemReason(EINVAL)
                                                                : app.udp().SetLocalPort(UdpPort);
   if (!reason.empty()) {
     app.udp().SetLocalPort(0);

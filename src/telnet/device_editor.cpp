@@ -8,6 +8,7 @@
 #include "common/scramble.h"
 #include "common/text.h"
 #include "console/app.h"
+#include "console/device_tree.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/icon_view.h"
@@ -325,7 +326,10 @@ void DeviceEditor::EditDataPut(int R) {
   // Nothing is stored before the data files are loaded: a save would then
   // write the empty table over the device file.
   if (app.group_selector().Enabled()) {
+    DeviceTree& tree = app.tree();
     const std::string g = ComboBoxEx1.Text();
+    tree.TreeView1.Select(tree.TreeView1.GetFirstNode());
+    TreeNode* group_node = FindGroupNode(g);
     int row = 0;
     int n = 1;
     if (R == 0) {
@@ -342,14 +346,19 @@ void DeviceEditor::EditDataPut(int R) {
         Close();
         return;
       }
-      AddDeviceNode(g, row);
+      // A text contained in no node places no node; the next rebuild
+      // places the device by its GroupName.
+      if (group_node) {
+        tree.TreeNewDataSet(group_node, DeviceIdText(row), Edit9.Text());
+        tree.TreeNodeRef();
+      }
       n = DecimalOr(unreg.Cell(6, u), 1);
       for (int k = 0; k < kLiveFields; ++k) table.SetCell(dtcol::Live + k, row, unreg.Cell(1 + k, u));
       form4.StringGrid2ColDelete(u);
     } else {
       row = R;
       n = DecimalOr(CsvField(table.Cell(dtcol::OutletInfo, row), 1), 1);
-      RenameDeviceNode(row);
+      if (TreeNode* node = DeviceNode(row)) tree.TreeView1.SetText(node, DeviceNodeText(row, Edit9.Text()));
     }
 
     table.SetCell(0, row, std::to_string(row));
@@ -419,7 +428,7 @@ bool DeviceEditor::StoreAllowed() {
       listed = unreg.Cell(5, r) == Panel18.Caption();
     }
     if (!listed) return refuse("登録する機器が未登録リストにありません。", BoxKind::Error);
-  } else if (!HasDeviceNode(EditRow)) {
+  } else if (!DeviceNode(EditRow)) {
     return refuse(DeviceIdText(EditRow) + "はツリーにないため保存できません。", BoxKind::Error);
   }
   return true;
@@ -431,7 +440,7 @@ void DeviceEditor::BitBtn1Click() {
   EditDataPut(EditRow);
   // A data file that cannot be written ends the registration after its box.
   if (!app.Form4().SettingDataSave()) return;
-  if (app.hooks.ReStetingData) app.hooks.ReStetingData();
+  app.tree().ReStetingData();
   app.Form4().LastDataCnt();
 }
 
@@ -467,26 +476,31 @@ void DeviceEditor::EditDataGetPut(int row) {
 // --- The tree ---
 
 std::string DeviceEditor::SelectedNodeText() const {
-  return app.hooks.TreeSelectedText ? app.hooks.TreeSelectedText() : std::string();
+  const TreeNode* node = app.tree().TreeView1.Selected();
+  return node ? node->Text() : std::string();
 }
 
 void DeviceEditor::RemoveSelectedUnregNode() {
-  if (app.hooks.TreeDeleteSelectedUnreg) app.hooks.TreeDeleteSelectedUnreg();
+  TreeView& tree = app.tree().TreeView1;
+  TreeNode* node = tree.Selected();
+  if (node && StartsWith(node->Text(), "[")) tree.Delete(node);
 }
 
-bool DeviceEditor::AddDeviceNode(const std::string& group, int row) {
-  if (!app.hooks.TreeAddDevice) return false;
-  const bool added = app.hooks.TreeAddDevice(group, DeviceIdText(row) + " " + Edit9.Text());
-  if (added && app.hooks.TreeNodeRef) app.hooks.TreeNodeRef();
-  return added;
+TreeNode* DeviceEditor::FindGroupNode(const std::string& group) const {
+  // An empty text is contained in no node.
+  if (group.empty()) return nullptr;
+  for (TreeNode* node : app.tree().TreeView1.Nodes()) {
+    if (node->Text().find(group) != std::string::npos) return node;
+  }
+  return nullptr;
 }
 
-bool DeviceEditor::HasDeviceNode(int row) const {
-  return !app.hooks.TreeRenameDevice || app.hooks.TreeRenameDevice(DeviceIdText(row), std::string());
-}
-
-void DeviceEditor::RenameDeviceNode(int row) {
-  if (app.hooks.TreeRenameDevice) app.hooks.TreeRenameDevice(DeviceIdText(row), DeviceIdText(row) + " " + Edit9.Text());
+TreeNode* DeviceEditor::DeviceNode(int row) const {
+  const std::string id = DeviceIdText(row);
+  for (TreeNode* node : app.tree().TreeView1.Nodes()) {
+    if (StartsWith(node->Text(), id)) return node;
+  }
+  return nullptr;
 }
 
 }  // namespace zol

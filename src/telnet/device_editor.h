@@ -172,12 +172,15 @@ class DeviceEditor : public Form {
   // What BitBtn1Click checks before anything closes or changes; false after
   // its message box.
   bool StoreAllowed();
-  // The tree's side of the load and store.
+  // The tree's side of the load and store: the selected node's text (empty
+  // for none); the selected node removed when it is an unregistered device;
+  // the first node in tree order whose text contains group (none for an
+  // empty group); the first node whose text begins with the device's ID
+  // text.
   std::string SelectedNodeText() const;
   void RemoveSelectedUnregNode();
-  bool AddDeviceNode(const std::string& group, int row);
-  bool HasDeviceNode(int row) const;
-  void RenameDeviceNode(int row);
+  TreeNode* FindGroupNode(const std::string& group) const;
+  TreeNode* DeviceNode(int row) const;
 
   // The start of one session (tenletcnt without the chaining of refused
   // devices).

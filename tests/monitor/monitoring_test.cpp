@@ -16,6 +16,7 @@
 #include "monitor/device_table.h"
 #include "support/app_fixture.h"
 #include "support/file_limit.h"
+#include "support/japanese_locale.h"
 
 namespace zol {
 namespace {
@@ -56,8 +57,11 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   w().receive.TempHistory[0] = "2024/05/01,09:00:00,23.5";
   w().receive.TempHistory[99] = "x";
   w().receive.TempLabel.SetCaption("23.5");
-  int tree_refreshes = 0;
-  f.app->hooks.ListIconRef = [&] { ++tree_refreshes; };
+  // A device node of a device not heard yet: the start refreshes the node
+  // icons, which gives it the not-heard icon.
+  DeviceTree& tree = f.app->tree();
+  TreeNode* node = tree.TreeNewDataSet(tree.TreeView1.Top(0), "ID001", "Dev1");
+  ASSERT_EQ(node->ImageIndex(), treeimg::Device);
 
   w().monitoring.ToolButton1Click();
   EXPECT_EQ(w().monitoring.Panel20.Caption(), "監視中");
@@ -76,7 +80,8 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視開始");
   EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0010)");
   EXPECT_EQ(dialogs_closed, 1);
-  EXPECT_EQ(tree_refreshes, 1);
+  EXPECT_EQ(node->ImageIndex(), treeimg::NotHeard);
+  tree.TreeView1.SetImageIndex(node, treeimg::Device);
 
   w().monitoring.Label5.SetVisible(true);  // the clock blinks it while bound
   w().monitoring.ToolButton2Click();
@@ -92,7 +97,7 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0011)");
   EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視停止");
   EXPECT_EQ(dialogs_closed, 2);
-  EXPECT_EQ(tree_refreshes, 1);  // the stop button does not refresh the tree
+  EXPECT_EQ(node->ImageIndex(), treeimg::Device);  // the stop button does not refresh the tree
 }
 
 TEST_F(MonitoringTest, StartWithoutChartedDeviceOrDebugWindow) {
@@ -118,7 +123,7 @@ TEST_F(MonitoringTest, StopLogsBeforeUnbinding) {
 TEST_F(MonitoringTest, StopWritesTheDataFilesEvenWithoutChanges) {
   table().SetCell(dtcol::MacAddress, 2, "02:5A:3C:00:00:02");
   table().SetCell(dtcol::DeviceName, 2, "Dev2");
-  w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
+  f.app->group_selector().items.Assign({"G001 グループ1", "G000 未登録グループ"});
   w().LockOn = true;
   w().EditUnlocked = true;
   w().monitoring.YabStart();
@@ -166,6 +171,29 @@ TEST_F(MonitoringTest, TimeOutZeroNeverStartsTheScan) {
   EXPECT_FALSE(w().monitoring.Timer4.Enabled());
   EXPECT_EQ(w().monitoring.Panel20.Caption(), "監視中");
   EXPECT_EQ(f.udp.LocalPort(), 5000);
+}
+
+// On a Japanese desktop the system's error texts come in UTF-8 Japanese;
+// the boxes get them in Shift-JIS like every other text.
+TEST_F(MonitoringTest, SystemErrorTextsReachTheBoxInShiftJis) {
+  JapaneseUtf8Locale ja;
+  if (!ja.Available()) GTEST_SKIP() << "no Japanese UTF-8 locale on this machine";
+  w().LogDir = f.dir.path();
+  w().UdpPort = 0;
+  w().monitoring.ToolButton1Click();
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0].text, "受信ポート 0 を開けないため、監視を開始できません。\n無効な引数です");
+
+  // The data files' error box: the path and the reason.
+  w().UdpPort = 5000;
+  table().SetCell(1, 1, "02:5A:3C:00:00:01");
+  w().monitoring.YabStart();
+  {
+    FileSizeLimit limit(1);  // the save cannot write
+    w().monitoring.zolyab_stop();
+  }
+  ASSERT_EQ(f.boxes.shown.size(), 2u);
+  EXPECT_EQ(f.boxes.shown[1].text, f.dir.File("zolyab4.dat") + ": ファイルが大きすぎます");
 }
 
 TEST_F(MonitoringTest, BindFailureLeavesMonitoringStopped) {

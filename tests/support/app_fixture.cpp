@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -21,7 +22,7 @@ TempDir::~TempDir() {
 
 AppFixture::AppFixture() : AppFixture(nullptr) {}
 
-AppFixture::AppFixture(UdpReceiver* udp_receiver) {
+AppFixture::AppFixture(UdpReceiver* udp_receiver, const std::string& folder) {
   Services s;
   s.clock = &sim;
   s.pump = &sim;
@@ -32,6 +33,10 @@ AppFixture::AppFixture(UdpReceiver* udp_receiver) {
   s.telnet = &telnet;
   s.smtp = &smtp;
   s.program_path = dir.File("zolyab4");
+  if (!folder.empty()) {
+    EXPECT_EQ(mkdir(FileSystemName(dir.File(folder)).c_str(), 0755), 0) << folder;
+    s.program_path = dir.File(folder + "/zolyab4");
+  }
   app = std::make_unique<App>(s);
 }
 

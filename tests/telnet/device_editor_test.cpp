@@ -12,6 +12,7 @@
 #include "common/scramble.h"
 #include "common/text.h"
 #include "console/app.h"
+#include "console/device_tree.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/icon_view.h"
@@ -23,59 +24,26 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The tree's side as the editor sees it: node texts in tree order, the
-// selected one, the device nodes added and renamed.
-struct FakeTree {
-  Lines nodes;
-  int selected = -1;
-  std::vector<std::pair<std::string, std::string>> added;  // group node, device node
-  int rebuilds = 0;
-
-  void Wire(App& app) {
-    app.hooks.TreeSelectedText = [this] { return selected >= 0 ? nodes[static_cast<size_t>(selected)] : std::string(); };
-    app.hooks.TreeDeleteSelectedUnreg = [this] {
-      if (selected >= 0 && nodes[static_cast<size_t>(selected)].rfind("[", 0) == 0) {
-        nodes.erase(nodes.begin() + selected);
-        selected = -1;
-      }
-    };
-    app.hooks.TreeAddDevice = [this](const std::string& group, const std::string& text) {
-      selected = nodes.empty() ? -1 : 0;
-      if (group.empty()) return false;
-      for (size_t i = 0; i < nodes.size(); ++i) {
-        if (nodes[i].find(group) != std::string::npos) {
-          added.emplace_back(nodes[i], text);
-          nodes.insert(nodes.begin() + static_cast<long>(i) + 1, text);
-          return true;
-        }
-      }
-      return false;
-    };
-    app.hooks.TreeRenameDevice = [this](const std::string& prefix, const std::string& text) {
-      for (std::string& n : nodes) {
-        if (n.rfind(prefix, 0) == 0) {
-          if (!text.empty()) n = text;
-          return true;
-        }
-      }
-      return false;
-    };
-    app.hooks.ReStetingData = [this] { ++rebuilds; };
-  }
-};
-
 // The saved columns 0 to 20 of a row by column number, only those that hold
 // a text.
 using Row = std::map<int, std::string>;
 
 struct EditorFixture : TelnetFixture {
   EditorFixture() {
-    tree.Wire(*app);
     ComboBox& selector = app->group_selector();
     selector.items.Assign({"G001 Floor", "G002 Lab", "G000 未登録グループ"});
-    selector.SetText("G002 Lab");
-    selector.SetEnabled(true);
-    tree.nodes = {"G001 Floor (1)", "ID001 Dev", "G002 Lab (0)", "G000 未登録グループ (1)"};
+    selector.SetText("G001 Floor");
+    selector.SetEnabled(true);  // the data files are loaded
+  }
+  DeviceTree& tree() { return app->tree(); }
+  void Rebuild() { tree().ReStetingData(); }
+  // Node texts in tree order, indented by level, category nodes left out.
+  Lines Outline() {
+    Lines out;
+    for (const TreeNode* n : tree().TreeView1.Nodes()) {
+      if (n->Level() < 2) out.push_back(std::string(static_cast<size_t>(2 * n->Level()), ' ') + n->Text());
+    }
+    return out;
   }
 
   void PutRow(int r, const Row& cells) {
@@ -133,19 +101,20 @@ struct EditorFixture : TelnetFixture {
     unreg.SetCell(4, row, "5000");
     unreg.SetCell(5, row, mac);
     unreg.SetCell(6, row, outlets);
-    unreg.SetCell(10, row, "2");  // PING watch: outlets, targets
+    unreg.SetCell(10, row, outlets);  // PING watch: outlets, targets
     unreg.SetCell(11, row, "1");
     unreg.SetCell(28, row, tmp_actions);
     unreg.SetCell(44, row, "last");
-    tree.nodes.push_back("[" + mac + "] " + ip + " 未登録");
   }
   void SelectNode(const std::string& prefix) {
-    for (size_t i = 0; i < tree.nodes.size(); ++i) {
-      if (tree.nodes[i].rfind(prefix, 0) == 0) tree.selected = static_cast<int>(i);
+    for (TreeNode* n : tree().TreeView1.Nodes()) {
+      if (n->Text().rfind(prefix, 0) == 0) {
+        tree().TreeView1.Select(n);
+        return;
+      }
     }
+    ADD_FAILURE() << "no node " << prefix;
   }
-
-  FakeTree tree;
 };
 
 // --- Load and store of a registered device ---
@@ -314,17 +283,51 @@ TEST_F(EditorFixture, StoreResetsTheImagesAndRemakesOnlyTheFlaggedIconsEvaluated
 
 TEST_F(EditorFixture, StoreRenamesTheDeviceNodeAndClosesTheEditor) {
   PutRow(1, Device());
+  Rebuild();
   form5().OpenEdit(1);
   form5().Edit9.SetText("Rack A");
   form5().BitBtn1Click();
   EXPECT_FALSE(form5().Visible());
+  EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(table().Cell(dtcol::DeviceName, 1), "Rack A");
-  EXPECT_EQ(tree.nodes[1], "ID001 Rack A");
-  EXPECT_EQ(tree.rebuilds, 1);
+  EXPECT_EQ(Outline(), (Lines{"G001 Floor (1)", "  ID001 Rack A", "G002 Lab (0)", "G000 未登録グループ (0)"}));
   // Both data files written, the device file holding the row's 20 lines.
   const std::string dat = ReadAll(dir.File("zolyab4.dat"));
   EXPECT_NE(dat.find("Rack A\r\n"), std::string::npos);
   EXPECT_EQ(ReadAll(dir.File("zolyab4.lst")), CrLf({"G001 Floor", "G002 Lab", "G000 未登録グループ"}));
+}
+
+TEST_F(EditorFixture, EveryRebuildNormalisesThePlacedRowsOnly) {
+  Row odd = Device();
+  odd[dtcol::ConnectInfo] = "telnet,192.168.0.9,80," + Scramble("pw", 1) + ",abc,0,x,2";
+  odd[dtcol::ItemKinds] = "12x30000";
+  odd[dtcol::NotifyFlags] = "1";
+  PutRow(1, odd);
+  Row gone = odd;
+  gone[dtcol::MacAddress] = "02:5A:3C:00:00:02";
+  gone[dtcol::GroupName] = "G007 Gone";  // its group is not in the list: not placed
+  PutRow(2, gone);
+  Row placed = odd;
+  placed[dtcol::MacAddress] = "02:5A:3C:00:00:03";
+  placed[dtcol::GroupName] = "G002 Lab";
+  PutRow(3, placed);
+  Rebuild();
+  for (int r : {1, 3}) {
+    SCOPED_TRACE(r);
+    Row expect = Normalised(r);
+    if (r == 3) {
+      expect[dtcol::MacAddress] = "02:5A:3C:00:00:03";
+      expect[dtcol::GroupName] = "G002 Lab";
+    }
+    expect[dtcol::ConnectInfo] = "telnet,192.168.0.9,80," + Scramble("pw", 1) + ",23,0,0,1";
+    expect[dtcol::ItemKinds] = "12000000";
+    expect[dtcol::NotifyFlags] = "10000000 00000000";
+    EXPECT_EQ(SavedRow(r), expect);
+  }
+  EXPECT_EQ(SavedRow(2), gone);
+  EXPECT_EQ(Outline(), (Lines{"G001 Floor (1)", "  ID001 Dev", "G002 Lab (1)", "  ID003 Dev", "G000 未登録グループ (0)"}));
+  // Icons made again for the flagged outlets of the placed devices.
+  EXPECT_EQ(app->icons().ListView1.Count(), 8u);
 }
 
 // --- Registration ---
@@ -336,6 +339,7 @@ TEST_F(EditorFixture, RegistrationTakesTheFirstFreeRowAndMovesTheLiveRecord) {
   PutRow(3, other);  // row 2 was deleted: its ID is reused
   HearUnregistered("02:5A:3C:00:00:0A", "10.0.0.10", "2");
   HearUnregistered("02:5A:3C:00:00:0B", "10.0.0.11", "4", "00 07 00 00");
+  Rebuild();
   SelectNode("[02:5A:3C:00:00:0B]");
   sim.SetNow(DateTime{2026, 12, 10, 9, 30, 0});
 
@@ -346,7 +350,7 @@ TEST_F(EditorFixture, RegistrationTakesTheFirstFreeRowAndMovesTheLiveRecord) {
   EXPECT_EQ(f.EditRow, 0);
   EXPECT_TRUE(f.ComboBoxEx1.Visible());
   EXPECT_EQ(f.ComboBoxEx1.items.All(), (Lines{"G001 Floor", "G002 Lab"}));
-  EXPECT_EQ(f.ComboBoxEx1.Text(), "G002 Lab");
+  EXPECT_EQ(f.ComboBoxEx1.Text(), "G001 Floor");  // the main selector's text
   EXPECT_EQ(f.Panel18.Caption(), "02:5A:3C:00:00:0B");
   EXPECT_EQ(f.Panel33.Caption(), "10.0.0.11");
   EXPECT_EQ(f.Edit10.Text(), "10.0.0.11");
@@ -366,6 +370,7 @@ TEST_F(EditorFixture, RegistrationTakesTheFirstFreeRowAndMovesTheLiveRecord) {
   }
   EXPECT_EQ(f.KindBox(2).items.All(), (Lines{"電源状態", "温度監視"}));
 
+  f.ComboBoxEx1.SetText("G002 Lab");
   f.MaskEdit1.SetText("secret");
   f.OutletEdit(1).SetText("Server");
   f.KindBox(2).SetText("温度監視");
@@ -376,11 +381,13 @@ TEST_F(EditorFixture, RegistrationTakesTheFirstFreeRowAndMovesTheLiveRecord) {
   EXPECT_TRUE(app->MainForm().Enabled());
   EXPECT_TRUE(boxes.shown.empty());
   const std::string pw = Scramble("secret", 1);
+  // Direct power and the notification boxes as the rebuild's last device
+  // (row 3) left them in the editor.
   EXPECT_EQ(SavedRow(2), (Row{{0, "2"},
                               {dtcol::MacAddress, "02:5A:3C:00:00:0B"},
                               {dtcol::LiveBase, "20"},
-                              {dtcol::OutletInfo, "2,1"},
-                              {dtcol::ConnectInfo, "なし,10.0.0.11,80," + pw + ",23,0,0,1"},
+                              {dtcol::OutletInfo, "4,1"},
+                              {dtcol::ConnectInfo, "なし,10.0.0.11,80," + pw + ",23,0,1,1"},
                               {dtcol::IpAddress, "10.0.0.11"},
                               {dtcol::LogFlags, "01000000"},
                               {dtcol::IconFlags, "11111111"},
@@ -388,7 +395,8 @@ TEST_F(EditorFixture, RegistrationTakesTheFirstFreeRowAndMovesTheLiveRecord) {
                               {dtcol::DeviceName, "ゾルユニット"},
                               {dtcol::OutletNames, "Server,Outlet2,Outlet3,Outlet4,Outlet5,Outlet6,Outlet7,Outlet8,"},
                               {dtcol::GroupName, "G002 Lab"},
-                              {dtcol::NotifyFlags, "00000000 00000000"},
+                              {dtcol::NotifyFlags, "11000000 01000000"},
+                              {dtcol::TmpActionCopy, "00 07 00 00"},
                               {dtcol::ItemImages, "0009 0009 0009 0009 0009 0009 0009 0009 "}}));
   EXPECT_EQ(table().Cell(dtcol::RecvDate, 2), "2026/12/10");
   EXPECT_EQ(table().Cell(dtcol::SrcIp, 2), "10.0.0.11");
@@ -400,23 +408,22 @@ TEST_F(EditorFixture, RegistrationTakesTheFirstFreeRowAndMovesTheLiveRecord) {
   EXPECT_EQ(unreg.RowCount(), 3);
   EXPECT_EQ(unreg.Cell(5, 1), "02:5A:3C:00:00:0A");
   // Its node left G000 for the group; the files were written; the tree rebuilt.
-  EXPECT_EQ(tree.added, (std::vector<std::pair<std::string, std::string>>{{"G002 Lab (0)", "ID002 ゾルユニット"}}));
-  EXPECT_EQ(std::count_if(tree.nodes.begin(), tree.nodes.end(),
-                          [](const std::string& n) { return n.find("00:0B]") != std::string::npos; }),
-            0);
-  EXPECT_EQ(tree.rebuilds, 1);
+  EXPECT_EQ(Outline(), (Lines{"G001 Floor (2)", "  ID001 Dev", "  ID003 Dev", "G002 Lab (1)", "  ID002 ゾルユニット",
+                              "G000 未登録グループ (1)", "  [02:5A:3C:00:00:0A] 10.0.0.10 未登録"}));
   EXPECT_NE(ReadAll(dir.File("zolyab4.dat")).find("02:5A:3C:00:00:0B\r\n"), std::string::npos);
   EXPECT_EQ(app->Form4().LastRow, 3);
-  // Icons for the four flagged outlets.
-  EXPECT_EQ(app->icons().ListView1.Count(), 4u);
+  // Icons of the new device: its four outlets.
+  int icons = 0;
+  for (size_t i = 0; i < app->icons().ListView1.Count(); ++i) icons += app->icons().ListView1.Item(i).key.rfind("0002 ", 0) == 0;
+  EXPECT_EQ(icons, 4);
 }
 
 TEST_F(EditorFixture, ANewDeviceStartsWithWhatTheEditorLastHeld) {
   PutRow(1, Device());
   table().SetCell(dtcol::ConnectInfo, 1, "telnet,1.2.3.4,80," + Scramble("last", 1) + ",2323,1,1,0");
   table().SetCell(dtcol::NotifyFlags, 1, "10000000 00010000");
-  form5().EditDataGetPut(1);  // as the last device of a rebuild
   HearUnregistered("02:5A:3C:00:00:0A", "10.0.0.10", "2");
+  Rebuild();  // row 1 the last device through the editor
   SelectNode("[02:5A:3C:00:00:0A]");
   form5().OpenRegistration();
   DeviceEditor& f = form5();
@@ -469,11 +476,12 @@ TEST_F(EditorFixture, RegistrationRefusedBeforeAnythingChanges) {
       void TestBody() override {}
     } t;
     t.HearUnregistered("02:5A:3C:00:00:0A", "10.0.0.10", "2");
+    t.Rebuild();
     t.SelectNode("[02:5A:3C:00:00:0A]");
     t.form5().OpenRegistration();
     t.form5().Edit9.SetText("typed");
     c.arrange(t);
-    const Lines nodes = t.tree.nodes;
+    const Lines nodes = t.Outline();
     const int rows = t.app->Form4().StringGrid2.RowCount();
     const std::string mac2 = t.table().Cell(dtcol::MacAddress, 2);
     t.form5().BitBtn1Click();
@@ -484,17 +492,19 @@ TEST_F(EditorFixture, RegistrationRefusedBeforeAnythingChanges) {
     EXPECT_TRUE(t.form5().Visible());
     EXPECT_FALSE(t.app->MainForm().Enabled());
     EXPECT_EQ(t.form5().Edit9.Text(), "typed");
-    EXPECT_EQ(t.tree.nodes, nodes);
+    EXPECT_EQ(t.Outline(), nodes);
     EXPECT_EQ(t.app->Form4().StringGrid2.RowCount(), rows);
     EXPECT_EQ(t.table().Cell(dtcol::DeviceName, 1), "");
     EXPECT_EQ(t.table().Cell(dtcol::MacAddress, 2), mac2);
-    EXPECT_EQ(t.tree.rebuilds, 0);
     EXPECT_FALSE(FileExists(t.dir.File("zolyab4.dat")));
   }
 }
 
 TEST_F(EditorFixture, ARegisteredDeviceWithoutANodeIsNotStored) {
-  PutRow(9, Device());
+  Row row = Device();
+  row[dtcol::GroupName] = "G009 Gone";  // no such group: the rebuild places no node
+  PutRow(9, row);
+  Rebuild();
   form5().OpenEdit(9);
   form5().Edit9.SetText("changed");
   form5().BitBtn1Click();
@@ -517,6 +527,7 @@ TEST_F(EditorFixture, TheRebuildPassSkipsSilentlyWhileTheDataFilesAreNotLoaded) 
 
 TEST_F(EditorFixture, CancelAndTheFrameCloseWithoutStoringAndGiveTheMainWindowBack) {
   HearUnregistered("02:5A:3C:00:00:0A", "10.0.0.10", "2");
+  Rebuild();
   SelectNode("[02:5A:3C:00:00:0A]");
   form5().OpenRegistration();
   ASSERT_FALSE(app->MainForm().Enabled());
@@ -564,6 +575,7 @@ TEST_F(EditorFixture, IdentityReadNeedsAPasswordAndStoresNothingBeforeRegisterin
   Row row = Device();
   row[dtcol::ConnectInfo] = "telnet,10.0.0.5,80,,23,0,1,1";
   PutRow(1, row);
+  Rebuild();
   form5().OpenEdit(1);
   EXPECT_EQ(form5().MaskEdit1.Text(), "");
   EXPECT_FALSE(form5().BitBtn3.Enabled());

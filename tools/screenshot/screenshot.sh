@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the console under Xvfb with the simulator feeding it and saves PNGs:
-# the splash window, the main window with the icon view and the receive
-# list, (in a second run with [SYSTEM] DEBUG=1) the debug window, and the
-# backup tool zolv4backup with a folder selected.
+# the splash window, the main window with the device tree (two groups with
+# counts and state icons, devices not registered under G000), the icon view
+# and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
+# window, and the backup tool zolv4backup with a folder selected.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -45,6 +46,9 @@ run_once() {
   sleep 2.5
   "$sim" --port "$port" --devices 6 --duration 12 --event "2 1 ping 3 abnormal" --event "3 2 ping 4 caution" \
     --event "0 * ramp 20 50 20" --event "4 3 power 1 off" --event "5 6 silent" >/dev/null 2>&1 &
+  pids+=($!)
+  # Three devices that are not in the device file: listed under G000.
+  "$sim" --port "$port" --devices 3 --mac-suffix 0000A1 --duration 12 >/dev/null 2>&1 &
   pids+=($!)
   sleep 7
   DISPLAY=$display import -window root "$out/$name.png"
