@@ -328,8 +328,7 @@ void DeviceEditor::EditDataPut(int R) {
   if (app.group_selector().Enabled()) {
     DeviceTree& tree = app.tree();
     const std::string g = ComboBoxEx1.Text();
-    tree.TreeView1.Select(tree.TreeView1.GetFirstNode());
-    TreeNode* group_node = FindGroupNode(g);
+    if (tree.TreeView1.Selected() != tree.TreeView1.GetFirstNode()) tree.TreeView1.Select(tree.TreeView1.GetFirstNode());
     int row = 0;
     int n = 1;
     if (R == 0) {
@@ -348,7 +347,7 @@ void DeviceEditor::EditDataPut(int R) {
       }
       // A text contained in no node places no node; the next rebuild
       // places the device by its GroupName.
-      if (group_node) {
+      if (TreeNode* group_node = FindGroupNode(g)) {
         tree.TreeNewDataSet(group_node, DeviceIdText(row), Edit9.Text());
         tree.TreeNodeRef();
       }
@@ -496,9 +495,21 @@ TreeNode* DeviceEditor::FindGroupNode(const std::string& group) const {
 }
 
 TreeNode* DeviceEditor::DeviceNode(int row) const {
+  // Device nodes hang under the groups; no other node's text begins with
+  // "ID", and a device has one node. The rebuild has just added the node it
+  // passes as its group's last child, so that place is looked at first.
   const std::string id = DeviceIdText(row);
-  for (TreeNode* node : app.tree().TreeView1.Nodes()) {
-    if (StartsWith(node->Text(), id)) return node;
+  const TreeView& tree = app.tree().TreeView1;
+  for (size_t g = 0; g < tree.TopCount(); ++g) {
+    const TreeNode* group = tree.Top(g);
+    TreeNode* last = group->Count() ? group->Item(group->Count() - 1) : nullptr;
+    if (last && StartsWith(last->Text(), id)) return last;
+  }
+  for (size_t g = 0; g < tree.TopCount(); ++g) {
+    const TreeNode* group = tree.Top(g);
+    for (size_t i = 0; i < group->Count(); ++i) {
+      if (StartsWith(group->Item(i)->Text(), id)) return group->Item(i);
+    }
   }
   return nullptr;
 }
