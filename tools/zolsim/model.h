@@ -67,6 +67,11 @@ struct Device {
   int script_type = 0;  // 1: no password prompt, answers "bye." itself
   bool descr_not_found = false;
   std::string name;
+  // Identity replies: the outlet names (comma-separated; empty: "Outlet1",
+  // ...) and the description (empty: the model's own). Taken as bytes, so
+  // they may be Shift-JIS.
+  std::string outlet_names;
+  std::string descr;
   Faults faults;
   double reboot_ms = 5000;
 };
