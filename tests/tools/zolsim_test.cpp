@@ -22,11 +22,14 @@
 #include <thread>
 #include <vector>
 
+#include "support/sim_process.h"
 #include "zolsim/datagram.h"
 #include "zolsim/model.h"
 
 namespace zol::sim {
 namespace {
+
+using zol::SimProcess;
 
 using Clock = std::chrono::steady_clock;
 
@@ -34,100 +37,6 @@ int MsLeft(Clock::time_point deadline) {
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return ms < 0 ? 0 : static_cast<int>(ms);
 }
-
-// The simulator as a child process with its standard output on a pipe.
-class SimProcess {
- public:
-  explicit SimProcess(const std::vector<std::string>& args) {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 1);
-      close(fds[0]);
-      close(fds[1]);
-      std::vector<char*> argv;
-      std::string path = ZOLSIM_PATH;
-      argv.push_back(path.data());
-      std::vector<std::string> copy = args;
-      for (std::string& a : copy) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(path.c_str(), argv.data());
-      _exit(127);
-    }
-    close(fds[1]);
-    out_ = fds[0];
-  }
-  ~SimProcess() {
-    Stop();
-    if (out_ >= 0) close(out_);
-  }
-
-  // Next line of its output, or false after the time-out or at its end.
-  bool ReadLine(std::string* line, int timeout_ms = 5000) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-      std::size_t nl = buf_.find('\n');
-      if (nl != std::string::npos) {
-        *line = buf_.substr(0, nl);
-        buf_.erase(0, nl + 1);
-        return true;
-      }
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, MsLeft(deadline)) <= 0) return false;
-      char b[1024];
-      ssize_t n = read(out_, b, sizeof b);
-      if (n <= 0) return false;
-      buf_.append(b, static_cast<std::size_t>(n));
-    }
-  }
-
-  // Telnet port of device k from the line "zolsim: device K telnet 127.0.0.1:PORT".
-  int TelnetPort(int device) {
-    std::string line;
-    const std::string want = "zolsim: device " + std::to_string(device) + " telnet 127.0.0.1:";
-    while (ReadLine(&line))
-      if (line.rfind(want, 0) == 0) return std::atoi(line.c_str() + want.size());
-    return -1;
-  }
-
-  // Exit code once it ended by itself, -1 after the time-out.
-  int WaitExit(int timeout_ms) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (pid_ > 0) {
-      int status = 0;
-      pid_t r = waitpid(pid_, &status, WNOHANG);
-      if (r == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      if (MsLeft(deadline) == 0) return -1;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
-  }
-
-  std::string RestOfOutput(int timeout_ms = 5000) {
-    std::string all, line;
-    while (ReadLine(&line, timeout_ms)) all += line + "\n";
-    return all;
-  }
-
-  void Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    if (WaitExit(5000) < 0 && pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-      pid_ = -1;
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string buf_;
-};
 
 // A UDP socket on 127.0.0.1 with a port of the system's choice.
 class UdpSink {
