@@ -29,6 +29,7 @@ class Alerts;
 class IconView;
 class ReceiveView;
 class SystemLog;
+class DetailGrid;
 class DeviceTree;
 
 // Platform services the windows use. The program wires the real adapters,
@@ -65,11 +66,10 @@ struct Hooks {
   std::function<void()> CloseDialogs;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: group tab, device tree, detail grid, password
-  // and settings dialogs.
+  // Windows of later steps: group tab, device tree, password and settings
+  // dialogs.
   std::function<void()> GroupTabCommandMode;    // group tab into command mode
   std::function<void()> grpListRef;
-  std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
   std::function<void()> password_check;
   std::function<void()> EditShow;
   std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
@@ -79,8 +79,6 @@ struct Hooks {
   // selector ComboBoxEx1 (DeviceTree::FillGroupSendSelector), after the
   // tree has refilled ComboBoxEx1.
   std::function<void()> GroupSelectorRefill;
-  // Detail grid: the click on a tree node (after it was selected).
-  std::function<void()> TreeView1Click;
   // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
   // lines, one per registered device, placed in the tree or not.
   std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
@@ -140,6 +138,7 @@ class App {
   IconView& icons();
   ReceiveView& receive_view();
   SystemLog& system_log();
+  DetailGrid& detail_grid();
   DeviceTree& tree();
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();

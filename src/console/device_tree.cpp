@@ -260,10 +260,6 @@ void DeviceTree::ComboBoxEx1Change() {
   }
 }
 
-void DeviceTree::TreeView1Click() {
-  if (app.hooks.TreeView1Click) app.hooks.TreeView1Click();
-}
-
 std::string DeviceTree::NodeAncestorText(const TreeNode* node, int level) {
   if (!node || level < 0 || level > node->Level()) return std::string();
   while (node->Level() > level) node = node->Parent();

@@ -86,8 +86,8 @@ class DeviceTree {
   // The group selector's change handler: the operator chose or typed a
   // group; selects the first node whose text contains the selector's text.
   void ComboBoxEx1Change();
-  // The operator's click on a node (after it was selected): the detail grid.
-  void TreeView1Click();
+  // The operator's click on a node (after it was selected) goes to the
+  // detail grid: DetailGrid::TreeView1Click.
 
   // Text of the node's ancestor at level (0 to 4): the node's own text at
   // its own level, empty when the level is deeper than the node.

@@ -43,7 +43,7 @@ void MainWindow::FormCreate() {
   group_tab.GrpNgCount = 0;
   EditUnlocked = false;
   Call(h.GroupTabCommandMode);
-  StringGridSelectClear();
+  app.detail_grid().StringGridSelectClear();
   PageControl2.SetActivePageIndex(0);
   Timer5.SetEnabled(true);
   ClientWidth = 800;
@@ -128,8 +128,6 @@ void MainWindow::ToolButton7Click() {
   receive.Panel21.SetVisible(false);
   Call(app.hooks.EditShow);
 }
-
-void MainWindow::StringGridSelectClear() { Call(app.hooks.DetailGridSelectClear); }
 
 bool MainWindow::FormClose() {
   if (!IniSave()) return false;

@@ -48,17 +48,12 @@ QValidator::State ByteLimitValidator::validate(QString& input, int& pos) const {
 
 namespace {
 
-void Name(QWidget* w, const std::string& object_name, const QString& accessible) {
-  w->setObjectName(QString::fromStdString(object_name));
-  w->setAccessibleName(accessible);
-}
-
 QLabel* PanelLabel(QWidget* parent, Mirror& mirror, const Panel& panel, const std::string& name, const QString& accessible) {
   auto* l = new QLabel(parent);
   l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   l->setMinimumHeight(22);
   l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  Name(l, name, accessible);
+  Named(l, name.c_str(), accessible);
   mirror.Bind(l, panel);
   return l;
 }
@@ -69,14 +64,14 @@ QLabel* NumberPanel(QWidget* parent, Mirror& mirror, const Panel& panel, const s
   l->setFrameStyle(QFrame::Panel | QFrame::Raised);
   l->setAlignment(Qt::AlignCenter);
   l->setFixedSize(22, 22);
-  Name(l, name, FromSjis(panel.Caption()));
+  Named(l, name.c_str(), FromSjis(panel.Caption()));
   mirror.Bind(l, panel);
   return l;
 }
 
 QLineEdit* EditBox(QWidget* parent, Mirror& mirror, Edit& c, const std::string& name, const QString& accessible) {
   auto* w = new QLineEdit(parent);
-  Name(w, name, accessible);
+  Named(w, name.c_str(), accessible);
   auto* v = new ByteLimitValidator(c, w);
   w->setValidator(v);
   QObject::connect(w, &QLineEdit::textChanged, v, &ByteLimitValidator::Accepted);
@@ -100,7 +95,7 @@ QComboBox* ComboEdit(QWidget* parent, Mirror& mirror, ComboBox& c, const std::st
   auto* w = new QComboBox(parent);
   w->setEditable(true);
   w->setInsertPolicy(QComboBox::NoInsert);
-  Name(w, name, accessible);
+  Named(w, name.c_str(), accessible);
   auto* v = new ByteLimitValidator(c, w);
   w->setValidator(v);
   QObject::connect(w->lineEdit(), &QLineEdit::textChanged, v, &ByteLimitValidator::Accepted);
@@ -139,7 +134,7 @@ QComboBox* ComboEdit(QWidget* parent, Mirror& mirror, ComboBox& c, const std::st
 
 QCheckBox* Check(QWidget* parent, Mirror& mirror, CheckBox& c, const std::string& name) {
   auto* w = new QCheckBox(FromSjis(c.Caption()), parent);
-  Name(w, name, FromSjis(c.Caption()));
+  Named(w, name.c_str(), FromSjis(c.Caption()));
   mirror.Watch(c, [w, &c] {
     ApplyControl(w, c);
     if (w->isChecked() != c.Checked()) w->setChecked(c.Checked());
@@ -154,7 +149,7 @@ void RadioPair(QWidget* parent, Mirror& mirror, RadioButton& a, const char* name
   auto* group = new QButtonGroup(parent);
   for (auto [c, name, other] : {std::make_tuple(&a, name_a, &b), std::make_tuple(&b, name_b, &a)}) {
     auto* w = new QRadioButton(FromSjis(c->Caption()), parent);
-    Name(w, name, label + QLatin1Char(' ') + FromSjis(c->Caption()));
+    Named(w, name, label + QLatin1Char(' ') + FromSjis(c->Caption()));
     group->addButton(w);
     row->addWidget(w);
     RadioButton* mine = c;
@@ -171,7 +166,7 @@ void RadioPair(QWidget* parent, Mirror& mirror, RadioButton& a, const char* name
 
 QPushButton* Push(QWidget* parent, Mirror& mirror, Button& c, const char* name, std::function<void()> click) {
   auto* w = new QPushButton(FromSjis(c.Caption()), parent);
-  Name(w, name, FromSjis(c.Caption()));
+  Named(w, name, FromSjis(c.Caption()));
   mirror.Bind(w, c);
   QObject::connect(w, &QPushButton::clicked, w, [click] { click(); });
   return w;
@@ -259,7 +254,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   auto* info = new QGroupBox(S("機器情報"), t1);
   auto* info_layout = new QHBoxLayout(info);
   auto* label1 = new QLabel(info);
-  Name(label1, "Label1", S("機器情報"));
+  Named(label1, "Label1", S("機器情報"));
   label1->setWordWrap(true);
   mirror.Bind(label1, f.Label1);
   info_layout->addWidget(label1, 1);
@@ -305,7 +300,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   direct->addStretch(1);
   telnet_grid->addLayout(direct, 2, 1);
   auto* change_label = new QLabel(telnet);
-  Name(change_label, "GroupChangeRow", S("グループ設定変更"));
+  Named(change_label, "GroupChangeRow", S("グループ設定変更"));
   mirror.Bind(change_label, f.GroupChangeRow);
   telnet_grid->addWidget(change_label, 3, 0);
   auto* change = new QHBoxLayout;
@@ -322,7 +317,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
     auto* e = new QPlainTextEdit(t2);
     e->setReadOnly(true);
     e->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Name(e, memo_name, QString::fromLatin1(memo_name));
+    Named(e, memo_name, QString::fromLatin1(memo_name));
     mirror.Bind(e, *memo);
     memos->addWidget(e);
   }

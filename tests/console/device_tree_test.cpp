@@ -423,13 +423,5 @@ TEST_F(TreeTest, GroupListRoundTrip) {
   EXPECT_EQ(ReadAll(dir.File("zolyab4.lst")), file);
 }
 
-TEST_F(TreeTest, ClickGoesToTheDetailGrid) {
-  int clicks = 0;
-  tree().TreeView1Click();  // nothing set: nothing happens
-  app->hooks.TreeView1Click = [&] { ++clicks; };
-  tree().TreeView1Click();
-  EXPECT_EQ(clicks, 1);
-}
-
 }  // namespace
 }  // namespace zol

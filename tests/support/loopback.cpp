@@ -2,8 +2,13 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <chrono>
+
+#include "common/posix_udp.h"
 
 namespace zol {
 
@@ -19,6 +24,14 @@ int FreePort() {
     port = ntohs(a.sin_port);
   ::close(fd);
   return port;
+}
+
+void ReadUntil(PosixUdpReceiver& rx, const std::function<bool()>& done, int timeout_ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (!done() && std::chrono::steady_clock::now() < deadline) {
+    pollfd p{rx.Fd(), POLLIN, 0};
+    if (::poll(&p, 1, 100) > 0) rx.ReadPending();
+  }
 }
 
 }  // namespace zol

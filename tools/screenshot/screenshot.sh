@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the console under Xvfb with the simulator feeding it and saves PNGs:
 # the splash window, the main window with the device tree (two groups with
-# counts and state icons, devices not registered under G000), the icon view
-# and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
+# counts and state icons, devices not registered under G000, device 1 open
+# and its states listed in colour in the detail grid under the tree), the
+# icon view and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
 # window, and the backup tool zolv4backup with a folder selected.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
@@ -44,13 +45,26 @@ run_once() {
   sleep 1
   [ "$name" = main ] && DISPLAY=$display import -window root "$out/splash.png"
   sleep 2.5
-  "$sim" --port "$port" --devices 6 --duration 12 --event "2 1 ping 3 abnormal" --event "3 2 ping 4 caution" \
+  "$sim" --port "$port" --devices 6 --duration 12 --event "2 1 ping 3 abnormal" --event "3 1 ping 5 caution" --event "3 2 ping 4 caution" \
     --event "0 * ramp 20 50 20" --event "4 3 power 1 off" --event "5 6 silent" >/dev/null 2>&1 &
   pids+=($!)
   # Three devices that are not in the device file: listed under G000.
   "$sim" --port "$port" --devices 3 --mac-suffix 0000A1 --duration 12 >/dev/null 2>&1 &
   pids+=($!)
-  sleep 7
+  sleep 6
+  # In the main window: open device 1 (the second row of the tree, under the
+  # open first group) and click its "状態表示" node (the row below it), so
+  # that the detail grid under the tree lists its states in colour.
+  if [ "$name" = main ]; then
+    local wid
+    wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^ZOL YAB V4$' | head -n 1)
+    if [ -n "$wid" ]; then
+      DISPLAY=$display xdotool mousemove --window "$wid" 120 122 click 1
+      sleep 0.5
+      DISPLAY=$display xdotool mousemove --window "$wid" 120 140 click 1
+    fi
+  fi
+  sleep 1
   DISPLAY=$display import -window root "$out/$name.png"
   kill -TERM "$console_pid" 2>/dev/null || true
   wait "$console_pid" 2>/dev/null || true
