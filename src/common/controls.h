@@ -140,6 +140,39 @@ class Lines : public Control {
 using ListBox = Lines;
 using Memo = Lines;
 
+// A list box whose lines carry check marks (CheckListBox).
+class CheckListBox : public Control {
+ public:
+  size_t Count() const { return items_.size(); }
+  const std::string& operator[](size_t i) const { return items_[i].text; }
+  bool Checked(size_t i) const { return i < items_.size() && items_[i].checked; }
+  void SetChecked(size_t i, bool v) {
+    if (i >= items_.size() || items_[i].checked == v) return;
+    items_[i].checked = v;
+    Touch();
+  }
+  void Add(const std::string& text, bool checked) {
+    items_.push_back({text, checked});
+    Touch();
+  }
+  void Clear() {
+    if (items_.empty()) return;
+    items_.clear();
+    item_index_ = -1;
+    Touch();
+  }
+  int ItemIndex() const { return item_index_; }
+  void SetItemIndex(int i) { Set(item_index_, i); }
+
+ private:
+  struct Item {
+    std::string text;
+    bool checked;
+  };
+  std::vector<Item> items_;
+  int item_index_ = -1;
+};
+
 // Combo box: its items and the chosen one.
 class ComboBox : public TextControl {
  public:

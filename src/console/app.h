@@ -42,6 +42,7 @@ struct Services {
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
   TelnetClient* telnet = nullptr;
+  FileOpenDialog* open_dialog = nullptr;
   SmtpClient* smtp = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
@@ -66,19 +67,12 @@ struct Hooks {
   std::function<void()> CloseDialogs;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: group tab, device tree, password and settings
-  // dialogs.
-  std::function<void()> GroupTabCommandMode;    // group tab into command mode
-  std::function<void()> grpListRef;
+  // Windows of later steps: device tree, password and settings dialogs.
   std::function<void()> password_check;
   std::function<void()> EditShow;
   std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
 
   // --- Device tree ---
-  // Group tab: refills the group-send selector ComboBoxEx2 from the group
-  // selector ComboBoxEx1 (DeviceTree::FillGroupSendSelector), after the
-  // tree has refilled ComboBoxEx1.
-  std::function<void()> GroupSelectorRefill;
   // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
   // lines, one per registered device, placed in the tree or not.
   std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
@@ -86,9 +80,6 @@ struct Hooks {
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
   std::function<void(int mode)> btnmask;
-  // Group tab: rebuilds the destination list; refreshes its counters.
-  std::function<void()> grplist;
-  std::function<void()> grp_st_check;
 };
 
 class App {
@@ -108,6 +99,7 @@ class App {
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
   TelnetClient& telnet() { return *services.telnet; }
+  FileOpenDialog& open_dialog() { return *services.open_dialog; }
   SmtpClient& smtp() { return *services.smtp; }
 
   // Delay on the run's clock and pump.

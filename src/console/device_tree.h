@@ -97,9 +97,6 @@ class DeviceTree {
 
   // The texts of the top-level (group) nodes in tree order.
   std::vector<std::string> TreeGroupTexts() const;
-  // The group-send selector as the tree's refill leaves it: the items of
-  // ComboBoxEx1 without the first G000 entry, its text that of ComboBoxEx1.
-  void FillGroupSendSelector(ComboBox& selector) const;
 
  private:
   // The first top-level node whose text begins with "G000", null for none.

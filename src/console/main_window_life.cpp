@@ -42,7 +42,7 @@ void MainWindow::FormCreate() {
   group_tab.GrpOkCount = 0;
   group_tab.GrpNgCount = 0;
   EditUnlocked = false;
-  Call(h.GroupTabCommandMode);
+  group_tab.CommandMode();
   app.detail_grid().StringGridSelectClear();
   PageControl2.SetActivePageIndex(0);
   Timer5.SetEnabled(true);
@@ -62,8 +62,10 @@ void MainWindow::FormCreate() {
   system_log.SysLoging(1, "アプリの起動");
   MailCountDate = DateText(app.clock().Now());
   alerts.MailCount = 0;
-  Call(h.grpListRef);
+  group_tab.grpListRef();
 }
+
+void MainWindow::PageControl1Change() { group_tab.cancelbtn(); }
 
 void MainWindow::Timer3Timer() {
   Timer3.SetEnabled(false);

@@ -20,6 +20,7 @@
 #include "qt/pictures.h"
 #include "qt/single_instance.h"
 #include "qt/console_ui.h"
+#include "qt/file_dialogs.h"
 #include "qt/sjis.h"
 
 namespace zol {
@@ -67,6 +68,7 @@ int RunConsole(int argc, char** argv) {
   QtSound sound;
   QtUdpReceiver udp;
   QtTelnetClient telnet;
+  QtFileOpenDialog open_dialog;
   CurlSmtpClient smtp;
   Services services;
   services.clock = &clock;
@@ -76,6 +78,7 @@ int RunConsole(int argc, char** argv) {
   services.sound = &sound;
   services.udp = &udp;
   services.telnet = &telnet;
+  services.open_dialog = &open_dialog;
   services.smtp = &smtp;
   services.program_path = ProgramPath();
 

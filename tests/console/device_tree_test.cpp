@@ -139,16 +139,19 @@ TEST_F(TreeTest, RebuildStepsRunInOrderForPlacedDevicesOnly) {
   std::vector<std::string> calls;
   // Each device's node is there with its count before the editor's load
   // and store of its row, which writes the row number.
-  app->hooks.GroupSelectorRefill = [&] {
-    std::string rows;
-    for (int r = 1; r <= 3; ++r) rows += table().Cell(0, r).empty() ? "-" : table().Cell(0, r);
-    calls.push_back("refill " + view().Top(0)->Text() + " " + rows);
+  // A refill of the group-send selector ends each count refresh.
+  uint64_t refills = app->group_tab().ComboBoxEx2.items.Revision();
+  auto refilled = [&] {
+    for (; refills < app->group_tab().ComboBoxEx2.items.Revision(); ++refills) {
+      calls.push_back("refill " + view().Top(0)->Text());
+    }
   };
   app->hooks.SettingsDeviceLists = [&](const std::vector<std::string>& d) {
+    refilled();
     calls.push_back("lists " + std::to_string(d.size()));
   };
   tree().ReStetingData();
-  EXPECT_EQ(calls, (std::vector<std::string>{"refill G001 一 (1) ---", "refill G001 一 (2) 1--", "lists 3"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"refill G001 一 (2)", "refill G001 一 (2)", "lists 3"}));
   // Only the placed devices went through the editor.
   EXPECT_EQ(table().Cell(0, 3), "3");
   EXPECT_EQ(table().Cell(0, 2), "");
@@ -234,19 +237,13 @@ TEST_F(TreeTest, SelectorsAreRefilledByTheProgramWithoutTheOperatorsHandler) {
   Groups({"G001 一", "G002 二", kG000});
   tree().ReStetingData();
   view().Select(Find("G002"));
-  ComboBox ex2;
-  bool enabled_during = true;
-  app->hooks.GroupSelectorRefill = [&] {
-    tree().FillGroupSendSelector(ex2);
-    enabled_during = selector().Enabled();
-  };
+  const ComboBox& ex2 = app->group_tab().ComboBoxEx2;
   selector().SetEnabled(true);
   selector().SetText("G002 二");
   tree().TreeNodeRef();
   // The refill selected nothing and restored the enabled state.
   EXPECT_EQ(view().Selected(), Find("G002"));
   EXPECT_TRUE(selector().Enabled());
-  EXPECT_TRUE(enabled_during);
   EXPECT_EQ(selector().Text(), "G001 一");
   EXPECT_EQ(ex2.items.All(), (std::vector<std::string>{"G001 一", "G002 二"}));
   EXPECT_EQ(ex2.Text(), "G001 一");

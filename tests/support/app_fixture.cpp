@@ -31,6 +31,7 @@ AppFixture::AppFixture(UdpReceiver* udp_receiver, const std::string& folder) {
   s.sound = &sound;
   s.udp = udp_receiver ? udp_receiver : &udp;
   s.telnet = &telnet;
+  s.open_dialog = &open_dialog;
   s.smtp = &smtp;
   s.program_path = dir.File("zolyab4");
   if (!folder.empty()) {

@@ -39,6 +39,7 @@ struct AppFixture {
   FakeSound sound;
   FakeUdpReceiver udp;
   FakeTelnetClient telnet{sim};
+  FakeFileOpenDialog open_dialog;
   FakeSmtpClient smtp;
   std::unique_ptr<App> app;  // program path: dir/zolyab4 (or dir/folder/zolyab4)
 };

@@ -24,8 +24,6 @@ namespace zol {
 struct TelnetFixture : ::testing::Test, AppFixture {
   TelnetFixture() {
     app->hooks.btnmask = [this](int mode) { btnmask_calls.push_back(mode); };
-    app->hooks.grplist = [this] { ++grplist_calls; };
-    app->hooks.grp_st_check = [this] { ++grp_st_check_calls; };
   }
 
   DeviceEditor& form5() { return app->Form5(); }
@@ -57,6 +55,7 @@ struct TelnetFixture : ::testing::Test, AppFixture {
     std::string queue = std::to_string(ids.size()) + ",1";
     for (int id : ids) queue += "," + ZeroPad(id, 3);
     group().SendQueue = queue;
+    group().ComboBoxEx2.SetText("G001 Floor");
     group().GrpOkCount = 0;
     group().GrpNgCount = 0;
     group().Memo2.Clear();
@@ -81,8 +80,6 @@ struct TelnetFixture : ::testing::Test, AppFixture {
 
   ScriptedDevice dev{telnet};
   std::vector<int> btnmask_calls;
-  int grplist_calls = 0;
-  int grp_st_check_calls = 0;
 };
 
 }  // namespace zol

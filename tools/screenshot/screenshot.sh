@@ -4,7 +4,8 @@
 # counts and state icons, devices not registered under G000, device 1 open
 # and its states listed in colour in the detail grid under the tree), the
 # icon view and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
-# window, and the backup tool zolv4backup with a folder selected.
+# window, the backup tool zolv4backup with a folder selected, and the main
+# window's tab グループ in send mode after a group send.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -99,7 +100,17 @@ run_backup() {
   kill "$xvfb" 2>/dev/null || true
 }
 
+# run_group_tab: the main window with the tab グループ in send mode after a
+# group send of three devices, from the Qt test that drives that run.
+run_group_tab() {
+  local qt_test=$root/build/tests/qt/qt_test
+  [ -x "$qt_test" ] || { echo "screenshot: $qt_test missing, no group_tab.png" >&2; return 0; }
+  ZOL_SCREENSHOT_DIR=$out QT_QPA_PLATFORM=offscreen "$qt_test" \
+    --gtest_filter='GroupTabView_.ARunShowsItsLogListAndCountersLive' >/dev/null
+}
+
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
 run_backup
+run_group_tab
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
