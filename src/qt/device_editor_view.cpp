@@ -270,8 +270,11 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   auto* t2 = new QWidget(tabs);
   t2->setObjectName(QStringLiteral("TabSheet2"));
   auto* t2_layout = new QVBoxLayout(t2);
+  t2_layout->setContentsMargins(6, 4, 6, 4);
+  t2_layout->setSpacing(4);
   auto* how = new QGroupBox(S("接続方法"), t2);
   auto* how_grid = new QGridLayout(how);
+  how_grid->setVerticalSpacing(2);
   how_grid->addWidget(new QLabel(S("接続方法"), how), 0, 0);
   method = ComboEdit(how, mirror, f.ComboBox9, "ComboBox9", S("接続方法"), [&f] { f.ComboBox9Change(); });
   how_grid->addWidget(method, 0, 1);
@@ -285,6 +288,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   t2_layout->addWidget(how);
   auto* telnet = new QGroupBox(S("機器からの情報受信 電源制御(TELNET接続)"), t2);
   auto* telnet_grid = new QGridLayout(telnet);
+  telnet_grid->setVerticalSpacing(2);
   telnet_grid->addWidget(new QLabel(S("パスワード"), telnet), 0, 0);
   password = EditBox(telnet, mirror, f.MaskEdit1, "MaskEdit1", S("パスワード"));
   password->setEchoMode(QLineEdit::Password);
@@ -317,11 +321,13 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
     auto* e = new QPlainTextEdit(t2);
     e->setReadOnly(true);
     e->setLineWrapMode(QPlainTextEdit::NoWrap);
+    e->setFixedHeight(56);
     Named(e, memo_name, QString::fromLatin1(memo_name));
     mirror.Bind(e, *memo);
     memos->addWidget(e);
   }
-  t2_layout->addLayout(memos, 1);
+  t2_layout->addLayout(memos);
+  t2_layout->addStretch(1);
   tabs->addTab(t2, S("接続"));
 
   // 3 "ログ保存"

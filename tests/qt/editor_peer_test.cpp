@@ -3,6 +3,8 @@
 // client) and the editor's window: the identity read over telnet answered
 // Yes, the group, password and port worked in the window, "登録"; then the
 // device file holds the row byte for byte and the next datagram lands in it.
+// With ZOL_SCREENSHOT_DIR set, the editor before "登録" is saved there on its
+// tabs "名称登録" (editor.png) and "接続" (editor_connect.png).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <cstdlib>
 
 #include "common/files.h"
 #include "common/posix_clock.h"
@@ -126,6 +129,14 @@ TEST(EditorPeer, RegistersADeviceHeardFromTheSimulatorAfterReadingItsIdentity) {
   QCheckBox* log1 = view.findChild<QCheckBox*>(QStringLiteral("CheckBox9"));
   QTest::mouseClick(log1, Qt::LeftButton, {}, QPoint(6, log1->height() / 2));
   ASSERT_TRUE(editor.CheckBox9.Checked());
+  if (const char* out = std::getenv("ZOL_SCREENSHOT_DIR")) {
+    for (auto [tab, name] : {std::make_pair(0, "/editor.png"), std::make_pair(1, "/editor_connect.png")}) {
+      view.tabs->setCurrentIndex(tab);
+      ui.mirror().Poll();
+      QTest::qWait(50);
+      EXPECT_TRUE(view.grab().save(QString::fromLocal8Bit(out) + QString::fromLatin1(name)));
+    }
+  }
   QTest::mouseClick(view.store, Qt::LeftButton);
   ui.mirror().Poll();
   EXPECT_FALSE(view.isVisible());

@@ -4,8 +4,9 @@
 # counts and state icons, devices not registered under G000, device 1 open
 # and its states listed in colour in the detail grid under the tree), the
 # icon view and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
-# window, the backup tool zolv4backup with a folder selected, and the main
-# window's tab グループ in send mode after a group send.
+# window, the backup tool zolv4backup with a folder selected, the main
+# window's tab グループ in send mode after a group send, and the device editor
+# on its tabs 名称登録 and 接続.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -109,8 +110,19 @@ run_group_tab() {
     --gtest_filter='GroupTabView_.ARunShowsItsLogListAndCountersLive' >/dev/null
 }
 
+# run_editor: the device editor of a device heard from the simulator, after
+# its identity was read over telnet, on its tabs 名称登録 and 接続, from the
+# Qt test that drives that registration.
+run_editor() {
+  local qt_test=$root/build/tests/qt/qt_test
+  [ -x "$qt_test" ] || { echo "screenshot: $qt_test missing, no editor.png" >&2; return 0; }
+  ZOL_SCREENSHOT_DIR=$out QT_QPA_PLATFORM=offscreen "$qt_test" \
+    --gtest_filter='EditorPeer.RegistersADeviceHeardFromTheSimulatorAfterReadingItsIdentity' >/dev/null
+}
+
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
 run_backup
 run_group_tab
+run_editor
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
