@@ -33,7 +33,7 @@
 #include "qt/wait_for.h"
 #include "support/app_fixture.h"
 #include "support/loopback.h"
-#include "support/sim_process.h"
+#include "support/zolsim_peer.h"
 #include "telnet/device_editor.h"
 
 namespace zol {
@@ -52,27 +52,22 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
 }
 
 TEST(EditorPeer, RegistersADeviceHeardFromTheSimulatorAfterReadingItsIdentity) {
-  TempDir dir;
   PosixClock clock;
   QtPump pump;
   QtTimerHost timers;
-  FakeMessageBoxes boxes;
-  boxes.default_answer = BoxResult::Yes;  // the identity read's question
-  FakeSound sound;
   QtUdpReceiver udp;
   QtTelnetClient telnet;
-  FakeSmtpClient smtp;
-  Services services;
-  services.clock = &clock;
-  services.pump = &pump;
-  services.timers = &timers;
-  services.boxes = &boxes;
-  services.sound = &sound;
-  services.udp = &udp;
-  services.telnet = &telnet;
-  services.smtp = &smtp;
-  services.program_path = dir.File("zolyab4");
-  App app(services);
+  Services real;
+  real.clock = &clock;
+  real.pump = &pump;
+  real.timers = &timers;
+  real.udp = &udp;
+  real.telnet = &telnet;
+  AppFixture f(real);
+  f.boxes.default_answer = BoxResult::Yes;  // the identity read's question
+  App& app = *f.app;
+  const TempDir& dir = f.dir;
+  FakeMessageBoxes& boxes = f.boxes;
   ConsoleUi ui(app);
   app.settings().LogDir = dir.path() + "/";
   ComboBox& selector = app.group_selector();
@@ -85,7 +80,7 @@ TEST(EditorPeer, RegistersADeviceHeardFromTheSimulatorAfterReadingItsIdentity) {
   ASSERT_GT(port, 0);
   ASSERT_EQ(udp.SetLocalPort(port), "");
   // The outlet names and the description go to the simulator as Shift-JIS.
-  SimProcess sim({"--port", std::to_string(port), "--rate", "10", "--duration", "60", "--outlets", "4",
+  ZolSim sim(ZolSimPath(), {"--port", std::to_string(port), "--rate", "10", "--duration", "60", "--outlets", "4",
                   "--telnet-base", "0", "--event", "0 1 olnames ルータ,ＷＥＢ,DB,予備", "--event",
                   "0 1 descr 2F ラック3 RPC-4"});
   const int telnet_port = sim.TelnetPort(1);

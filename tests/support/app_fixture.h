@@ -31,6 +31,9 @@ struct AppFixture {
   // for the fake one) in place of the fake receiver, and the program in the
   // subfolder folder of dir (a Shift-JIS name; created) when one is given.
   explicit AppFixture(UdpReceiver* udp_receiver, const std::string& folder = std::string());
+  // The same run with every service that real sets in place of its fake
+  // (each must outlive the fixture).
+  explicit AppFixture(const Services& real, const std::string& folder = std::string());
   ~AppFixture();
 
   TempDir dir;
