@@ -1,6 +1,9 @@
 #include "console/app.h"
 
 #include "console/main_window.h"
+#include "console/folder_chooser.h"
+#include "console/group_dialog.h"
+#include "console/password_dialog.h"
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
 #include "monitor/debug_window.h"
@@ -13,12 +16,14 @@ namespace zol {
 App::App(const Services& s) : services(s) {
   form1 = std::make_unique<SplashWindow>(*this);
   form2 = std::make_unique<MainWindow>(*this);
+  form3 = std::make_unique<GroupDialog>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
+  form9 = std::make_unique<FolderChooser>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
-  // The dialogs built so far; the others join in their order.
-  hooks.CloseDialogs = [this] { form5->Close(); };
+  form14 = std::make_unique<PasswordDialog>(*this);
+  hooks.password_check = [this] { form14->password_check(); };
 }
 
 App::~App() = default;
@@ -34,8 +39,17 @@ ReceiveView& App::receive_view() { return form2->receive; }
 SystemLog& App::system_log() { return form2->system_log; }
 DetailGrid& App::detail_grid() { return form2->detail_grid; }
 DeviceTree& App::tree() { return form2->tree; }
+TreeOperations& App::tree_ops() { return form2->tree_ops; }
 ComboBox& App::group_selector() { return form2->tree.ComboBoxEx1; }
 GroupTab& App::group_tab() { return form2->group_tab; }
+
+void App::CloseDialogs() {
+  form3->Close();
+  form5->Close();
+  // The detail window, device window and settings dialog.
+  if (hooks.CloseDialogs) hooks.CloseDialogs();
+  form9->Close();
+}
 
 void App::Start() {
   if (started_) return;

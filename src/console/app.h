@@ -15,6 +15,9 @@ class MainWindow;
 class DebugWindow;
 class SplashWindow;
 class TermsDialog;
+class GroupDialog;
+class FolderChooser;
+class PasswordDialog;
 class DeviceEditor;
 class GroupTab;
 class MessageEditor;
@@ -31,6 +34,7 @@ class ReceiveView;
 class SystemLog;
 class DetailGrid;
 class DeviceTree;
+class TreeOperations;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -62,12 +66,14 @@ struct Hooks {
   std::function<void(const std::string& title)> ChartTitle;
   // Device window for an icon (item window key, mode).
   std::function<void(const std::string& key, int mode)> listicondata;
-  // Closes the group dialog, device editor, detail window, device window,
-  // settings dialog and folder chooser, in this order.
+  // The dialogs of App::CloseDialogs that are not built yet, in their
+  // place of its order.
   std::function<void()> CloseDialogs;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: device tree, password and settings dialogs.
+  // Windows of later steps: the settings dialog.
+  // The password dialog's password_check, for the device window's
+  // "編集(&E)" until it calls the dialog itself.
   std::function<void()> password_check;
   std::function<void()> EditShow;
   std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
@@ -76,6 +82,15 @@ struct Hooks {
   // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
   // lines, one per registered device, placed in the tree or not.
   std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
+
+  // --- Tree operations ---
+  // Device window: whether its details (1) or connect (4) button is
+  // enabled, and their clicks.
+  std::function<bool(int button)> DeviceButtonEnabled;
+  std::function<void(int button)> DeviceButtonClick;
+  // Settings dialog: the folder chooser's folder into its log folder field
+  // Form8.Edit1 (Shift-JIS).
+  std::function<void(const std::string& path)> FolderChosen;
 
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
@@ -108,16 +123,22 @@ class App {
   // The windows, created once in this order and living until the end.
   std::unique_ptr<SplashWindow> form1;  // splash window, the application's main window
   std::unique_ptr<MainWindow> form2;  // main window
+  std::unique_ptr<GroupDialog> form3;  // group dialog
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
+  std::unique_ptr<FolderChooser> form9;  // folder chooser
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
+  std::unique_ptr<PasswordDialog> form14;  // password dialog
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   Form& MainForm();  // the main window as a window, for those outside src/console
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   TermsDialog& Form10() { return *form10; }
+  GroupDialog& Form3() { return *form3; }
+  FolderChooser& Form9() { return *form9; }
+  PasswordDialog& Form14() { return *form14; }
   MessageEditor& frmMessageEditor() { return *message_editor; }
 
   // The main window's settings and areas, for the other areas and windows:
@@ -132,8 +153,13 @@ class App {
   SystemLog& system_log();
   DetailGrid& detail_grid();
   DeviceTree& tree();
+  TreeOperations& tree_ops();  // drag and drop, registration, popup menu
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();
+
+  // Closes the group dialog, device editor, detail window, device window,
+  // settings dialog and folder chooser, in this order.
+  void CloseDialogs();
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

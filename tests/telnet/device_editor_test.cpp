@@ -13,6 +13,7 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/device_tree.h"
+#include "console/tree_operations.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/icon_view.h"
@@ -343,7 +344,7 @@ TEST_F(EditorFixture, RegistrationTakesTheFirstFreeRowAndMovesTheLiveRecord) {
   SelectNode("[02:5A:3C:00:00:0B]");
   sim.SetNow(DateTime{2026, 12, 10, 9, 30, 0});
 
-  form5().OpenRegistration();
+  app->tree_ops().TreeView1DblClick();  // the double-click on its node
   DeviceEditor& f = form5();
   EXPECT_TRUE(f.Visible());
   EXPECT_FALSE(app->MainForm().Enabled());
