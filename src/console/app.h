@@ -19,6 +19,7 @@ class GroupDialog;
 class FolderChooser;
 class PasswordDialog;
 class DeviceEditor;
+class SettingsDialog;
 class GroupTab;
 class MessageEditor;
 struct ConsoleSettings;
@@ -71,26 +72,17 @@ struct Hooks {
   std::function<void()> CloseDialogs;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: the settings dialog.
   // The password dialog's password_check, for the device window's
   // "編集(&E)" until it calls the dialog itself.
   std::function<void()> password_check;
-  std::function<void()> EditShow;
-  std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
 
   // --- Device tree ---
-  // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
-  // lines, one per registered device, placed in the tree or not.
-  std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
 
   // --- Tree operations ---
   // Device window: whether its details (1) or connect (4) button is
   // enabled, and their clicks.
   std::function<bool(int button)> DeviceButtonEnabled;
   std::function<void(int button)> DeviceButtonClick;
-  // Settings dialog: the folder chooser's folder into its log folder field
-  // Form8.Edit1 (Shift-JIS).
-  std::function<void(const std::string& path)> FolderChosen;
 
   // --- Telnet sessions ---
   // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
@@ -126,6 +118,7 @@ class App {
   std::unique_ptr<GroupDialog> form3;  // group dialog
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
+  std::unique_ptr<SettingsDialog> form8;  // settings dialog "基本設定"
   std::unique_ptr<FolderChooser> form9;  // folder chooser
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
@@ -135,6 +128,7 @@ class App {
   Form& MainForm();  // the main window as a window, for those outside src/console
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
+  SettingsDialog& Form8() { return *form8; }
   TermsDialog& Form10() { return *form10; }
   GroupDialog& Form3() { return *form3; }
   FolderChooser& Form9() { return *form9; }
@@ -156,6 +150,9 @@ class App {
   TreeOperations& tree_ops();  // drag and drop, registration, popup menu
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();
+  // Writes the console settings to the settings file (the main window's
+  // IniSave): false after its error box when the file cannot be written.
+  bool IniSave();
 
   // Closes the group dialog, device editor, detail window, device window,
   // settings dialog and folder chooser, in this order.

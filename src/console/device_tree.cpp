@@ -9,6 +9,7 @@
 #include "monitor/device_table.h"
 #include "monitor/icon_view.h"
 #include "telnet/device_editor.h"
+#include "settings/settings_dialog.h"
 #include "telnet/group_tab.h"
 
 namespace zol {
@@ -110,7 +111,7 @@ void DeviceTree::ReStetingData() {
     TreeNodeRef();
     app.Form5().EditDataGetPut(r);
   }
-  if (app.hooks.SettingsDeviceLists) app.hooks.SettingsDeviceLists(devices);
+  app.Form8().SettingsDeviceLists(devices);
 
   // The unregistered devices; the list's last row is its scratch row, whose
   // device the next new MAC overwrites, so it gets no node.

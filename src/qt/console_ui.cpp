@@ -13,6 +13,7 @@ ConsoleUi::ConsoleUi(App& app) {
   editor_ = new DeviceEditorView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
   group_dialog_ = new GroupDialogView(app, *mirror_);
+  settings_ = new SettingsView(app, *mirror_);
   folder_chooser_ = new FolderChooserView(app, *mirror_);
   password_ = new PasswordView(app, *mirror_);
 }
@@ -21,6 +22,7 @@ ConsoleUi::~ConsoleUi() {
   delete mirror_;
   delete password_;
   delete folder_chooser_;
+  delete settings_;
   delete group_dialog_;
   delete terms_;
   delete editor_;

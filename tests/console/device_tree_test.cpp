@@ -13,6 +13,7 @@
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
+#include "settings/settings_dialog.h"
 #include "support/app_fixture.h"
 #include "tree_fixture.h"
 
@@ -38,10 +39,8 @@ TEST_F(TreeTest, RebuildPlacesDevicesUnderTheirGroupsInListOrder) {
   Unreg(2, "", "");  // a deleted row: no node
   Unreg(3, "02:5A:3C:00:00:A3", "10.0.0.3");
   app->icons().ListView1.Add(IconItem{"x", 7, "0001 0001"});
-  std::vector<std::string> lists;
-  app->hooks.SettingsDeviceLists = [&](const std::vector<std::string>& d) { lists = d; };
-
   tree().ReStetingData();
+  const std::vector<std::string>& lists = app->Form8().ComboBox3.items.All();
 
   EXPECT_EQ(Outline(), (std::vector<std::string>{
                            "G001 一 (2) #0",
@@ -54,6 +53,7 @@ TEST_F(TreeTest, RebuildPlacesDevicesUnderTheirGroupsInListOrder) {
                            "  [02:5A:3C:00:00:A3] 10.0.0.3 未登録 #1",
                        }));
   EXPECT_EQ(lists, (std::vector<std::string>{"ID001 Dev1", "ID002 Dev2", "ID003 Dev3", "ID005 Dev5", "ID006 Dev6"}));
+  EXPECT_EQ(app->Form8().ComboBox4.items.All(), lists);
   EXPECT_EQ(app->icons().ListView1.Count(), 0u);
   // Devices 3 and 5 keep their rows.
   EXPECT_EQ(table().Cell(dtcol::GroupName, 3), "G005 消えた");
@@ -98,21 +98,19 @@ TEST_F(TreeTest, RebuildStepsRunInOrderForPlacedDevicesOnly) {
   Device(3, "02:5A:3C:00:00:03", "G001 一");
   selector().SetEnabled(true);  // the data files are loaded
   std::vector<std::string> calls;
-  // Each device's node is there with its count before the editor's load
-  // and store of its row, which writes the row number.
-  // A refill of the group-send selector ends each count refresh.
+  // A refill of the group-send selector ends each count refresh, one per
+  // placed device; the editor's load and store of a placed device's row
+  // writes its row number.
   uint64_t refills = app->group_tab().ComboBoxEx2.items.Revision();
   auto refilled = [&] {
     for (; refills < app->group_tab().ComboBoxEx2.items.Revision(); ++refills) {
       calls.push_back("refill " + view().Top(0)->Text());
     }
   };
-  app->hooks.SettingsDeviceLists = [&](const std::vector<std::string>& d) {
-    refilled();
-    calls.push_back("lists " + std::to_string(d.size()));
-  };
   tree().ReStetingData();
-  EXPECT_EQ(calls, (std::vector<std::string>{"refill G001 一 (2)", "refill G001 一 (2)", "lists 3"}));
+  refilled();
+  EXPECT_EQ(calls, (std::vector<std::string>{"refill G001 一 (2)", "refill G001 一 (2)"}));
+  EXPECT_EQ(app->Form8().ComboBox3.items.Count(), 3u);
   // Only the placed devices went through the editor.
   EXPECT_EQ(table().Cell(0, 3), "3");
   EXPECT_EQ(table().Cell(0, 2), "");
