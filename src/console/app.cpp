@@ -1,5 +1,7 @@
 #include "console/app.h"
 
+#include "console/chart_window.h"
+#include "console/detail_window.h"
 #include "console/main_window.h"
 #include "console/folder_chooser.h"
 #include "console/group_dialog.h"
@@ -20,9 +22,11 @@ App::App(const Services& s) : services(s) {
   form3 = std::make_unique<GroupDialog>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
+  form6 = std::make_unique<DetailWindow>(*this);
   form8 = std::make_unique<SettingsDialog>(*this);
   form9 = std::make_unique<FolderChooser>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
+  form11 = std::make_unique<ChartWindow>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
   form14 = std::make_unique<PasswordDialog>(*this);
   hooks.password_check = [this] { form14->password_check(); };
@@ -49,8 +53,9 @@ bool App::IniSave() { return form2->IniSave(); }
 void App::CloseDialogs() {
   form3->Close();
   form5->Close();
-  // The detail window and device window.
+  // The device window.
   if (hooks.CloseDialogs) hooks.CloseDialogs();
+  form6->Close();
   form8->FormClose();
   form9->Close();
 }
@@ -62,7 +67,9 @@ void App::Start() {
   form2->FormCreate();
   // The device-table window sets itself up as it is constructed.
   form5->FormCreate();
+  form6->FormCreate();
   form10->FormCreate();
+  form11->FormCreate();
   form1->Show();
 }
 

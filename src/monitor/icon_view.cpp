@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "console/app.h"
+#include "console/chart_window.h"
 #include "console/console_settings.h"
 #include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
@@ -247,9 +248,10 @@ void IconView::BitBtn1Click() {
   const int TempDevice = app.settings().TempDevice;
   const std::string title =
       DeviceIdText(TempDevice) + " " + app.Form4().StringGrid1.Cell(dtcol::DeviceName, TempDevice);
-  if (app.hooks.ChartTitle) app.hooks.ChartTitle(title);
-  if (app.hooks.ShowChart) app.hooks.ShowChart();
-  if (app.hooks.ChartRefresh) app.hooks.ChartRefresh();
+  ChartWindow& chart = app.Form11();
+  chart.SetChartTitle(title);
+  chart.Show();
+  chart.ChartRefresh();
 }
 
 }  // namespace zol

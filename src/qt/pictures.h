@@ -1,6 +1,6 @@
 // The console's own drawings: the ten state pictures of the icon view, the
-// program icon, the splash picture and the tool-button pictures, all drawn
-// in code.
+// program icon, the splash picture, the tool-button pictures and the ON /
+// OFF strip, all drawn in code.
 #pragma once
 
 #include <QIcon>
@@ -22,7 +22,15 @@ QPixmap SplashPicture(const QString& version);
 QPixmap TreePicture(int index);
 constexpr int kTreePictures = 22;
 
-enum class ToolPicture { Start, Stop, Settings, Power, Ping, Temp, Ok, Caution, Ng, Unknown, All, Chart };
+enum class ToolPicture {
+  Start, Stop, Settings, Power, Ping, Temp, Ok, Caution, Ng, Unknown, All, Chart,
+  ClearChart, HideList, ShowList
+};
 QIcon ToolIcon(ToolPicture kind);
+
+// The outlets' ON / OFF picture strip: 80 x 50 pixels, the ON button (green,
+// "ON") in rows 0-24, the OFF button (grey, "OFF") in rows 25-49, on a
+// transparent ground.
+QPixmap OnOffStrip();
 
 }  // namespace zol

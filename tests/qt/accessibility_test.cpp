@@ -95,6 +95,8 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
       {"settings", &ui.settings()},
       {"folder chooser", &ui.folder_chooser()},
       {"password", &ui.password()},
+      {"detail", &ui.detail()},
+      {"chart", &ui.chart()},
       {"device editor", &ui.editor()},
   };
   for (const auto& v : views) EXPECT_EQ(Unnamed(v.top), "") << v.view;
