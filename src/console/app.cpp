@@ -34,6 +34,7 @@ App::App(const Services& s) : services(s) {
 
 App::~App() = default;
 
+Form& App::MainForm() { return *form2; }
 ConsoleSettings& App::settings() { return *form2; }
 Reception& App::reception() { return form2->reception; }
 MonitorControls& App::monitoring() { return form2->monitoring; }
@@ -51,7 +52,8 @@ bool App::IniSave() { return form2->IniSave(); }
 
 void App::CloseDialogs() {
   form3->Close();
-  // The device editor and device window.
+  form5->Close();
+  // The device window.
   if (hooks.CloseDialogs) hooks.CloseDialogs();
   form6->Close();
   form8->FormClose();
@@ -64,6 +66,7 @@ void App::Start() {
   form1->FormCreate();
   form2->FormCreate();
   // The device-table window sets itself up as it is constructed.
+  form5->FormCreate();
   form6->FormCreate();
   form10->FormCreate();
   form11->FormCreate();

@@ -26,6 +26,7 @@ class ChartWindow;
 class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
+class Form;
 // Areas of the main window.
 class Reception;
 class MonitorControls;
@@ -70,18 +71,8 @@ struct Hooks {
   std::function<void()> password_check;
 
   // --- Device tree ---
-  // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
-  // without showing the editor; the rebuild passes every device it places.
-  std::function<void(int row)> EditDataGetPut;
 
   // --- Tree operations ---
-  // Device editor: registration of the unregistered device selected in the
-  // tree (page "名称登録", Panel18, its group box from the group selector
-  // without G000, the main window disabled, EditRow := 0, EditDataGet(0),
-  // shown); editing of a device row (EditRow := row, page "名称登録",
-  // shown, EditDataGet(row)).
-  std::function<void()> EditorRegister;
-  std::function<void(int row)> EditorOpen;
   // Device window: whether its details (1) or connect (4) button is
   // enabled, and their clicks.
   std::function<bool(int button)> DeviceButtonEnabled;
@@ -131,6 +122,7 @@ class App {
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   GroupDialog& Form3() { return *form3; }
+  Form& MainForm();  // the main window as a window, for those outside src/console
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   DetailWindow& Form6() { return *form6; }

@@ -97,6 +97,7 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
       {"password", &ui.password()},
       {"detail", &ui.detail()},
       {"chart", &ui.chart()},
+      {"device editor", &ui.editor()},
   };
   for (const auto& v : views) EXPECT_EQ(Unnamed(v.top), "") << v.view;
 
