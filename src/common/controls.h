@@ -218,6 +218,13 @@ class Form : public TextControl {
   Form() { SetVisible(false); }
   void Show() { SetVisible(true); }
   void Hide() { SetVisible(false); }
+  // Asks for the window to be brought to the front of the others; counted,
+  // so that a view sees every request.
+  void BringToFront() {
+    ++front_requests_;
+    Touch();
+  }
+  uint64_t FrontRequests() const { return front_requests_; }
 
   WindowState State() const { return state_; }
   // The program sets the window state: the window gets the size
@@ -253,6 +260,30 @@ class Form : public TextControl {
 
  private:
   WindowState state_ = WindowState::Normal;
+  uint64_t front_requests_ = 0;
+};
+
+// A picture that shows one 25-row band of a picture strip, or nothing.
+class StripImage : public Control {
+ public:
+  static constexpr int kNone = -1;
+  // The band shown (0 the rows 0-24, 1 the rows 25-49, ...), kNone for none.
+  int Band() const { return band_; }
+  void SetBand(int b) { Set(band_, b); }
+
+ private:
+  int band_ = kNone;
+};
+
+// A button that shows one of its window's stored pictures beside its
+// caption (0: none); the window names its pictures.
+class GlyphButton : public Button {
+ public:
+  int Glyph() const { return glyph_; }
+  void SetGlyph(int g) { Set(glyph_, g); }
+
+ private:
+  int glyph_ = 0;
 };
 
 // Page control: the index of the open tab.

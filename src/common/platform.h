@@ -157,6 +157,18 @@ class TelnetClient {
   std::function<void()> OnDisconnected;
 };
 
+// Starts the desktop's own programs for a device's console. Each call
+// returns at once; a program that cannot be started starts nothing.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // A telnet client in a terminal window; params is the host, or the host,
+  // blanks and the port.
+  virtual void OpenTelnet(const std::string& params) = 0;
+  // The desktop's handler of a web address (the browser).
+  virtual void OpenAddress(const std::string& address) = 0;
+};
+
 // Runs the pump until more than ms milliseconds have passed on the 32-bit
 // tick counter (modulo 2^32). Processes events at least once, also for 0.
 void Delay(Clock& clock, EventPump& pump, uint32_t ms);

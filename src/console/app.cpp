@@ -1,5 +1,6 @@
 #include "console/app.h"
 
+#include "console/device_window.h"
 #include "console/main_window.h"
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
@@ -14,6 +15,7 @@ App::App(const Services& s) : services(s) {
   form2 = std::make_unique<MainWindow>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
+  form7 = std::make_unique<DeviceWindow>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
 }
 
@@ -36,6 +38,7 @@ void App::Start() {
   form1->FormCreate();
   form2->FormCreate();
   // The device-table window sets itself up as it is constructed.
+  form7->FormCreate();
   form10->FormCreate();
   form1->Show();
 }
@@ -44,6 +47,14 @@ void App::End() {
   if (!started_ || ended_) return;
   ended_ = true;
   form2->FormDestroy();
+}
+
+void App::CloseDialogs() {
+  if (hooks.CloseGroupDialog) hooks.CloseGroupDialog();
+  form5->Hide();
+  form7->Close();
+  if (hooks.CloseSettingsDialog) hooks.CloseSettingsDialog();
+  if (hooks.CloseFolderChooser) hooks.CloseFolderChooser();
 }
 
 void App::Terminate() {

@@ -16,6 +16,7 @@ class DebugWindow;
 class SplashWindow;
 class TermsDialog;
 class DeviceEditor;
+class DeviceWindow;
 class GroupTab;
 struct ConsoleSettings;
 class ComboBox;
@@ -38,6 +39,7 @@ struct Services {
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
   TelnetClient* telnet = nullptr;
+  Shell* shell = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
   std::string program_path;
@@ -58,11 +60,17 @@ struct Hooks {
   // Chart button: sets the chart window's ChartActive flag and the first
   // line of its title (before ShowChart and ChartRefresh).
   std::function<void(const std::string& title)> ChartTitle;
-  // Device window for an icon (item window key, mode).
-  std::function<void(const std::string& key, int mode)> listicondata;
-  // Closes the group dialog, device editor, detail window, device window,
-  // settings dialog and folder chooser, in this order.
-  std::function<void()> CloseDialogs;
+  // The dialogs of App::CloseDialogs that are not built yet.
+  std::function<void()> CloseGroupDialog;
+  std::function<void()> CloseSettingsDialog;
+  std::function<void()> CloseFolderChooser;
+  // Opens the detail window on a device row (after DetailDevice := row):
+  // page "基本情報", Ol1_output, temp_output, Label26 := DeviceInfo, page
+  // "温度情報" shown when TempEnabled > 0, shown.
+  std::function<void(int row)> DetailOpen;
+  // Opens the device editor on a device row: EditDataGet(row), EditRow :=
+  // row, page "名称登録", shown.
+  std::function<void(int row)> EditorOpen;
   // Sends one notice mail with the given body lines; throws std::runtime_error
   // with the error text on failure.
   std::function<void(const std::vector<std::string>& body)> MailSend;
@@ -86,8 +94,6 @@ struct Hooks {
   std::function<void()> TreeNodeRef;
 
   // --- Telnet sessions ---
-  // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
-  std::function<void(int mode)> btnmask;
   // Group tab: rebuilds the destination list; refreshes its counters.
   std::function<void()> grplist;
   std::function<void()> grp_st_check;
@@ -110,6 +116,7 @@ class App {
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
   TelnetClient& telnet() { return *services.telnet; }
+  Shell& shell() { return *services.shell; }
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
@@ -119,11 +126,17 @@ class App {
   std::unique_ptr<MainWindow> form2;  // main window
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
+  std::unique_ptr<DeviceWindow> form7;  // device window "個別情報"
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
+  DeviceWindow& Form7() { return *form7; }
+
+  // Closes the group dialog, device editor, detail window, device window,
+  // settings dialog and folder chooser, in this order.
+  void CloseDialogs();
   TermsDialog& Form10() { return *form10; }
   // The main window's settings and areas, for the other areas and windows:
   // nothing outside src/console needs the main window's own header.

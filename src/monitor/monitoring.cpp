@@ -101,7 +101,7 @@ void MonitorControls::ButtonPushMode() {
   for (int r = 1; r <= 999; ++r) {
     if (!table.Cell(dtcol::RecvTick, r).empty()) table.SetCell(dtcol::RecvTick, r, now);
   }
-  if (app.hooks.CloseDialogs) app.hooks.CloseDialogs();
+  app.CloseDialogs();
 }
 
 void MonitorControls::Timer4Timer() {

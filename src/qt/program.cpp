@@ -18,6 +18,7 @@
 #include "qt/telnet_client.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
+#include "qt/shell.h"
 #include "qt/single_instance.h"
 #include "qt/console_ui.h"
 
@@ -62,6 +63,7 @@ int RunConsole(int argc, char** argv) {
   QtSound sound;
   QtUdpReceiver udp;
   QtTelnetClient telnet;
+  QtShell shell;
   Services services;
   services.clock = &clock;
   services.pump = &pump;
@@ -70,6 +72,7 @@ int RunConsole(int argc, char** argv) {
   services.sound = &sound;
   services.udp = &udp;
   services.telnet = &telnet;
+  services.shell = &shell;
   services.program_path = ProgramPath();
 
   int rc = 0;

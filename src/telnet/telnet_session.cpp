@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
+#include "console/device_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "telnet/device_editor.h"
@@ -263,7 +264,7 @@ void DeviceEditor::IdTelnet1DataAvailable(const std::string& text) {
         SessionState = 0;
         EngineDisconnect();
         TelnetBuffer.clear();
-        if (app.hooks.btnmask) app.hooks.btnmask(2);
+        app.Form7().btnmask(2);
         Timer1.SetEnabled(false);
       }
       return;
@@ -398,7 +399,7 @@ void DeviceEditor::Timer1Timer() {
   if (IdTelnet1.Connected()) EngineDisconnect();
   app.boxes().Show("接続が出来ませんでした", BoxKind::Error, BoxButtons::Ok);
   BitBtn3.SetEnabled(true);
-  if (app.hooks.btnmask) app.hooks.btnmask(2);
+  app.Form7().btnmask(2);
 }
 
 void DeviceEditor::Timer2Timer() {
@@ -444,7 +445,7 @@ void DeviceEditor::TelnetDisConnect() {
   if (IdTelnet1.Connected()) EngineDisconnect();
   app.boxes().Show("接続が切断されました。", BoxKind::Error, BoxButtons::Ok);
   BitBtn3.SetEnabled(true);
-  if (app.hooks.btnmask) app.hooks.btnmask(2);
+  app.Form7().btnmask(2);
 }
 
 void DeviceEditor::sendend() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/app.h"
+#include "support/fake_shell.h"
 #include "support/fake_telnet.h"
 #include "support/sim_platform.h"
 
@@ -37,6 +38,7 @@ struct AppFixture {
   FakeSound sound;
   FakeUdpReceiver udp;
   FakeTelnetClient telnet{sim};
+  FakeShell shell;
   std::unique_ptr<App> app;  // program path: dir/zolyab4
 };
 
