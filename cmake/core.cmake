@@ -1,7 +1,8 @@
 # Helpers shared by the CMake files of the project.
 
 # The core folders must never see Qt, and only the console sees the main
-# window's header. A check runs in every build and fails it on either.
+# window's header, and src/backup sees only common/ and backup/. A check
+# runs in every build and fails it on any of these.
 set(ZOL_CORE_DIRS common monitor console telnet settings backup)
 add_custom_target(check_core_includes ALL
   COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR}/src -P ${CMAKE_SOURCE_DIR}/cmake/check_core_includes.cmake

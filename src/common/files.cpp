@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,8 +10,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace zol {
+
+std::string SystemReason(int e) {
+  const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  if (c == static_cast<locale_t>(0)) return "error " + std::to_string(e);
+  std::string reason = ::strerror_l(e, c);
+  ::freelocale(c);
+  return reason;
+}
 
 bool ReadFile(const std::string& path, std::string* bytes) {
   FILE* f = std::fopen(path.c_str(), "rb");
@@ -31,7 +41,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
     if (fd >= 0) ::close(fd);
     struct stat st;
     if (::lstat(tmp.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(tmp.c_str());
-    if (err) *err = std::strerror(e);
+    if (err) *err = SystemReason(e);
     return false;
   };
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -7,6 +7,10 @@
 
 namespace zol {
 
+// The system's reason for the error number e, always in English (the C
+// locale), whatever the user's language: the text goes into Shift-JIS texts.
+std::string SystemReason(int e);
+
 // Reads the whole file; false when it cannot be opened.
 bool ReadFile(const std::string& path, std::string* bytes);
 

@@ -82,13 +82,13 @@ bool IniDocument::Load(const std::string& path, std::string* err) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return true;  // no file: no keys
-    if (err) *err = std::strerror(errno);
+    if (err) *err = SystemReason(errno);
     return false;
   }
   std::string bytes;
   errno = 0;
   if (S_ISDIR(st.st_mode) || !ReadFile(path, &bytes)) {
-    if (err) *err = std::strerror(S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EIO));
+    if (err) *err = SystemReason(S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EIO));
     return false;
   }
   Parse(bytes);

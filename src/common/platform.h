@@ -93,7 +93,8 @@ class Timer {
 
 // Modal message boxes. Kinds are the four titles of the console.
 enum class BoxKind { Info, Warning, Error, Confirm };
-enum class BoxButtons { Ok, YesNo };
+// Ok: "OK"; YesNo: "はい(&Y)" and "いいえ(&N)"; Yes: a single "はい(&Y)".
+enum class BoxButtons { Ok, YesNo, Yes };
 enum class BoxResult { Ok, Yes, No };
 
 class MessageBoxes {

@@ -5,9 +5,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMediaDevices>
-#include <QMessageBox>
 #include <QNetworkDatagram>
-#include <QPushButton>
 #include <QSoundEffect>
 #include <QThread>
 #include <QTimer>
@@ -54,34 +52,6 @@ void QtTimerHost::TimerRemoved(Timer* timer) {
   it->second->stop();
   it->second->deleteLater();  // it may be firing right now
   timers_.erase(it);
-}
-
-BoxResult QtMessageBoxes::Show(const std::string& text, BoxKind kind, BoxButtons buttons) {
-  QMessageBox box;
-  box.setWindowTitle(FromSjis(BoxTitle(kind)));
-  QString shown = FromSjis(text);
-  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));  // a CR alone breaks the line too
-  box.setText(shown);
-  switch (kind) {
-    case BoxKind::Info: box.setIcon(QMessageBox::Information); break;
-    case BoxKind::Warning: box.setIcon(QMessageBox::Warning); break;
-    case BoxKind::Error: box.setIcon(QMessageBox::Critical); break;
-    case BoxKind::Confirm: box.setIcon(QMessageBox::Question); break;
-  }
-  if (buttons == BoxButtons::Ok) {
-    QPushButton* ok = box.addButton(FromSjis("OK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    box.exec();
-    return BoxResult::Ok;
-  }
-  QPushButton* yes = box.addButton(FromSjis("はい(&Y)"), QMessageBox::YesRole);
-  QPushButton* no = box.addButton(FromSjis("いいえ(&N)"), QMessageBox::NoRole);
-  box.setDefaultButton(yes);
-  box.setEscapeButton(no);
-  box.exec();
-  return box.clickedButton() == yes ? BoxResult::Yes : BoxResult::No;
 }
 
 QtSound::QtSound() = default;

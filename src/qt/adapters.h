@@ -1,5 +1,6 @@
 // The real adapters of the platform seams over Qt: the event pump that
-// Delay runs, window timers, message boxes, sound and the UDP receiver.
+// Delay runs, window timers, sound and the UDP receiver (the message boxes
+// are in message_boxes.h, shared with the backup tool).
 #pragma once
 
 #include <QObject>
@@ -8,6 +9,7 @@
 #include <memory>
 
 #include "common/platform.h"
+#include "qt/message_boxes.h"
 
 class QTimer;
 class QSoundEffect;
@@ -39,13 +41,6 @@ class QtTimerHost : public QObject, public TimerHost {
 
  private:
   std::map<Timer*, QTimer*> timers_;
-};
-
-// Modal boxes titled "情報", "警告", "エラー", "確認" with the buttons "OK",
-// "はい(&Y)" and "いいえ(&N)".
-class QtMessageBoxes : public MessageBoxes {
- public:
-  BoxResult Show(const std::string& text, BoxKind kind, BoxButtons buttons) override;
 };
 
 // The standard beep, and WAV files played asynchronously when the machine

@@ -5,10 +5,8 @@
 // core's handlers, through the views.
 #pragma once
 
-#include <QAbstractListModel>
 #include <QAbstractTableModel>
 #include <QObject>
-#include <QPixmap>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -43,21 +41,6 @@ class GridModel : public QAbstractTableModel {
   int rows_ = 0, cols_ = 0;
 };
 
-// An icon list as a list model for a QListView in icon mode.
-class IconListModel : public QAbstractListModel {
-  Q_OBJECT
- public:
-  explicit IconListModel(const IconList& list, QObject* parent = nullptr);
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-  void Refresh();
-
- private:
-  const IconList& list_;
-  int count_ = 0;
-  std::vector<QPixmap> pictures_;
-};
-
 class Mirror : public QObject {
   Q_OBJECT
  public:
@@ -78,6 +61,8 @@ class Mirror : public QObject {
   void Bind(QListWidget* w, const Lines& l);
   void Bind(QPlainTextEdit* w, const Lines& l);
   void Bind(QTableView* w, Grid& g);   // whole-row selection goes back
+  // The icon list mirror belongs to the console: defined with its model in
+  // icon_list_model.cpp, in the console's Qt library.
   void Bind(QListView* w, IconList& l);
 
  private:

@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QFont>
-#include <QFontDatabase>
 #include <QSocketNotifier>
 
 #include "common/files.h"
@@ -34,19 +32,6 @@ void OnSignal(int) {
 }
 
 }  // namespace
-
-void UseJapaneseFont() {
-  const QStringList families = QFontDatabase::families();
-  for (const QString& f : {QStringLiteral("IPAexGothic"), QStringLiteral("IPAGothic"),
-                           QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")}) {
-    if (families.contains(f)) {
-      QFont font(f);
-      font.setPointSize(9);
-      QApplication::setFont(font);
-      return;
-    }
-  }
-}
 
 int RunConsole(int argc, char** argv) {
   QApplication qapp(argc, argv);

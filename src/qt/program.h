@@ -2,11 +2,10 @@
 // views and the event loop. zolyab4's main calls Run.
 #pragma once
 
+#include "qt/app_font.h"
+
 namespace zol {
 
 int RunConsole(int argc, char** argv);
-
-// The application font: a Japanese-capable face when the machine has one.
-void UseJapaneseFont();
 
 }  // namespace zol

@@ -11,18 +11,10 @@
 #include <vector>
 
 #include "common/posix_clock.h"
+#include "wait_for.h"
 
 namespace zol {
 namespace {
-
-// Waits (pumping events) until done() or the limit; true when done.
-template <typename F>
-bool WaitFor(F done, int limit_ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < limit_ms) QTest::qWait(10);
-  return done();
-}
 
 TEST(QtUdpReceiver, ReadsEveryDatagramAlsoWhileAHandlerWaitsInDelay) {
   PosixClock clock;

@@ -21,18 +21,11 @@
 #include <vector>
 
 #include "common/posix_clock.h"
+#include "wait_for.h"
 #include "qt/adapters.h"
 
 namespace zol {
 namespace {
-
-template <typename F>
-bool WaitFor(F done, int limit_ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < limit_ms) QTest::qWait(10);
-  return done();
-}
 
 // A port on 127.0.0.1 where nothing listens.
 int ClosedPort() {

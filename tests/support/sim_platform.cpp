@@ -113,6 +113,7 @@ BoxResult FakeMessageBoxes::Show(const std::string& text, BoxKind kind, BoxButto
     while_open(box);
   }
   if (buttons == BoxButtons::Ok) return BoxResult::Ok;
+  if (buttons == BoxButtons::Yes) return BoxResult::Yes;
   if (answers.empty()) return default_answer;
   BoxResult r = answers.front();
   answers.pop_front();

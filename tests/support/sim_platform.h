@@ -74,7 +74,7 @@ class FakeMessageBoxes : public MessageBoxes {
   };
   BoxResult Show(const std::string& text, BoxKind kind, BoxButtons buttons) override;
   // Answers for the next Yes/No boxes, in order; with none left a Yes/No box
-  // answers default_answer.
+  // answers default_answer. A box with one button answers with it.
   std::deque<BoxResult> answers;
   BoxResult default_answer = BoxResult::No;
   std::vector<Shown> shown;

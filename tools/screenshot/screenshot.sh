@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Runs the console under Xvfb with the simulator feeding it and saves PNGs:
 # the splash window, the main window with the icon view and the receive
-# list, and (in a second run with [SYSTEM] DEBUG=1) the debug window.
+# list, (in a second run with [SYSTEM] DEBUG=1) the debug window, and the
+# backup tool zolv4backup with a folder selected.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build/screenshots}
 console=$root/build/src/qt/zolyab4
+backup=$root/build/src/qt/zolv4backup
 sim=$root/build/tools/zolsim/zolsim
-for f in "$console" "$sim"; do
+for f in "$console" "$backup" "$sim"; do
   [ -x "$f" ] || { echo "screenshot: build first ($f missing)" >&2; exit 1; }
 done
 command -v Xvfb >/dev/null || { echo "screenshot: Xvfb missing (bash scripts/setup)" >&2; exit 1; }
@@ -51,6 +53,35 @@ run_once() {
   kill "$xvfb" 2>/dev/null || true
 }
 
+# run_backup: the backup tool beside the console's files, with a folder of
+# the home folder selected by typing its first letters into the tree.
+run_backup() {
+  local work display xvfb tool_pid wid
+  work=$(mktemp -d /tmp/zolshot.XXXXXX)
+  works+=("$work")
+  display=:$((90 + RANDOM % 100))
+  bash "$root/tools/screenshot/run_folder.sh" "$work/app" "$console" 5000 3 01111122
+  cp "$backup" "$work/app/zolv4backup"
+  mkdir -p "$work/home/backup-zolyab" "$work/home/documents"
+  cp "$work/app/zolyab4.dat" "$work/home/backup-zolyab/"
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  sleep 1
+  (cd "$work/app" && DISPLAY=$display HOME=$work/home XDG_RUNTIME_DIR=$work ./zolv4backup >/dev/null 2>&1) &
+  tool_pid=$!
+  pids+=($tool_pid)
+  sleep 2
+  wid=$(DISPLAY=$display xdotool search --name 'ZOL YAB V4' | head -n 1)
+  DISPLAY=$display xdotool type --window "$wid" --delay 50 'backup-z' 2>/dev/null
+  sleep 1
+  DISPLAY=$display import -window "$wid" "$out/backup.png"
+  kill -TERM "$tool_pid" 2>/dev/null || true
+  wait "$tool_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
+run_backup
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
