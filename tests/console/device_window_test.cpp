@@ -152,7 +152,9 @@ TEST_F(DeviceWindowTest, PictureByTheOutletsPowerWord) {
     table().SetCell(dtcol::OlWordA, 7, c.words);
     w().listicondata("0007 0002 6", 1);
     EXPECT_EQ(w().OlImage1.Visible(), c.visible);
-    if (c.visible) EXPECT_EQ(w().OlImage1.Band(), c.band);
+    if (c.visible) {
+      EXPECT_EQ(w().OlImage1.Band(), c.band);
+    }
     table().SetCell(dtcol::OlWordA, 7, "0001 0000 0001 0002");
   }
 }
