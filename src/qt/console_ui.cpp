@@ -11,10 +11,12 @@ ConsoleUi::ConsoleUi(App& app) {
   main_ = new MainView(app, *mirror_, tray_->menu());
   debug_ = new DebugView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
+  device_ = new DeviceView(app, *mirror_);
 }
 
 ConsoleUi::~ConsoleUi() {
   delete mirror_;
+  delete device_;
   delete terms_;
   delete debug_;
   delete main_;

@@ -1,11 +1,12 @@
 // Every view of the run on one mirror. The views are one file per window
-// (splash_view, terms_view, tray_view, main_view, debug_view): each builds
+// (splash_view, terms_view, tray_view, main_view, debug_view, device_view): each builds
 // its widgets, binds them to the core window's controls through the mirror
 // and forwards the operator's events to the core's handlers. No rule of the
 // system here.
 #pragma once
 
 #include "qt/debug_view.h"
+#include "qt/device_view.h"
 #include "qt/main_view.h"
 #include "qt/splash_view.h"
 #include "qt/terms_view.h"
@@ -27,6 +28,7 @@ class ConsoleUi {
   SplashView& splash() { return *splash_; }
   TermsView& terms() { return *terms_; }
   TrayView& tray() { return *tray_; }
+  DeviceView& device() { return *device_; }
 
  private:
   Mirror* mirror_;
@@ -35,6 +37,7 @@ class ConsoleUi {
   MainView* main_;
   DebugView* debug_;
   TermsView* terms_;
+  DeviceView* device_;
 };
 
 }  // namespace zol

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QObject>
+#include <QPixmap>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -61,6 +62,8 @@ class Mirror : public QObject {
   void Bind(QListWidget* w, const Lines& l);
   void Bind(QPlainTextEdit* w, const Lines& l);
   void Bind(QTableView* w, Grid& g);   // whole-row selection goes back
+  // The band of the strip (25 rows) the picture shows, or nothing.
+  void Bind(QLabel* w, const StripImage& p, const QPixmap& strip);
   // The icon list mirror belongs to the console: defined with its model in
   // icon_list_model.cpp, in the console's Qt library.
   void Bind(QListView* w, IconList& l);

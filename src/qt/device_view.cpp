@@ -1,0 +1,124 @@
+#include "qt/device_view.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "console/app.h"
+#include "console/device_window.h"
+#include "qt/form_view.h"
+#include "qt/mirror.h"
+#include "qt/pictures.h"
+#include "qt/sjis.h"
+#include "qt/view_util.h"
+
+namespace zol {
+
+namespace {
+
+constexpr int kLabelX = 8, kLabelW = 132, kValueX = 142, kValueW = 195, kRowH = 24;
+
+// A caption cell: white text on grey.
+QLabel* CaptionCell(QWidget* parent, const char* text, int y) {
+  auto* l = new QLabel(S(text), parent);
+  l->setGeometry(kLabelX, y, kLabelW, kRowH);
+  l->setAutoFillBackground(true);
+  l->setStyleSheet(QStringLiteral("QLabel { background: #808080; color: white; padding-left: 4px; }"));
+  return l;
+}
+
+// A value panel: a sunken white field, named after its control.
+QLabel* ValueCell(QWidget* parent, Mirror& mirror, const Panel& panel, const char* name, const char* label,
+                  const QRect& at) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(QString::fromLatin1(name));
+  l->setAccessibleName(S(label));
+  l->setGeometry(at);
+  l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  l->setAutoFillBackground(true);
+  l->setStyleSheet(QStringLiteral("QLabel { background: white; color: black; padding-left: 3px; }"));
+  l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  mirror.Bind(l, panel);
+  return l;
+}
+
+QPushButton* NamedButton(QWidget* parent, Mirror& mirror, Button& core, const char* name, const QRect& at) {
+  auto* b = new QPushButton(parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setGeometry(at);
+  b->setAutoDefault(false);
+  mirror.Bind(b, core);
+  // The accessible name is the caption without its accelerator mark.
+  b->setAccessibleName(FromSjis(core.Caption()).remove(QLatin1Char('&')));
+  return b;
+}
+
+}  // namespace
+
+DeviceView::DeviceView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) {
+  DeviceWindow& f = app.Form7();
+  setObjectName(QStringLiteral("Form7"));
+  setWindowIcon(ProgramIcon());
+  setFixedSize(345, 289);
+  setStyleSheet(QStringLiteral("zol--DeviceView { background: #D4D0C8; }"));
+  setAutoFillBackground(true);
+
+  // The picture in one strip with the three switch buttons.
+  picture = new QLabel(this);
+  picture->setObjectName(QStringLiteral("OlImage1"));
+  picture->setAccessibleName(QStringLiteral("ON/OFF"));
+  picture->setGeometry(8, 10, 80, 25);
+  mirror.Bind(picture, f.OlImage1, OnOffStrip());
+  mirror.Watch(f.OlImage1, [this, &f] {
+    const int band = f.OlImage1.Band();
+    picture->setAccessibleDescription(band == DeviceWindow::kBandOn    ? QStringLiteral("ON")
+                                      : band == DeviceWindow::kBandOff ? QStringLiteral("OFF")
+                                                                       : QString());
+  });
+  on = NamedButton(this, mirror, f.BitBtn7, "BitBtn7", QRect(96, 8, 76, 29));
+  off = NamedButton(this, mirror, f.BitBtn8, "BitBtn8", QRect(176, 8, 76, 29));
+  reboot = NamedButton(this, mirror, f.BitBtn9, "BitBtn9", QRect(256, 8, 81, 29));
+
+  int y = 46;
+  CaptionCell(this, "アウトレット名称", y);
+  outlet_name = ValueCell(this, mirror, f.Panel1, "Panel1", "アウトレット名称", QRect(kValueX, y, kValueW, kRowH));
+  y += 26;
+  CaptionCell(this, "機器名称", y);
+  device_name = ValueCell(this, mirror, f.Panel2, "Panel2", "機器名称", QRect(kValueX, y, kValueW, kRowH));
+  y += 26;
+  CaptionCell(this, "登録ID/アウトレットNo", y);
+  id = ValueCell(this, mirror, f.Panel4, "Panel4", "登録ID", QRect(kValueX, y, 100, kRowH));
+  outlet_no = ValueCell(this, mirror, f.Panel6, "Panel6", "アウトレットNo", QRect(kValueX + 104, y, kValueW - 104, kRowH));
+  y += 26;
+  CaptionCell(this, "更新日時", y);
+  updated = ValueCell(this, mirror, f.Panel0, "Panel0", "更新日時", QRect(kValueX, y, kValueW, kRowH));
+  y += 26;
+  CaptionCell(this, "IPアドレス", y);
+  ip = ValueCell(this, mirror, f.Panel7, "Panel7", "IPアドレス", QRect(kValueX, y, kValueW, kRowH));
+  y += 26;
+  CaptionCell(this, "状態", y);
+  state = ValueCell(this, mirror, f.Panel3, "Panel3", "状態", QRect(kValueX, y, kValueW, kRowH));
+
+  connect_button = NamedButton(this, mirror, f.BitBtn4, "BitBtn4", QRect(8, 214, 162, 32));
+  connect_button->setIconSize(QSize(20, 20));
+  const QIcon terminal = ConnectIcon(ConnectPicture::Terminal);
+  const QIcon globe = ConnectIcon(ConnectPicture::Globe);
+  mirror.Watch(f.BitBtn4, [this, &f, terminal, globe] {
+    connect_button->setIcon(f.BitBtn4.Glyph() == DeviceWindow::kGlyphTelnet ? terminal : globe);
+  });
+  details = NamedButton(this, mirror, f.BitBtn1, "BitBtn1", QRect(175, 214, 162, 32));
+  edit = NamedButton(this, mirror, f.BitBtn2, "BitBtn2", QRect(8, 250, 162, 32));
+  close_button = NamedButton(this, mirror, f.BitBtn3, "BitBtn3", QRect(175, 250, 162, 32));
+
+  connect(on, &QPushButton::clicked, this, [&f] { f.BitBtn7Click(); });
+  connect(off, &QPushButton::clicked, this, [&f] { f.BitBtn8Click(); });
+  connect(reboot, &QPushButton::clicked, this, [&f] { f.BitBtn9Click(); });
+  connect(connect_button, &QPushButton::clicked, this, [&f] { f.BitBtn4Click(); });
+  connect(details, &QPushButton::clicked, this, [&f] { f.BitBtn1Click(); });
+  connect(edit, &QPushButton::clicked, this, [&f] { f.BitBtn2Click(); });
+  connect(close_button, &QPushButton::clicked, this, [&f] { f.BitBtn3Click(); });
+
+  CentreOnScreen(this);
+  new FormView(mirror, this, f, [&f] { f.BitBtn3Click(); });
+}
+
+}  // namespace zol
