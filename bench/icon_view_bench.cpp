@@ -63,5 +63,27 @@ void BM_IconReStetingData(benchmark::State& state) {
 }
 BENCHMARK(BM_IconReStetingData)->Arg(100)->Arg(1000)->Arg(7992)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
 
+// One rebuild over 100 devices, one of whose rows claims Arg outlets in its
+// OutletInfo with as many icon flags set (a damaged device file): the cost
+// must not follow the claimed count, since a row shows at most 8 outlets.
+void BM_RebuildWithDamagedOutletCount(benchmark::State& state) {
+  AppFixture f;
+  MainWindow& main = f.app->Form2();
+  FillTable(*f.app, 800);
+  Grid& t = f.app->Form4().StringGrid1;
+  const int outlets = static_cast<int>(state.range(0));
+  t.SetCell(dtcol::OutletInfo, 50, std::to_string(outlets) + ",4");
+  t.SetCell(dtcol::IconFlags, 50, std::string(static_cast<size_t>(outlets), '1'));
+  main.monitoring.ToolButton1.SetEnabled(false);
+  main.icons.IconReStetingData();
+  for (auto _ : state) {
+    main.icons.IconReStetingData();
+    benchmark::DoNotOptimize(main.icons.ListView1.Count());
+  }
+  if (main.icons.ListView1.Count() != 800) state.SkipWithError("a row showed more than 8 outlets");
+  state.counters["icons"] = static_cast<double>(main.icons.ListView1.Count());
+}
+BENCHMARK(BM_RebuildWithDamagedOutletCount)->Arg(8)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 }  // namespace zol

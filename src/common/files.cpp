@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -34,33 +35,82 @@ bool ReadFile(const std::string& path, std::string* bytes) {
   return ok;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* err) {
-  const std::string tmp = path + ".tmp";
-  auto fail = [&](int fd) {
-    int e = errno;
-    if (fd >= 0) ::close(fd);
+namespace {
+
+// The file a data file's name stands for: a symbolic link is followed, hop
+// by hop, to the name it finally points to (which need not exist yet), so
+// the rewrite replaces the link's target and the link stays a link.
+std::string FollowLinks(const std::string& path) {
+  std::string cur = path;
+  for (int hops = 0; hops < 40; ++hops) {
     struct stat st;
-    if (::lstat(tmp.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(tmp.c_str());
-    if (err) *err = SystemReason(e);
-    return false;
-  };
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fail(-1);
+    if (::lstat(cur.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return cur;
+    char target[4096];
+    const ssize_t n = ::readlink(cur.c_str(), target, sizeof target - 1);
+    if (n <= 0) return cur;
+    target[n] = '\0';
+    const std::string dir = DirName(cur);
+    cur = (target[0] == '/' || dir.empty()) ? std::string(target) : JoinPath(dir, target);
+  }
+  return cur;  // a loop of links: the rename then fails with the system's reason
+}
+
+// Writes all of bytes to fd; false with errno set on an error.
+bool WriteAll(int fd, const char* data, size_t size) {
   size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+  while (done < size) {
+    const ssize_t w = ::write(fd, data + done, size - done);
     if (w < 0) {
       if (errno == EINTR) continue;
-      return fail(fd);
+      return false;
+    }
+    if (w == 0) {
+      errno = ENOSPC;
+      return false;
     }
     done += static_cast<size_t>(w);
   }
+  return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* err) {
+  const std::string target = FollowLinks(path);
+  // A name of our own, created exclusively: a file or link planted under a
+  // fixed temporary name is never opened, followed or replaced.
+  std::string tmp = target + ".tmpXXXXXX";
+  bool created = false;
+  auto fail = [&](int fd) {
+    const int e = errno;
+    if (fd >= 0) ::close(fd);
+    if (created) ::unlink(tmp.c_str());
+    if (err) *err = SystemReason(e);
+    return false;
+  };
+  const int fd = ::mkostemp(&tmp[0], O_CLOEXEC);
+  if (fd < 0) return fail(-1);
+  created = true;
+  // The new file keeps the permission bits (and, where allowed, the owner)
+  // of the one it replaces; a new one gets 0644 less the umask.
+  struct stat old;
+  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return fail(fd);
+    struct stat now;
+    if (::fstat(fd, &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid))
+      (void)!::fchown(fd, old.st_uid, old.st_gid);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0644 & ~mask) != 0) return fail(fd);
+  }
+  if (!WriteAll(fd, bytes.data(), bytes.size())) return fail(fd);
   if (::fsync(fd) != 0) return fail(fd);
   if (::close(fd) != 0) return fail(-1);
-  if (::rename(tmp.c_str(), path.c_str()) != 0) return fail(-1);
+  if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(-1);
   // Make the rename itself durable.
-  std::string dir = DirName(path);
-  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string dir = DirName(target);
+  const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);
@@ -69,10 +119,15 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
 }
 
 void AppendToFile(const std::string& path, const std::string& text) {
-  FILE* f = std::fopen(path.c_str(), "ab");
-  if (!f) return;
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  // A line goes in whole or not at all: after a short write (a full disk,
+  // a size limit) the file is cut back to where the line began, so the next
+  // line does not continue a broken one.
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && !WriteAll(fd, text.data(), text.size()))
+    (void)!::ftruncate(fd, st.st_size);
+  ::close(fd);
 }
 
 bool FileExists(const std::string& path) {

@@ -15,13 +15,16 @@ std::string SystemReason(int e);
 bool ReadFile(const std::string& path, std::string* bytes);
 
 // Rewrites path with bytes through a temporary file in the same folder
-// (path + ".tmp"), flushed to disk and renamed over the old file, so a crash
-// leaves either the old or the new content. On failure the old file is
-// untouched and err receives the system's reason.
+// (created exclusively under a unique name), flushed to disk and renamed
+// over the old file, so a crash leaves either the old or the new content.
+// The new file keeps the old one's permission bits; when path is a symbolic
+// link, the file it points to is replaced and the link kept. On failure the
+// old file is untouched and err receives the system's reason.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* err);
 
-// Opens path for appending, adds text and closes it again; every error is
-// ignored (log writers lose the line).
+// Opens path for appending, adds text and closes it again. The text goes in
+// whole or not at all: a write that stops short is cut back off. Every error
+// is ignored (log writers lose the line).
 void AppendToFile(const std::string& path, const std::string& text);
 
 bool FileExists(const std::string& path);

@@ -38,23 +38,26 @@ std::string PosixUdpReceiver::SetLocalPort(int port) {
   return std::string();
 }
 
-void PosixUdpReceiver::ReadPending() {
+size_t PosixUdpReceiver::ReadPending(size_t limit) {
   const uint64_t generation = generation_;
   // One byte more than the largest datagram taken, so that a larger one is seen.
   char buf[kMaxDatagram + 1];
-  while (fd_ >= 0 && generation == generation_) {
+  size_t taken = 0;
+  while (taken < limit && fd_ >= 0 && generation == generation_) {
     sockaddr_in from{};
     socklen_t from_len = sizeof from;
     const ssize_t n = ::recvfrom(fd_, buf, sizeof buf, MSG_TRUNC, reinterpret_cast<sockaddr*>(&from), &from_len);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return;  // nothing pending, or a receive error: nothing is delivered
+      return taken;  // nothing pending, or a receive error: nothing is delivered
     }
+    ++taken;
     if (static_cast<size_t>(n) > kMaxDatagram || from.sin_family != AF_INET) continue;
     char ip[INET_ADDRSTRLEN] = "";
     ::inet_ntop(AF_INET, &from.sin_addr, ip, sizeof ip);
     if (OnDataReceived) OnDataReceived(std::string(buf, static_cast<size_t>(n)), ip, ntohs(from.sin_port));
   }
+  return taken;
 }
 
 }  // namespace zol

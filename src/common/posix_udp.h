@@ -3,6 +3,7 @@
 // on the GUI thread when the socket is readable. No thread of its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -28,10 +29,11 @@ class PosixUdpReceiver : public UdpReceiver {
   // The bound socket, -1 while none is.
   int Fd() const { return fd_; }
 
-  // Reads every datagram pending on the socket and raises OnDataReceived
-  // for each one of at most kMaxDatagram bytes. Receive errors and
-  // oversize datagrams produce nothing.
-  void ReadPending();
+  // Reads the datagrams pending on the socket, at most limit of them
+  // (oversize ones included), and raises OnDataReceived for each one of at
+  // most kMaxDatagram bytes. Receive errors and oversize datagrams produce
+  // nothing. Returns the number of datagrams taken off the socket.
+  size_t ReadPending(size_t limit = SIZE_MAX);
 
  private:
   void Close();

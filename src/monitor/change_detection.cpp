@@ -39,7 +39,7 @@ std::string EventLine(int outlet, const std::string& new_text, const std::string
 
 namespace {
 
-constexpr int kSlots = 8;
+constexpr int kSlots = kOutletSlots;
 
 struct AlertRule {
   int sound_flag;  // NotifyFlags character of the sound

@@ -1,6 +1,8 @@
 // The device file (program name + ".dat": columns 1 to 20 of every table row
 // up to the last registered one, 20 lines per row) and the group list
 // (program name + ".lst": the group selector's items, one per line).
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -38,13 +40,28 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
   return out;
 }
 
-// Reads path into lines; false (with the system's reason) when it exists but
-// cannot be read.
-bool ReadLines(const std::string& path, std::vector<std::string>* lines, std::string* err) {
+// Reads path into lines. False with the system's reason when something
+// stands under that name that cannot be read as a file (a folder, a file
+// without permission, an I/O error). A missing file reads as found = false.
+bool ReadLines(const std::string& path, bool* found, std::vector<std::string>* lines, std::string* err) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT) {
+      *found = false;
+      return true;
+    }
+    *err = SystemReason(errno);
+    return false;
+  }
+  *found = true;
+  if (!S_ISREG(st.st_mode)) {
+    *err = SystemReason(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    return false;
+  }
   std::string bytes;
   errno = 0;
   if (!ReadFile(path, &bytes)) {
-    *err = std::strerror(errno ? errno : EIO);
+    *err = SystemReason(errno ? errno : EIO);
     return false;
   }
   *lines = SplitLines(bytes);
@@ -57,6 +74,9 @@ bool FileError(App& app, const std::string& path, const std::string& err) {
   app.boxes().Show(path + ": " + err, BoxKind::Error, BoxButtons::Ok);
   return false;
 }
+
+// The reason shown when a save is refused for a file the load did not read whole.
+const char kNotReadWhole[] = "起動時に全体を読み込めなかったため、上書きしません";
 
 }  // namespace
 
@@ -78,8 +98,10 @@ bool DebugWindow::SettingDataSave() {
   // it do not run.
   std::string err;
   const std::string dat = ProgramFile(app.services.program_path, ".dat");
+  if (DatFileHeld) return FileError(app, dat, kNotReadWhole);
   if (!WriteFileAtomic(dat, JoinCrLf(lines), &err)) return FileError(app, dat, err);
   const std::string lst = ProgramFile(app.services.program_path, ".lst");
+  if (LstFileHeld) return FileError(app, lst, kNotReadWhole);
   if (!WriteFileAtomic(lst, JoinCrLf(ComboBoxEx1.items.All()), &err)) return FileError(app, lst, err);
 
   LastDataCnt();
@@ -92,10 +114,15 @@ bool DebugWindow::SettingDataLoad() {
   ComboBox& ComboBoxEx1 = app.group_selector();
   std::string err;
 
+  // Until a file has been read whole (or found missing) it is held.
+  DatFileHeld = true;
+  LstFileHeld = true;
+
   const std::string dat = ProgramFile(app.services.program_path, ".dat");
-  if (FileExists(dat)) {
-    std::vector<std::string> lines;
-    if (!ReadLines(dat, &lines, &err)) return FileError(app, dat, err);
+  std::vector<std::string> lines;
+  bool found = false;
+  if (!ReadLines(dat, &found, &lines, &err)) return FileError(app, dat, err);
+  if (found) {
     RichEdit1.Assign(lines);
     const size_t n = lines.size();
     // Block k fills row k + 1; a last part-block leaves the rest of its row
@@ -107,18 +134,20 @@ bool DebugWindow::SettingDataLoad() {
       }
     }
   }
+  // Blocks past the last device row were not taken into the table.
+  DatFileHeld = lines.size() > static_cast<size_t>(kLastDeviceRow * kSavedColumns);
 
   const std::string lst = ProgramFile(app.services.program_path, ".lst");
-  if (FileExists(lst)) {
-    std::vector<std::string> groups;
-    if (!ReadLines(lst, &groups, &err)) return FileError(app, lst, err);
+  std::vector<std::string> groups;
+  if (!ReadLines(lst, &found, &groups, &err)) return FileError(app, lst, err);
+  LstFileHeld = false;
+  if (found) {
     ComboBoxEx1.items.Assign(groups);
   } else {
     // No group list yet: take the groups from the tree as it stands, which
     // at start holds only its two initial groups.
-    std::vector<std::string> groups =
-        app.hooks.TreeGroupTexts ? app.hooks.TreeGroupTexts()
-                                 : std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"};
+    groups = app.hooks.TreeGroupTexts ? app.hooks.TreeGroupTexts()
+                                      : std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"};
     ComboBoxEx1.items.Clear();
     for (const std::string& g : groups) ComboBoxEx1.items.Add(g);
     ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());

@@ -43,6 +43,12 @@ class DebugWindow : public Form {
   // read; the caller then stops.
   bool SettingDataSave();
   bool SettingDataLoad();
+  // A data file that the load could not read whole (an error, a folder in
+  // its place, more than 999 device blocks, or not reached after the device
+  // file failed) is never written again in this run, so what it holds is not
+  // replaced by the part that was read.
+  bool DatFileHeld = false;
+  bool LstFileHeld = false;
 
   Label Label1;  // LastRow "/" UsedRows
   Label Label2;  // "Max: " UsedRows

@@ -1,5 +1,7 @@
 #include "monitor/device_table.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
@@ -65,7 +67,7 @@ void DebugWindow::DataInviteCheck(int b) {
     table.SetCell(dtcol::IpAddress, r, table.Cell(dtcol::SrcIp, r));
     table.SetCell(dtcol::TmpActionCopy, r, table.Cell(dtcol::TmpActions, r));
     label += DeviceIdText(r);
-    const int n = DecimalOr(table.Cell(dtcol::OlCount, r), 0);
+    const int n = std::min(DecimalOr(table.Cell(dtcol::OlCount, r), 0), kOutletSlots);
 
     alerts.MailBodyClear();
     // Outlets past the end of the flag texts have no flag set.

@@ -9,6 +9,13 @@
 
 namespace zol {
 
+// The outlets a device row can show, evaluate and log: its eight flag
+// characters and the eight slots of ItemImages. Devices have 2, 4 or 8
+// outlets; a larger count in OutletInfo or in a datagram (a damaged device
+// file, a forged datagram) is taken as 8, so no row costs more than eight
+// items and every icon key keeps its four-digit outlet.
+constexpr int kOutletSlots = 8;
+
 // Columns of a device-table row (Form4.StringGrid1). Row R is device R.
 namespace dtcol {
 constexpr int MacAddress = 1;

@@ -91,7 +91,8 @@ void IconView::IconReStetingData() {
     if (table.Cell(dtcol::MacAddress, r).size() <= 8) continue;
     const ItemRow row(table, r, now, TimeOutMin);
     const std::string& flags = table.Cell(dtcol::IconFlags, r);
-    for (int i = 1; i <= row.outlets && static_cast<size_t>(i) <= flags.size(); ++i) {
+    const int outlets = std::min(row.outlets, kOutletSlots);
+    for (int i = 1; i <= outlets && static_cast<size_t>(i) <= flags.size(); ++i) {
       if (flags[static_cast<size_t>(i - 1)] != '1') continue;
       const std::string code = ItemStateOf(row, i);
       const int k = CodeDigit(code, 0, 99);

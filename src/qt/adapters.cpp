@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMediaDevices>
-#include <QNetworkDatagram>
+#include <QSocketNotifier>
 #include <QSoundEffect>
 #include <QThread>
 #include <QTimer>
@@ -69,58 +69,39 @@ void QtSound::PlayWav(const std::string& path) {
 }
 
 QtUdpReceiver::QtUdpReceiver() {
-  QObject::connect(&socket_, &QUdpSocket::readyRead, this, [this] { Drain(); });
+  socket_.OnDataReceived = [this](const std::string& bytes, const std::string& ip, int port) {
+    if (OnDataReceived) OnDataReceived(bytes, ip, port);
+  };
 }
+
+QtUdpReceiver::~QtUdpReceiver() { delete notifier_; }
 
 std::string QtUdpReceiver::SetLocalPort(int port) {
-  socket_.close();
-  port_ = 0;
-  if (port == 0) return std::string();
-  if (port < 0 || port > 65535) return "Invalid argument";
-  if (!socket_.bind(QHostAddress::AnyIPv4, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
-    const std::string reason = ToSjis(socket_.errorString());
-    socket_.close();
-    return reason.empty() ? std::string("bind failed") : reason;
+  if (notifier_) {
+    // A handler may rebind while the pass that called it runs inside the
+    // notifier's signal: the old notifier is deleted once that has returned.
+    notifier_->setEnabled(false);
+    notifier_->deleteLater();
+    notifier_ = nullptr;
   }
-  port_ = port;
-  return std::string();
+  const std::string reason = socket_.SetLocalPort(port);
+  if (socket_.Fd() >= 0) {
+    notifier_ = new QSocketNotifier(static_cast<qintptr>(socket_.Fd()), QSocketNotifier::Read);
+    QObject::connect(notifier_, &QSocketNotifier::activated, this, [this] { Pass(); });
+    notifier_->setEnabled(!in_pass_);  // a pass under way turns it on when it ends
+  }
+  return reason;
 }
 
-void QtUdpReceiver::Drain() {
-  if (draining_) {  // a handler waits in Delay: the outer pass reads on
-    again_ = true;
-    return;
-  }
-  draining_ = true;
-  int budget = kBatch;
-  do {
-    again_ = false;
-    while (port_ != 0 && socket_.hasPendingDatagrams()) {
-      if (budget-- == 0) {
-        // Let the window repaint and the timers run, then read on.
-        if (!resume_queued_) {
-          resume_queued_ = true;
-          QTimer::singleShot(0, this, [this] {
-            resume_queued_ = false;
-            Drain();
-          });
-        }
-        draining_ = false;
-        return;
-      }
-      const QNetworkDatagram d = socket_.receiveDatagram(65536);
-      if (!d.isValid()) break;
-      const QByteArray data = d.data();
-      if (data.size() > 2048) continue;
-      if (!OnDataReceived) continue;
-      QHostAddress from = d.senderAddress();
-      bool ok = false;
-      const quint32 v4 = from.toIPv4Address(&ok);
-      const QString ip = ok ? QHostAddress(v4).toString() : from.toString();
-      OnDataReceived(std::string(data.constData(), static_cast<size_t>(data.size())), ToSjis(ip), d.senderPort());
-    }
-  } while (again_ && port_ != 0);
-  draining_ = false;
+void QtUdpReceiver::Pass() {
+  if (in_pass_) return;
+  in_pass_ = true;
+  if (notifier_) notifier_->setEnabled(false);
+  socket_.ReadPending(kBatch);
+  in_pass_ = false;
+  // Whatever is still queued makes the socket readable again, so the next
+  // round of the event loop starts the next pass.
+  if (notifier_) notifier_->setEnabled(true);
 }
 
 }  // namespace zol

@@ -4,15 +4,16 @@
 #pragma once
 
 #include <QObject>
-#include <QUdpSocket>
 #include <map>
 #include <memory>
 
 #include "common/platform.h"
+#include "common/posix_udp.h"
 #include "qt/message_boxes.h"
 
 class QTimer;
 class QSoundEffect;
+class QSocketNotifier;
 
 namespace zol {
 
@@ -56,27 +57,32 @@ class QtSound : public Sound {
   std::unique_ptr<QSoundEffect> effect_;
 };
 
-// Receives datagrams on the GUI thread; a datagram of more than 2048 bytes
-// is dropped. Every datagram is read: after a handler returns (it may have
-// waited in Delay, during which the socket does not signal again), the
-// socket is read again until nothing is pending.
+// Receives datagrams on the GUI thread over a non-blocking socket of its
+// own, watched by a QSocketNotifier. The notifier is level-triggered: the
+// event loop asks the kernel on every round whether the socket holds data,
+// so no pass that ends early can leave the socket unwatched. Each
+// activation reads one pass of at most kBatch datagrams, in arrival order;
+// the rest wait for the next round, after the repaints, timers and clicks
+// that are due. While a handler runs (also while it waits in Delay) the
+// notifier is off, so the handler is not entered again and Delay sleeps
+// instead of spinning on a readable socket; the pass reads on afterwards.
+// A datagram of more than 2048 bytes is dropped.
 class QtUdpReceiver : public QObject, public UdpReceiver {
   Q_OBJECT
  public:
   QtUdpReceiver();
+  ~QtUdpReceiver() override;
   std::string SetLocalPort(int port) override;
-  int LocalPort() const override { return port_; }
+  int LocalPort() const override { return socket_.LocalPort(); }
+
+  // At most this many datagrams are handled in one pass.
+  static constexpr size_t kBatch = 64;
 
  private:
-  void Drain();
-  // At most this many datagrams are handled in one pass; the rest follow
-  // after the other pending events, so a flood cannot freeze the window.
-  static constexpr int kBatch = 64;
-  QUdpSocket socket_;
-  int port_ = 0;
-  bool draining_ = false;
-  bool again_ = false;
-  bool resume_queued_ = false;
+  void Pass();
+  PosixUdpReceiver socket_;
+  QSocketNotifier* notifier_ = nullptr;  // watches socket_.Fd() while bound
+  bool in_pass_ = false;
 };
 
 }  // namespace zol

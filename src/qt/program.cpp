@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <cstdio>
 
 #include "common/files.h"
 #include "common/posix_clock.h"
@@ -19,6 +20,7 @@
 #include "qt/shell.h"
 #include "qt/single_instance.h"
 #include "qt/console_ui.h"
+#include "qt/sjis.h"
 
 namespace zol {
 
@@ -33,11 +35,25 @@ void OnSignal(int) {
 
 }  // namespace
 
+int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes) {
+  const QString reason = guard.Path() + QStringLiteral(": ") + guard.Failure();
+  std::fprintf(stderr, "zolyab4: %s\n", reason.toLocal8Bit().constData());
+  std::fflush(stderr);
+  boxes.Show(ToSjis(reason), BoxKind::Error, BoxButtons::Ok);
+  return 1;
+}
+
 int RunConsole(int argc, char** argv) {
   QApplication qapp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // A file size limit makes a write fail instead of ending the program.
+  signal(SIGXFSZ, SIG_IGN);
   SingleInstance guard(QStringLiteral("zolyab3"));
-  if (!guard.Acquire()) return 0;  // another instance runs: end silently
+  if (!guard.Acquire()) {
+    if (guard.Failure().isEmpty()) return 0;  // another instance runs: end silently
+    QtMessageBoxes boxes;
+    return GuardFailed(guard, boxes);
+  }
   UseJapaneseFont();
   QApplication::setWindowIcon(ProgramIcon());
 

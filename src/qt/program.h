@@ -6,6 +6,14 @@
 
 namespace zol {
 
+class MessageBoxes;
+class SingleInstance;
+
 int RunConsole(int argc, char** argv);
+
+// The guard could not take its lock for another reason than a second
+// instance: the reason goes to standard error and into an error box; the
+// result is the program's exit code (1).
+int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes);
 
 }  // namespace zol

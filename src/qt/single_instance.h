@@ -13,13 +13,18 @@ class SingleInstance {
   // name: the guard's name ("zolyab3").
   explicit SingleInstance(const QString& name);
   // True when this process is the only instance; it keeps the lock until
-  // Release or destruction.
+  // Release or destruction. After false, Failure() tells why.
   bool Acquire();
   void Release();
   QString Path() const { return path_; }
+  // Empty when the last Acquire succeeded or another instance holds the
+  // lock; otherwise why the lock could not be taken (a runtime folder that
+  // is read-only, full or missing, a folder in the lock file's place...).
+  QString Failure() const { return failure_; }
 
  private:
   QString path_;
+  QString failure_;
   std::unique_ptr<QLockFile> lock_;
 };
 

@@ -20,6 +20,7 @@
 
 #include "common/files.h"
 #include "support/app_fixture.h"
+#include "support/file_limit.h"
 #include "support/sim_platform.h"
 
 namespace zol {
@@ -311,9 +312,7 @@ std::vector<FakeMessageBoxes::Shown> RunLimited(Tool& t, rlim_t limit, void (Bac
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::close(fds[0]);
-    ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit rl = {limit, limit};
-    if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) ::_exit(2);
+    FileSizeLimit file_limit(limit);
     t.boxes.default_answer = BoxResult::Yes;
     ((*t.window).*click)();
     std::string out;

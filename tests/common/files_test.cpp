@@ -1,10 +1,17 @@
 #include "common/files.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/file_limit.h"
 
 namespace zol {
 namespace {
@@ -16,6 +23,21 @@ class FilesTest : public ::testing::Test {
     dir_ = mkdtemp(tmpl);
   }
   void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
+  // The names in the folder, sorted.
+  std::vector<std::string> Entries() {
+    std::vector<std::string> names;
+    DIR* d = opendir(dir_.c_str());
+    while (dirent* e = readdir(d)) {
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static mode_t ModeOf(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+  }
   std::string dir_;
 };
 
@@ -27,19 +49,124 @@ TEST_F(FilesTest, AtomicWriteReplacesWholeFile) {
   std::string got;
   ASSERT_TRUE(ReadFile(path, &got));
   EXPECT_EQ(got, "new\r\n");
-  EXPECT_FALSE(FileExists(path + ".tmp"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"zolyab4.dat"});
 }
 
 TEST_F(FilesTest, FailedWriteLeavesOldFileIntact) {
   std::string path = dir_ + "/zolyab4.dat";
   std::string err;
   ASSERT_TRUE(WriteFileAtomic(path, "precious", &err));
-  ASSERT_EQ(mkdir((path + ".tmp").c_str(), 0755), 0);  // the temporary file's place is taken
-  EXPECT_FALSE(WriteFileAtomic(path, "new", &err));
+  {
+    FileSizeLimit limit(4);  // the new content cannot be written
+    EXPECT_FALSE(WriteFileAtomic(path, "new content", &err));
+  }
   EXPECT_FALSE(err.empty());
   std::string got;
   ASSERT_TRUE(ReadFile(path, &got));
   EXPECT_EQ(got, "precious");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"zolyab4.dat"});  // no temporary file left
+}
+
+// The rewritten file keeps the permission bits of the one it replaces (the
+// files hold scrambled passwords); a new one gets 0644 less the umask.
+TEST_F(FilesTest, AtomicWriteKeepsPermissionBits) {
+  std::string err;
+  for (mode_t mode : {0600, 0640, 0604, 0755}) {
+    SCOPED_TRACE(mode);
+    const std::string path = dir_ + "/f" + std::to_string(mode);
+    ASSERT_TRUE(WriteFileAtomic(path, "old", &err)) << err;
+    ASSERT_EQ(chmod(path.c_str(), mode), 0);
+    ASSERT_TRUE(WriteFileAtomic(path, "new", &err)) << err;
+    EXPECT_EQ(ModeOf(path), mode);
+  }
+  const mode_t mask = umask(022);
+  ASSERT_TRUE(WriteFileAtomic(dir_ + "/fresh", "x", &err)) << err;
+  umask(077);
+  ASSERT_TRUE(WriteFileAtomic(dir_ + "/fresh077", "x", &err)) << err;
+  umask(mask);
+  EXPECT_EQ(ModeOf(dir_ + "/fresh"), 0644u);
+  EXPECT_EQ(ModeOf(dir_ + "/fresh077"), 0600u);
+}
+
+// A link planted under the old fixed temporary name is neither followed nor
+// replaced, and the data file stays a plain file.
+TEST_F(FilesTest, PlantedTemporaryLinkIsNotFollowed) {
+  const std::string path = dir_ + "/zolyab4.lst";
+  const std::string victim = dir_ + "/victim";
+  std::string err;
+  ASSERT_TRUE(WriteFileAtomic(victim, "victim", &err));
+  ASSERT_TRUE(WriteFileAtomic(path, "old", &err));
+  ASSERT_EQ(symlink(victim.c_str(), (path + ".tmp").c_str()), 0);
+  ASSERT_TRUE(WriteFileAtomic(path, "new", &err)) << err;
+  std::string got;
+  ASSERT_TRUE(ReadFile(victim, &got));
+  EXPECT_EQ(got, "victim");
+  struct stat st;
+  ASSERT_EQ(lstat(path.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  ASSERT_TRUE(ReadFile(path, &got));
+  EXPECT_EQ(got, "new");
+  ASSERT_EQ(lstat((path + ".tmp").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+// A data file that is a symbolic link (absolute, relative, through a second
+// link, or pointing to a file not yet there): the file it points to gets the
+// new content and the link stays.
+TEST_F(FilesTest, LinkedDataFileUpdatesItsTarget) {
+  ASSERT_EQ(mkdir((dir_ + "/real").c_str(), 0755), 0);
+  struct Case {
+    const char* link;
+    std::string points_to;
+    const char* target;  // under dir_
+  };
+  const Case cases[] = {
+      {"abs.dat", dir_ + "/real/abs.dat", "real/abs.dat"},
+      {"rel.dat", "real/rel.dat", "real/rel.dat"},
+      {"hop.dat", "rel.dat", "real/rel.dat"},
+      {"new.dat", "real/new.dat", "real/new.dat"},
+  };
+  std::string err;
+  ASSERT_TRUE(WriteFileAtomic(dir_ + "/real/abs.dat", "old", &err));
+  ASSERT_TRUE(WriteFileAtomic(dir_ + "/real/rel.dat", "old", &err));
+  ASSERT_EQ(chmod((dir_ + "/real/rel.dat").c_str(), 0600), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.link);
+    const std::string link = dir_ + "/" + c.link;
+    ASSERT_EQ(symlink(c.points_to.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WriteFileAtomic(link, std::string("new ") + c.link, &err)) << err;
+    struct stat st;
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    std::string got;
+    ASSERT_TRUE(ReadFile(dir_ + "/" + c.target, &got));
+    EXPECT_EQ(got, std::string("new ") + c.link);
+  }
+  EXPECT_EQ(ModeOf(dir_ + "/real/rel.dat"), 0600u);
+}
+
+// A log line goes in whole or not at all: under a file size limit the line
+// that does not fit is cut back off, so the file ends at a line boundary and
+// later lines do not continue a broken one.
+TEST_F(FilesTest, AppendKeepsWholeLinesWhenTheDiskIsFull) {
+  const std::string path = dir_ + "/d00103261210.csv";
+  const std::string line = "2026/12/10,12:00:00,1,3,1,1,0,9,\r\n";  // 34 bytes
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    FileSizeLimit limit(80);  // room for two lines and a part of the third
+    for (int i = 0; i < 5; ++i) AppendToFile(path, line);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child was ended by signal " << WTERMSIG(status);
+  std::string got;
+  ASSERT_TRUE(ReadFile(path, &got));
+  EXPECT_EQ(got, line + line);
+  AppendToFile(path, line);  // room again: the next line starts on its own
+  ASSERT_TRUE(ReadFile(path, &got));
+  EXPECT_EQ(got, line + line + line);
 }
 
 TEST_F(FilesTest, AppendIgnoresErrors) {

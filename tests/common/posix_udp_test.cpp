@@ -114,6 +114,28 @@ TEST_F(PosixUdpTest, OversizeDatagramsProduceNothing) {
   EXPECT_EQ(got[0].bytes, "after");
 }
 
+// A pass of limited size takes that many datagrams off the socket, an
+// oversize one counting as taken, and leaves the rest queued in order.
+TEST_F(PosixUdpTest, ALimitedPassLeavesTheRestQueued) {
+  const int port = FreePort();
+  ASSERT_EQ(rx.SetLocalPort(port), "");
+  Socket peer;
+  peer.SendTo(port, "1");
+  peer.SendTo(port, std::string(3000, 'x'));
+  peer.SendTo(port, "3");
+  peer.SendTo(port, "4");
+  ASSERT_TRUE(Readable(rx));
+  EXPECT_EQ(rx.ReadPending(2), 2u);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_TRUE(Readable(rx, 0));
+  EXPECT_EQ(rx.ReadPending(1), 1u);
+  EXPECT_EQ(rx.ReadPending(5), 1u);
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[1].bytes, "3");
+  EXPECT_EQ(got[2].bytes, "4");
+  EXPECT_EQ(rx.ReadPending(5), 0u);
+}
+
 TEST_F(PosixUdpTest, BindFailuresGiveTheSystemsReason) {
   Socket holder;
   ASSERT_TRUE(holder.bound());

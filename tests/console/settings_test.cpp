@@ -10,6 +10,7 @@
 #include "console/app.h"
 #include "console/main_window.h"
 #include "support/app_fixture.h"
+#include "support/file_limit.h"
 
 namespace zol {
 namespace {
@@ -266,15 +267,16 @@ TEST_F(SettingsTest, FailedSaveKeepsOldFileAndShowsError) {
   WriteIni(old);
   w().IniLoad();
   w().UdpPort = 7000;
-  ASSERT_EQ(mkdir((IniPath() + ".tmp").c_str(), 0755), 0);  // the temporary file's place is taken
-  EXPECT_FALSE(w().IniSave());
+  {
+    FileSizeLimit limit(8);  // the new file cannot be written
+    EXPECT_FALSE(w().IniSave());
+  }
   EXPECT_EQ(ReadIni(), old);
   ASSERT_EQ(fx.boxes.shown.size(), 1u);
   EXPECT_EQ(fx.boxes.shown[0].text, IniPath() + " に書き込めません");
   EXPECT_EQ(fx.boxes.shown[0].kind, BoxKind::Error);
   EXPECT_EQ(fx.boxes.shown[0].buttons, BoxButtons::Ok);
 
-  rmdir((IniPath() + ".tmp").c_str());
   EXPECT_TRUE(w().IniSave());
   EXPECT_NE(ReadIni().find("PORT=7000\r\n"), std::string::npos);
 }

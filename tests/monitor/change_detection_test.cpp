@@ -1,6 +1,7 @@
 #include "monitor/change_detection.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,7 @@
 #include "common/text.h"
 #include "monitor/icon_view.h"
 #include "monitor/item_state.h"
+#include "monitor/system_log.h"
 #include "monitor_fixture.h"
 
 namespace zol {
@@ -233,32 +235,60 @@ TEST_F(ChangeDetectionTest, RecordedImagesWrittenBackInTheirStoredForm) {
   }
 }
 
-// Outlets past the eighth have icons and images but no slot: they are never
-// recorded or raised.
-TEST_F(ChangeDetectionTest, OutletsPastTheEighthAreShownButNotRecorded) {
-  Register(5, MacOf(5), "0000000000", "1111111111", "10,4");
-  table().SetCell(dtcol::OutletNames, 5, "o1,o2,o3,o4,o5,o6,o7,o8,o9,o10,");
-  SetMonitoring(true);
-  LiveRec rec = HealthyRecord(MacOf(5));
-  rec[11] = Words(10, "0001");
-  SetLive(5, rec);
-  main().icons.IconReStetingData();
-  std::vector<std::string> keys;
-  for (const std::string& k : Keys())
-    if (KeyRow(k, 0) == 5) keys.push_back(k);
-  ASSERT_EQ(keys.size(), 10u);
-  EXPECT_EQ(keys.back(), "0005 0010");
-  EXPECT_EQ(main().icons.ListView1.Item(size_t(main().icons.FindIcon(5, 10))).caption, "o10");
-  EXPECT_EQ(ImageOf(5, 9), 7);
-  EXPECT_EQ(ImageOf(5, 10), 7);
-  int logged = 0;
-  for (const std::string& l : EventLogs()) {
-    if (l.rfind("ID005 ", 0) == 0) ++logged;
-    EXPECT_EQ(l.find("Outlet9"), std::string::npos) << l;
-    EXPECT_EQ(l.find("Outlet10"), std::string::npos) << l;
+// A row's outlets end at the eighth, whatever its OutletInfo, its flag texts
+// or the datagram's outlet count say (a damaged device file, a forged
+// datagram): one datagram costs at most eight icons, evaluations, log lines
+// and CSV lines, and every key keeps its four-digit outlet.
+TEST_F(ChangeDetectionTest, OutletsPastTheEighthAreNeitherShownNorEvaluated) {
+  struct Case {
+    const char* outlet_info;
+    size_t flag_length;
+    const char* datagram_count;
+  };
+  const Case cases[] = {
+      {"10,4", 10, "10"},
+      {"100000,4", 100000, "9999"},
+      {"2147483647,4", 20, "8"},
+  };
+  main().LogDir = dir.path();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.outlet_info);
+    Register(5, MacOf(5), std::string(c.flag_length, '0'), std::string(c.flag_length, '1'), c.outlet_info);
+    table().SetCell(dtcol::LogFlags, 5, std::string(c.flag_length, '1'));
+    table().SetCell(dtcol::OutletNames, 5, "o1,o2,o3,o4,o5,o6,o7,o8,o9,o10,");
+    main().system_log.ListBox2.Clear();
+    SetMonitoring(true);
+    LiveRec rec = HealthyRecord(MacOf(5));
+    rec[5] = c.datagram_count;
+    rec[11] = Words(10, "0001");
+    Datagram(rec);
+    Datagram(rec);  // the icons the first one recorded are rebuilt from the table
+
+    std::vector<std::string> keys;
+    for (const std::string& k : Keys())
+      if (KeyRow(k, 0) == 5) keys.push_back(k);
+    ASSERT_EQ(keys.size(), 8u);
+    EXPECT_EQ(keys.front(), "0005 0001");
+    EXPECT_EQ(keys.back(), "0005 0008");
+    EXPECT_EQ(main().icons.FindIcon(5, 9), -1);
+    int logged = 0;
+    for (const std::string& l : EventLogs()) {
+      if (l.rfind("ID005 ", 0) == 0) ++logged;
+      EXPECT_EQ(l.find("Outlet9"), std::string::npos) << l;
+    }
+    EXPECT_EQ(logged, 8);  // 不明 -> ON once per outlet
+    EXPECT_EQ(Cell(dtcol::ItemImages, 5), "0007 0007 0007 0007 0007 0007 0007 0007 ");
+    for (int i = 1; i <= 9; ++i) {
+      const std::string csv = dir.File(OutletCsvLogName(5, i, app->clock().Now()));
+      std::string text;
+      const bool written = ReadFile(csv, &text);
+      EXPECT_EQ(written, i <= 8) << i;
+      if (written) {
+        EXPECT_EQ(SplitLines(text).size(), 2u) << i;
+      }
+      ::unlink(csv.c_str());
+    }
   }
-  EXPECT_EQ(logged, 8);
-  EXPECT_EQ(Cell(dtcol::ItemImages, 5), "0007 0007 0007 0007 0007 0007 0007 0007 ");
 }
 
 TEST_F(ChangeDetectionTest, EmptyNotifyFlagsLogOnly) {

@@ -14,6 +14,7 @@
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "support/app_fixture.h"
+#include "support/file_limit.h"
 
 namespace zol {
 namespace {
@@ -49,6 +50,11 @@ class DataFilesTest : public ::testing::Test {
     std::string s;
     for (int c = 1; c <= 20; ++c) s += "\r\n";
     return s;
+  }
+  static size_t JoinedSize(const std::vector<std::string>& lines) {
+    size_t n = 0;
+    for (const std::string& l : lines) n += l.size() + 2;
+    return n;
   }
   // A second run on the same program folder.
   std::unique_ptr<App> Restart() { return std::make_unique<App>(fx.app->services); }
@@ -148,6 +154,79 @@ TEST_F(DataFilesTest, LoadStopsAtRow999AndValidatesNothing) {
   EXPECT_EQ(dt().UsedRows, 999);
 }
 
+// A data file that the load did not read whole (a folder in its place, more
+// device blocks than the table's 999 rows, or a group list never reached
+// because the device file failed) is never written in that run: every save,
+// the one of monitoring stop included, is refused with an error box naming
+// it, and the file stays byte for byte.
+TEST_F(DataFilesTest, FileNotReadWholeIsNeverOverwritten) {
+  std::string blocks1200;
+  for (int r = 1; r <= 1200; ++r) blocks1200 += Block(r);
+  const std::string groups = "G001 グループ1\r\nG000 未登録グループ\r\n";
+  struct Case {
+    const char* what;
+    bool dat_folder;
+    std::string dat;  // content when not a folder
+    bool lst_folder;
+    bool load_ok;
+    bool dat_held;  // else the group list is the held one
+  };
+  const Case cases[] = {
+      {"device file is a folder", true, "", false, false, true},
+      {"1200 device blocks", false, blocks1200, false, true, true},
+      {"group list is a folder", false, Block(1), true, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    AppFixture run;
+    const std::string dat = run.dir.File("zolyab4.dat");
+    const std::string lst = run.dir.File("zolyab4.lst");
+    if (c.dat_folder) {
+      ASSERT_EQ(mkdir(dat.c_str(), 0755), 0);
+    } else {
+      Write(dat, c.dat);
+    }
+    if (c.lst_folder) {
+      ASSERT_EQ(mkdir(lst.c_str(), 0755), 0);
+    } else {
+      Write(lst, groups);
+    }
+    DebugWindow& d = run.app->Form4();
+    MainWindow& m = run.app->Form2();
+    EXPECT_EQ(d.SettingDataLoad(), c.load_ok);
+    EXPECT_EQ(run.boxes.shown.size(), c.load_ok ? 0u : 1u);
+    run.boxes.shown.clear();
+
+    // Edits of the run, then monitoring stop and a second save.
+    FillRow(d, 2, "edited");
+    m.ComboBoxEx1.items.Assign({"G009 別", "G000 未登録グループ"});
+    m.monitoring.YabStart();
+    m.monitoring.zolyab_stop();
+    EXPECT_FALSE(d.SettingDataSave());
+
+    const std::string held = c.dat_held ? dat : lst;
+    ASSERT_EQ(run.boxes.shown.size(), 2u);
+    for (const auto& box : run.boxes.shown) {
+      EXPECT_EQ(box.kind, BoxKind::Error);
+      EXPECT_EQ(box.text, held + ": 起動時に全体を読み込めなかったため、上書きしません");
+    }
+    struct stat st;
+    if (c.dat_folder) {
+      EXPECT_TRUE(stat(dat.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+    } else if (c.dat_held) {
+      EXPECT_EQ(ReadAll(dat), c.dat);
+    } else {
+      // The device file was read whole, so it is written.
+      EXPECT_NE(ReadAll(dat).find(CellText(2, 1, "edited")), std::string::npos);
+    }
+    if (c.lst_folder) {
+      EXPECT_TRUE(stat(lst.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+    } else {
+      EXPECT_EQ(ReadAll(lst), groups);  // after a held device file the list is not written either
+    }
+  }
+}
+
 TEST_F(DataFilesTest, FirstStartGetsTheTwoDefaultGroups) {
   int refreshes = 0;
   fx.app->hooks.TreeNodeRef = [&] { ++refreshes; };
@@ -229,8 +308,10 @@ TEST_F(DataFilesTest, FailedWriteKeepsOldFilesAndStops) {
   w().LockOn = true;
   w().EditUnlocked = true;
   dt().Label1.SetCaption("before");
-  ASSERT_EQ(mkdir((Dat() + ".tmp").c_str(), 0755), 0);
-  EXPECT_FALSE(dt().SettingDataSave());
+  {
+    FileSizeLimit limit(16);
+    EXPECT_FALSE(dt().SettingDataSave());
+  }
   EXPECT_EQ(ReadAll(Dat()), old_dat);
   EXPECT_EQ(ReadAll(Lst()), old_lst);
   ASSERT_EQ(fx.boxes.shown.size(), 1u);
@@ -239,11 +320,16 @@ TEST_F(DataFilesTest, FailedWriteKeepsOldFilesAndStops) {
   EXPECT_GT(fx.boxes.shown[0].text.size(), Dat().size() + 2);  // the system's reason follows
   EXPECT_TRUE(w().EditUnlocked);
   EXPECT_EQ(dt().Label1.Caption(), "before");
-  rmdir((Dat() + ".tmp").c_str());
 
-  // Group list cannot be written: the device file is new, the list old.
-  ASSERT_EQ(mkdir((Lst() + ".tmp").c_str(), 0755), 0);
-  EXPECT_FALSE(dt().SettingDataSave());
+  // Group list cannot be written (it is now longer than the device file):
+  // the device file is new, the list old.
+  for (int g = 3; g < 100; ++g) w().ComboBoxEx1.items.Add("G" + std::to_string(100 + g) + " 長いグループ名の並び");
+  ASSERT_GT(JoinedSize(w().ComboBoxEx1.items.All()), 2000u);
+  ASSERT_LT(ReadAll(Dat()).size() * 2 + 200, 2000u);
+  {
+    FileSizeLimit limit(2000);
+    EXPECT_FALSE(dt().SettingDataSave());
+  }
   EXPECT_EQ(ReadAll(Dat()), Block(1) + Block(2));
   EXPECT_EQ(ReadAll(Lst()), old_lst);
   ASSERT_EQ(fx.boxes.shown.size(), 2u);

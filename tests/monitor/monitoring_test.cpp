@@ -15,6 +15,7 @@
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "support/app_fixture.h"
+#include "support/file_limit.h"
 
 namespace zol {
 namespace {
@@ -133,10 +134,13 @@ TEST_F(MonitoringTest, StopWritesTheDataFilesEvenWithoutChanges) {
 }
 
 TEST_F(MonitoringTest, FailedSaveEndsTheStopAfterUnbinding) {
-  ASSERT_EQ(mkdir(f.dir.File("zolyab4.dat.tmp").c_str(), 0755), 0);  // the save cannot write
+  table().SetCell(1, 1, "02:5A:3C:00:00:01");
   w().monitoring.YabStart();
   w().monitoring.Label5.SetVisible(true);
-  w().monitoring.zolyab_stop();
+  {
+    FileSizeLimit limit(1);  // the save cannot write
+    w().monitoring.zolyab_stop();
+  }
   ASSERT_EQ(f.boxes.shown.size(), 1u);
   EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Error) << f.boxes.shown[0].text;
   EXPECT_EQ(f.udp.LocalPort(), 0);

@@ -8,9 +8,20 @@
 #include <QTest>
 #include <QTimer>
 #include <QUdpSocket>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
 #include <vector>
 
 #include "common/posix_clock.h"
+#include "support/loopback.h"
 #include "wait_for.h"
 
 namespace zol {
@@ -75,6 +86,105 @@ TEST(QtUdpReceiver, AFloodIsReadInOrderWithoutStarvingOtherEvents) {
   // Other events ran between the first and the last datagram of the flood.
   EXPECT_GT(ticks_at.back(), ticks_at.front());
   other.stop();
+}
+
+// The datagrams the kernel dropped at the UDP socket bound to port because
+// its queue was full (the last column of /proc/net/udp).
+unsigned long long KernelDrops(int port) {
+  std::ifstream table("/proc/net/udp");
+  std::string line;
+  unsigned long long drops = 0;
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, local, field;
+    fields >> slot >> local;
+    const size_t colon = local.find(':');
+    if (colon == std::string::npos || std::stoi(local.substr(colon + 1), nullptr, 16) != port) continue;
+    std::string last;
+    while (fields >> field) last = field;
+    drops += std::stoull(last);
+  }
+  return drops;
+}
+
+// Sends numbered datagrams ("000123") to 127.0.0.1:port from a plain socket.
+class Sender {
+ public:
+  explicit Sender(int port) : fd_(::socket(AF_INET, SOCK_DGRAM, 0)) {
+    to_.sin_family = AF_INET;
+    to_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to_.sin_port = htons(static_cast<uint16_t>(port));
+  }
+  ~Sender() { ::close(fd_); }
+  // Sends the next number; returns it.
+  int Send() {
+    char text[16];
+    const int n = next_++;
+    std::snprintf(text, sizeof text, "%06d", n);
+    ::sendto(fd_, text, std::strlen(text), 0, reinterpret_cast<const sockaddr*>(&to_), sizeof to_);
+    sent_.fetch_add(1);
+    return n;
+  }
+  int Sent() const { return sent_.load(); }
+
+ private:
+  int fd_;
+  sockaddr_in to_{};
+  int next_ = 0;
+  std::atomic<int> sent_{0};
+};
+
+// Bursts of several hundred datagrams with pauses between them, one burst
+// sent while a handler waits in Delay: every datagram the kernel kept for
+// the socket is read, in order, and after each pause one more datagram is
+// still read. A receiver that can lose the socket's read notification stops
+// reading for good after one of these bursts.
+TEST(QtUdpReceiver, BurstsWithPausesNeverStopReception) {
+  PosixClock clock;
+  QtPump pump;
+  QtUdpReceiver rx;
+  const int port = FreePort();
+  ASSERT_NE(port, 0);
+  ASSERT_EQ(rx.SetLocalPort(port), "");
+  const unsigned long long drops0 = KernelDrops(port);
+  Sender tx(port);
+  std::vector<int> got;
+  int delay_at = -1;  // the number whose handler waits in Delay
+  rx.OnDataReceived = [&](const std::string& bytes, const std::string&, int) {
+    got.push_back(std::stoi(bytes));
+    if (got.back() == delay_at) {
+      for (int i = 0; i < 300; ++i) tx.Send();  // arrives while the handler waits
+      Delay(clock, pump, 100);
+    }
+  };
+  auto accounted = [&] {
+    return static_cast<unsigned long long>(got.size()) + KernelDrops(port) - drops0 ==
+           static_cast<unsigned long long>(tx.Sent());
+  };
+  const int kRounds = 20;
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE(round);
+    if (round == kRounds / 2) {
+      delay_at = tx.Send();
+    } else {
+      // A burst from another thread, read while it is being sent.
+      std::atomic<bool> done{false};
+      std::thread burst([&] {
+        for (int i = 0; i < 400; ++i) tx.Send();
+        done = true;
+      });
+      while (!done) QTest::qWait(1);
+      burst.join();
+    }
+    ASSERT_TRUE(WaitFor(accounted)) << got.size() << " read of " << tx.Sent() << " sent, "
+                                    << KernelDrops(port) - drops0 << " dropped by the kernel";
+    QTest::qWait(150);  // a quiet spell
+    const int after = tx.Send();
+    ASSERT_TRUE(WaitFor([&] { return !got.empty() && got.back() == after; }))
+        << "the datagram after the pause was not read";
+  }
+  for (size_t i = 1; i < got.size(); ++i) ASSERT_LT(got[i - 1], got[i]) << "out of order at " << i;
+  EXPECT_EQ(rx.LocalPort(), port);
 }
 
 TEST(QtUdpReceiver, ABusyPortIsReportedAndLeavesItUnbound) {
