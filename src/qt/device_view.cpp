@@ -15,7 +15,7 @@ namespace zol {
 
 namespace {
 
-constexpr int kLabelX = 8, kLabelW = 132, kValueX = 142, kValueW = 195, kRowH = 24;
+constexpr int kLabelX = 8, kLabelW = 150, kValueX = 160, kValueW = 177, kRowH = 24;
 
 // A caption cell: white text on grey.
 QLabel* CaptionCell(QWidget* parent, const char* text, int y) {
@@ -86,8 +86,8 @@ DeviceView::DeviceView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   device_name = ValueCell(this, mirror, f.Panel2, "Panel2", "機器名称", QRect(kValueX, y, kValueW, kRowH));
   y += 26;
   CaptionCell(this, "登録ID/アウトレットNo", y);
-  id = ValueCell(this, mirror, f.Panel4, "Panel4", "登録ID", QRect(kValueX, y, 100, kRowH));
-  outlet_no = ValueCell(this, mirror, f.Panel6, "Panel6", "アウトレットNo", QRect(kValueX + 104, y, kValueW - 104, kRowH));
+  id = ValueCell(this, mirror, f.Panel4, "Panel4", "登録ID", QRect(kValueX, y, 90, kRowH));
+  outlet_no = ValueCell(this, mirror, f.Panel6, "Panel6", "アウトレットNo", QRect(kValueX + 94, y, kValueW - 94, kRowH));
   y += 26;
   CaptionCell(this, "更新日時", y);
   updated = ValueCell(this, mirror, f.Panel0, "Panel0", "更新日時", QRect(kValueX, y, kValueW, kRowH));

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Prepares a run folder for the console: a copy of the program, a settings
 # file and a device file with registered devices that zolsim plays.
-# Usage: run_folder.sh FOLDER PROGRAM PORT DEVICES KINDS [EXTRA_SYSTEM_LINES]
+# Usage: run_folder.sh FOLDER PROGRAM PORT DEVICES KINDS [EXTRA_SYSTEM_LINES] [TELNET_BASE]
 #   KINDS: the item kinds of every device's eight outlets, e.g. 00111122.
+#   TELNET_BASE: device k's telnet console is 127.0.0.1 port TELNET_BASE + k - 1
+#   (zolsim --telnet-base), password "kelpo", direct power control on.
 set -euo pipefail
-dir=$1 program=$2 port=$3 devices=$4 kinds=$5 extra=${6:-}
+dir=$1 program=$2 port=$3 devices=$4 kinds=$5 extra=${6:-} telnet_base=${7:-}
 mkdir -p "$dir"
 cp "$program" "$dir/zolyab4"
 {
@@ -18,7 +20,14 @@ cp "$program" "$dir/zolyab4"
 {
   for k in $(seq 1 "$devices"); do
     mac=$(printf '02:5A:3C:00:00:%02X' "$k")
-    printf '%s\r\n' "$mac" 20 "" "8,4" "" "127.0.0.1" 11111111 11111111 "$kinds" \
+    # ConnectInfo: method, IP, port, scrambled password ("kelpo"), telnet
+    # port, use received IP, direct power control, group change.
+    connect=""
+    if [ -n "$telnet_base" ]; then
+      tport=$((telnet_base + k - 1))
+      connect="telnet,127.0.0.1,$tport,637437C6279787,$tport,0,1,0"
+    fi
+    printf '%s\r\n' "$mac" 20 "" "8,4" "$connect" "127.0.0.1" 11111111 11111111 "$kinds" \
       "ラック$k" "電源1,電源2,PING3,PING4,PING5,PING6,温度7,温度8," "G001 グループ1" "メモ$k" "" "" \
       "00000000 00000000" "" "0009 0009 0009 0009 0009 0009 0009 0009 " "" ""
   done

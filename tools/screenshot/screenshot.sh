@@ -2,7 +2,8 @@
 # Runs the console under Xvfb with the simulator feeding it and saves PNGs:
 # the splash window, the main window with the icon view and the receive
 # list, (in a second run with [SYSTEM] DEBUG=1) the debug window, and the
-# backup tool zolv4backup with a folder selected.
+# backup tool zolv4backup with a folder selected, and the device window of
+# an icon opened by a double-click.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -81,7 +82,40 @@ run_backup() {
   kill "$xvfb" 2>/dev/null || true
 }
 
+# run_device: the device window of the first icon, opened by a double-click,
+# on devices whose telnet consoles the simulator serves (password "kelpo").
+run_device() {
+  local work port tbase display xvfb console_pid wid
+  work=$(mktemp -d /tmp/zolshot.XXXXXX)
+  works+=("$work")
+  port=$((20000 + RANDOM % 20000))
+  tbase=$((port + 1))
+  display=:$((90 + RANDOM % 100))
+  bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122 '' "$tbase"
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  sleep 1
+  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
+  console_pid=$!
+  pids+=($console_pid)
+  sleep 3.5
+  "$sim" --port "$port" --devices 6 --duration 12 --telnet-base "$tbase" --event "0 * ramp 20 50 20" \
+    >/dev/null 2>&1 &
+  pids+=($!)
+  sleep 4
+  # The first icon lies at the top left of the icon view.
+  wid=$(DISPLAY=$display xdotool search --name 'ZOL YAB V4' | head -n 1)
+  DISPLAY=$display xdotool mousemove --window "$wid" 254 127 click --repeat 2 --delay 120 1
+  sleep 1.5
+  DISPLAY=$display import -window root "$out/device.png"
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
 run_backup
+run_device
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
