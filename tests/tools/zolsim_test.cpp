@@ -592,12 +592,13 @@ TEST(ZolSimTelnet, ThirdWrongPasswordCloses) {
 // One device per fault; each is checked from the client's side.
 TEST(ZolSimTelnet, FaultsForFaultTests) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--devices", "6", "--telnet-base", "0",
+  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--devices", "7", "--telnet-base", "0",
                   "--event", "0 1 fault no-banner", "--event", "0 2 fault silent-after-login",
                   "--event", "0 3 fault close-mid-script 2", "--event", "0 4 fault garbage",
-                  "--event", "0 5 fault long-lines", "--event", "0 6 fault busy"});
-  int ports[7] = {0};
-  for (int k = 1; k <= 6; ++k) ASSERT_GT(ports[k] = sim.TelnetPort(k), 0) << k;
+                  "--event", "0 5 fault long-lines", "--event", "0 6 fault busy",
+                  "--event", "0 7 fault no-accept"});
+  int ports[8] = {0};
+  for (int k = 1; k <= 7; ++k) ASSERT_GT(ports[k] = sim.TelnetPort(k), 0) << k;
 
   auto login = [](Telnet& t) {
     if (!t.Negotiate() || !t.WaitFor("Password: ")) return false;
@@ -647,6 +648,19 @@ TEST(ZolSimTelnet, FaultsForFaultTests) {
   ASSERT_TRUE(busy.Negotiate());
   EXPECT_TRUE(busy.WaitClosed());
   EXPECT_NE(busy.Take().find("Too"), std::string::npos);
+
+  // A console that never accepts: the handshake is left unanswered, the
+  // connect stays pending.
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<std::uint16_t>(ports[7]));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_NE(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  EXPECT_EQ(errno, EINPROGRESS);
+  pollfd p{fd, POLLOUT, 0};
+  EXPECT_EQ(::poll(&p, 1, 700), 0);
+  ::close(fd);
 }
 
 }  // namespace

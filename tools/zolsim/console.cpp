@@ -72,7 +72,9 @@ bool Console::Listen(int port, std::string* err) {
   a.sin_family = AF_INET;
   a.sin_port = htons(static_cast<std::uint16_t>(port));
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listen_fd_, 4) != 0) {
+  const bool no_accept = device_->faults.no_accept;
+  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      ::listen(listen_fd_, no_accept ? 0 : 4) != 0) {
     *err = "telnet port " + std::to_string(port) + ": " + std::strerror(errno);
     ::close(listen_fd_);
     listen_fd_ = -1;
@@ -81,6 +83,17 @@ bool Console::Listen(int port, std::string* err) {
   socklen_t len = sizeof a;
   ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&a), &len);
   port_ = ntohs(a.sin_port);
+  if (no_accept) {
+    // Connections of its own fill the queue, which is never served: the
+    // handshake of any further connection is left unanswered, so a client's
+    // connect stays pending.
+    for (int k = 0; k < 3; ++k) {
+      const int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+      if (f < 0) break;
+      (void)::connect(f, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      fillers_.push_back(f);
+    }
+  }
   return true;
 }
 
@@ -88,6 +101,8 @@ void Console::CloseAll() {
   CloseSession();
   if (listen_fd_ >= 0) ::close(listen_fd_);
   listen_fd_ = -1;
+  for (int f : fillers_) ::close(f);
+  fillers_.clear();
 }
 
 void Console::OnAccept(double now_ms) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "zolsim/model.h"
 
@@ -28,6 +29,9 @@ class Console {
   bool Listen(int port, std::string* err);
   int port() const { return port_; }
   int listen_fd() const { return listen_fd_; }
+  // False for a console that never accepts (fault no-accept): its listening
+  // socket is not watched.
+  bool accepting() const { return fillers_.empty(); }
   int session_fd() const { return session_.fd; }
   bool wants_write() const { return !session_.out.empty(); }
 
@@ -78,6 +82,7 @@ class Console {
   Recorder record_;
   int listen_fd_ = -1;
   int port_ = 0;
+  std::vector<int> fillers_;  // no-accept: the console's own connections that fill the queue
   Session session_;
 };
 

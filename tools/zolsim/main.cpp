@@ -95,7 +95,8 @@ const char kHelp[] =
     "  --reboot-delay S     seconds an outlet stays OFF after POR (default 5).\n"
     "  --fault NAME[=N]     misbehave: no-banner, silent-after-login, close-mid-script[=N]\n"
     "                       (close on the Nth line after login, default 1), garbage,\n"
-    "                       long-lines, busy. May be repeated.\n"
+    "                       long-lines, busy, no-accept (connections stay pending). May be\n"
+    "                       repeated.\n"
     "  --telnet-log FILE    append every received console line as \"DEVICE TEXT\" (events in\n"
     "                       brackets: [connect], [ttype dumb], [login], [busy], [close]).\n"
     "\n"
@@ -454,7 +455,7 @@ int Run(const Options& o) {
 
     fds.clear();
     for (auto& c : consoles) {
-      fds.push_back({c->listen_fd(), POLLIN, 0});
+      fds.push_back({c->listen_fd(), static_cast<short>(c->accepting() ? POLLIN : 0), 0});
       if (c->session_fd() >= 0)
         fds.push_back({c->session_fd(), static_cast<short>(POLLIN | (c->wants_write() ? POLLOUT : 0)), 0});
       double dl = c->NextDeadline();

@@ -416,6 +416,7 @@ bool ApplyVerb(Device& d, const std::string& verb, const std::vector<std::string
     else if (f == "garbage") d.faults.garbage = true;
     else if (f == "long-lines") d.faults.long_lines = true;
     else if (f == "busy") d.faults.busy = true;
+    else if (f == "no-accept") d.faults.no_accept = true;
     else if (f == "close-mid-script") {
       n = 1;
       if (args.size() == 2 && !ParseLong(args[1], 1, 100000, &n)) return bad("line count '" + args[1] + "'");
@@ -457,7 +458,7 @@ const char* VerbHelp() {
       "  Telnet console:\n"
       "    password TEXT  user NAME|none  name TEXT  type zol|qm  descr-notfound on|off\n"
       "    reboot-delay SECONDS\n"
-      "    fault no-banner|silent-after-login|garbage|long-lines|busy|none\n"
+      "    fault no-banner|silent-after-login|garbage|long-lines|busy|no-accept|none\n"
       "    fault close-mid-script [N]\n";
 }
 

@@ -30,6 +30,7 @@ struct Faults {
   bool garbage = false;             // binary garbage before the banner and before every prompt
   bool long_lines = false;          // a line of 4000 characters before the banner and every prompt
   bool busy = false;                // every connection is answered as a busy device
+  bool no_accept = false;           // connections are never accepted and stay pending (set at time 0)
 };
 
 struct Device {
