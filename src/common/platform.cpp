@@ -30,6 +30,17 @@ std::string BoxTitle(BoxKind kind) {
   return std::string();
 }
 
+std::string SmtpTargetError(const std::string& host, int port) {
+  if (host.empty()) return "SMTP server name is empty";
+  for (char ch : host) {
+    const bool ok = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') ||
+                    ch == '.' || ch == '-' || ch == '_';
+    if (!ok) return "SMTP server name not usable: " + host;
+  }
+  if (port < 1 || port > 65535) return "SMTP port out of range: " + std::to_string(port);
+  return std::string();
+}
+
 void Delay(Clock& clock, EventPump& pump, uint32_t ms) {
   const uint32_t start = clock.TickCount();
   for (;;) {

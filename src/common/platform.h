@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace zol {
 
@@ -169,6 +171,46 @@ class Shell {
   // The desktop's handler of a web address (the browser).
   virtual void OpenAddress(const std::string& address) = 0;
 };
+
+// One mail for the SMTP client: the server, the optional AUTH LOGIN, the
+// envelope and the finished message (headers and body, CR LF line ends, not
+// dot-stuffed).
+struct SmtpMail {
+  std::string host;
+  int port = 25;
+  bool login = false;  // AUTH LOGIN with user and password (also empty ones)
+  std::string user;
+  std::string password;
+  std::string sender;                   // envelope sender, a bare address
+  std::vector<std::string> recipients;  // envelope recipients, bare addresses
+  std::string message;
+};
+
+// A mail that could not be sent. connection tells a failure of the
+// connection itself (connect, greeting, authentication, time-out, a server
+// that cannot be addressed), after which the next mail to the same server
+// would fail the same way; otherwise the server refused this mail.
+class SmtpError : public std::runtime_error {
+ public:
+  SmtpError(const std::string& text, bool connection) : std::runtime_error(text), connection_(connection) {}
+  bool Connection() const { return connection_; }
+
+ private:
+  bool connection_;
+};
+
+// Sends one mail synchronously over its own connection, closed before the
+// call returns. Throws SmtpError with the error text on failure.
+class SmtpClient {
+ public:
+  virtual ~SmtpClient() = default;
+  virtual void Send(const SmtpMail& mail) = 0;
+};
+
+// Empty when host and port can address an SMTP server: the host holds only
+// letters, digits, ".", "-" and "_", the port is 1..65535. Otherwise the
+// error text.
+std::string SmtpTargetError(const std::string& host, int port);
 
 // Runs the pump until more than ms milliseconds have passed on the 32-bit
 // tick counter (modulo 2^32). Processes events at least once, also for 0.

@@ -28,4 +28,16 @@ DateTime DateTimeOfTm(const tm& u) {
   return t;
 }
 
+tm TmOfDateTime(const DateTime& t) {
+  tm u{};
+  u.tm_year = t.year - 1900;
+  u.tm_mon = t.month - 1;
+  u.tm_mday = t.day;
+  u.tm_hour = t.hour;
+  u.tm_min = t.minute;
+  u.tm_sec = t.second;
+  u.tm_isdst = -1;
+  return u;
+}
+
 }  // namespace zol

@@ -17,5 +17,7 @@ class PosixClock : public Clock {
 
 // The date and time fields of a broken-down time (from localtime_r or gmtime_r).
 DateTime DateTimeOfTm(const tm& t);
+// The broken-down time of the fields, tm_isdst -1 (for mktime or timegm).
+tm TmOfDateTime(const DateTime& t);
 
 }  // namespace zol

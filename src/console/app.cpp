@@ -7,6 +7,7 @@
 #include "monitor/debug_window.h"
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
+#include "settings/message_editor.h"
 
 namespace zol {
 
@@ -17,6 +18,7 @@ App::App(const Services& s) : services(s) {
   form5 = std::make_unique<DeviceEditor>(*this);
   form7 = std::make_unique<DeviceWindow>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
+  message_editor = std::make_unique<MessageEditor>(*this);
 }
 
 App::~App() = default;

@@ -18,6 +18,7 @@ class TermsDialog;
 class DeviceEditor;
 class DeviceWindow;
 class GroupTab;
+class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
 // Areas of the main window.
@@ -40,6 +41,7 @@ struct Services {
   UdpReceiver* udp = nullptr;
   TelnetClient* telnet = nullptr;
   Shell* shell = nullptr;
+  SmtpClient* smtp = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
   std::string program_path;
@@ -71,9 +73,6 @@ struct Hooks {
   // Opens the device editor on a device row: EditDataGet(row), EditRow :=
   // row, page "名称登録", shown.
   std::function<void(int row)> EditorOpen;
-  // Sends one notice mail with the given body lines; throws std::runtime_error
-  // with the error text on failure.
-  std::function<void(const std::vector<std::string>& body)> MailSend;
 
   // --- Program start and main window life cycle ---
   // Windows of later steps: group tab, device tree, detail grid, password
@@ -117,6 +116,7 @@ class App {
   UdpReceiver& udp() { return *services.udp; }
   TelnetClient& telnet() { return *services.telnet; }
   Shell& shell() { return *services.shell; }
+  SmtpClient& smtp() { return *services.smtp; }
 
   // Delay on the run's clock and pump.
   void Delay(uint32_t ms) { zol::Delay(*services.clock, *services.pump, ms); }
@@ -128,6 +128,7 @@ class App {
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<DeviceWindow> form7;  // device window "個別情報"
   std::unique_ptr<TermsDialog> form10;  // terms dialog
+  std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
@@ -138,6 +139,8 @@ class App {
   // settings dialog and folder chooser, in this order.
   void CloseDialogs();
   TermsDialog& Form10() { return *form10; }
+  MessageEditor& frmMessageEditor() { return *message_editor; }
+
   // The main window's settings and areas, for the other areas and windows:
   // nothing outside src/console needs the main window's own header.
   ConsoleSettings& settings();

@@ -12,6 +12,7 @@
 #include "monitor/item_state.h"
 #include "monitor/monitoring.h"
 #include "monitor/system_log.h"
+#include "settings/message_editor.h"
 
 namespace zol {
 
@@ -243,11 +244,13 @@ void DebugWindow::eMailSend1(int /*row*/) {
       body.push_back("IP Addr  : " + table.Cell(dtcol::IpAddress, r));
       body.push_back("MAC Addr : " + table.Cell(dtcol::MacAddress, r));
     }
-    if (app.hooks.MailSend) app.hooks.MailSend(body);
+    MessageEditor& mail_form = app.frmMessageEditor();
+    mail_form.Memo1.Assign(std::move(body));
+    mail_form.MailSend();
   }
 }
 
-void DebugWindow::eMailSendAll(int row) {
+bool DebugWindow::eMailSendAll(int row) {
   // A mail error is shown and the sending goes on with the next device's
   // mail (the failed one has left the body), until a send neither fails nor
   // shortens the body.
@@ -256,11 +259,16 @@ void DebugWindow::eMailSendAll(int row) {
     const size_t before = main.MailBody.size();
     try {
       eMailSend1(row);
-      return;
+      return true;
+    } catch (const SmtpError& e) {
+      // The server cannot be reached: the other mails would wait for the
+      // same failure. They stay collected for the next send.
+      app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
+      if (e.Connection()) return false;
     } catch (const std::runtime_error& e) {
       app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
     }
-    if (main.MailBody.empty() || main.MailBody.size() >= before) return;
+    if (main.MailBody.empty() || main.MailBody.size() >= before) return true;
   }
 }
 

@@ -30,7 +30,9 @@ class DebugWindow : public Form {
   void eMailSend1(int row);
   // eMailSend1 with every mail error shown in an error box; the sending
   // goes on with the next device's mail while the collected body shrinks.
-  void eMailSendAll(int row);
+  // A failure of the connection itself ends it at once, the other mails
+  // staying collected, and gives false.
+  bool eMailSendAll(int row);
 
   // --- Debug tools (monitor/debug_window.cpp) ---
   void FormCreate();    // grid headers, sample datagram, counters

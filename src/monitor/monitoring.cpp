@@ -113,6 +113,9 @@ void MonitorControls::Timer4Timer() {
   // the other silent devices are still marked and told.
   const size_t count = ListView1.Count();
   int pending = 0;
+  // After the mail server could not be reached once, the pass sends no more
+  // mails: their lines stay collected for the next send.
+  bool mail_reachable = true;
   for (size_t idx = 0; idx < count; ++idx) {
     // A rebuild inside the pass can leave fewer icons than it counted: the
     // pass ends at the current last icon.
@@ -121,7 +124,7 @@ void MonitorControls::Timer4Timer() {
     const int image = ListView1.Item(idx).image;
     const int r = DecimalOr(Copy(key, 1, 4), 0);
     if (pending != 0 && r != pending) {
-      app.Form4().eMailSendAll(pending);
+      if (mail_reachable) mail_reachable = app.Form4().eMailSendAll(pending);
       pending = 0;
     }
     const int i = DecimalOr(Copy(key, 6, 4), 0);
@@ -135,7 +138,7 @@ void MonitorControls::Timer4Timer() {
       icons.IconDataCheck();
     }
   }
-  if (pending != 0) app.Form4().eMailSendAll(pending);
+  if (pending != 0 && mail_reachable) app.Form4().eMailSendAll(pending);
 }
 
 }  // namespace zol

@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
+#include "common/curl_smtp.h"
 #include "common/files.h"
 #include "common/posix_clock.h"
 #include "console/app.h"
@@ -44,6 +45,9 @@ int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes) {
 }
 
 int RunConsole(int argc, char** argv) {
+  // libcurl's global set-up, before Qt starts threads of its own. Should it
+  // fail, every mail reports its error; the console runs all the same.
+  CurlGlobalInit();
   QApplication qapp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   // A file size limit makes a write fail instead of ending the program.
@@ -65,6 +69,7 @@ int RunConsole(int argc, char** argv) {
   QtUdpReceiver udp;
   QtTelnetClient telnet;
   QtShell shell;
+  CurlSmtpClient smtp;
   Services services;
   services.clock = &clock;
   services.pump = &pump;
@@ -74,6 +79,7 @@ int RunConsole(int argc, char** argv) {
   services.udp = &udp;
   services.telnet = &telnet;
   services.shell = &shell;
+  services.smtp = &smtp;
   services.program_path = ProgramPath();
 
   int rc = 0;

@@ -26,13 +26,14 @@ class ChangeDetectionTest : public MonitorFixture {
  protected:
   ChangeDetectionTest() {
     main().MailOn = true;
-    app->hooks.MailSend = [this](const Body& body) {
+    UsableMailSettings(main());
+    smtp.OnSend = [this](const SmtpMail& mail) {
       if (!mail_error.empty()) {
         std::string e = mail_error;
         mail_error.clear();
-        throw std::runtime_error(e);
+        throw SmtpError(e, false);
       }
-      mails.push_back(body);
+      mails.push_back(MailBodyLines(mail));
     };
     // Every sound kind plays its own existing wave file.
     for (int k = 1; k <= 4; ++k) {
@@ -490,6 +491,27 @@ TEST_F(ChangeDetectionTest, MailErrorDoesNotEndTheDatagram) {
   EXPECT_EQ(main().receive.ListBox1.Count(), 1u);
   EXPECT_EQ(icon_refs, 1);
   EXPECT_TRUE(FileExists(dir.File("d00701" + Yymmdd(sim.Now()) + ".csv")));
+}
+
+// A server that cannot be reached: one attempt and one box; the next
+// device's mail stays collected and goes out with the next send.
+TEST_F(ChangeDetectionTest, UnreachableServerKeepsTheOtherMails) {
+  Register(8, MacOf(8), "11111111");
+  SetMonitoring(true);
+  main().alerts.MailBodyAdd(8, "eight");
+  main().alerts.MailBodyAdd(7, "seven");
+  smtp.failures.push_back(SmtpError("SMTP: Timeout was reached", true));
+  Datagram(HealthyRecord(MacOf(7)));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "SMTP: Timeout was reached");
+  EXPECT_EQ(smtp.attempts.size(), 1u);
+  EXPECT_TRUE(mails.empty());
+  EXPECT_EQ(Collected(7), std::vector<std::string>{"seven"});
+  EXPECT_EQ(main().receive.ListBox1.Count(), 1u);  // the datagram went on
+  dbg().eMailSendAll(7);
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0][1], "ID007 Dev7 (G001 Floor)");
+  EXPECT_EQ(Body(mails[0].begin() + 4, mails[0].end()), Body{"seven"});
 }
 
 TEST(AlertKinds, RecoveryNeedsARealPreviousState) {

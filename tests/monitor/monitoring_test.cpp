@@ -236,7 +236,8 @@ class TimeOutScanTest : public MonitoringTest {
     MonitoringTest::SetUp();
     f.sim.SetBootMillis(1000 * 1000);  // the receive clock reads 1000
     w().MailOn = true;
-    f.app->hooks.MailSend = [this](const std::vector<std::string>& body) { mails.push_back(body); };
+    UsableMailSettings(w());
+    f.smtp.OnSend = [this](const SmtpMail& mail) { mails.push_back(MailBodyLines(mail)); };
   }
   // Starts monitoring and builds the icons as the first datagram would.
   void Start() {
@@ -355,19 +356,30 @@ TEST_F(TimeOutScanTest, HiddenItemsNeverTimeOutThroughTheScan) {
 TEST_F(TimeOutScanTest, MailErrorIsShownAndTheScanGoesOn) {
   AddDevice(table(), 1);
   AddDevice(table(), 2);
-  int calls = 0;
-  f.app->hooks.MailSend = [&](const std::vector<std::string>& body) {
-    if (++calls == 1) throw std::runtime_error("SMTP: connection refused");
-    mails.push_back(body);
-  };
+  f.smtp.failures.push_back(SmtpError("SMTP: recipient refused", false));
   Start();
   f.sim.Advance(601 * 1000);
   ASSERT_EQ(f.boxes.shown.size(), 1u);
   EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Error);
-  EXPECT_EQ(f.boxes.shown[0].text, "SMTP: connection refused");
+  EXPECT_EQ(f.boxes.shown[0].text, "SMTP: recipient refused");
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0][1], "ID002 Dev2 (G001 Group1)");
   EXPECT_EQ(Images(), (std::vector<int>{8, 8, 8, 8}));
+}
+
+// A server that cannot be reached costs one wait and one box per scan: the
+// other devices' mails stay collected for the next send.
+TEST_F(TimeOutScanTest, UnreachableServerStopsTheMailsOfTheScan) {
+  for (int r = 1; r <= 3; ++r) AddDevice(table(), r);
+  f.smtp.failures.push_back(SmtpError("SMTP: Couldn't connect to server", true));
+  Start();
+  f.sim.Advance(601 * 1000);
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0].text, "SMTP: Couldn't connect to server");
+  EXPECT_EQ(f.smtp.attempts.size(), 1u);
+  EXPECT_TRUE(mails.empty());
+  EXPECT_EQ(Images(), std::vector<int>(6, 8));
+  EXPECT_EQ(w().alerts.MailCount, 1);
 }
 
 TEST(MonitoringSocketTest, PortTakenOnLoopbackLeavesMonitoringStopped) {

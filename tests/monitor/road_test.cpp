@@ -117,7 +117,8 @@ class RoadTest : public ::testing::Test {
                 {"[SYSTEM]", "PORT=5000", "LTIME=10", "[SYSLOG]", "MODE=1", "SAVE=1", "[SOUND]", "FLG_W=1",
                  "FLG_A=1", "FLG_R=1", "FLG_T=2", "FNAME_T=" + wav, "[EMAIL]", "FLAG00=1"},
                 DeviceBlock(kMac));
-    f.app->hooks.MailSend = [this](const std::vector<std::string>& body) { mails.push_back(body); };
+    UsableMailSettings(w());
+    f.smtp.OnSend = [this](const SmtpMail& mail) { mails.push_back(MailBodyLines(mail)); };
     f.app->hooks.TreeUnRegData = [this](const std::string& text, int mode) {
       tree.push_back(text + " " + std::to_string(mode));
     };

@@ -31,6 +31,7 @@ AppFixture::AppFixture(UdpReceiver* udp_receiver) {
   s.udp = udp_receiver ? udp_receiver : &udp;
   s.telnet = &telnet;
   s.shell = &shell;
+  s.smtp = &smtp;
   s.program_path = dir.File("zolyab4");
   app = std::make_unique<App>(s);
 }

@@ -1,5 +1,5 @@
 // A whole console run on the fakes: simulated clock and pump, scripted
-// message boxes, recorded sounds, a fake UDP receiver, and a temporary
+// message boxes, recorded sounds, a fake UDP receiver and SMTP client, and a temporary
 // program folder that holds the settings, data and log files.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include "console/app.h"
 #include "support/fake_shell.h"
 #include "support/fake_telnet.h"
+#include "support/fake_smtp.h"
 #include "support/sim_platform.h"
 
 namespace zol {
@@ -39,6 +40,7 @@ struct AppFixture {
   FakeUdpReceiver udp;
   FakeTelnetClient telnet{sim};
   FakeShell shell;
+  FakeSmtpClient smtp;
   std::unique_ptr<App> app;  // program path: dir/zolyab4
 };
 

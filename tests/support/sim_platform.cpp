@@ -20,13 +20,7 @@ DateTime SimPlatform::Now() {
 }
 
 void SimPlatform::SetNow(const DateTime& t) {
-  tm u{};
-  u.tm_year = t.year - 1900;
-  u.tm_mon = t.month - 1;
-  u.tm_mday = t.day;
-  u.tm_hour = t.hour;
-  u.tm_min = t.minute;
-  u.tm_sec = t.second;
+  tm u = TmOfDateTime(t);
   wall_base_ = static_cast<int64_t>(timegm(&u)) - static_cast<int64_t>(now_ms_ / 1000);
 }
 

@@ -1,20 +1,43 @@
 #!/usr/bin/env bash
 # Prepares a run folder for the console: a copy of the program, a settings
 # file and a device file with registered devices that zolsim plays.
-# Usage: run_folder.sh FOLDER PROGRAM PORT DEVICES KINDS [EXTRA_SYSTEM_LINES] [TELNET_BASE]
+# Usage: run_folder.sh FOLDER PROGRAM PORT DEVICES KINDS [EXTRA_SYSTEM_LINES] [SMTP [SCRAMBLER]]
 #   KINDS: the item kinds of every device's eight outlets, e.g. 00111122.
-#   TELNET_BASE: device k's telnet console is 127.0.0.1 port TELNET_BASE + k - 1
-#   (zolsim --telnet-base), password "kelpo", direct power control on.
+#   SMTP: HOST:PORT of a mail server: mail is switched on, from
+#     "ZOL 監視 <zol@example.com>" to "ops@example.com" with the subject
+#     "ZOL YAB 通知", no login, and every device mails its cautions, alarms,
+#     recoveries and time-outs with its addresses. SCRAMBLER is the zolscramble
+#     program (default: build/tools/zolscramble/zolscramble of this checkout).
+# With TELNET_BASE set in the environment, device k's telnet console is
+# 127.0.0.1 port TELNET_BASE + k - 1 (zolsim --telnet-base), password "kelpo",
+# direct power control on.
 set -euo pipefail
-dir=$1 program=$2 port=$3 devices=$4 kinds=$5 extra=${6:-} telnet_base=${7:-}
+dir=$1 program=$2 port=$3 devices=$4 kinds=$5 extra=${6:-} smtp=${7:-}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+scrambler=${8:-$root/build/tools/zolscramble/zolscramble}
+notify="00000000 00000000"
+telnet_base=${TELNET_BASE:-}
 mkdir -p "$dir"
 cp "$program" "$dir/zolyab4"
+# A settings value as the console stores it: Shift-JIS, scrambled.
+scrambled() { "$scrambler" "$(printf '%s' "$1" | iconv -f UTF-8 -t CP932)"; }
 {
   printf '[START]\r\nAUTO=1\r\n'
   printf '[SYSTEM]\r\nPORT=%s\r\n' "$port"
   if [ -n "$extra" ]; then printf '%b' "$extra"; fi
   printf '[SYSLOG]\r\nSAVE=1\r\nMODE=1\r\n'
+  if [ -n "$smtp" ]; then
+    [ -x "$scrambler" ] || { echo "run_folder: $scrambler missing (build first)" >&2; exit 1; }
+    printf '[EMAIL]\r\nFLAG00=1\r\n'
+    printf 'DATA01=%s\r\n' "$(scrambled 'ZOL 監視 <zol@example.com>')"
+    printf 'DATA04=%s\r\n' "$(scrambled 'ops@example.com')"
+    printf 'DATA05=%s\r\n' "$(scrambled "${smtp%:*}")"
+    printf 'DATA06=%s\r\n' "$(scrambled "${smtp##*:}")"
+    printf 'DATA09=%s\r\n' "$(scrambled 0)"
+    printf 'DATA10=%s\r\n' "$(scrambled 'ZOL YAB 通知')"
+  fi
 } >"$dir/zolyab4.Ini"
+if [ -n "$smtp" ]; then notify="11111000 00000000"; fi
 # The device file: columns 1 to 20 of every device row, 20 lines a row, in
 # Shift-JIS with CR LF.
 {
@@ -29,7 +52,7 @@ cp "$program" "$dir/zolyab4"
     fi
     printf '%s\r\n' "$mac" 20 "" "8,4" "$connect" "127.0.0.1" 11111111 11111111 "$kinds" \
       "ラック$k" "電源1,電源2,PING3,PING4,PING5,PING6,温度7,温度8," "G001 グループ1" "メモ$k" "" "" \
-      "00000000 00000000" "" "0009 0009 0009 0009 0009 0009 0009 0009 " "" ""
+      "$notify" "" "0009 0009 0009 0009 0009 0009 0009 0009 " "" ""
   done
 } | iconv -f UTF-8 -t CP932 >"$dir/zolyab4.dat"
 printf 'G001 グループ1\r\nG000 未登録グループ\r\n' | iconv -f UTF-8 -t CP932 >"$dir/zolyab4.lst"

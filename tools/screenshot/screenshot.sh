@@ -91,7 +91,7 @@ run_device() {
   port=$((20000 + RANDOM % 20000))
   tbase=$((port + 1))
   display=:$((90 + RANDOM % 100))
-  bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122 '' "$tbase"
+  TELNET_BASE=$tbase bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122
   Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
   pids+=($xvfb)

@@ -1,0 +1,162 @@
+"""An SMTP sink on 127.0.0.1 for the mail tests.
+
+Usage: smtp_sink.py DIR [MODE] [USER:PASSWORD]
+
+It listens on a free port of 127.0.0.1, prints "PORT <n>" and serves until it
+is terminated. Modes:
+  sink          accepts every mail (default); AUTH LOGIN is offered without
+                TLS; with USER:PASSWORD other credentials get 535
+  refuse-rcpt   as sink, but every recipient gets 550
+  stall         accepts connections and never answers
+  drop-data     answers up to DATA, then closes the connection mid-message
+  trickle       greets, then answers EHLO with an endless reply, a byte at a
+                time
+Each accepted mail N is written to DIR/N.eml (the message as received, dot
+stuffing removed) and DIR/N.env (sender, then one recipient a line); each
+AUTH to DIR/auth.log as "login<TAB>password" lines.
+"""
+import asyncio
+import os
+import socket
+import sys
+import time
+import logging
+
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+
+def main():
+    # The library logs a deprecation note on every AUTH; only errors matter.
+    logging.getLogger("mail.log").setLevel(logging.ERROR)
+    out_dir = sys.argv[1]
+    mode = sys.argv[2] if len(sys.argv) > 2 else "sink"
+    expected = sys.argv[3].encode() if len(sys.argv) > 3 else None
+
+    if mode == "stall":
+        serve_raw(stall)
+    elif mode == "drop-data":
+        serve_raw(drop_data)
+    elif mode == "trickle":
+        serve_raw(trickle)
+    else:
+        serve_sink(out_dir, mode, expected)
+
+
+class Handler:
+    def __init__(self, out_dir, mode):
+        self.out_dir = out_dir
+        self.mode = mode
+        self.count = 0
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if self.mode == "refuse-rcpt":
+            return "550 5.1.1 No such user"
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        self.count += 1
+        base = os.path.join(self.out_dir, str(self.count))
+        with open(base + ".eml", "wb") as f:
+            f.write(envelope.original_content)
+        with open(base + ".env", "w") as f:
+            f.write(envelope.mail_from + "\n")
+            for r in envelope.rcpt_tos:
+                f.write(r + "\n")
+        return "250 OK queued"
+
+
+class Sink(SMTP):
+    async def challenge_auth(self, challenge, encode_to_b64=True, log_client_response=False):
+        # An empty value goes out as "=" (RFC 4954); take it as empty.
+        challenge = challenge.encode() if isinstance(challenge, str) else challenge
+        from base64 import b64encode, b64decode
+        await self.push(b"334 " + (b64encode(challenge) if encode_to_b64 else challenge))
+        line = (await self._reader.readline()).strip()
+        if line == b"=":
+            return b""
+        try:
+            return b64decode(line, validate=True)
+        except Exception:
+            await self.push("501 5.5.2 Can't decode base64")
+            from aiosmtpd.smtp import MISSING
+            return MISSING
+
+
+def serve_sink(out_dir, mode, expected):
+    def authenticator(server, session, envelope, mechanism, auth_data):
+        if isinstance(auth_data, LoginPassword):
+            with open(os.path.join(out_dir, "auth.log"), "ab") as f:
+                f.write(auth_data.login + b"\t" + auth_data.password + b"\n")
+            if expected is not None and auth_data.login + b":" + auth_data.password != expected:
+                return AuthResult(success=False, handled=False)
+        return AuthResult(success=True)
+
+    handler = Handler(out_dir, mode)
+    loop = asyncio.new_event_loop()
+    asyncio.set_event_loop(loop)
+    server = loop.run_until_complete(loop.create_server(
+        lambda: Sink(handler, hostname="sink.test", authenticator=authenticator,
+                     auth_require_tls=False, decode_data=False),
+        "127.0.0.1", 0))
+    announce(server.sockets[0].getsockname()[1])
+    loop.run_forever()
+
+
+def serve_raw(session):
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(8)
+    announce(listener.getsockname()[1])
+    kept = []
+    while True:
+        conn, _ = listener.accept()
+        kept.append(conn)
+        session(conn)
+
+
+def stall(conn):
+    pass  # never a byte
+
+
+def drop_data(conn):
+    f = conn.makefile("rb")
+    conn.sendall(b"220 sink.test ESMTP\r\n")
+    while True:
+        line = f.readline()
+        if not line:
+            break
+        verb = line[:4].upper()
+        if verb in (b"EHLO", b"HELO"):
+            conn.sendall(b"250 sink.test\r\n")
+        elif verb == b"DATA":
+            conn.sendall(b"354 go ahead\r\n")
+            f.readline()  # the first line of the message
+            break
+        else:
+            conn.sendall(b"250 OK\r\n")
+    f.close()
+    conn.shutdown(socket.SHUT_RDWR)
+    conn.close()
+
+
+def trickle(conn):
+    conn.sendall(b"220 sink.test ESMTP\r\n")
+    conn.recv(1000)
+    try:
+        while True:
+            for b in b"250-still thinking\r\n":
+                conn.sendall(bytes([b]))
+                time.sleep(0.05)
+    except OSError:
+        conn.close()
+
+
+def announce(port):
+    sys.stdout.write("PORT %d\n" % port)
+    sys.stdout.flush()
+
+
+if __name__ == "__main__":
+    main()
