@@ -4,12 +4,8 @@
 // the device row, the icons, the system log, the sound, the mail, the CSV
 // log, the unregistered list, the receive list, the time-out and the stop;
 // and the same road from the simulator program over a real socket.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -29,8 +25,6 @@
 #include "support/datagram_hex.h"
 #include "support/loopback.h"
 #include "support/sim_platform.h"
-
-extern char** environ;
 
 namespace zol {
 namespace {
@@ -325,56 +319,12 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
   EXPECT_EQ(ReadAll(f.dir.File("syslog20240501.log")), CrLf(view));
 }
 
-// The simulator program, run with its output thrown away; stopped when it
-// has not ended by itself.
-class ZolSim {
- public:
-  ZolSim(const std::string& path, const std::vector<std::string>& args) {
-    std::vector<std::string> all = {path};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~ZolSim() {
-    if (pid_ > 0 && Wait(0) < 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  bool started() const { return pid_ > 0; }
-  // Its exit code, or -1 when it is still running after timeout_ms.
-  int Wait(int timeout_ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-      int status = 0;
-      const pid_t r = ::waitpid(pid_, &status, WNOHANG);
-      if (r == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-      }
-      if (r < 0 || std::chrono::steady_clock::now() >= deadline) return -1;
-      ::poll(nullptr, 0, 10);
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-};
-
 // The same road on a real socket: the console's POSIX receiver bound to a
 // free port, the simulator program sending three datagrams of the
 // registered device to it.
 TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
-  const char* build = std::getenv("ZOL_BINARY_DIR");
-  const std::string zolsim = build ? std::string(build) + "/tools/zolsim/zolsim" : std::string();
-  if (zolsim.empty() || ::access(zolsim.c_str(), X_OK) != 0) GTEST_SKIP() << "no zolsim program: " << zolsim;
+  const std::string zolsim = ZolSimPath();
+  if (zolsim.empty()) GTEST_SKIP() << "no zolsim program in the build";
 
   PosixUdpReceiver rx;
   AppFixture f(&rx);
