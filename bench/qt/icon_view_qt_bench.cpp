@@ -2,7 +2,6 @@
 // (as every datagram does) mirrored into the QListView, laid out and
 // painted; and a burst of single-icon changes between two looks.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QListView>
@@ -68,11 +67,3 @@ BENCHMARK(BM_BurstOfChangesOneLook)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -357,3 +357,272 @@ class IconList : public Control {
 };
 
 }  // namespace zol
+
+namespace zol {
+
+class TreeView;
+
+// One node of a tree view: text, picture, expanded flag and ordered
+// children. The tree owns its nodes; a pointer to one stays valid until that
+// node (or an ancestor) is deleted or the tree is cleared. What a node stands
+// for is read from its text and level by the window that uses the tree.
+class TreeNode {
+ public:
+  const std::string& Text() const { return text_; }
+  int ImageIndex() const { return image_; }
+  int SelectedIndex() const { return image_; }  // the selected picture is the same
+  bool Expanded() const { return expanded_; }
+  TreeNode* Parent() const { return parent_; }
+  // 0 for a top-level node.
+  int Level() const { return level_; }
+  size_t Count() const { return children_.size(); }
+  TreeNode* Item(size_t i) const { return i < children_.size() ? children_[i] : nullptr; }
+  bool HasChildren() const { return !children_.empty(); }
+  // Position among all nodes in tree order (depth first, parents before
+  // their children), from 0.
+  int AbsoluteIndex() const;
+
+ private:
+  friend class TreeView;
+  explicit TreeNode(TreeView* owner) : owner_(owner) {}
+  TreeView* owner_;
+  std::string text_;
+  int image_ = -1;
+  bool expanded_ = false;
+  TreeNode* parent_ = nullptr;
+  int level_ = 0;
+  std::vector<TreeNode*> children_;  // owned
+  mutable int absolute_ = -1;  // valid while the owner's order is
+};
+
+// Tree view: the top-level nodes in order, the selected node and the drop
+// target. Every change raises the revision; a change of the tree's shape or
+// of a node's text raises the structure revision too, a change of expanded
+// flags, selection or drop target the view revision; a picture change only
+// the revision, so a mirror can repaint pictures without rebuilding.
+class TreeView : public Control {
+ public:
+  TreeView() = default;
+  ~TreeView() { Free(top_); }
+  TreeView(const TreeView&) = delete;
+  TreeView& operator=(const TreeView&) = delete;
+
+  uint64_t StructureRevision() const { return structure_revision_; }
+  uint64_t ViewRevision() const { return view_revision_; }
+
+  size_t TopCount() const { return top_.size(); }
+  TreeNode* Top(size_t i) const { return i < top_.size() ? top_[i] : nullptr; }
+  TreeNode* GetFirstNode() const { return top_.empty() ? nullptr : top_.front(); }
+  // Every node in tree order; valid until the next change of the shape.
+  const std::vector<TreeNode*>& Nodes() const {
+    if (!order_valid_) Reorder();
+    return order_;
+  }
+  size_t Count() const { return Nodes().size(); }
+  // The node at an absolute index, null past the end.
+  TreeNode* Node(size_t absolute) const {
+    const std::vector<TreeNode*>& all = Nodes();
+    return absolute < all.size() ? all[absolute] : nullptr;
+  }
+
+  // Adds a node as the last child of parent (null: as the last top-level node).
+  TreeNode* AddChild(TreeNode* parent, const std::string& text, int image) {
+    TreeNode* n = Make(text, image);
+    Attach(n, parent, parent ? parent->children_.size() : top_.size());
+    return n;
+  }
+  // Inserts a node directly before sibling, on its level (null: as the last
+  // top-level node).
+  TreeNode* Insert(TreeNode* sibling, const std::string& text, int image) {
+    TreeNode* n = Make(text, image);
+    if (!sibling) {
+      Attach(n, nullptr, top_.size());
+    } else {
+      Attach(n, sibling->parent_, IndexIn(Siblings(sibling->parent_), sibling));
+    }
+    return n;
+  }
+  // Deletes the node with its descendants.
+  void Delete(TreeNode* node) {
+    if (!node) return;
+    Forget(node);
+    Detach(node);
+    std::vector<TreeNode*> gone{node};
+    Free(gone);
+    Shaped();
+  }
+  // Moves the node with its descendants to the end of parent's children (null:
+  // to the end of the top level). A move under itself or one of its own
+  // descendants is refused (false).
+  bool MoveTo(TreeNode* node, TreeNode* parent) {
+    if (!node || IsWithin(parent, node)) return false;
+    Detach(node);
+    Attach(node, parent, parent ? parent->children_.size() : top_.size());
+    return true;
+  }
+  void Clear() {
+    if (top_.empty()) return;
+    for (TreeNode* n : top_) Forget(n);
+    Free(top_);
+    top_.clear();
+    Shaped();
+  }
+
+  void SetText(TreeNode* node, const std::string& text) {
+    if (!node || node->text_ == text) return;
+    node->text_ = text;
+    ++structure_revision_;
+    Touch();
+  }
+  void SetImageIndex(TreeNode* node, int image) {
+    if (!node || node->image_ == image) return;
+    node->image_ = image;
+    Touch();
+  }
+  void SetExpanded(TreeNode* node, bool expanded) {
+    if (!node || node->expanded_ == expanded) return;
+    node->expanded_ = expanded;
+    Viewed();
+  }
+
+  TreeNode* Selected() const { return selected_; }
+  // Selects the node (null: none). The tree expands one branch at a time:
+  // afterwards exactly the selected node and its ancestors are expanded.
+  void Select(TreeNode* node) {
+    bool changed = selected_ != node;
+    selected_ = node;
+    for (TreeNode* n : Nodes()) {
+      const bool want = IsWithin(node, n);
+      if (n->expanded_ != want) {
+        n->expanded_ = want;
+        changed = true;
+      }
+    }
+    if (changed) Viewed();
+  }
+
+  // The node under a drag, highlighted as the place of a drop (null: none).
+  TreeNode* DropTarget() const { return drop_target_; }
+  void SetDropTarget(TreeNode* node) {
+    if (drop_target_ == node) return;
+    drop_target_ = node;
+    Viewed();
+  }
+
+  // Node texts cannot be edited in place; drags start by themselves.
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool v) { Set(read_only_, v); }
+  bool AutoDrag() const { return auto_drag_; }
+  void SetAutoDrag(bool v) { Set(auto_drag_, v); }
+
+  // True when node is ancestor or ancestor's descendant; false for no node.
+  static bool IsWithin(const TreeNode* node, const TreeNode* ancestor) {
+    if (!ancestor) return false;
+    for (const TreeNode* n = node; n; n = n->parent_) {
+      if (n == ancestor) return true;
+    }
+    return false;
+  }
+
+ private:
+  friend class TreeNode;
+  // The selection and drop target leave a subtree that goes away.
+  void Forget(const TreeNode* root) {
+    bool changed = false;
+    if (IsWithin(selected_, root)) {
+      selected_ = nullptr;
+      changed = true;
+    }
+    if (IsWithin(drop_target_, root)) {
+      drop_target_ = nullptr;
+      changed = true;
+    }
+    if (changed) ++view_revision_;
+  }
+  TreeNode* Make(const std::string& text, int image) {
+    TreeNode* n = new TreeNode(this);
+    n->text_ = text;
+    n->image_ = image;
+    return n;
+  }
+  std::vector<TreeNode*>& Siblings(TreeNode* parent) { return parent ? parent->children_ : top_; }
+  static size_t IndexIn(const std::vector<TreeNode*>& v, const TreeNode* n) {
+    for (size_t i = 0; i < v.size(); ++i) {
+      if (v[i] == n) return i;
+    }
+    return v.size();
+  }
+  void Attach(TreeNode* n, TreeNode* parent, size_t at) {
+    std::vector<TreeNode*>& s = Siblings(parent);
+    s.insert(s.begin() + static_cast<long>(at < s.size() ? at : s.size()), n);
+    n->parent_ = parent;
+    SetLevels(n, parent ? parent->level_ + 1 : 0);
+    Shaped();
+  }
+  void Detach(TreeNode* n) {
+    std::vector<TreeNode*>& s = Siblings(n->parent_);
+    const size_t i = IndexIn(s, n);
+    if (i < s.size()) s.erase(s.begin() + static_cast<long>(i));
+    n->parent_ = nullptr;
+  }
+  static void SetLevels(TreeNode* n, int level) {
+    std::vector<TreeNode*> stack{n};
+    n->level_ = level;
+    while (!stack.empty()) {
+      TreeNode* p = stack.back();
+      stack.pop_back();
+      for (TreeNode* c : p->children_) {
+        c->level_ = p->level_ + 1;
+        stack.push_back(c);
+      }
+    }
+  }
+  // Frees the nodes and all their descendants.
+  static void Free(const std::vector<TreeNode*>& roots) {
+    std::vector<TreeNode*> stack(roots.begin(), roots.end());
+    while (!stack.empty()) {
+      TreeNode* p = stack.back();
+      stack.pop_back();
+      stack.insert(stack.end(), p->children_.begin(), p->children_.end());
+      delete p;
+    }
+  }
+  void Reorder() const {
+    order_.clear();
+    std::vector<TreeNode*> stack(top_.rbegin(), top_.rend());
+    while (!stack.empty()) {
+      TreeNode* p = stack.back();
+      stack.pop_back();
+      p->absolute_ = static_cast<int>(order_.size());
+      order_.push_back(p);
+      stack.insert(stack.end(), p->children_.rbegin(), p->children_.rend());
+    }
+    order_valid_ = true;
+  }
+  void Shaped() {
+    order_valid_ = false;
+    ++structure_revision_;
+    Touch();
+  }
+  void Viewed() {
+    ++view_revision_;
+    Touch();
+  }
+
+  std::vector<TreeNode*> top_;  // owned
+  TreeNode* selected_ = nullptr;
+  TreeNode* drop_target_ = nullptr;
+  uint64_t structure_revision_ = 0;
+  uint64_t view_revision_ = 0;
+  bool read_only_ = false;
+  bool auto_drag_ = false;
+  mutable std::vector<TreeNode*> order_;
+  mutable bool order_valid_ = true;
+};
+
+inline int TreeNode::AbsoluteIndex() const {
+  owner_->Nodes();
+  return absolute_;
+}
+
+}  // namespace zol

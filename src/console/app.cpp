@@ -31,7 +31,8 @@ Alerts& App::alerts() { return form2->alerts; }
 IconView& App::icons() { return form2->icons; }
 ReceiveView& App::receive_view() { return form2->receive; }
 SystemLog& App::system_log() { return form2->system_log; }
-ComboBox& App::group_selector() { return form2->ComboBoxEx1; }
+DeviceTree& App::tree() { return form2->tree; }
+ComboBox& App::group_selector() { return form2->tree.ComboBoxEx1; }
 GroupTab& App::group_tab() { return form2->group_tab; }
 
 void App::Start() {

@@ -29,6 +29,7 @@ class Alerts;
 class IconView;
 class ReceiveView;
 class SystemLog;
+class DeviceTree;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -50,10 +51,6 @@ struct Services {
 // Calls into windows that are not built yet. Each does nothing until the
 // window that provides it sets it.
 struct Hooks {
-  // Device tree: adds or renames the node of an unregistered device under
-  // G000 (and grows the unregistered list); refreshes the device nodes' icons.
-  std::function<void(const std::string& node_text, int mode)> TreeUnRegData;
-  std::function<void()> ListIconRef;
   // Detail window refresh for a device row (Ol1_output, temp_output, TmpPngrefh).
   std::function<void(int row)> DetailRefresh;
   // Temperature chart redraw, and showing the chart window from the chart button.
@@ -80,17 +77,23 @@ struct Hooks {
   std::function<void()> GroupTabCommandMode;    // group tab into command mode
   std::function<void()> grpListRef;
   std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
-  std::function<void()> TreeViewSetUp;          // TreeView1 images, no edits, automatic drag
-  std::function<void()> ReStetingData;
   std::function<void()> password_check;
   std::function<void()> EditShow;
   std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
-  // Device tree: the texts of its top-level (group) nodes in tree order.
-  // Unset, the tree's two initial group nodes "G001 グループ1" and
-  // "G000 未登録グループ".
-  std::function<std::vector<std::string>()> TreeGroupTexts;
-  // Device tree: refreshes the group counts and refills both group selectors.
-  std::function<void()> TreeNodeRef;
+
+  // --- Device tree ---
+  // Group tab: refills the group-send selector ComboBoxEx2 from the group
+  // selector ComboBoxEx1 (DeviceTree::FillGroupSendSelector), after the
+  // tree has refilled ComboBoxEx1.
+  std::function<void()> GroupSelectorRefill;
+  // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
+  // without showing the editor; the rebuild passes every device it places.
+  std::function<void(int row)> EditDataGetPut;
+  // Detail grid: the click on a tree node (after it was selected).
+  std::function<void()> TreeView1Click;
+  // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
+  // lines, one per registered device, placed in the tree or not.
+  std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
 
   // --- Telnet sessions ---
   // Group tab: rebuilds the destination list; refreshes its counters.
@@ -151,7 +154,8 @@ class App {
   IconView& icons();
   ReceiveView& receive_view();
   SystemLog& system_log();
-  ComboBox& group_selector();  // Form2.ComboBoxEx1
+  DeviceTree& tree();
+  ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();
 
   // Program entry: runs the windows' creation handlers in their order and

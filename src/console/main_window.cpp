@@ -6,10 +6,9 @@
 namespace zol {
 
 MainWindow::MainWindow(App& a)
-    : app(a), reception(a), monitoring(a), states(a), alerts(a), icons(a), system_log(a) {
+    : app(a), reception(a), monitoring(a), states(a), alerts(a), icons(a), system_log(a), tree(a) {
   LifeCycleSetUp();
   IniFile = ProgramFile(app.services.program_path, ".Ini");
-  ComboBoxEx1.SetEnabled(false);
 }
 
 }  // namespace zol

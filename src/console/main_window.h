@@ -11,6 +11,7 @@
 #include "common/controls.h"
 #include "common/platform.h"
 #include "console/console_settings.h"
+#include "console/device_tree.h"
 #include "console/form_ws_event.h"
 #include "monitor/change_detection.h"
 #include "monitor/device_table.h"
@@ -40,9 +41,9 @@ class MainWindow : public Form, public ConsoleSettings {
   IconView icons;               // icon view, filters, counters, status bar (monitor/icon_view.h)
   ReceiveView receive;          // receive list, update time, temperature panel (monitor/device_table.h)
   SystemLog system_log;         // system log view and the log writers (monitor/system_log.h)
+  DeviceTree tree;              // device tree and group selector (console/device_tree.h)
   GroupTab group_tab{app};      // group tab "グループ": send log, counters, queue (telnet/group_tab.h)
-  // Areas of later windows join here: the device tree (console), the
-  // detail grid (console).
+  // Areas of later windows join here: the detail grid (console).
 
   // --- Main window life cycle (console/main_window_life.cpp) ---
   void FormCreate();
@@ -86,10 +87,6 @@ class MainWindow : public Form, public ConsoleSettings {
   // cannot be written, and the caller stops there.
   bool IniSave();
 
-  // --- Device tree and groups (until the device tree area holds them) ---
-  // Group selector above the tree: its items are the group list, saved in
-  // the group list file. Disabled until the data files are loaded.
-  ComboBox ComboBoxEx1;
 };
 
 }  // namespace zol

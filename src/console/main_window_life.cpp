@@ -58,7 +58,7 @@ void MainWindow::FormCreate() {
   Timer1.SetInterval(1500);
   Timer2.SetEnabled(false);
   Timer2.SetInterval(50);
-  Call(h.TreeViewSetUp);
+  tree.TreeViewSetUp();
   system_log.SysLoging(1, "アプリの起動");
   MailCountDate = DateText(app.clock().Now());
   alerts.MailCount = 0;
@@ -66,15 +66,14 @@ void MainWindow::FormCreate() {
 }
 
 void MainWindow::Timer3Timer() {
-  Hooks& h = app.hooks;
   Timer3.SetEnabled(false);
   app.Form4().SettingDataLoad();
-  Call(h.ReStetingData);
+  tree.ReStetingData();
   pcipcheck();
   if (AutoStart) monitoring.YabStart();
   if (WindowMode == 1) SetWindowState(WindowState::Minimized);
   else if (WindowMode == 2) SetWindowState(WindowState::Maximized);
-  Call(h.TreeNodeRef);
+  tree.TreeNodeRef();
   icons.IconDataCheck();
   bool registered = false;
   const Grid& table = app.Form4().StringGrid1;

@@ -12,6 +12,7 @@
 #include "common/program_files.h"
 #include "console/app.h"
 #include "console/console_settings.h"
+#include "console/device_tree.h"
 #include "monitor/debug_window.h"
 
 namespace zol {
@@ -146,12 +147,11 @@ bool DebugWindow::SettingDataLoad() {
   } else {
     // No group list yet: take the groups from the tree as it stands, which
     // at start holds only its two initial groups.
-    groups = app.hooks.TreeGroupTexts ? app.hooks.TreeGroupTexts()
-                                      : std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"};
+    groups = app.tree().TreeGroupTexts();
     ComboBoxEx1.items.Clear();
     for (const std::string& g : groups) ComboBoxEx1.items.Add(g);
     ComboBoxEx1.SetText(groups.empty() ? std::string() : groups.front());
-    if (app.hooks.TreeNodeRef) app.hooks.TreeNodeRef();
+    app.tree().TreeNodeRef();
   }
 
   LastDataCnt();

@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
+#include "console/device_tree.h"
 #include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
 #include "monitor/item_state.h"
@@ -115,7 +116,7 @@ void DebugWindow::DataInviteCheck(int b) {
         // The list keeps the new device in this row and gets a new scratch
         // row; the tree adds the device's node under G000.
         unreg.SetRowCount(unreg.RowCount() + 1);
-        if (app.hooks.TreeUnRegData) app.hooks.TreeUnRegData("[" + mac + "] " + ip, 1);
+        app.tree().TreeUnRegData("[" + mac + "] " + ip, 1);
       }
       UnregGuard = true;
     }
@@ -127,7 +128,7 @@ void DebugWindow::DataInviteCheck(int b) {
     if (main.ListBox1.Count() > kRecvLogLines) main.ListBox1.Delete(main.ListBox1.Count() - 1);
   }
 
-  if (app.hooks.ListIconRef) app.hooks.ListIconRef();
+  app.tree().ListIconRef();
 }
 
 }  // namespace zol

@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
+#include "console/device_tree.h"
 #include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
@@ -39,7 +40,7 @@ MonitorControls::MonitorControls(App& a) : app(a), Timer4(a.timers(), 2000, fals
 
 void MonitorControls::ToolButton1Click() {
   YabStart();
-  if (app.hooks.ListIconRef) app.hooks.ListIconRef();
+  app.tree().ListIconRef();
 }
 
 void MonitorControls::ToolButton2Click() { zolyab_stop(); }

@@ -14,6 +14,7 @@
 
 #include "console/app.h"
 #include "console/main_window.h"
+#include "qt/device_tree_view.h"
 #include "qt/form_view.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
@@ -91,11 +92,12 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     mirror.Bind(c, *counter_panels[i]);
   }
 
-  // Left: device list and group tabs (their content comes with the tree
-  // and group sending).
+  // Left: device tree and group tabs (the group tab's content comes with
+  // group sending).
   auto* split = new QSplitter(Qt::Horizontal, this);
   left_tabs = new QTabWidget(split);
-  left_tabs->addTab(new QWidget(left_tabs), S("機器一覧"));
+  device_tree = new DeviceTreeView(app, mirror, left_tabs);
+  left_tabs->addTab(device_tree, S("機器一覧"));
   left_tabs->addTab(new QWidget(left_tabs), S("グループ"));
   mirror.Watch(f.PageControl1, [this, &f] { left_tabs->setCurrentIndex(f.PageControl1.ActivePageIndex()); });
   connect(left_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl1.SetActivePageIndex(i); });

@@ -15,6 +15,7 @@ class QToolButton;
 namespace zol {
 
 class App;
+class DeviceTreeView;
 class Mirror;
 
 class MainView : public QMainWindow {
@@ -36,6 +37,7 @@ class MainView : public QMainWindow {
   QListWidget* recv_list = nullptr;
   QListWidget* syslog_list = nullptr;
   QTabWidget* left_tabs = nullptr;
+  DeviceTreeView* device_tree = nullptr;  // tab "機器一覧"
   QTabWidget* right_tabs = nullptr;
   std::array<QLabel*, 5> status{};
   QWidget* temp_panel = nullptr;

@@ -78,7 +78,157 @@ void DrawMark(QPainter& p, int s, int image) {  // small corner mark of the stat
   p.drawPath(tri);
 }
 
+// A small device box (the body of a power strip) with a status lamp.
+void DrawDeviceBox(QPainter& p, const QColor& body, const QColor& lamp) {
+  p.setPen(QPen(body.darker(170), 1));
+  p.setBrush(body);
+  p.drawRoundedRect(QRectF(1.5, 4.5, 13, 8), 1.5, 1.5);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x20, 0x20, 0x20));
+  for (int i = 0; i < 3; ++i) p.drawRect(QRectF(3 + 3 * i, 8, 2, 2.5));
+  p.setBrush(lamp);
+  p.setPen(QPen(lamp.darker(160), 0.8));
+  p.drawEllipse(QPointF(12.5, 7.5), 1.8, 1.8);
+}
+
+void DrawFolder(QPainter& p, const QColor& c) {
+  p.setPen(QPen(c.darker(160), 1));
+  p.setBrush(c.darker(110));
+  QPainterPath back;
+  back.moveTo(1.5, 3.5);
+  back.lineTo(6, 3.5);
+  back.lineTo(7.5, 5);
+  back.lineTo(14.5, 5);
+  back.lineTo(14.5, 13.5);
+  back.lineTo(1.5, 13.5);
+  back.closeSubpath();
+  p.drawPath(back);
+  p.setBrush(c);
+  p.drawRect(QRectF(1.5, 6.5, 13, 7));
+}
+
+// A small sign in the lower right corner of a device picture.
+void DrawBadge(QPainter& p, const QColor& c, const QString& t) {
+  p.setPen(QPen(c.darker(170), 0.8));
+  p.setBrush(c);
+  p.drawEllipse(QRectF(8.5, 8.5, 7, 7));
+  QFont f = p.font();
+  f.setPixelSize(7);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(QRectF(8.5, 8.5, 7, 7), Qt::AlignCenter, t);
+}
+
 }  // namespace
+
+QPixmap TreePicture(int index) {
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QColor device(0xE8, 0xEC, 0xF0);
+  switch (index) {
+    case 0:  // group folder
+      DrawFolder(p, QColor(0xF2, 0xC9, 0x4C));
+      break;
+    case 1:  // unregistered device: a grey box with a question mark
+      DrawDeviceBox(p, QColor(0xC8, 0xC8, 0xC8), QColor(0xB0, 0xB0, 0xB0));
+      DrawBadge(p, QColor(0x90, 0x90, 0x98), QStringLiteral("?"));
+      break;
+    case 2:  // unregistered group: a grey folder
+      DrawFolder(p, QColor(0xB8, 0xBC, 0xC4));
+      p.setPen(QPen(QColor(0x50, 0x50, 0x58), 1.2));
+      p.drawText(QRectF(1.5, 6.5, 13, 7), Qt::AlignCenter, QStringLiteral("?"));
+      break;
+    case 3:  // device in normal state
+      DrawDeviceBox(p, device, StateColor(0));
+      break;
+    case 4: {  // state display: magnifier
+      p.setPen(QPen(QColor(0x30, 0x50, 0x80), 1.6));
+      p.setBrush(QColor(0xD8, 0xEC, 0xFF));
+      p.drawEllipse(QPointF(6.5, 6.5), 4.2, 4.2);
+      p.setPen(QPen(QColor(0x50, 0x38, 0x20), 2.4, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(9.8, 9.8), QPointF(14, 14));
+      break;
+    }
+    case 5:  // outlets: a socket face with two slots
+      p.setPen(QPen(QColor(0x60, 0x60, 0x68), 1));
+      p.setBrush(QColor(0xF4, 0xF4, 0xF0));
+      p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 3, 3);
+      p.setPen(Qt::NoPen);
+      p.setBrush(QColor(0x30, 0x30, 0x30));
+      p.drawRect(QRectF(5, 4.5, 1.6, 4.5));
+      p.drawRect(QRectF(9.4, 4.5, 1.6, 4.5));
+      p.drawEllipse(QPointF(8, 11.5), 1.3, 1.3);
+      break;
+    case 6:  // temperature: thermometer
+      p.setPen(QPen(QColor(0x70, 0x70, 0x78), 1));
+      p.setBrush(Qt::white);
+      p.drawRoundedRect(QRectF(6, 1.5, 4, 10), 2, 2);
+      p.setBrush(StateColor(2));
+      p.drawEllipse(QPointF(8, 12.3), 2.7, 2.7);
+      p.setPen(Qt::NoPen);
+      p.drawRect(QRectF(7.2, 5, 1.6, 6));
+      break;
+    case 7:  // network: three linked nodes
+      p.setPen(QPen(QColor(0x40, 0x60, 0x90), 1.2));
+      p.drawLine(QPointF(8, 4), QPointF(3.5, 12));
+      p.drawLine(QPointF(8, 4), QPointF(12.5, 12));
+      p.drawLine(QPointF(3.5, 12), QPointF(12.5, 12));
+      p.setBrush(QColor(0x1E, 0x90, 0xE0));
+      for (const QPointF& c : {QPointF(8, 4), QPointF(3.5, 12), QPointF(12.5, 12)}) p.drawEllipse(c, 2.4, 2.4);
+      break;
+    case 8: {  // settings: tools (a spanner over a screwdriver)
+      p.setPen(QPen(QColor(0xC0, 0x30, 0x30), 2.2, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(3, 13), QPointF(8, 8));
+      p.setPen(QPen(QColor(0x60, 0x60, 0x68), 1.2));
+      p.drawLine(QPointF(8, 8), QPointF(13, 3));
+      p.setPen(QPen(QColor(0x78, 0x80, 0x88), 2.4, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(3.5, 3.5), QPointF(12, 12));
+      p.setBrush(Qt::transparent);
+      p.setPen(QPen(QColor(0x78, 0x80, 0x88), 1.6));
+      p.drawEllipse(QPointF(3.2, 3.2), 2.2, 2.2);
+      break;
+    }
+    case 11:  // log: a notebook with a pen
+      p.setPen(QPen(QColor(0x30, 0x48, 0x70), 1));
+      p.setBrush(QColor(0x4A, 0x78, 0xC0));
+      p.drawRect(QRectF(2.5, 1.5, 9, 13));
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(4, 3, 6, 10));
+      p.setPen(QPen(QColor(0x90, 0x90, 0x98), 0.8));
+      for (int i = 0; i < 4; ++i) p.drawLine(QPointF(5, 5 + 2 * i), QPointF(9, 5 + 2 * i));
+      p.setPen(QPen(QColor(0xE0, 0xA0, 0x20), 2, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(14, 4), QPointF(9.5, 12.5));
+      break;
+    case 12:  // memo: a yellow note pad
+      p.setPen(QPen(QColor(0xA0, 0x88, 0x30), 1));
+      p.setBrush(QColor(0xFF, 0xEC, 0x80));
+      p.drawRect(QRectF(2.5, 2.5, 11, 12));
+      p.setBrush(QColor(0xD0, 0x60, 0x40));
+      p.drawRect(QRectF(2.5, 1.5, 11, 2.5));
+      p.setPen(QPen(QColor(0xB0, 0x98, 0x50), 0.8));
+      for (int i = 0; i < 4; ++i) p.drawLine(QPointF(4.5, 6.5 + 2 * i), QPointF(11.5, 6.5 + 2 * i));
+      break;
+    case 18:  // caution, alarm, time-out, not heard: the icon view's colours
+    case 19:
+    case 20:
+    case 21: {
+      const int state = index == 18 ? 1 : index == 19 ? 2 : index == 20 ? 8 : 9;
+      DrawDeviceBox(p, device, StateColor(state));
+      const QString sign = index == 18 ? QStringLiteral("!")
+                           : index == 19 ? QStringLiteral("\u00D7")
+                           : index == 20 ? QStringLiteral("T")
+                                         : QStringLiteral("-");
+      DrawBadge(p, StateColor(state), sign);
+      break;
+    }
+    default:  // not used by the tree
+      break;
+  }
+  return pm;
+}
 
 QPixmap StatePicture(int image, int size) {
   QPixmap pm(size, size);

@@ -14,6 +14,14 @@ QPixmap StatePicture(int image, int size = 32);
 QIcon ProgramIcon();
 QPixmap SplashPicture(const QString& version);
 
+// Picture of the device tree's image list, 16 by 16, by position: 0 group
+// folder, 1 unregistered device, 2 unregistered group, 3 device, 4
+// magnifier, 5 outlets, 6 thermometer, 7 network, 8 tools, 11 notebook with
+// pen, 12 note pad, 18 to 21 devices with a caution, an alarm, a time-out,
+// not heard; the other positions (9, 10, 13 to 17) are blank.
+QPixmap TreePicture(int index);
+constexpr int kTreePictures = 22;
+
 enum class ToolPicture { Start, Stop, Settings, Power, Ping, Temp, Ok, Caution, Ng, Unknown, All, Chart };
 QIcon ToolIcon(ToolPicture kind);
 

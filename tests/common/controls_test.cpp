@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 namespace zol {
 namespace {
 
@@ -24,6 +28,135 @@ TEST(GridUsedRows, CoversEveryRowThatHoldsText) {
   g.SetRowCount(10);
   EXPECT_EQ(g.Cell(2, 9), "");
   EXPECT_EQ(g.UsedRowCount(), 3);
+}
+
+
+// Texts of the nodes in tree order, each prefixed by its level, and the
+// absolute index of each.
+std::vector<std::string> Outline(const TreeView& t) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < t.Count(); ++i) {
+    const TreeNode* n = t.Node(i);
+    EXPECT_EQ(n->AbsoluteIndex(), static_cast<int>(i));
+    out.push_back(std::to_string(n->Level()) + n->Text());
+  }
+  return out;
+}
+
+TEST(TreeView, ShapeOperationsKeepOrderLevelsAndIndexes) {
+  TreeView t;
+  TreeNode* a = t.AddChild(nullptr, "A", 0);
+  TreeNode* c = t.AddChild(nullptr, "C", 0);
+  TreeNode* b = t.Insert(c, "B", 0);
+  TreeNode* a1 = t.AddChild(a, "a1", 3);
+  t.AddChild(a, "a2", 3);
+  TreeNode* x = t.AddChild(a1, "x", 4);
+  t.Insert(a1, "a0", 3);  // before a sibling, on its level
+  t.Insert(nullptr, "D", 0);  // no sibling: last top-level node
+  EXPECT_EQ(Outline(t), (std::vector<std::string>{"0A", "1a0", "1a1", "2x", "1a2", "0B", "0C", "0D"}));
+  EXPECT_EQ(x->Parent(), a1);
+  EXPECT_EQ(a->Count(), 3u);
+  EXPECT_EQ(a->Item(1), a1);
+  EXPECT_EQ(a->Item(3), nullptr);
+
+  // A move takes the descendants along and sets their levels anew.
+  EXPECT_TRUE(t.MoveTo(a1, c));
+  EXPECT_EQ(Outline(t), (std::vector<std::string>{"0A", "1a0", "1a2", "0B", "0C", "1a1", "2x", "0D"}));
+  EXPECT_TRUE(t.MoveTo(a1, nullptr));
+  EXPECT_EQ(a1->Level(), 0);
+  EXPECT_EQ(x->Level(), 1);
+  EXPECT_EQ(t.Top(4), a1);
+  // Under itself or its own descendant: refused, nothing changes.
+  const uint64_t shape = t.StructureRevision();
+  EXPECT_FALSE(t.MoveTo(a1, x));
+  EXPECT_FALSE(t.MoveTo(a1, a1));
+  EXPECT_FALSE(t.MoveTo(nullptr, a));
+  EXPECT_EQ(t.StructureRevision(), shape);
+
+  t.Delete(a);  // with its children
+  EXPECT_EQ(Outline(t), (std::vector<std::string>{"0B", "0C", "0D", "0a1", "1x"}));
+  t.Delete(nullptr);
+  EXPECT_EQ(t.GetFirstNode(), b);
+  t.Clear();
+  EXPECT_EQ(t.Count(), 0u);
+  EXPECT_EQ(t.GetFirstNode(), nullptr);
+}
+
+TEST(TreeView, SelectingExpandsOneBranch) {
+  TreeView t;
+  TreeNode* g1 = t.AddChild(nullptr, "G1", 0);
+  TreeNode* g2 = t.AddChild(nullptr, "G2", 0);
+  TreeNode* d1 = t.AddChild(g1, "d1", 3);
+  TreeNode* c1 = t.AddChild(d1, "c1", 4);
+  TreeNode* d2 = t.AddChild(g2, "d2", 3);
+  t.SetExpanded(g2, true);  // the operator opened another branch
+  t.SetExpanded(d2, true);
+  t.Select(c1);
+  EXPECT_EQ(t.Selected(), c1);
+  for (const TreeNode* n : t.Nodes()) {
+    const bool want = n == c1 || n == d1 || n == g1;
+    EXPECT_EQ(n->Expanded(), want) << n->Text();
+  }
+  t.Select(g2);
+  EXPECT_TRUE(g2->Expanded());
+  EXPECT_FALSE(g1->Expanded());
+  EXPECT_FALSE(d1->Expanded());
+  t.Select(nullptr);  // none: every branch closed
+  for (const TreeNode* n : t.Nodes()) EXPECT_FALSE(n->Expanded()) << n->Text();
+}
+
+TEST(TreeView, DeletingTheSelectionOrDropTargetClearsThem) {
+  TreeView t;
+  TreeNode* g = t.AddChild(nullptr, "G", 0);
+  TreeNode* d = t.AddChild(g, "d", 3);
+  TreeNode* c = t.AddChild(d, "c", 4);
+  TreeNode* other = t.AddChild(nullptr, "H", 0);
+  t.Select(c);
+  t.SetDropTarget(d);
+  t.Delete(d);
+  EXPECT_EQ(t.Selected(), nullptr);
+  EXPECT_EQ(t.DropTarget(), nullptr);
+  t.Select(other);
+  t.SetDropTarget(other);
+  t.Delete(g);  // elsewhere: both stay
+  EXPECT_EQ(t.Selected(), other);
+  EXPECT_EQ(t.DropTarget(), other);
+  t.Clear();
+  EXPECT_EQ(t.Selected(), nullptr);
+  EXPECT_EQ(t.DropTarget(), nullptr);
+}
+
+// A mirror rebuilds on shape or text changes only; a picture change raises
+// the revision alone, an expansion, selection or drop target the view
+// revision.
+TEST(TreeView, RevisionsTellShapeFromPicturesAndView) {
+  TreeView t;
+  TreeNode* g = t.AddChild(nullptr, "G", 0);
+  TreeNode* d = t.AddChild(g, "d", 3);
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    bool any, shape, view;
+  } steps[] = {
+      {"picture", [&] { t.SetImageIndex(d, 20); }, true, false, false},
+      {"same picture", [&] { t.SetImageIndex(d, 20); }, false, false, false},
+      {"text", [&] { t.SetText(g, "G (1)"); }, true, true, false},
+      {"same text", [&] { t.SetText(g, "G (1)"); }, false, false, false},
+      {"expand", [&] { t.SetExpanded(g, true); }, true, false, true},
+      {"select", [&] { t.Select(d); }, true, false, true},
+      {"select again", [&] { t.Select(d); }, false, false, false},
+      {"drop target", [&] { t.SetDropTarget(g); }, true, false, true},
+      {"add", [&] { t.AddChild(d, "c", 4); }, true, true, false},
+      {"move", [&] { t.MoveTo(d, nullptr); }, true, true, false},
+      {"delete", [&] { t.Delete(d); }, true, true, true},  // took the selection with it
+  };
+  for (const Step& s : steps) {
+    const uint64_t any = t.Revision(), shape = t.StructureRevision(), view = t.ViewRevision();
+    s.change();
+    EXPECT_EQ(t.Revision() != any, s.any) << s.what;
+    EXPECT_EQ(t.StructureRevision() != shape, s.shape) << s.what;
+    EXPECT_EQ(t.ViewRevision() != view, s.view) << s.what;
+  }
 }
 
 }  // namespace

@@ -17,8 +17,10 @@ namespace {
 struct LifeRig : AppFixture {
   LifeRig() {
     Hooks& h = app->hooks;
-    h.ReStetingData = [this] { calls.push_back("ReStetingData"); };
-    h.TreeNodeRef = [this] { calls.push_back("TreeNodeRef"); };
+    // The tree's rebuild ends with the settings dialog's device lists, its
+    // count refresh with the group-send selector.
+    h.SettingsDeviceLists = [this](const std::vector<std::string>&) { calls.push_back("ReStetingData"); };
+    h.GroupSelectorRefill = [this] { calls.push_back("TreeNodeRef"); };
     h.password_check = [this] { calls.push_back("password_check"); };
     h.EditShow = [this] { calls.push_back("EditShow"); };
   }

@@ -474,8 +474,9 @@ TEST_F(ChangeDetectionTest, MailErrorDoesNotEndTheDatagram) {
   Register(8, MacOf(8), "11111111");
   main().LogDir = dir.path();
   table().SetCell(dtcol::LogFlags, 7, "10000000");
-  int icon_refs = 0;
-  app->hooks.ListIconRef = [&] { ++icon_refs; };
+  DeviceTree& tree = app->tree();
+  TreeNode* node = tree.TreeNewDataSet(tree.TreeView1.Top(0), "ID007", "Dev7");
+  tree.TreeView1.SetImageIndex(node, -1);
   SetMonitoring(true);
   main().alerts.MailBodyAdd(8, "eight");
   main().alerts.MailBodyAdd(7, "seven");
@@ -489,7 +490,7 @@ TEST_F(ChangeDetectionTest, MailErrorDoesNotEndTheDatagram) {
   EXPECT_EQ(main().alerts.MailCount, 2);
   EXPECT_TRUE(main().alerts.MailBody.empty());
   EXPECT_EQ(main().receive.ListBox1.Count(), 1u);
-  EXPECT_EQ(icon_refs, 1);
+  EXPECT_NE(node->ImageIndex(), -1);  // the node icons were refreshed
   EXPECT_TRUE(FileExists(dir.File("d00701" + Yymmdd(sim.Now()) + ".csv")));
 }
 

@@ -65,7 +65,7 @@ class DataFilesTest : public ::testing::Test {
 TEST_F(DataFilesTest, DeletedRowKeepsItsEmptyBlock) {
   FillRow(dt(), 1);
   FillRow(dt(), 3);
-  w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
+  fx.app->group_selector().items.Assign({"G001 グループ1", "G000 未登録グループ"});
   ASSERT_TRUE(dt().SettingDataSave());
   const std::string bytes = ReadAll(Dat());
   EXPECT_EQ(bytes, Block(1) + EmptyBlock() + Block(3));
@@ -99,7 +99,7 @@ TEST_F(DataFilesTest, RowWithoutDeviceBelowTheLastIsWrittenAsItStands) {
 }
 
 TEST_F(DataFilesTest, NoDeviceWritesEmptyFile) {
-  w().ComboBoxEx1.items.Assign({"G000 未登録グループ"});
+  fx.app->group_selector().items.Assign({"G000 未登録グループ"});
   ASSERT_TRUE(dt().SettingDataSave());
   EXPECT_EQ(ReadAll(Dat()), "");
   EXPECT_EQ(ReadAll(Lst()), "G000 未登録グループ\r\n");
@@ -199,7 +199,7 @@ TEST_F(DataFilesTest, FileNotReadWholeIsNeverOverwritten) {
 
     // Edits of the run, then monitoring stop and a second save.
     FillRow(d, 2, "edited");
-    m.ComboBoxEx1.items.Assign({"G009 別", "G000 未登録グループ"});
+    run.app->group_selector().items.Assign({"G009 別", "G000 未登録グループ"});
     m.monitoring.YabStart();
     m.monitoring.zolyab_stop();
     EXPECT_FALSE(d.SettingDataSave());
@@ -229,13 +229,13 @@ TEST_F(DataFilesTest, FileNotReadWholeIsNeverOverwritten) {
 
 TEST_F(DataFilesTest, FirstStartGetsTheTwoDefaultGroups) {
   int refreshes = 0;
-  fx.app->hooks.TreeNodeRef = [&] { ++refreshes; };
-  EXPECT_FALSE(w().ComboBoxEx1.Enabled());
+  fx.app->hooks.GroupSelectorRefill = [&] { ++refreshes; };  // the end of the tree's refresh
+  EXPECT_FALSE(fx.app->group_selector().Enabled());
   ASSERT_TRUE(dt().SettingDataLoad());
-  EXPECT_EQ(w().ComboBoxEx1.items.All(), (std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"}));
-  EXPECT_EQ(w().ComboBoxEx1.Text(), "G001 グループ1");
+  EXPECT_EQ(fx.app->group_selector().items.All(), (std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"}));
+  EXPECT_EQ(fx.app->group_selector().Text(), "G001 グループ1");
   EXPECT_EQ(refreshes, 1);
-  EXPECT_TRUE(w().ComboBoxEx1.Enabled());
+  EXPECT_TRUE(fx.app->group_selector().Enabled());
   EXPECT_FALSE(FileExists(Lst()));  // the first save creates it
 
   ASSERT_TRUE(dt().SettingDataSave());
@@ -243,21 +243,24 @@ TEST_F(DataFilesTest, FirstStartGetsTheTwoDefaultGroups) {
 }
 
 TEST_F(DataFilesTest, GroupsComeFromTheTreeWhenItIsBuilt) {
-  fx.app->hooks.TreeGroupTexts = [] { return std::vector<std::string>{"G002 B", "G000 未登録グループ"}; };
+  TreeView& tree = fx.app->tree().TreeView1;
+  tree.Clear();
+  tree.AddChild(nullptr, "G002 B", 0);
+  tree.AddChild(nullptr, "G000 未登録グループ", 2);
   ASSERT_TRUE(dt().SettingDataLoad());
-  EXPECT_EQ(w().ComboBoxEx1.items.All(), (std::vector<std::string>{"G002 B", "G000 未登録グループ"}));
-  EXPECT_EQ(w().ComboBoxEx1.Text(), "G002 B");
+  EXPECT_EQ(fx.app->group_selector().items.All(), (std::vector<std::string>{"G002 B", "G000 未登録グループ"}));
+  EXPECT_EQ(fx.app->group_selector().Text(), "G002 B");
 }
 
 TEST_F(DataFilesTest, GroupListLoadsInFileOrder) {
   int refreshes = 0;
-  fx.app->hooks.TreeNodeRef = [&] { ++refreshes; };
+  fx.app->hooks.GroupSelectorRefill = [&] { ++refreshes; };  // the end of the tree's refresh
   Write(fx.dir.File("ZOLYAB4.LST"), "G003 三番\r\nG001 一番\r\nG002 二番\r\nG000 未登録グループ\r\n");
   ASSERT_TRUE(dt().SettingDataLoad());
-  EXPECT_EQ(w().ComboBoxEx1.items.All(),
+  EXPECT_EQ(fx.app->group_selector().items.All(),
             (std::vector<std::string>{"G003 三番", "G001 一番", "G002 二番", "G000 未登録グループ"}));
   EXPECT_EQ(refreshes, 0);
-  EXPECT_TRUE(w().ComboBoxEx1.Enabled());
+  EXPECT_TRUE(fx.app->group_selector().Enabled());
   // The file found in another spelling is the one written back.
   ASSERT_TRUE(dt().SettingDataSave());
   EXPECT_FALSE(FileExists(Lst()));
@@ -297,14 +300,14 @@ TEST_F(DataFilesTest, LineBreakInCellIsWrittenAsBlank) {
 
 TEST_F(DataFilesTest, FailedWriteKeepsOldFilesAndStops) {
   FillRow(dt(), 1);
-  w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
+  fx.app->group_selector().items.Assign({"G001 グループ1", "G000 未登録グループ"});
   ASSERT_TRUE(dt().SettingDataSave());
   const std::string old_dat = ReadAll(Dat());
   const std::string old_lst = ReadAll(Lst());
 
   // Device file cannot be written: both files stay, nothing after it runs.
   FillRow(dt(), 2);
-  w().ComboBoxEx1.items.Add("G002 新");
+  fx.app->group_selector().items.Add("G002 新");
   w().LockOn = true;
   w().EditUnlocked = true;
   dt().Label1.SetCaption("before");
@@ -323,8 +326,8 @@ TEST_F(DataFilesTest, FailedWriteKeepsOldFilesAndStops) {
 
   // Group list cannot be written (it is now longer than the device file):
   // the device file is new, the list old.
-  for (int g = 3; g < 100; ++g) w().ComboBoxEx1.items.Add("G" + std::to_string(100 + g) + " 長いグループ名の並び");
-  ASSERT_GT(JoinedSize(w().ComboBoxEx1.items.All()), 2000u);
+  for (int g = 3; g < 100; ++g) fx.app->group_selector().items.Add("G" + std::to_string(100 + g) + " 長いグループ名の並び");
+  ASSERT_GT(JoinedSize(fx.app->group_selector().items.All()), 2000u);
   ASSERT_LT(ReadAll(Dat()).size() * 2 + 200, 2000u);
   {
     FileSizeLimit limit(2000);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "monitor/debug_window.h"
+#include "monitor/device_table.h"
 #include "support/app_fixture.h"
 #include "support/datagram_hex.h"
 
@@ -64,8 +65,11 @@ TEST_F(DebugWindowTest, RowDumpListsColumnsOneTo64) {
 TEST_F(DebugWindowTest, TestInjectionsCountTheMacUp) {
   f.sim.SetNow(DateTime{2024, 3, 5, 8, 9, 10});
   std::vector<std::string> macs, addresses, temps;
-  // Seen at the end of the match of each injected record.
-  f.app->hooks.ListIconRef = [&] {
+  // The ring slot of each injected record, after its match (one receive line each).
+  auto inject = [&] {
+    const size_t lines = f.app->receive_view().ListBox1.Count();
+    Form4().BitBtn2Click();
+    ASSERT_EQ(f.app->receive_view().ListBox1.Count(), lines + 1);
     const int slot = Form4().StringGridBuffTag;
     const Grid& ring = Form4().StringGridBuff;
     addresses.push_back(ring.Cell(3, slot));
@@ -73,8 +77,8 @@ TEST_F(DebugWindowTest, TestInjectionsCountTheMacUp) {
     temps.push_back(ring.Cell(41, slot));
   };
   Form4().Edit2.SetText("10.1.2.3");
-  Form4().BitBtn2Click();
-  Form4().BitBtn2Click();
+  inject();
+  inject();
   EXPECT_EQ(macs, (std::vector<std::string>{"02:5A:3C:00:00:00", "02:5A:3C:00:00:01"}));
   EXPECT_EQ(addresses, (std::vector<std::string>{"10.1.2.3", "10.1.2.3"}));
   EXPECT_EQ(temps, (std::vector<std::string>{"0.0", "0.0"}));

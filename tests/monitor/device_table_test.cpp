@@ -132,16 +132,11 @@ TEST_F(DeviceTableTest, OutletCountBoundsTheEvaluatedOutlets) {
 }
 
 TEST_F(DeviceTableTest, UnregisteredListGrowsToOneHundredRows) {
-  std::vector<std::string> nodes;
-  app->hooks.TreeUnRegData = [&](const std::string& text, int mode) {
-    EXPECT_EQ(mode, 1);
-    nodes.push_back(text);
-  };
   Grid& unreg = dbg().StringGrid2;
   for (int n = 1; n <= 97; ++n) Match(HealthyRecord(MacOf(n), "10.0.0.1"));
   EXPECT_EQ(unreg.RowCount(), 99);
-  EXPECT_EQ(nodes.size(), 97u);
-  EXPECT_EQ(nodes[0], "[" + MacOf(1) + "] 10.0.0.1");
+  EXPECT_EQ(UnregNodes().size(), 97u);
+  EXPECT_EQ(UnregNodes()[0], "[" + MacOf(1) + "] 10.0.0.1 未登録");
 
   struct Step {
     int mac;
@@ -163,20 +158,18 @@ TEST_F(DeviceTableTest, UnregisteredListGrowsToOneHundredRows) {
     EXPECT_EQ(unreg.Cell(2, s.row), rec[1]) << s.mac;
     EXPECT_EQ(unreg.Cell(3, s.row), "10.0.0.2") << s.mac;
     EXPECT_EQ(unreg.RowCount(), s.row_count) << s.mac;
-    EXPECT_EQ(nodes.size(), s.nodes) << s.mac;
+    EXPECT_EQ(UnregNodes().size(), s.nodes) << s.mac;
   }
   EXPECT_TRUE(dbg().UnregGuard);
   EXPECT_TRUE(EndsWith(main().receive.ListBox1.Line(0), "[10.0.0.2]       未登録"));
 }
 
 TEST_F(DeviceTableTest, SecondDatagramOfListedDeviceAddsNoNode) {
-  int nodes = 0;
-  app->hooks.TreeUnRegData = [&](const std::string&, int) { ++nodes; };
   LiveRec rec = HealthyRecord(MacOf(1));
   Match(rec);
   rec[1] = "12:59:59";
   Match(rec);
-  EXPECT_EQ(nodes, 1);
+  EXPECT_EQ(UnregNodes(), std::vector<std::string>{"[" + MacOf(1) + "] 192.168.1.10 未登録"});
   EXPECT_EQ(dbg().StringGrid2.RowCount(), 3);
   EXPECT_EQ(dbg().StringGrid2.Cell(2, 1), "12:59:59");
 }
@@ -191,17 +184,18 @@ TEST_F(DeviceTableTest, ClearedGuardSkipsTheListButNotTheReceiveLine) {
 
 TEST_F(DeviceTableTest, ReceiveListKeepsTheTwentyNewest) {
   Register(7, MacOf(7));
-  int icon_refs = 0;
-  app->hooks.ListIconRef = [&] { ++icon_refs; };
+  TreeView& tree = app->tree().TreeView1;
+  TreeNode* node = app->tree().TreeNewDataSet(tree.Top(0), "ID007", "Dev7");
   for (int n = 1; n <= 21; ++n) {
     LiveRec rec = HealthyRecord(MacOf(7));
     rec[1] = "13:00:" + ZeroPad(n, 2);
+    tree.SetImageIndex(node, -1);
     Match(rec, n % 20);
+    EXPECT_EQ(node->ImageIndex(), treeimg::Device) << n;  // every match ends with the node icons
   }
   ASSERT_EQ(main().receive.ListBox1.Count(), 20u);
   EXPECT_EQ(main().receive.ListBox1.Line(0), "2010/11/16 13:00:21 DATAを受信しました。[192.168.1.10]   ID007");
   EXPECT_EQ(main().receive.ListBox1.Line(19).substr(0, 19), "2010/11/16 13:00:02");
-  EXPECT_EQ(icon_refs, 21);
 }
 
 TEST_F(DeviceTableTest, TempHistoryOfTheChartedDevice) {

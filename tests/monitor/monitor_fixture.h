@@ -112,6 +112,16 @@ struct MonitorFixture : ::testing::Test, AppFixture {
     for (size_t k = 0; k < main().icons.ListView1.Count(); ++k) keys.push_back(main().icons.ListView1.Item(k).key);
     return keys;
   }
+  // The texts of the nodes under the unregistered group G000.
+  std::vector<std::string> UnregNodes() {
+    std::vector<std::string> out;
+    const TreeView& tree = app->tree().TreeView1;
+    for (size_t i = 0; i < tree.TopCount(); ++i) {
+      if (tree.Top(i)->Text().rfind("G000", 0) != 0) continue;
+      for (size_t k = 0; k < tree.Top(i)->Count(); ++k) out.push_back(tree.Top(i)->Item(k)->Text());
+    }
+    return out;
+  }
   int ImageOf(int row, int outlet) {
     int idx = main().icons.FindIcon(row, outlet);
     return idx < 0 ? -1 : main().icons.ListView1.Item(static_cast<size_t>(idx)).image;

@@ -56,8 +56,11 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   w().receive.TempHistory[0] = "2024/05/01,09:00:00,23.5";
   w().receive.TempHistory[99] = "x";
   w().receive.TempLabel.SetCaption("23.5");
-  int tree_refreshes = 0;
-  f.app->hooks.ListIconRef = [&] { ++tree_refreshes; };
+  // A device node of a device not heard yet: the start refreshes the node
+  // icons, which gives it the not-heard icon.
+  DeviceTree& tree = f.app->tree();
+  TreeNode* node = tree.TreeNewDataSet(tree.TreeView1.Top(0), "ID001", "Dev1");
+  ASSERT_EQ(node->ImageIndex(), treeimg::Device);
 
   w().monitoring.ToolButton1Click();
   EXPECT_EQ(w().monitoring.Panel20.Caption(), "監視中");
@@ -76,7 +79,8 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視開始");
   EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0010)");
   EXPECT_EQ(dialogs_closed, 1);
-  EXPECT_EQ(tree_refreshes, 1);
+  EXPECT_EQ(node->ImageIndex(), treeimg::NotHeard);
+  tree.TreeView1.SetImageIndex(node, treeimg::Device);
 
   w().monitoring.Label5.SetVisible(true);  // the clock blinks it while bound
   w().monitoring.ToolButton2Click();
@@ -92,7 +96,7 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0011)");
   EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視停止");
   EXPECT_EQ(dialogs_closed, 2);
-  EXPECT_EQ(tree_refreshes, 1);  // the stop button does not refresh the tree
+  EXPECT_EQ(node->ImageIndex(), treeimg::Device);  // the stop button does not refresh the tree
 }
 
 TEST_F(MonitoringTest, StartWithoutChartedDeviceOrDebugWindow) {
@@ -118,7 +122,7 @@ TEST_F(MonitoringTest, StopLogsBeforeUnbinding) {
 TEST_F(MonitoringTest, StopWritesTheDataFilesEvenWithoutChanges) {
   table().SetCell(dtcol::MacAddress, 2, "02:5A:3C:00:00:02");
   table().SetCell(dtcol::DeviceName, 2, "Dev2");
-  w().ComboBoxEx1.items.Assign({"G001 グループ1", "G000 未登録グループ"});
+  f.app->group_selector().items.Assign({"G001 グループ1", "G000 未登録グループ"});
   w().LockOn = true;
   w().EditUnlocked = true;
   w().monitoring.YabStart();

@@ -19,18 +19,20 @@ class ReceptionTest : public ::testing::Test {
  protected:
   ReceptionTest() {
     f.sim.SetNow(DateTime{2010, 11, 16, 12, 52, 7});
-    // The match of each parsed record ends with the node icon refresh.
-    f.app->hooks.ListIconRef = [this] {
-      slots.push_back(Form4().StringGridBuffTag);
-      parsed.push_back(Form4().Memo1.All());
-    };
+    // Seen from inside the match of a registered device shown in the detail
+    // window (the legacy layout's MAC FF:FF:FF:00:B5:B6 is registered).
+    Form4().StringGrid1.SetCell(1, 1, "FF:FF:FF:00:B5:B6");
+    Form4().LastDataCnt();
+    f.app->receive_view().DetailDevice = 1;
+    f.app->hooks.DetailRefresh = [this](int) { parsed.push_back(Form4().Memo1.All()); };
   }
   DebugWindow& Form4() { return f.app->Form4(); }
   void Receive(const std::string& bytes) { f.app->Form2().reception.NMUDP1DataReceived(bytes, "192.168.0.205", 2100); }
   std::vector<std::string> Lines() { return Form4().Memo1.All(); }
 
   AppFixture f;
-  std::vector<int> slots;
+  // Matches so far: each adds one line to the receive list.
+  size_t Matches() { return f.app->receive_view().ListBox1.Count(); }
   std::vector<std::vector<std::string>> parsed;  // receive text as the parser saw it
 };
 
@@ -43,7 +45,8 @@ TEST_F(ReceptionTest, SampleGivesElevenLinesAndOneParse) {
   for (const std::string& l : SampleRecordLines()) want.push_back(l);
   EXPECT_EQ(Lines(), want);
   EXPECT_EQ(Lines()[4], "010001CA0023C63A");
-  EXPECT_EQ(slots, std::vector<int>{1});
+  EXPECT_EQ(Matches(), 1u);
+  EXPECT_EQ(Form4().StringGridBuffTag, 1);
   EXPECT_EQ(Form4().Memo2.Line(4), "02:5A:3C:00:00:00");
 }
 
@@ -66,9 +69,9 @@ TEST_F(ReceptionTest, OnlyExactly182BytesIsLegacy) {
   } cases[] = {{181, false}, {182, true}, {183, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
-    slots.clear();
+    const size_t before = Matches();
     Receive(OfSize(c.size));
-    ASSERT_EQ(slots.size(), 1u);
+    ASSERT_EQ(Matches(), before + 1);
     if (c.legacy) {
       EXPECT_TRUE(Lines().empty());  // cleared again after the parse
       EXPECT_EQ(Form4().Memo2.Line(4), "FF:FF:FF:00:00:00");
@@ -145,7 +148,7 @@ TEST_F(ReceptionTest, ForeignOrBrokenFirstRecordIsDroppedWithoutTrace) {
     Form4().Memo2.Assign({"before"});
     Receive(c.bytes);
     EXPECT_TRUE(Lines().empty());
-    EXPECT_TRUE(slots.empty());
+    EXPECT_EQ(Matches(), 0u);
     EXPECT_EQ(Form4().StringGridBuffTag, 0);
     EXPECT_EQ(Form4().Memo2.All(), std::vector<std::string>{"before"});
   }

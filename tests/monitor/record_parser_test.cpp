@@ -254,27 +254,37 @@ TEST_F(RecordParserTest, ForgedCountsCostNoMoreThanTheLine) {
   EXPECT_EQ(live[15], Items("1111", 20));  // targets 0 to 19 start within the line
 }
 
-TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
-  // The match ends with the node icon refresh: at that point the icon view
-  // has been rebuilt and the header counters are not yet written.
+TEST_F(RecordParserTest, MatchRunsAfterTheIconRebuildAndBeforeTheCounters) {
+  // Seen from inside the match (the detail refresh of a registered device):
+  // the icon view has been rebuilt and the header counters are not yet written.
   std::vector<std::string> calls;
   MainWindow& main = f.app->Form2();
+  Form4().StringGrid1.SetCell(1, 1, "02:5A:3C:00:00:00");
+  Form4().LastDataCnt();
+  main.receive.DetailDevice = 1;
   const uint64_t icons_before = main.icons.ListView1.Revision();
-  f.app->hooks.ListIconRef = [&] {
+  f.app->hooks.DetailRefresh = [&](int row) {
     calls.push_back(main.icons.ListView1.Revision() > icons_before ? "icons" : "no icons");
-    calls.push_back("match " + std::to_string(Form4().StringGridBuffTag));
+    calls.push_back("match " + std::to_string(Form4().StringGridBuffTag) + " row " + std::to_string(row));
     calls.push_back(main.icons.Panel12.Caption().empty() ? "no counters" : "counters");
   };
   Parse(SampleRecords());
-  EXPECT_EQ(calls, (std::vector<std::string>{"icons", "match 1", "no counters"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"icons", "match 1 row 1", "no counters"}));
+  EXPECT_EQ(main.icons.Panel12.Caption(), "0");
+}
+
+TEST_F(RecordParserTest, RingOfTwentySlotsAndCaptureNumbers) {
+  MainWindow& main = f.app->Form2();
+  Parse(SampleRecords());
+  EXPECT_EQ(Form4().StringGridBuffTag, 1);
+  EXPECT_EQ(Form4().StringGrid2.Cell(5, 1), "02:5A:3C:00:00:00");
   EXPECT_EQ(main.icons.Panel12.Caption(), "0");
   const Grid& ring = Form4().StringGridBuff;
   for (int i = 2; i <= 21; ++i) {
-    calls.clear();
     Parse({IdentLine(FamilyMac(static_cast<uint32_t>(i)))});
     const int slot = (i - 1) % 20 + 1;
     EXPECT_EQ(Form4().StringGridBuffTag, slot);
-    EXPECT_EQ(calls[1], "match " + std::to_string(slot));
+    EXPECT_EQ(main.receive.ListBox1.Count(), static_cast<size_t>(i < 20 ? i : 20));  // one receive line per match
     // The match read this slot: the new MAC went into the unregistered list.
     EXPECT_EQ(Form4().StringGrid2.Cell(5, i), "02:5A:3C:00:00:" + Hex4(i).substr(2));
     EXPECT_EQ(ring.Cell(0, slot), std::to_string((i - 1) % 9 + 1)) << i;
@@ -295,7 +305,12 @@ TEST_F(CaptureFileTest, PairIsWrittenIntoTheLogFolderAfterTheHandOver) {
   MainWindow& settings = f.app->Form2();
   settings.SaveRecvData = true;
   bool written_before = true;
-  f.app->hooks.ListIconRef = [&] { written_before = FileExists(folder + "/a5A3C000000.txt"); };
+  // Seen from inside the match: the sample's device is registered and shown
+  // in the detail window.
+  Form4().StringGrid1.SetCell(1, 1, "02:5A:3C:00:00:00");
+  Form4().LastDataCnt();
+  f.app->receive_view().DetailDevice = 1;
+  f.app->hooks.DetailRefresh = [&](int) { written_before = FileExists(folder + "/a5A3C000000.txt"); };
   for (const std::string& dir : {folder, folder + "/"}) {
     SCOPED_TRACE(dir);
     settings.LogDir = dir;
@@ -315,10 +330,9 @@ TEST_F(CaptureFileTest, NothingWhenOffAndErrorsAreIgnored) {
   EXPECT_FALSE(FileExists(f.dir.File("a5A3C000000.txt")));
   settings.SaveRecvData = true;
   settings.LogDir = f.dir.File("missing/folder");
-  int matched = 0;
-  f.app->hooks.ListIconRef = [&] { ++matched; };
+  const size_t matched = f.app->receive_view().ListBox1.Count();  // one receive line per match
   Parse(SampleRecords());
-  EXPECT_EQ(matched, 1);
+  EXPECT_EQ(f.app->receive_view().ListBox1.Count(), matched + 1);
   EXPECT_EQ(Form4().StringGridBuff.Cell(5, 2), "02:5A:3C:00:00:00");
   EXPECT_FALSE(FileExists(f.dir.File("missing")));
 }

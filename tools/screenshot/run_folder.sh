@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Prepares a run folder for the console: a copy of the program, a settings
-# file and a device file with registered devices that zolsim plays.
+# file and a device file with registered devices that zolsim plays, the
+# first half in group G001, the rest in group G002.
 # Usage: run_folder.sh FOLDER PROGRAM PORT DEVICES KINDS [EXTRA_SYSTEM_LINES] [SMTP [SCRAMBLER]]
 #   KINDS: the item kinds of every device's eight outlets, e.g. 00111122.
 #   SMTP: HOST:PORT of a mail server: mail is switched on, from
@@ -38,6 +39,7 @@ scrambled() { "$scrambler" "$(printf '%s' "$1" | iconv -f UTF-8 -t CP932)"; }
   fi
 } >"$dir/zolyab4.Ini"
 if [ -n "$smtp" ]; then notify="11111000 00000000"; fi
+group() { if [ "$1" -le $(((devices + 1) / 2)) ]; then echo "G001 グループ1"; else echo "G002 サーバ室"; fi; }
 # The device file: columns 1 to 20 of every device row, 20 lines a row, in
 # Shift-JIS with CR LF.
 {
@@ -51,8 +53,8 @@ if [ -n "$smtp" ]; then notify="11111000 00000000"; fi
       connect="telnet,127.0.0.1,$tport,637437C6279787,$tport,0,1,0"
     fi
     printf '%s\r\n' "$mac" 20 "" "8,4" "$connect" "127.0.0.1" 11111111 11111111 "$kinds" \
-      "ラック$k" "電源1,電源2,PING3,PING4,PING5,PING6,温度7,温度8," "G001 グループ1" "メモ$k" "" "" \
+      "ラック$k" "電源1,電源2,PING3,PING4,PING5,PING6,温度7,温度8," "$(group "$k")" "メモ$k" "" "" \
       "$notify" "" "0009 0009 0009 0009 0009 0009 0009 0009 " "" ""
   done
 } | iconv -f UTF-8 -t CP932 >"$dir/zolyab4.dat"
-printf 'G001 グループ1\r\nG000 未登録グループ\r\n' | iconv -f UTF-8 -t CP932 >"$dir/zolyab4.lst"
+printf 'G001 グループ1\r\nG002 サーバ室\r\nG000 未登録グループ\r\n' | iconv -f UTF-8 -t CP932 >"$dir/zolyab4.lst"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the console under Xvfb with the simulator feeding it and saves PNGs:
-# the splash window, the main window with the icon view and the receive
-# list, (in a second run with [SYSTEM] DEBUG=1) the debug window, and the
-# backup tool zolv4backup with a folder selected, and the device window of
-# an icon opened by a double-click.
+# the splash window, the main window with the device tree (two groups with
+# counts and state icons, devices not registered under G000), the icon view
+# and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
+# window, the backup tool zolv4backup with a folder selected, and the device
+# window of an icon opened by a double-click.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -25,6 +26,27 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# start_console WORK: an X server on a display of its own and the console
+# started from the run folder WORK; sets the caller's display, xvfb and
+# console_pid.
+start_console() {
+  display=:$((90 + RANDOM % 100))
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  sleep 1
+  (cd "$1" && DISPLAY=$display XDG_RUNTIME_DIR=$1 ./zolyab4 >/dev/null 2>&1) &
+  console_pid=$!
+  pids+=($console_pid)
+}
+
+# stop_console: ends the console of start_console and its X server.
+stop_console() {
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
 # run_once NAME EXTRA_SYSTEM_LINES: one console run on its own display.
 run_once() {
   local name=$1 extra=$2
@@ -32,26 +54,20 @@ run_once() {
   work=$(mktemp -d /tmp/zolshot.XXXXXX)
   works+=("$work")
   port=$((20000 + RANDOM % 20000))
-  display=:$((90 + RANDOM % 100))
   bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122 "$extra"
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  pids+=($xvfb)
-  sleep 1
-  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
-  console_pid=$!
-  pids+=($console_pid)
+  start_console "$work"
   sleep 1
   [ "$name" = main ] && DISPLAY=$display import -window root "$out/splash.png"
   sleep 2.5
   "$sim" --port "$port" --devices 6 --duration 12 --event "2 1 ping 3 abnormal" --event "3 2 ping 4 caution" \
     --event "0 * ramp 20 50 20" --event "4 3 power 1 off" --event "5 6 silent" >/dev/null 2>&1 &
   pids+=($!)
+  # Three devices that are not in the device file: listed under G000.
+  "$sim" --port "$port" --devices 3 --mac-suffix 0000A1 --duration 12 >/dev/null 2>&1 &
+  pids+=($!)
   sleep 7
   DISPLAY=$display import -window root "$out/$name.png"
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  stop_console
 }
 
 # run_backup: the backup tool beside the console's files, with a folder of
@@ -90,15 +106,8 @@ run_device() {
   works+=("$work")
   port=$((20000 + RANDOM % 20000))
   tbase=$((port + 1))
-  display=:$((90 + RANDOM % 100))
   TELNET_BASE=$tbase bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  pids+=($xvfb)
-  sleep 1
-  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
-  console_pid=$!
-  pids+=($console_pid)
+  start_console "$work"
   sleep 3.5
   "$sim" --port "$port" --devices 6 --duration 12 --telnet-base "$tbase" --event "0 * ramp 20 50 20" \
     >/dev/null 2>&1 &
@@ -109,9 +118,7 @@ run_device() {
   DISPLAY=$display xdotool mousemove --window "$wid" 254 127 click --repeat 2 --delay 120 1
   sleep 1.5
   DISPLAY=$display import -window root "$out/device.png"
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  stop_console
 }
 
 run_once main ''
