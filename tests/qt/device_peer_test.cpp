@@ -41,18 +41,16 @@ class DevicePeerTest : public ::testing::Test {
     ASSERT_GT(udp_port_, 0);
     ASSERT_GT(telnet_port_, 0);
     ASSERT_NE(udp_port_, telnet_port_);
-    Services s;
-    s.clock = &clock_;
-    s.pump = &pump_;
-    s.timers = &timers_;
-    s.boxes = &boxes_;
-    s.sound = &sound_;
-    s.udp = &udp_;
-    s.telnet = &telnet_;
-    s.shell = &shell_;
-    s.smtp = &smtp_;
-    s.program_path = dir_.File("zolyab4");
-    app_ = std::make_unique<App>(s);
+    // The program's adapters in place of the fakes of clock, loop, timers,
+    // receiver and telnet client.
+    f_ = std::make_unique<AppFixture>([this](Services& s) {
+      s.clock = &clock_;
+      s.pump = &pump_;
+      s.timers = &timers_;
+      s.udp = &udp_;
+      s.telnet = &telnet_;
+    });
+    app_ = f_->app.get();
 
     // Device 1 of the simulator: eight power outlets, its telnet console
     // with direct power control.
@@ -72,7 +70,7 @@ class DevicePeerTest : public ::testing::Test {
     t.SetCell(dtcol::ItemImages, 1, "0009 0009 0009 0009 0009 0009 0009 0009 ");
     app_->Form4().LastDataCnt();
     app_->settings().UdpPort = udp_port_;
-    app_->settings().LogDir = dir_.path();
+    app_->settings().LogDir = f_->dir.path();
   }
   void TearDown() override {
     if (app_) app_->udp().SetLocalPort(0);
@@ -84,7 +82,7 @@ class DevicePeerTest : public ::testing::Test {
   std::string Power3() { return Copy(table().Cell(dtcol::OlWordB, 1), 11, 4); }
   Lines BoxTexts() const {
     Lines t;
-    for (const auto& b : boxes_.shown) t.push_back(b.text);
+    for (const auto& b : f_->boxes.shown) t.push_back(b.text);
     return t;
   }
 
@@ -108,20 +106,17 @@ class DevicePeerTest : public ::testing::Test {
     return s.str();
   }
 
-  TempDir dir_;
+  TempDir dir_;  // the simulator's telnet log
   std::string log_ = dir_.File("telnet.log");
   std::string zolsim_;
   int udp_port_ = 0, telnet_port_ = 0;
   PosixClock clock_;
   QtPump pump_;
   QtTimerHost timers_;
-  FakeMessageBoxes boxes_;
-  FakeSound sound_;
   QtUdpReceiver udp_;
   QtTelnetClient telnet_;
-  FakeShell shell_;
-  FakeSmtpClient smtp_;
-  std::unique_ptr<App> app_;
+  std::unique_ptr<AppFixture> f_;
+  App* app_ = nullptr;
 };
 
 TEST_F(DevicePeerTest, OffSwitchesTheSimulatedOutlet) {
@@ -132,7 +127,7 @@ TEST_F(DevicePeerTest, OffSwitchesTheSimulatedOutlet) {
   window().BitBtn8Click();
   EXPECT_FALSE(window().Visible());
   EXPECT_TRUE(WaitFor([this] { return window().BitBtn8.Enabled(); }, 10000));
-  EXPECT_TRUE(boxes_.shown.empty()) << boxes_.shown[0].text;
+  EXPECT_TRUE(f_->boxes.shown.empty()) << f_->boxes.shown[0].text;
   const std::string log = TelnetLog();
   for (const char* line : {"1 [ttype dumb]", "1 kelpo", "1 POF3"})
     EXPECT_NE(log.find(line), std::string::npos) << line << " in\n" << log;

@@ -21,18 +21,24 @@ TempDir::~TempDir() {
 
 AppFixture::AppFixture() : AppFixture(nullptr) {}
 
-AppFixture::AppFixture(UdpReceiver* udp_receiver) {
+AppFixture::AppFixture(UdpReceiver* udp_receiver)
+    : AppFixture([udp_receiver](Services& s) {
+        if (udp_receiver) s.udp = udp_receiver;
+      }) {}
+
+AppFixture::AppFixture(const std::function<void(Services&)>& adjust) {
   Services s;
   s.clock = &sim;
   s.pump = &sim;
   s.timers = &sim;
   s.boxes = &boxes;
   s.sound = &sound;
-  s.udp = udp_receiver ? udp_receiver : &udp;
+  s.udp = &udp;
   s.telnet = &telnet;
   s.shell = &shell;
   s.smtp = &smtp;
   s.program_path = dir.File("zolyab4");
+  adjust(s);
   app = std::make_unique<App>(s);
 }
 

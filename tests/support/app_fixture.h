@@ -3,6 +3,7 @@
 // program folder that holds the settings, data and log files.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ struct AppFixture {
   // The same run with udp_receiver (which must outlive the fixture) in
   // place of the fake receiver.
   explicit AppFixture(UdpReceiver* udp_receiver);
+  // The same run with services of its own put in by adjust (they must
+  // outlive the fixture).
+  explicit AppFixture(const std::function<void(Services&)>& adjust);
   ~AppFixture();
 
   TempDir dir;
