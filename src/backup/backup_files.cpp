@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/charset.h"
 #include "common/files.h"
 
 namespace zol {
@@ -31,12 +32,12 @@ std::string DataFileTarget(const std::string& folder, const DataFileName& f) {
 
 bool EntryExistsNoCase(const std::string& folder, const std::string& name) {
   struct stat st;
-  return ::lstat(FindNoCase(folder, name).c_str(), &st) == 0;
+  return ::lstat(FileSystemName(FindNoCase(folder, name)).c_str(), &st) == 0;
 }
 
 bool IsFolder(const std::string& path) {
   struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return !path.empty() && ::stat(FileSystemName(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 namespace {
@@ -60,7 +61,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
 }
 
 void SyncFolder(const std::string& path) {
-  const std::string dir = DirName(path);
+  const std::string dir = FileSystemName(DirName(path));
   const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd < 0) return;
   ::fsync(dfd);
@@ -70,7 +71,7 @@ void SyncFolder(const std::string& path) {
 }  // namespace
 
 bool CopyToTemp(const std::string& src, const std::string& dst, std::string* tmp, FileError* err) {
-  const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+  const int in = ::open(FileSystemName(src).c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return Fail(err, src, errno);
   struct stat st;
   if (::fstat(in, &st) != 0) {
@@ -81,7 +82,7 @@ bool CopyToTemp(const std::string& src, const std::string& dst, std::string* tmp
   // A hidden name beside the destination: the same file system, so the
   // final rename is atomic, and no match for any data file's name.
   const std::string dir = DirName(dst);
-  std::string name = JoinPath(dir.empty() ? "." : dir, "." + BaseName(dst) + ".XXXXXX");
+  std::string name = FileSystemName(JoinPath(dir.empty() ? "." : dir, "." + BaseName(dst) + ".XXXXXX"));
   std::vector<char> templ(name.begin(), name.end());
   templ.push_back('\0');
   const int out = ::mkostemp(templ.data(), O_CLOEXEC);
@@ -115,14 +116,14 @@ bool CopyToTemp(const std::string& src, const std::string& dst, std::string* tmp
     ::unlink(name.c_str());
     return Fail(err, dst, e);
   }
-  *tmp = name;
+  *tmp = Utf8ToSjis(name);
   return true;
 }
 
 bool ReplaceWithTemp(const std::string& tmp, const std::string& dst, FileError* err) {
-  if (::rename(tmp.c_str(), dst.c_str()) != 0) {
+  if (::rename(FileSystemName(tmp).c_str(), FileSystemName(dst).c_str()) != 0) {
     const int e = errno;
-    ::unlink(tmp.c_str());
+    ::unlink(FileSystemName(tmp).c_str());
     return Fail(err, dst, e);
   }
   SyncFolder(dst);
@@ -135,7 +136,8 @@ bool CopyReplacing(const std::string& src, const std::string& dst, FileError* er
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to, FileError* err) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+  const std::string from_name = FileSystemName(from), to_name = FileSystemName(to);
+  if (::renameat2(AT_FDCWD, from_name.c_str(), AT_FDCWD, to_name.c_str(), RENAME_NOREPLACE) == 0) {
     SyncFolder(to);
     return true;
   }
@@ -143,8 +145,8 @@ bool RenameNoReplace(const std::string& from, const std::string& to, FileError* 
   if (e == EINVAL || e == ENOSYS) {
     // A file system without the flag: test first, then rename.
     struct stat st;
-    if (::lstat(to.c_str(), &st) == 0) return Fail(err, to, EEXIST);
-    if (::rename(from.c_str(), to.c_str()) == 0) {
+    if (::lstat(to_name.c_str(), &st) == 0) return Fail(err, to, EEXIST);
+    if (::rename(from_name.c_str(), to_name.c_str()) == 0) {
       SyncFolder(to);
       return true;
     }

@@ -1,6 +1,7 @@
 // The file operations of the backup tool on Linux: the console's three data
 // files found without regard to case, copies that either complete or leave
-// the destination as it was, and a rename that never replaces.
+// the destination as it was, and a rename that never replaces. Paths are
+// Shift-JIS texts, converted to the file system's names at each call.
 #pragma once
 
 #include <string>
@@ -32,7 +33,7 @@ bool EntryExistsNoCase(const std::string& folder, const std::string& name);
 bool IsFolder(const std::string& path);
 
 // Why an operation failed: the path it failed on and the system's reason
-// (in English, whatever the user's language, so that it fits a Shift-JIS text).
+// (SystemReason: Shift-JIS, in the user's language).
 struct FileError {
   std::string path;
   std::string reason;

@@ -13,7 +13,7 @@ constexpr int kPanelWidth = 300;
 constexpr int kPanelHeight = 401;
 
 // One line of the failure box: the file's path and the system's reason.
-std::string FailureLine(const FileError& e) { return "\r\n" + Utf8ToSjis(e.path) + ": " + e.reason; }
+std::string FailureLine(const FileError& e) { return "\r\n" + e.path + ": " + e.reason; }
 
 }  // namespace
 
@@ -35,19 +35,21 @@ void BackupWindow::FormCreate() {
 }
 
 void BackupWindow::ShellTreeView1Change(const std::string& path) {
-  chosen_folder_ = path;
+  // The tree's folder enters as the file system's name; a name that
+  // Shift-JIS cannot hold shows its "?" in the path box and is then not found.
+  chosen_folder_ = Utf8ToSjis(path);
   recheck();
 }
 
 void BackupWindow::recheck() {
-  Edit1.SetText(Utf8ToSjis(chosen_folder_));
+  Edit1.SetText(chosen_folder_);
   BitBtn1.SetEnabled(!FindDataFile(program_folder_, kDataFiles[0]).empty());
   // No chosen folder: nothing to look at (never the file system's root).
   BitBtn2.SetEnabled(!chosen_folder_.empty() && !FindDataFile(chosen_folder_, kDataFiles[0]).empty());
 }
 
 std::string BackupWindow::TargetFolder() {
-  const std::string folder = SjisToUtf8(Edit1.Text());
+  const std::string folder = Edit1.Text();
   if (IsFolder(folder)) return folder;
   boxes_.Show("指定フォルダが見つかりません。\r\n" + Edit1.Text(), BoxKind::Error, BoxButtons::Ok);
   return std::string();

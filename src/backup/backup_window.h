@@ -17,14 +17,14 @@ class BackupWindow : public Form {
 
   void FormCreate();
   // The folder tree's selection changed: path is the selected folder in the
-  // file system's form, empty for none.
+  // file system's form (UTF-8), empty for none; it is held as Shift-JIS.
   void ShellTreeView1Change(const std::string& path);
   void recheck();
   void BitBtn1Click();  // "バックアップ"
   void BitBtn2Click();  // "リストア"
 
-  // The program folder, ending with "/", and the chosen folder, both in the
-  // file system's form.
+  // The program folder, ending with "/", and the chosen folder, both as
+  // Shift-JIS texts like every path of the core.
   const std::string& ProgramFolder() const { return program_folder_; }
   const std::string& ChosenFolder() const { return chosen_folder_; }
 
@@ -36,8 +36,8 @@ class BackupWindow : public Form {
   int ClientWidth = 0, ClientHeight = 0;
 
  private:
-  // The target folder of Edit1 in the file system's form, or empty (after
-  // the error box) when the text names no existing folder.
+  // The target folder of Edit1, or empty (after the error box) when the
+  // text names no existing folder.
   std::string TargetFolder();
   // "完了しました。", or one error box listing the files that failed.
   void Finish(const std::string& failures);

@@ -2,7 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <locale.h>
+#include <langinfo.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,18 +13,16 @@
 #include <cstring>
 #include <string>
 
+#include "common/charset.h"
+
 namespace zol {
 
-std::string SystemReason(int e) {
-  const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  if (c == static_cast<locale_t>(0)) return "error " + std::to_string(e);
-  std::string reason = ::strerror_l(e, c);
-  ::freelocale(c);
-  return reason;
-}
+std::string SystemReason(int e) { return LocaleTextToSjis(std::strerror(e), nl_langinfo(CODESET)); }
+
+std::string FileSystemName(const std::string& path) { return SjisToUtf8(path); }
 
 bool ReadFile(const std::string& path, std::string* bytes) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = std::fopen(FileSystemName(path).c_str(), "rb");
   if (!f) return false;
   bytes->clear();
   char buf[65536];
@@ -76,7 +74,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
 }  // namespace
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* err) {
-  const std::string target = FollowLinks(path);
+  const std::string target = FollowLinks(FileSystemName(path));
   // A name of our own, created exclusively: a file or link planted under a
   // fixed temporary name is never opened, followed or replaced.
   std::string tmp = target + ".tmpXXXXXX";
@@ -119,7 +117,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
 }
 
 void AppendToFile(const std::string& path, const std::string& text) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  const int fd = ::open(FileSystemName(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return;
   // A line goes in whole or not at all: after a short write (a full disk,
   // a size limit) the file is cut back to where the line began, so the next
@@ -132,7 +130,7 @@ void AppendToFile(const std::string& path, const std::string& text) {
 
 bool FileExists(const std::string& path) {
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return ::stat(FileSystemName(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::string DirName(const std::string& path) {
@@ -156,12 +154,14 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 std::string FindNoCase(const std::string& folder, const std::string& name) {
   std::string exact = JoinPath(folder, name);
   if (FileExists(exact)) return exact;
-  DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
+  DIR* d = ::opendir(folder.empty() ? "." : FileSystemName(folder).c_str());
   if (!d) return exact;
   std::string found;
   while (dirent* e = ::readdir(d)) {
-    if (::strcasecmp(e->d_name, name.c_str()) == 0) {
-      found = JoinPath(folder, e->d_name);
+    bool held = true;
+    const std::string entry = Utf8ToSjis(e->d_name, &held);
+    if (held && ::strcasecmp(entry.c_str(), name.c_str()) == 0) {
+      found = JoinPath(folder, entry);
       break;
     }
   }
@@ -193,8 +193,7 @@ std::string ProgramPath() {
   char buf[4096];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return std::string();
-  buf[n] = '\0';
-  return buf;
+  return Utf8ToSjis(std::string(buf, static_cast<size_t>(n)));
 }
 
 }  // namespace zol

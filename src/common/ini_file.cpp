@@ -80,7 +80,7 @@ void IniDocument::Parse(const std::string& bytes) { lines_ = SplitLines(bytes); 
 bool IniDocument::Load(const std::string& path, std::string* err) {
   lines_.clear();
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
+  if (::stat(FileSystemName(path).c_str(), &st) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return true;  // no file: no keys
     if (err) *err = SystemReason(errno);
     return false;

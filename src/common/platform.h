@@ -55,9 +55,10 @@ class TimerHost {
   virtual void TimerRemoved(Timer* timer) = 0;
 };
 
-// A window timer: fires OnTimer every Interval() ms while enabled. Setting
-// the interval or enabling it again restarts the period; an interval of 0
-// never fires.
+// A window timer: fires OnTimer every Interval() ms while enabled. A new
+// interval, or enabling a disabled timer, starts a new period; enabling an
+// enabled timer or setting the interval it already has changes nothing (its
+// next firing stays due when it was). An interval of 0 never fires.
 class Timer {
  public:
   explicit Timer(TimerHost* host, uint32_t interval = 1000, bool enabled = false)
@@ -73,10 +74,12 @@ class Timer {
   uint32_t Interval() const { return interval_; }
   bool Enabled() const { return enabled_; }
   void SetInterval(uint32_t ms) {
+    if (ms == interval_) return;
     interval_ = ms;
     if (host_) host_->TimerChanged(this);
   }
   void SetEnabled(bool on) {
+    if (on == enabled_) return;
     enabled_ = on;
     if (host_) host_->TimerChanged(this);
   }

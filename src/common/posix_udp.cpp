@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "common/files.h"
+
 namespace zol {
 
 PosixUdpReceiver::~PosixUdpReceiver() { Close(); }
@@ -21,9 +23,9 @@ void PosixUdpReceiver::Close() {
 std::string PosixUdpReceiver::SetLocalPort(int port) {
   Close();
   if (port == 0) return std::string();
-  if (port < 1 || port > 65535) return ::strerror(EINVAL);
+  if (port < 1 || port > 65535) return SystemReason(EINVAL);
   int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) return ::strerror(errno);
+  if (fd < 0) return SystemReason(errno);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_ANY);
@@ -31,7 +33,7 @@ std::string PosixUdpReceiver::SetLocalPort(int port) {
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
     const int err = errno;
     ::close(fd);
-    return ::strerror(err);
+    return SystemReason(err);
   }
   fd_ = fd;
   port_ = port;

@@ -46,7 +46,7 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
 // without permission, an I/O error). A missing file reads as found = false.
 bool ReadLines(const std::string& path, bool* found, std::vector<std::string>* lines, std::string* err) {
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
+  if (::stat(FileSystemName(path).c_str(), &st) != 0) {
     if (errno == ENOENT) {
       *found = false;
       return true;

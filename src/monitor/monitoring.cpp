@@ -4,9 +4,9 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
+#include "common/files.h"
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
@@ -55,7 +55,7 @@ void MonitorControls::YabStart() {
   // "監視中", the scan stays off - and the operator is told why.
   // Port 0 would mean "unbound", so a setting outside 1..65535 is refused
   // here like any other port that cannot be opened.
-  const std::string reason = (UdpPort < 1 || UdpPort > 65535) ? std::string(std::strerror(EINVAL))
+  const std::string reason = (UdpPort < 1 || UdpPort > 65535) ? SystemReason(EINVAL)
                                                                : app.udp().SetLocalPort(UdpPort);
   if (!reason.empty()) {
     app.udp().SetLocalPort(0);

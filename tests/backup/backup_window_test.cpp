@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/charset.h"
 #include "common/files.h"
 #include "support/app_fixture.h"
 #include "support/file_limit.h"
@@ -54,7 +55,7 @@ Files Listing(const std::string& folder) {
       out[name] = kDir;
     } else {
       std::string bytes;
-      ReadFile(path, &bytes);
+      ReadFile(Utf8ToSjis(path), &bytes);  // the file layer takes Shift-JIS paths
       out[name] = bytes;
     }
   }

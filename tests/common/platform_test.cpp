@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "support/sim_platform.h"
 
 namespace zol {
@@ -43,6 +47,55 @@ TEST(SimPlatform, TimersFireInOrderAndRestartOnChange) {
   log.clear();
   sim.Advance(10000);
   EXPECT_TRUE(log.empty());
+}
+
+// Enabling a running timer again, or giving it the interval it has, keeps
+// its next firing where it was; a disabled timer enabled again, or a new
+// interval, starts a full period.
+TEST(SimPlatform, TimerKeepsItsDueTimeUnlessReallyChanged) {
+  struct Case {
+    const char* what;
+    std::function<void(Timer&)> change;  // applied 1000 ms into a 1500 ms period
+    uint64_t fires_at;
+  };
+  const std::vector<Case> cases = {
+      {"enabled again while running", [](Timer& t) { t.SetEnabled(true); }, 1500},
+      {"same interval again", [](Timer& t) { t.SetInterval(1500); }, 1500},
+      {"both, twice", [](Timer& t) { t.SetEnabled(true); t.SetInterval(1500); t.SetEnabled(true); }, 1500},
+      {"disabled and enabled", [](Timer& t) { t.SetEnabled(false); t.SetEnabled(true); }, 2500},
+      {"new interval", [](Timer& t) { t.SetInterval(1400); }, 2400},
+  };
+  for (const Case& c : cases) {
+    SimPlatform sim;
+    std::vector<uint64_t> fired;
+    Timer t(&sim, 1500, true);
+    t.OnTimer = [&] { fired.push_back(sim.BootMillis()); };
+    sim.Advance(1000);
+    c.change(t);
+    sim.Advance(c.fires_at - 1000);
+    EXPECT_EQ(fired, std::vector<uint64_t>{c.fires_at}) << c.what;
+  }
+}
+
+// The hosts (the Qt adapter as the fake) restart a timer whenever they are
+// told of a change, so a call that changes nothing must not tell them.
+TEST(Timer, TellsTheHostOnlyOfRealChanges) {
+  struct CountingHost : TimerHost {
+    int changed = 0;
+    void TimerChanged(Timer*) override { ++changed; }
+    void TimerRemoved(Timer*) override {}
+  } host;
+  Timer t(&host, 500, false);
+  host.changed = 0;
+  t.SetEnabled(false);
+  t.SetInterval(500);
+  EXPECT_EQ(host.changed, 0);
+  t.SetEnabled(true);
+  t.SetEnabled(true);
+  EXPECT_EQ(host.changed, 1);
+  t.SetInterval(700);
+  t.SetInterval(700);
+  EXPECT_EQ(host.changed, 2);
 }
 
 TEST(SimPlatform, PostedEventsInterleaveWithTimers) {

@@ -5,14 +5,16 @@
 # its load test. The system log file and the device's CSV lines must hold
 # what happened, reception must go on after the bursts, a second start must
 # end at once, a start that cannot take the lock must say why, and SIGTERM
-# must end the run cleanly.
+# must end the run cleanly. The folder is named in Japanese: the logs, which
+# go to the program's folder by default, must land in it under its own name.
 set -uo pipefail
 console=$1 sim=$2 run_folder=$3
-work=$(mktemp -d /tmp/zole2e.XXXXXX)
+base=$(mktemp -d /tmp/zole2e.XXXXXX)
+work=$base/監視コンソール
 pid=""
 cleanup() {
   [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  rm -rf "$work"
+  rm -rf "$base"
 }
 trap cleanup EXIT
 fail() {

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/files.h"
@@ -265,6 +267,35 @@ TEST_F(DataFilesTest, GroupListLoadsInFileOrder) {
   ASSERT_TRUE(dt().SettingDataSave());
   EXPECT_FALSE(FileExists(Lst()));
   EXPECT_EQ(ReadAll(fx.dir.File("ZOLYAB4.LST")), "G003 三番\r\nG001 一番\r\nG002 二番\r\nG000 未登録グループ\r\n");
+}
+
+// Beside a program in a folder named in Japanese: the files are found and
+// read under the folder's UTF-8 name, and written back there.
+TEST(DataFilesFolder, JapaneseProgramFolder) {
+  AppFixture g(nullptr, "監視コンソール");
+  const std::string utf8 = g.dir.path() + u8"/監視コンソール";
+  std::string dat_bytes;
+  for (int row = 1; row <= 2; ++row)
+    for (int c = 1; c <= 20; ++c) dat_bytes += CellText(row, c, "") + "\r\n";
+  for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"zolyab4.dat", dat_bytes},
+                                    {"zolyab4.lst", "G001 一番\r\nG000 未登録グループ\r\n"}}) {
+    FILE* file = std::fopen((utf8 + "/" + name).c_str(), "wb");
+    ASSERT_TRUE(file) << name;
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  }
+  DebugWindow& d = g.app->Form4();
+  ASSERT_TRUE(d.SettingDataLoad());
+  EXPECT_TRUE(g.boxes.shown.empty());
+  EXPECT_EQ(d.StringGrid1.Cell(10, 2), CellText(2, 10, ""));
+  EXPECT_EQ(g.app->group_selector().items.All(), (std::vector<std::string>{"G001 一番", "G000 未登録グループ"}));
+  d.StringGrid1.SetCell(10, 2, "新しい名前");
+  ASSERT_TRUE(d.SettingDataSave());
+  std::string got;
+  ASSERT_TRUE(ReadFile(g.dir.File("監視コンソール/zolyab4.dat"), &got));
+  EXPECT_NE(got.find("新しい名前\r\n"), std::string::npos);
+  struct stat st;
+  EXPECT_EQ(stat((utf8 + "/zolyab4.dat").c_str(), &st), 0);
 }
 
 TEST_F(DataFilesTest, SaveLocksEditingAgain) {

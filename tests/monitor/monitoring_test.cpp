@@ -16,6 +16,7 @@
 #include "monitor/device_table.h"
 #include "support/app_fixture.h"
 #include "support/file_limit.h"
+#include "support/japanese_locale.h"
 
 namespace zol {
 namespace {
@@ -170,6 +171,29 @@ TEST_F(MonitoringTest, TimeOutZeroNeverStartsTheScan) {
   EXPECT_FALSE(w().monitoring.Timer4.Enabled());
   EXPECT_EQ(w().monitoring.Panel20.Caption(), "監視中");
   EXPECT_EQ(f.udp.LocalPort(), 5000);
+}
+
+// On a Japanese desktop the system's error texts come in UTF-8 Japanese;
+// the boxes get them in Shift-JIS like every other text.
+TEST_F(MonitoringTest, SystemErrorTextsReachTheBoxInShiftJis) {
+  JapaneseUtf8Locale ja;
+  if (!ja.Available()) GTEST_SKIP() << "no Japanese UTF-8 locale on this machine";
+  w().LogDir = f.dir.path();
+  w().UdpPort = 0;
+  w().monitoring.ToolButton1Click();
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0].text, "受信ポート 0 を開けないため、監視を開始できません。\n無効な引数です");
+
+  // The data files' error box: the path and the reason.
+  w().UdpPort = 5000;
+  table().SetCell(1, 1, "02:5A:3C:00:00:01");
+  w().monitoring.YabStart();
+  {
+    FileSizeLimit limit(1);  // the save cannot write
+    w().monitoring.zolyab_stop();
+  }
+  ASSERT_EQ(f.boxes.shown.size(), 2u);
+  EXPECT_EQ(f.boxes.shown[1].text, f.dir.File("zolyab4.dat") + ": ファイルが大きすぎます");
 }
 
 TEST_F(MonitoringTest, BindFailureLeavesMonitoringStopped) {

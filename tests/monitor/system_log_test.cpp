@@ -1,7 +1,10 @@
 #include "monitor/system_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <string>
 
@@ -144,6 +147,53 @@ TEST_F(SystemLogTest, MissingFolderLosesLinesQuietly) {
   EXPECT_EQ(w().system_log.ListBox2.Count(), 1u);  // the view line stays
   EXPECT_FALSE(FileExists(f.dir.File("no/such/folder/syslog20240501.log")));
   EXPECT_TRUE(f.boxes.shown.empty());
+}
+
+// The log folder of the settings file is a Shift-JIS text; on disk the
+// folder has its UTF-8 name, and the lines land there.
+TEST_F(SystemLogTest, JapaneseLogFolderFromTheSettingsFile) {
+  const std::string utf8 = f.dir.path() + u8"/ログ置き場";
+  ASSERT_EQ(mkdir(utf8.c_str(), 0755), 0);
+  std::string err;
+  ASSERT_TRUE(WriteFileAtomic(f.dir.File("zolyab4.Ini"),
+                              "[LOG]\r\nDIR=" + f.dir.path() + "/ログ置き場\r\n[SYSLOG]\r\nSAVE=1\r\nMODE=1\r\n", &err))
+      << err;
+  w().IniLoad();
+  ASSERT_EQ(w().LogDir, f.dir.path() + "/ログ置き場");
+  w().system_log.SysLoging(kSysLogMonitorStart, "監視開始");
+  table().SetCell(21, 1, "2024/05/01");
+  w().system_log.logdatasave("d00101240501.csv", 1, 1);
+
+  auto raw = [](const std::string& path) {
+    std::string bytes;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+      char buf[512];
+      size_t n;
+      while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) bytes.append(buf, n);
+      std::fclose(file);
+    }
+    return bytes;
+  };
+  EXPECT_EQ(raw(utf8 + "/syslog20240501.log"), "(0010) 2024/05/01 09:30:00 監視開始\r\n");
+  EXPECT_EQ(raw(utf8 + "/d00101240501.csv").substr(0, 13), "2024/05/01,,1");
+}
+
+// Started from a folder named in Japanese, the console takes that folder
+// (as a Shift-JIS text) for its log folder and writes there.
+TEST(SystemLogFolder, DefaultIsTheProgramsFolder) {
+  AppFixture g(nullptr, "監視コンソール");
+  const std::string utf8 = g.dir.path() + u8"/監視コンソール";
+  {
+    FILE* ini = std::fopen((utf8 + "/zolyab4.Ini").c_str(), "wb");
+    ASSERT_TRUE(ini);
+    std::fputs("[SYSLOG]\r\nSAVE=1\r\nMODE=1\r\n", ini);
+    std::fclose(ini);
+  }
+  g.sim.SetNow(At(2024, 5, 1, 9, 30, 0));
+  g.app->Form2().FormCreate();
+  EXPECT_EQ(g.app->Form2().LogDir, g.dir.path() + "/監視コンソール/");
+  struct stat st;
+  EXPECT_EQ(stat((utf8 + "/syslog20240501.log").c_str(), &st), 0);
 }
 
 TEST_F(SystemLogTest, ViewFilledFromTodaysFile) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -21,9 +22,13 @@ TempDir::~TempDir() {
 
 AppFixture::AppFixture() : AppFixture(nullptr) {}
 
-AppFixture::AppFixture(UdpReceiver* udp_receiver)
-    : AppFixture([udp_receiver](Services& s) {
+AppFixture::AppFixture(UdpReceiver* udp_receiver, const std::string& folder)
+    : AppFixture([this, udp_receiver, &folder](Services& s) {
         if (udp_receiver) s.udp = udp_receiver;
+        if (!folder.empty()) {
+          EXPECT_EQ(mkdir(FileSystemName(dir.File(folder)).c_str(), 0755), 0) << folder;
+          s.program_path = dir.File(folder + "/zolyab4");
+        }
       }) {}
 
 AppFixture::AppFixture(const std::function<void(Services&)>& adjust) {

@@ -29,9 +29,10 @@ class TempDir {
 
 struct AppFixture {
   AppFixture();
-  // The same run with udp_receiver (which must outlive the fixture) in
-  // place of the fake receiver.
-  explicit AppFixture(UdpReceiver* udp_receiver);
+  // The same run with udp_receiver (which must outlive the fixture, null
+  // for the fake one) in place of the fake receiver, and the program in the
+  // subfolder folder of dir (a Shift-JIS name; created) when one is given.
+  explicit AppFixture(UdpReceiver* udp_receiver, const std::string& folder = std::string());
   // The same run with services of its own put in by adjust (they must
   // outlive the fixture).
   explicit AppFixture(const std::function<void(Services&)>& adjust);
@@ -45,7 +46,7 @@ struct AppFixture {
   FakeTelnetClient telnet{sim};
   FakeShell shell;
   FakeSmtpClient smtp;
-  std::unique_ptr<App> app;  // program path: dir/zolyab4
+  std::unique_ptr<App> app;  // program path: dir/zolyab4 (or dir/folder/zolyab4)
 };
 
 // The whole file; a file that cannot be read fails the test (naming the
