@@ -26,14 +26,6 @@ namespace {
 
 const QString kRoot = QStringLiteral("/");
 
-// Names a widget after its control and gives it an accessible name.
-template <typename W>
-W* Named(W* w, const char* name, const QString& accessible) {
-  w->setObjectName(QString::fromLatin1(name));
-  w->setAccessibleName(accessible);
-  return w;
-}
-
 }  // namespace
 
 BackupView::BackupView(BackupWindow& f, Mirror& mirror) : QWidget(nullptr, Qt::Window), form_(f), mirror_(mirror) {

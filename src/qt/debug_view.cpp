@@ -28,8 +28,8 @@ DebugView::DebugView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window) {
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   auto* top = new QVBoxLayout(this);
   auto* counts = new QHBoxLayout;
-  auto* label1 = new QLabel(this);
-  auto* label2 = new QLabel(this);
+  auto* label1 = Named(new QLabel(this), "Label1");
+  auto* label2 = Named(new QLabel(this), "Label2");
   counts->addWidget(label1);
   counts->addWidget(label2);
   counts->addStretch(1);
@@ -39,9 +39,11 @@ DebugView::DebugView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window) {
 
   auto* split = new QSplitter(Qt::Vertical, this);
   auto* grids = new QTabWidget(split);
-  table = new QTableView(grids);
-  unreg = new QTableView(grids);
-  ring = new QTableView(grids);
+  // A developer's window: its tables and texts are read by the names its
+  // tabs show.
+  table = Named(new QTableView(grids), "StringGrid1", QStringLiteral("StringGrid1"));
+  unreg = Named(new QTableView(grids), "StringGrid2", QStringLiteral("StringGrid2"));
+  ring = Named(new QTableView(grids), "StringGridBuff", QStringLiteral("StringGridBuff"));
   for (QTableView* t : {table, unreg, ring}) {
     t->horizontalHeader()->setDefaultSectionSize(96);
     t->verticalHeader()->setDefaultSectionSize(18);
@@ -58,26 +60,27 @@ DebugView::DebugView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window) {
   connect(table, &QTableView::doubleClicked, this, [&f](const QModelIndex&) { f.BitBtn1Click(); });
 
   auto* texts = new QTabWidget(split);
-  auto add_memo = [&](Memo& m, const QString& title, bool mono) {
-    auto* e = new QPlainTextEdit(texts);
+  auto add_memo = [&](Memo& m, const char* name, bool mono) {
+    const QString title = QString::fromLatin1(name);
+    auto* e = Named(new QPlainTextEdit(texts), name, title);
     e->setReadOnly(true);
     e->setLineWrapMode(QPlainTextEdit::NoWrap);
     if (mono) e->setFont(fixed);
     mirror.Bind(e, m);
     texts->addTab(e, title);
   };
-  add_memo(f.Memo1, QStringLiteral("Memo1"), true);
-  add_memo(f.Memo2, QStringLiteral("Memo2"), true);
-  add_memo(f.Memo3, QStringLiteral("Memo3"), false);
-  add_memo(f.RichEdit1, QStringLiteral("RichEdit1"), false);
-  add_memo(f.Memo4, QStringLiteral("Memo4"), true);
+  add_memo(f.Memo1, "Memo1", true);
+  add_memo(f.Memo2, "Memo2", true);
+  add_memo(f.Memo3, "Memo3", false);
+  add_memo(f.RichEdit1, "RichEdit1", false);
+  add_memo(f.Memo4, "Memo4", true);
   top->addWidget(split, 1);
 
   auto* tools = new QHBoxLayout;
-  dump = new QPushButton(S("吐き出し"), this);
-  inject = new QPushButton(S("追加"), this);
-  auto* edit1 = new QLineEdit(this);
-  auto* edit2 = new QLineEdit(this);
+  dump = Named(new QPushButton(S("吐き出し"), this), "BitBtn1");
+  inject = Named(new QPushButton(S("追加"), this), "BitBtn2");
+  auto* edit1 = Named(new QLineEdit(this), "Edit1", QStringLiteral("Edit1"));
+  auto* edit2 = Named(new QLineEdit(this), "Edit2", QStringLiteral("Edit2"));
   edit1->setFont(fixed);
   edit1->setMinimumWidth(240);
   tools->addWidget(dump);

@@ -8,7 +8,6 @@
 #include "qt/form_view.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
-#include "qt/sjis.h"
 #include "qt/view_util.h"
 
 namespace zol {
@@ -29,9 +28,7 @@ QLabel* CaptionCell(QWidget* parent, const char* text, int y) {
 // A value panel: a sunken white field, named after its control.
 QLabel* ValueCell(QWidget* parent, Mirror& mirror, const Panel& panel, const char* name, const char* label,
                   const QRect& at) {
-  auto* l = new QLabel(parent);
-  l->setObjectName(QString::fromLatin1(name));
-  l->setAccessibleName(S(label));
+  auto* l = Named(new QLabel(parent), name, S(label));
   l->setGeometry(at);
   l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   l->setAutoFillBackground(true);
@@ -42,13 +39,10 @@ QLabel* ValueCell(QWidget* parent, Mirror& mirror, const Panel& panel, const cha
 }
 
 QPushButton* NamedButton(QWidget* parent, Mirror& mirror, Button& core, const char* name, const QRect& at) {
-  auto* b = new QPushButton(parent);
-  b->setObjectName(QString::fromLatin1(name));
+  auto* b = Named(new QPushButton(parent), name);
   b->setGeometry(at);
   b->setAutoDefault(false);
-  mirror.Bind(b, core);
-  // The accessible name is the caption without its accelerator mark.
-  b->setAccessibleName(FromSjis(core.Caption()).remove(QLatin1Char('&')));
+  mirror.Bind(b, core);  // read by its caption
   return b;
 }
 
@@ -63,9 +57,7 @@ DeviceView::DeviceView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   setAutoFillBackground(true);
 
   // The picture in one strip with the three switch buttons.
-  picture = new QLabel(this);
-  picture->setObjectName(QStringLiteral("OlImage1"));
-  picture->setAccessibleName(QStringLiteral("ON/OFF"));
+  picture = Named(new QLabel(this), "OlImage1", QStringLiteral("ON/OFF"));
   picture->setGeometry(8, 10, 80, 25);
   mirror.Bind(picture, f.OlImage1, OnOffStrip());
   mirror.Watch(f.OlImage1, [this, &f] {

@@ -34,10 +34,10 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   bar->setFloatable(false);
   bar->setContextMenuPolicy(Qt::PreventContextMenu);
   addToolBar(Qt::TopToolBarArea, bar);
-  start = ToolButton(bar, ToolPicture::Start, false);
-  stop = ToolButton(bar, ToolPicture::Stop, false);
+  start = Named(ToolButton(bar, ToolPicture::Start, false), "ToolButton1");
+  stop = Named(ToolButton(bar, ToolPicture::Stop, false), "ToolButton2");
   bar->addSeparator();
-  settings = ToolButton(bar, ToolPicture::Settings, false);
+  settings = Named(ToolButton(bar, ToolPicture::Settings, false), "ToolButton7");
   bar->addSeparator();
   mirror.Bind(start, f.monitoring.ToolButton1);
   mirror.Bind(stop, f.monitoring.ToolButton2);
@@ -46,10 +46,10 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   connect(stop, &QToolButton::clicked, this, [&f] { f.monitoring.ToolButton2Click(); });
   connect(settings, &QToolButton::clicked, this, [&f] { f.ToolButton7Click(); });
 
-  panel20 = new QLabel(bar);
+  panel20 = Named(new QLabel(bar), "Panel20");
   panel20->setAlignment(Qt::AlignCenter);
   panel20->setFixedSize(78, 28);
-  label5 = new QLabel(panel20);
+  label5 = Named(new QLabel(panel20), "Label5");
   label5->setGeometry(4, 5, 18, 20);
   label5->setStyleSheet(QStringLiteral("color: lime; background: transparent;"));
   bar->addWidget(panel20);
@@ -63,13 +63,13 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   mirror.Bind(label5, f.monitoring.Label5);
   label5->setStyleSheet(QStringLiteral("color: lime; background: transparent; border: none;"));
 
-  time_panel = new QLabel(bar);
+  time_panel = Named(new QLabel(bar), "TimePanel");
   time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   time_panel->setMinimumWidth(128);
   time_panel->setAlignment(Qt::AlignCenter);
   bar->addWidget(time_panel);
   mirror.Bind(time_panel, f.TimePanel);
-  ref_time_panel = new QLabel(bar);
+  ref_time_panel = Named(new QLabel(bar), "RefTimePanel");
   ref_time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   ref_time_panel->setMinimumWidth(64);
   ref_time_panel->setAlignment(Qt::AlignCenter);
@@ -78,12 +78,13 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   bar->addSeparator();
 
   const char* counter_labels[6] = {"OK", "！", "NG", "？", "ON", "OFF"};
+  const char* counter_names[6] = {"Panel12", "Panel13", "Panel14", "Panel15", "Panel17", "Panel19"};
   Panel* counter_panels[6] = {&f.icons.Panel12, &f.icons.Panel13, &f.icons.Panel14, &f.icons.Panel15, &f.icons.Panel17, &f.icons.Panel19};
   for (int i = 0; i < 6; ++i) {
     auto* caption = new QLabel(S(counter_labels[i]), bar);
     caption->setContentsMargins(4, 0, 2, 0);
     bar->addWidget(caption);
-    counters[static_cast<size_t>(i)] = new QLabel(bar);
+    counters[static_cast<size_t>(i)] = Named(new QLabel(bar), counter_names[i], S(counter_labels[i]));
     QLabel* c = counters[static_cast<size_t>(i)];
     c->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     c->setMinimumWidth(30);
@@ -95,7 +96,7 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   // Left: device tree and group tabs (the group tab's content comes with
   // group sending).
   auto* split = new QSplitter(Qt::Horizontal, this);
-  left_tabs = new QTabWidget(split);
+  left_tabs = Named(new QTabWidget(split), "PageControl1");
   device_tree = new DeviceTreeView(app, mirror, left_tabs);
   left_tabs->addTab(device_tree, S("機器一覧"));
   left_tabs->addTab(new QWidget(left_tabs), S("グループ"));
@@ -111,7 +112,9 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   const ToolPicture pics[8] = {ToolPicture::All, ToolPicture::Power, ToolPicture::Ping, ToolPicture::Temp,
                                ToolPicture::Ok, ToolPicture::Caution, ToolPicture::Ng, ToolPicture::Unknown};
   for (int i = 1; i <= 7; ++i) {
-    filters[static_cast<size_t>(i)] = ToolButton(bar2, pics[i], true);
+    const char* names[8] = {"", "ToolButtonChk1", "ToolButtonChk2", "ToolButtonChk3", "ToolButtonChk4",
+                            "ToolButtonChk5", "ToolButtonChk6", "ToolButtonChk7"};
+    filters[static_cast<size_t>(i)] = Named(ToolButton(bar2, pics[i], true), names[i]);
     QToolButton* b = filters[static_cast<size_t>(i)];
     Button& core = f.icons.ToolButtonChk[static_cast<size_t>(i)];
     mirror.Bind(b, core);
@@ -129,21 +132,23 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     });
   }
   bar2->addSeparator();
-  all = ToolButton(bar2, ToolPicture::All, false);
+  all = Named(ToolButton(bar2, ToolPicture::All, false), "ToolButton3");
   all->setText(QStringLiteral("ALL"));
   all->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   mirror.Bind(all, f.icons.ToolButton3);
   connect(all, &QToolButton::clicked, this, [&f] { f.icons.ToolButton3Click(); });
   filter_row->addWidget(bar2, 1);
-  temp_panel = new QWidget(panel5);
+  temp_panel = Named(new QWidget(panel5), "Panel21");
   auto* temp_row = new QHBoxLayout(temp_panel);
   temp_row->setContentsMargins(4, 0, 4, 0);
-  auto* temp = new QLabel(temp_panel);
+  auto* temp = Named(new QLabel(temp_panel), "TempLabel");
   temp->setMinimumWidth(48);
   temp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   temp_row->addWidget(temp);
   temp_row->addWidget(new QLabel(S("℃"), temp_panel));
-  auto* chart = new QToolButton(temp_panel);
+  // The chart button shows only a picture: it is read as the title of the
+  // window it opens.
+  auto* chart = Named(new QToolButton(temp_panel), "BitBtn1", S("温度センサー"));
   chart->setIcon(ToolIcon(ToolPicture::Chart));
   temp_row->addWidget(chart);
   connect(chart, &QToolButton::clicked, this, [&f] { f.icons.BitBtn1Click(); });
@@ -152,9 +157,9 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   filter_row->addWidget(temp_panel);
   right->addLayout(filter_row);
 
-  right_tabs = new QTabWidget(panel5);
+  right_tabs = Named(new QTabWidget(panel5), "PageControl2");
   auto* icon_split = new QSplitter(Qt::Vertical, right_tabs);
-  icons = new QListView(icon_split);
+  icons = Named(new QListView(icon_split), "ListView1", S("アイコン表示"));
   icons->setViewMode(QListView::IconMode);
   icons->setMovement(QListView::Static);
   icons->setResizeMode(QListView::Adjust);
@@ -178,12 +183,12 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   icons->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(icons, &QListView::customContextMenuRequested, this,
           [this, icon_menu](const QPoint& at) { icon_menu->popup(icons->viewport()->mapToGlobal(at)); });
-  recv_list = new QListWidget(icon_split);
+  recv_list = Named(new QListWidget(icon_split), "ListBox1", S("受信リスト"));
   mirror.Bind(recv_list, f.receive.ListBox1);
   icon_split->setStretchFactor(0, 4);
   icon_split->setStretchFactor(1, 1);
   right_tabs->addTab(icon_split, S("アイコン表示"));
-  syslog_list = new QListWidget(right_tabs);
+  syslog_list = Named(new QListWidget(right_tabs), "ListBox2", S("システムログ"));
   mirror.Bind(syslog_list, f.system_log.ListBox2);
   right_tabs->addTab(syslog_list, S("システムログ"));
   right->addWidget(right_tabs, 1);
@@ -195,6 +200,7 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   setCentralWidget(split);
 
   // Bottom: the five status panels.
+  statusBar()->setObjectName(QStringLiteral("StatusBar1"));
   const int widths[5] = {100, 120, 120, 120, 50};
   for (int i = 0; i < 5; ++i) {
     status[static_cast<size_t>(i)] = new QLabel(this);

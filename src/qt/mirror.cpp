@@ -74,6 +74,10 @@ void Mirror::Bind(QAbstractButton* w, const Button& b) {
     ApplyControl(w, b);
     if (!b.Caption().empty()) w->setText(FromSjis(b.Caption()));
     if (w->isCheckable() && w->isChecked() != b.Down()) w->setChecked(b.Down());
+    // What a screen reader reads: the caption, or the hint of a button that
+    // shows only a picture.
+    const QString name = FromSjis(b.Caption().empty() ? b.Hint() : b.Caption());
+    if (w->accessibleName() != name) w->setAccessibleName(name);
   });
 }
 

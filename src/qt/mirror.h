@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QObject>
 #include <QPixmap>
+#include <QString>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -81,5 +82,16 @@ class Mirror : public QObject {
 
 // Applies the common Control state (visible, enabled, hint) to a widget.
 void ApplyControl(QWidget* w, const Control& c);
+
+// Names a widget after the control it mirrors (its objectName, "ToolButton1")
+// and gives it the name a screen reader reads: its caption, or the hint of a
+// button that shows only a picture. A button bound with an empty accessible
+// name takes its caption or hint from the core (Mirror::Bind).
+template <typename W>
+W* Named(W* w, const char* name, const QString& accessible = QString()) {
+  w->setObjectName(QString::fromLatin1(name));
+  if (!accessible.isEmpty()) w->setAccessibleName(accessible);
+  return w;
+}
 
 }  // namespace zol

@@ -15,12 +15,13 @@ namespace zol {
 TermsView::TermsView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) {
   TermsDialog& f = app.Form10();
   setFixedSize(500, 401);
-  text = new QPlainTextEdit(this);
+  // The terms text has no caption of its own: it is read by the dialog's title.
+  text = Named(new QPlainTextEdit(this), "RichEdit1", S("確認"));
   text->setReadOnly(true);
   text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   text->setGeometry(0, 0, 497, 350);
-  agree = new QPushButton(this);
-  disagree = new QPushButton(this);
+  agree = Named(new QPushButton(this), "BitBtn1");
+  disagree = Named(new QPushButton(this), "BitBtn2");
   QFont bold = agree->font();
   bold.setBold(true);
   agree->setFont(bold);
