@@ -70,25 +70,28 @@ DeviceView::DeviceView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   off = NamedButton(this, mirror, f.BitBtn8, "BitBtn8", QRect(176, 8, 76, 29));
   reboot = NamedButton(this, mirror, f.BitBtn9, "BitBtn9", QRect(256, 8, 81, 29));
 
+  // The value rows: caption cell, then the sunken panel (two on the ID row).
+  const struct {
+    const char* caption;
+    const Panel& panel;
+    const char* name;
+    QLabel** widget;
+  } rows[] = {
+      {"アウトレット名称", f.Panel1, "Panel1", &outlet_name}, {"機器名称", f.Panel2, "Panel2", &device_name},
+      {"登録ID/アウトレットNo", f.Panel4, "Panel4", &id},     {"更新日時", f.Panel0, "Panel0", &updated},
+      {"IPアドレス", f.Panel7, "Panel7", &ip},               {"状態", f.Panel3, "Panel3", &state},
+  };
   int y = 46;
-  CaptionCell(this, "アウトレット名称", y);
-  outlet_name = ValueCell(this, mirror, f.Panel1, "Panel1", "アウトレット名称", QRect(kValueX, y, kValueW, kRowH));
-  y += 26;
-  CaptionCell(this, "機器名称", y);
-  device_name = ValueCell(this, mirror, f.Panel2, "Panel2", "機器名称", QRect(kValueX, y, kValueW, kRowH));
-  y += 26;
-  CaptionCell(this, "登録ID/アウトレットNo", y);
-  id = ValueCell(this, mirror, f.Panel4, "Panel4", "登録ID", QRect(kValueX, y, 90, kRowH));
-  outlet_no = ValueCell(this, mirror, f.Panel6, "Panel6", "アウトレットNo", QRect(kValueX + 94, y, kValueW - 94, kRowH));
-  y += 26;
-  CaptionCell(this, "更新日時", y);
-  updated = ValueCell(this, mirror, f.Panel0, "Panel0", "更新日時", QRect(kValueX, y, kValueW, kRowH));
-  y += 26;
-  CaptionCell(this, "IPアドレス", y);
-  ip = ValueCell(this, mirror, f.Panel7, "Panel7", "IPアドレス", QRect(kValueX, y, kValueW, kRowH));
-  y += 26;
-  CaptionCell(this, "状態", y);
-  state = ValueCell(this, mirror, f.Panel3, "Panel3", "状態", QRect(kValueX, y, kValueW, kRowH));
+  for (const auto& r : rows) {
+    CaptionCell(this, r.caption, y);
+    if (r.widget == &id) {
+      id = ValueCell(this, mirror, f.Panel4, "Panel4", "登録ID", QRect(kValueX, y, 90, kRowH));
+      outlet_no = ValueCell(this, mirror, f.Panel6, "Panel6", "アウトレットNo", QRect(kValueX + 94, y, kValueW - 94, kRowH));
+    } else {
+      *r.widget = ValueCell(this, mirror, r.panel, r.name, r.caption, QRect(kValueX, y, kValueW, kRowH));
+    }
+    y += 26;
+  }
 
   connect_button = NamedButton(this, mirror, f.BitBtn4, "BitBtn4", QRect(8, 214, 162, 32));
   connect_button->setIconSize(QSize(20, 20));
