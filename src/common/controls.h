@@ -126,6 +126,39 @@ class Lines : public Control {
 using ListBox = Lines;
 using Memo = Lines;
 
+// A list box whose lines carry check marks (CheckListBox).
+class CheckListBox : public Control {
+ public:
+  size_t Count() const { return items_.size(); }
+  const std::string& operator[](size_t i) const { return items_[i].text; }
+  bool Checked(size_t i) const { return i < items_.size() && items_[i].checked; }
+  void SetChecked(size_t i, bool v) {
+    if (i >= items_.size() || items_[i].checked == v) return;
+    items_[i].checked = v;
+    Touch();
+  }
+  void Add(const std::string& text, bool checked) {
+    items_.push_back({text, checked});
+    Touch();
+  }
+  void Clear() {
+    if (items_.empty()) return;
+    items_.clear();
+    item_index_ = -1;
+    Touch();
+  }
+  int ItemIndex() const { return item_index_; }
+  void SetItemIndex(int i) { Set(item_index_, i); }
+
+ private:
+  struct Item {
+    std::string text;
+    bool checked;
+  };
+  std::vector<Item> items_;
+  int item_index_ = -1;
+};
+
 // Combo box: its items and the chosen one.
 class ComboBox : public TextControl {
  public:
@@ -168,6 +201,26 @@ class Grid : public Control {
   // Selected row (whole-row selection), -1 for none.
   int Row() const { return row_; }
   void SetRow(int r) { Set(row_, r); }
+  // Scroll position: the first column and row shown after the fixed ones.
+  int LeftCol() const { return left_col_; }
+  void SetLeftCol(int c) { Set(left_col_, c); }
+  int TopRow() const { return top_row_; }
+  void SetTopRow(int r) { Set(top_row_, r); }
+  // Layout: the leading fixed (header) columns and rows, which stay in
+  // place when the grid scrolls, the column widths and the row height in
+  // pixels (0: the view's own).
+  int FixedCols() const { return fixed_cols_; }
+  int FixedRows() const { return fixed_rows_; }
+  void SetFixed(int cols, int rows) {
+    Set(fixed_cols_, cols);
+    Set(fixed_rows_, rows);
+  }
+  int ColWidth(int col) const {
+    return col >= 0 && static_cast<size_t>(col) < col_widths_.size() ? col_widths_[static_cast<size_t>(col)] : 0;
+  }
+  void SetColWidths(std::vector<int> widths) { Set(col_widths_, widths); }
+  int DefaultRowHeight() const { return row_height_; }
+  void SetDefaultRowHeight(int h) { Set(row_height_, h); }
 
  private:
   bool InRange(int c, int r) const { return c >= 0 && r >= 0 && c < cols_ && r < rows_; }
@@ -177,6 +230,12 @@ class Grid : public Control {
   std::vector<std::string> cells_;
   int row_ = -1;
   int used_rows_ = 0;
+  int left_col_ = 0;
+  int top_row_ = 0;
+  int fixed_cols_ = 0;
+  int fixed_rows_ = 0;
+  std::vector<int> col_widths_;
+  int row_height_ = 0;
 };
 
 // The status bar's panels.

@@ -121,6 +121,16 @@ class Sound {
   virtual void PlayWav(const std::string& path) = 0;
 };
 
+// The file-open dialog (OpenDialog). The filter is empty for every file, or
+// a description followed by its patterns, "WAVファイル (*.wav)".
+class FileOpenDialog {
+ public:
+  virtual ~FileOpenDialog() = default;
+  // Asks the operator for an existing file: true with its full path
+  // (Shift-JIS) when one was chosen, false when the dialog was cancelled.
+  virtual bool Execute(const std::string& filter, std::string* path) = 0;
+};
+
 // UDP reception (receive only). Datagrams arrive on the GUI thread through
 // OnDataReceived with their bytes, the sender's dotted address and port.
 class UdpReceiver {

@@ -31,6 +31,7 @@ Alerts& App::alerts() { return form2->alerts; }
 IconView& App::icons() { return form2->icons; }
 ReceiveView& App::receive_view() { return form2->receive; }
 SystemLog& App::system_log() { return form2->system_log; }
+DetailGrid& App::detail_grid() { return form2->detail_grid; }
 DeviceTree& App::tree() { return form2->tree; }
 ComboBox& App::group_selector() { return form2->tree.ComboBoxEx1; }
 GroupTab& App::group_tab() { return form2->group_tab; }

@@ -29,6 +29,7 @@ class Alerts;
 class IconView;
 class ReceiveView;
 class SystemLog;
+class DetailGrid;
 class DeviceTree;
 
 // Platform services the windows use. The program wires the real adapters,
@@ -42,6 +43,7 @@ struct Services {
   UdpReceiver* udp = nullptr;
   TelnetClient* telnet = nullptr;
   Shell* shell = nullptr;
+  FileOpenDialog* open_dialog = nullptr;
   SmtpClient* smtp = nullptr;
   // Full path of the running program: the settings and data files lie
   // beside it under its name.
@@ -72,33 +74,18 @@ struct Hooks {
   std::function<void(int row)> EditorOpen;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: group tab, device tree, detail grid, password
-  // and settings dialogs.
-  std::function<void()> GroupTabCommandMode;    // group tab into command mode
-  std::function<void()> grpListRef;
-  std::function<void()> DetailGridSelectClear;  // Form2.StringGrid2 selection cleared
+  // Windows of later steps: device tree, password and settings dialogs.
   std::function<void()> password_check;
   std::function<void()> EditShow;
   std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
 
   // --- Device tree ---
-  // Group tab: refills the group-send selector ComboBoxEx2 from the group
-  // selector ComboBoxEx1 (DeviceTree::FillGroupSendSelector), after the
-  // tree has refilled ComboBoxEx1.
-  std::function<void()> GroupSelectorRefill;
   // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
   // without showing the editor; the rebuild passes every device it places.
   std::function<void(int row)> EditDataGetPut;
-  // Detail grid: the click on a tree node (after it was selected).
-  std::function<void()> TreeView1Click;
   // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
   // lines, one per registered device, placed in the tree or not.
   std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
-
-  // --- Telnet sessions ---
-  // Group tab: rebuilds the destination list; refreshes its counters.
-  std::function<void()> grplist;
-  std::function<void()> grp_st_check;
 };
 
 class App {
@@ -119,6 +106,7 @@ class App {
   UdpReceiver& udp() { return *services.udp; }
   TelnetClient& telnet() { return *services.telnet; }
   Shell& shell() { return *services.shell; }
+  FileOpenDialog& open_dialog() { return *services.open_dialog; }
   SmtpClient& smtp() { return *services.smtp; }
 
   // Delay on the run's clock and pump.
@@ -154,6 +142,7 @@ class App {
   IconView& icons();
   ReceiveView& receive_view();
   SystemLog& system_log();
+  DetailGrid& detail_grid();
   DeviceTree& tree();
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();

@@ -8,6 +8,7 @@
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/icon_view.h"
+#include "telnet/group_tab.h"
 
 namespace zol {
 
@@ -158,19 +159,7 @@ void DeviceTree::TreeNodeRef() {
   ComboBoxEx1.SetEnabled(enabled);
   ComboBoxEx1.SetText(ComboBoxEx1.items.Count() ? ComboBoxEx1.items[0] : std::string());
   ComboBoxEx1.SetItemIndex(ComboBoxEx1.items.Count() ? 0 : -1);
-  if (app.hooks.GroupSelectorRefill) app.hooks.GroupSelectorRefill();
-}
-
-void DeviceTree::FillGroupSendSelector(ComboBox& selector) const {
-  std::vector<std::string> items = ComboBoxEx1.items.All();
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i].find("G000") != std::string::npos) {
-      items.erase(items.begin() + static_cast<long>(i));
-      break;
-    }
-  }
-  selector.items.Assign(std::move(items));
-  selector.SetText(ComboBoxEx1.Text());
+  app.group_tab().ComboBoxEx2Refill();
 }
 
 TreeNode* DeviceTree::TreeNewDataSet(TreeNode* group, const std::string& id_text, const std::string& name) {
@@ -257,10 +246,6 @@ void DeviceTree::ComboBoxEx1Change() {
       return;
     }
   }
-}
-
-void DeviceTree::TreeView1Click() {
-  if (app.hooks.TreeView1Click) app.hooks.TreeView1Click();
 }
 
 std::string DeviceTree::NodeAncestorText(const TreeNode* node, int level) {

@@ -85,8 +85,8 @@ class DeviceTree {
   // The group selector's change handler: the operator chose or typed a
   // group; selects the first node whose text contains the selector's text.
   void ComboBoxEx1Change();
-  // The operator's click on a node (after it was selected): the detail grid.
-  void TreeView1Click();
+  // The operator's click on a node (after it was selected) goes to the
+  // detail grid: DetailGrid::TreeView1Click.
 
   // Text of the node's ancestor at level (0 to 4): the node's own text at
   // its own level, empty when the level is deeper than the node.
@@ -96,9 +96,6 @@ class DeviceTree {
 
   // The texts of the top-level (group) nodes in tree order.
   std::vector<std::string> TreeGroupTexts() const;
-  // The group-send selector as the tree's refill leaves it: the items of
-  // ComboBoxEx1 without the first G000 entry, its text that of ComboBoxEx1.
-  void FillGroupSendSelector(ComboBox& selector) const;
 
  private:
   // The first top-level node whose text begins with "G000", null for none.

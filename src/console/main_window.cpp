@@ -6,7 +6,7 @@
 namespace zol {
 
 MainWindow::MainWindow(App& a)
-    : app(a), reception(a), monitoring(a), states(a), alerts(a), icons(a), system_log(a), tree(a) {
+    : app(a), reception(a), monitoring(a), states(a), alerts(a), icons(a), system_log(a), tree(a), detail_grid(a) {
   LifeCycleSetUp();
   IniFile = ProgramFile(app.services.program_path, ".Ini");
 }

@@ -11,6 +11,7 @@
 #include "common/controls.h"
 #include "common/platform.h"
 #include "console/console_settings.h"
+#include "console/detail_grid.h"
 #include "console/device_tree.h"
 #include "console/form_ws_event.h"
 #include "monitor/change_detection.h"
@@ -42,8 +43,8 @@ class MainWindow : public Form, public ConsoleSettings {
   ReceiveView receive;          // receive list, update time, temperature panel (monitor/device_table.h)
   SystemLog system_log;         // system log view and the log writers (monitor/system_log.h)
   DeviceTree tree;              // device tree and group selector (console/device_tree.h)
-  GroupTab group_tab{app};      // group tab "グループ": send log, counters, queue (telnet/group_tab.h)
-  // Areas of later windows join here: the detail grid (console).
+  GroupTab group_tab{app};      // group tab "グループ": command entries, destinations, group send (telnet/group_tab.h)
+  DetailGrid detail_grid;       // detail grid under the tree (console/detail_grid.h)
 
   // --- Main window life cycle (console/main_window_life.cpp) ---
   void FormCreate();
@@ -54,7 +55,8 @@ class MainWindow : public Form, public ConsoleSettings {
   void FormWSEvent1Maximized(WindowState prev);
   void FormWSEvent1Restored(WindowState prev);
   void ToolButton7Click();  // "設定"
-  void StringGridSelectClear();
+  // The operator switched PageControl1 between "機器一覧" and "グループ".
+  void PageControl1Change();
   // The close request; true when the window closes (the program ends).
   bool FormClose();
   void FormDestroy();

@@ -42,8 +42,8 @@ void MainWindow::FormCreate() {
   group_tab.GrpOkCount = 0;
   group_tab.GrpNgCount = 0;
   EditUnlocked = false;
-  Call(h.GroupTabCommandMode);
-  StringGridSelectClear();
+  group_tab.CommandMode();
+  app.detail_grid().StringGridSelectClear();
   PageControl2.SetActivePageIndex(0);
   Timer5.SetEnabled(true);
   ClientWidth = 800;
@@ -62,8 +62,10 @@ void MainWindow::FormCreate() {
   system_log.SysLoging(1, "アプリの起動");
   MailCountDate = DateText(app.clock().Now());
   alerts.MailCount = 0;
-  Call(h.grpListRef);
+  group_tab.grpListRef();
 }
+
+void MainWindow::PageControl1Change() { group_tab.cancelbtn(); }
 
 void MainWindow::Timer3Timer() {
   Timer3.SetEnabled(false);
@@ -128,8 +130,6 @@ void MainWindow::ToolButton7Click() {
   receive.Panel21.SetVisible(false);
   Call(app.hooks.EditShow);
 }
-
-void MainWindow::StringGridSelectClear() { Call(app.hooks.DetailGridSelectClear); }
 
 bool MainWindow::FormClose() {
   if (!IniSave()) return false;

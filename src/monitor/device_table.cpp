@@ -87,7 +87,7 @@ void DebugWindow::DataInviteCheck(int b) {
     const DateTime now = app.clock().Now();
     for (int i = 1; i <= n && static_cast<size_t>(i) <= log_flags.size(); ++i) {
       if (DecimalOr(log_flags.substr(static_cast<size_t>(i - 1), 1), 0) > 0)
-        app.system_log().logdatasave("d" + ZeroPad(r, 3) + ZeroPad(i, 2) + Yymmdd(now) + ".csv", r, i);
+        app.system_log().logdatasave(OutletCsvLogName(r, i, now), r, i);
     }
 
     main.RefTimePanel.SetCaption(DateText(now) + " " + TimeText(now));

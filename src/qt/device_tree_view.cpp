@@ -12,7 +12,9 @@
 #include <QVBoxLayout>
 
 #include "console/app.h"
+#include "console/detail_grid.h"
 #include "console/device_tree.h"
+#include "qt/detail_grid_view.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/sjis.h"
@@ -213,9 +215,12 @@ DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWid
   tree = new QTreeView(splitter);
   tree->setObjectName(QStringLiteral("TreeView1"));
   tree->setAccessibleName(FromSjis("機器一覧"));
+  grid = new DetailGridView(app.detail_grid(), mirror, splitter);
+  splitter->setStretchFactor(0, 3);
+  splitter->setStretchFactor(1, 2);
   layout->addWidget(splitter, 1);
   tree_mirror = new TreeMirror(mirror, tree, core.TreeView1);
-  tree_mirror->OnClick = [&core] { core.TreeView1Click(); };
+  tree_mirror->OnClick = [&app] { app.detail_grid().TreeView1Click(); };
 
   // The program refills the selector with its signals blocked: only the
   // operator's choosing and typing reach the change handler.

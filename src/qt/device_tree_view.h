@@ -18,6 +18,7 @@
 
 class QComboBox;
 class QSplitter;
+class QTableView;
 class QTreeView;
 
 namespace zol {
@@ -85,6 +86,7 @@ class DeviceTreeView : public QWidget {
   QComboBox* selector = nullptr;  // ComboBoxEx1
   QTreeView* tree = nullptr;      // TreeView1
   QSplitter* splitter = nullptr;  // the tree above, the detail grid below
+  QTableView* grid = nullptr;     // StringGrid2
   TreeMirror* tree_mirror = nullptr;
 };
 

@@ -16,6 +16,7 @@
 #include "console/main_window.h"
 #include "qt/device_tree_view.h"
 #include "qt/form_view.h"
+#include "qt/group_tab_view.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/sjis.h"
@@ -93,15 +94,21 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     mirror.Bind(c, *counter_panels[i]);
   }
 
-  // Left: device tree and group tabs (the group tab's content comes with
-  // group sending).
+  // Left: device tree and group tabs.
   auto* split = new QSplitter(Qt::Horizontal, this);
   left_tabs = Named(new QTabWidget(split), "PageControl1");
   device_tree = new DeviceTreeView(app, mirror, left_tabs);
   left_tabs->addTab(device_tree, S("機器一覧"));
-  left_tabs->addTab(new QWidget(left_tabs), S("グループ"));
+  group_tab = new GroupTabView(f.group_tab, mirror, left_tabs);
+  left_tabs->addTab(group_tab, S("グループ"));
   mirror.Watch(f.PageControl1, [this, &f] { left_tabs->setCurrentIndex(f.PageControl1.ActivePageIndex()); });
-  connect(left_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl1.SetActivePageIndex(i); });
+  // Only the operator's switch runs the change handler; the mirror's own
+  // finds the index already set.
+  connect(left_tabs, &QTabWidget::currentChanged, this, [&f](int i) {
+    if (i == f.PageControl1.ActivePageIndex()) return;
+    f.PageControl1.SetActivePageIndex(i);
+    f.PageControl1Change();
+  });
 
   // Right: filter bar with the temperature panel, icon view and logs.
   auto* panel5 = new QWidget(split);
@@ -196,7 +203,9 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   connect(right_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl2.SetActivePageIndex(i); });
   split->setStretchFactor(0, 1);
   split->setStretchFactor(1, 3);
-  split->setSizes({200, 600});
+  // Wide enough for the detail grid's number, name and value columns and
+  // the group tab's destination lines.
+  split->setSizes({300, 500});
   setCentralWidget(split);
 
   // Bottom: the five status panels.

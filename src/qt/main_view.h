@@ -15,6 +15,7 @@ class QToolButton;
 namespace zol {
 
 class App;
+class GroupTabView;
 class DeviceTreeView;
 class Mirror;
 
@@ -37,6 +38,7 @@ class MainView : public QMainWindow {
   QListWidget* recv_list = nullptr;
   QListWidget* syslog_list = nullptr;
   QTabWidget* left_tabs = nullptr;
+  GroupTabView* group_tab = nullptr;  // the tab "グループ"
   DeviceTreeView* device_tree = nullptr;  // tab "機器一覧"
   QTabWidget* right_tabs = nullptr;
   std::array<QLabel*, 5> status{};

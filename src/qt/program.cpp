@@ -21,6 +21,7 @@
 #include "qt/shell.h"
 #include "qt/single_instance.h"
 #include "qt/console_ui.h"
+#include "qt/file_dialogs.h"
 #include "qt/sjis.h"
 
 namespace zol {
@@ -69,6 +70,7 @@ int RunConsole(int argc, char** argv) {
   QtUdpReceiver udp;
   QtTelnetClient telnet;
   QtShell shell;
+  QtFileOpenDialog open_dialog;
   CurlSmtpClient smtp;
   Services services;
   services.clock = &clock;
@@ -79,6 +81,7 @@ int RunConsole(int argc, char** argv) {
   services.udp = &udp;
   services.telnet = &telnet;
   services.shell = &shell;
+  services.open_dialog = &open_dialog;
   services.smtp = &smtp;
   services.program_path = ProgramPath();
 

@@ -90,7 +90,7 @@ class DeviceEditor : public Form {
   void StartSession(int mode, const std::string& command, int row);
   // Whether a session of this mode may start now: the one place where a
   // session is refused.
-  bool SessionAllowed(int mode) const;
+  bool SessionAllowed(int mode);
   bool Contains(const char* marker) const;
   // The value of a key="value" reply in the buffer.
   std::string ReplyValue() const;

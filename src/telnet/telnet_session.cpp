@@ -28,10 +28,6 @@ std::string Lower(std::string s) {
   return s;
 }
 
-void Call(const std::function<void()>& hook) {
-  if (hook) hook();
-}
-
 // Appends received text to a memo: line breaks (LF, with or without CR)
 // start a new line, text without one continues the last line.
 void AppendText(Memo& memo, bool& open, const std::string& text) {
@@ -54,9 +50,18 @@ void AppendText(Memo& memo, bool& open, const std::string& text) {
 
 }  // namespace
 
-bool DeviceEditor::SessionAllowed(int) const {
-  // Every session may start; one that starts drops a connected one.
-  return true;
+bool DeviceEditor::SessionAllowed(int mode) {
+  // A session that starts drops a connected one. While a group send runs,
+  // an identity read or outlet command would take its session and leave the
+  // run without end, so those are refused and give their buttons back.
+  if (mode == 2 || !app.group_tab().Sending()) return true;
+  // The caller has set the login fields for its own session: the running
+  // device's come back before anything else can run.
+  app.group_tab().GroupQueue(0);
+  app.boxes().Show("グループ送信中のため実行できません。", BoxKind::Warning, BoxButtons::Ok);
+  BitBtn3.SetEnabled(true);
+  if (mode == 1) app.Form7().btnmask(2);
+  return false;
 }
 
 bool DeviceEditor::Wait(uint32_t ms) {
@@ -476,7 +481,7 @@ void DeviceEditor::sendend() {
   }
   const DateTime now = app.clock().Now();
   app.Form4().StringGrid1.SetCell(dtcol::GroupSendResult, id, DateText(now) + " " + TimeText(now) + " " + result);
-  Call(app.hooks.grplist);
+  group.grplist();
   ScriptClosed = true;
   nextconnect();
 }
@@ -505,9 +510,9 @@ void DeviceEditor::nextconnect() {
   group.GroupSendLogSave(end);  // a failure has shown its box; the end goes on
   app.Form4().SettingDataSave();
   group.Panel27.SetCaption("送信完了");
-  Call(app.hooks.grp_st_check);
+  group.grp_st_check();
   app.boxes().Show("送信完了しました", BoxKind::Info, BoxButtons::Ok);
-  group.BitBtn5.SetEnabled(true);
+  group.RunEnded();
 }
 
 }  // namespace zol

@@ -230,13 +230,14 @@ TEST_F(DataFilesTest, FileNotReadWholeIsNeverOverwritten) {
 }
 
 TEST_F(DataFilesTest, FirstStartGetsTheTwoDefaultGroups) {
-  int refreshes = 0;
-  fx.app->hooks.GroupSelectorRefill = [&] { ++refreshes; };  // the end of the tree's refresh
+  // Each count refresh of the tree ends with a refill of the group-send selector.
+  auto refreshes = [&] { return fx.app->group_tab().ComboBoxEx2.items.Revision(); };
   EXPECT_FALSE(fx.app->group_selector().Enabled());
   ASSERT_TRUE(dt().SettingDataLoad());
   EXPECT_EQ(fx.app->group_selector().items.All(), (std::vector<std::string>{"G001 グループ1", "G000 未登録グループ"}));
   EXPECT_EQ(fx.app->group_selector().Text(), "G001 グループ1");
-  EXPECT_EQ(refreshes, 1);
+  EXPECT_EQ(refreshes(), 1u);
+  EXPECT_EQ(fx.app->group_tab().ComboBoxEx2.items.All(), std::vector<std::string>{"G001 グループ1"});
   EXPECT_TRUE(fx.app->group_selector().Enabled());
   EXPECT_FALSE(FileExists(Lst()));  // the first save creates it
 
@@ -255,13 +256,12 @@ TEST_F(DataFilesTest, GroupsComeFromTheTreeWhenItIsBuilt) {
 }
 
 TEST_F(DataFilesTest, GroupListLoadsInFileOrder) {
-  int refreshes = 0;
-  fx.app->hooks.GroupSelectorRefill = [&] { ++refreshes; };  // the end of the tree's refresh
+  auto refreshes = [&] { return fx.app->group_tab().ComboBoxEx2.items.Revision(); };
   Write(fx.dir.File("ZOLYAB4.LST"), "G003 三番\r\nG001 一番\r\nG002 二番\r\nG000 未登録グループ\r\n");
   ASSERT_TRUE(dt().SettingDataLoad());
   EXPECT_EQ(fx.app->group_selector().items.All(),
             (std::vector<std::string>{"G003 三番", "G001 一番", "G002 二番", "G000 未登録グループ"}));
-  EXPECT_EQ(refreshes, 0);
+  EXPECT_EQ(refreshes(), 0u);
   EXPECT_TRUE(fx.app->group_selector().Enabled());
   // The file found in another spelling is the one written back.
   ASSERT_TRUE(dt().SettingDataSave());

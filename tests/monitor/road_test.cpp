@@ -5,13 +5,9 @@
 // log, the unregistered list, the receive list, the time-out and the stop;
 // and the same road from the simulator program over a real socket.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,6 +21,7 @@
 #include "support/datagram_hex.h"
 #include "support/loopback.h"
 #include "support/sim_platform.h"
+#include "support/zolsim_peer.h"
 
 namespace zol {
 namespace {
@@ -330,7 +327,7 @@ TEST_F(RoadTest, DatagramsThroughTheConsoleToAlertsTimeOutAndStop) {
 // registered device to it.
 TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
   const std::string zolsim = ZolSimPath();
-  if (zolsim.empty()) GTEST_SKIP() << "no zolsim program in the build";
+  if (zolsim.empty()) GTEST_SKIP() << "no zolsim program";
 
   PosixUdpReceiver rx;
   AppFixture f(&rx);
@@ -352,11 +349,7 @@ TEST(RoadSocketTest, SimulatorDatagramsReachTheDeviceRow) {
   ZolSim peer(zolsim, {"--port", std::to_string(port), "--count", "3", "--rate", "50", "--mac-suffix", "000001",
                        "--duration", "10"});
   ASSERT_TRUE(peer.started());
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (received() < 3 && std::chrono::steady_clock::now() < deadline) {
-    pollfd p{rx.Fd(), POLLIN, 0};
-    if (::poll(&p, 1, 100) > 0) rx.ReadPending();
-  }
+  ReadUntil(rx, [&] { return received() >= 3; }, 5000);
   EXPECT_EQ(peer.Wait(5000), 0);
   rx.ReadPending();  // nothing more may come
 

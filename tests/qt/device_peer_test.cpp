@@ -24,6 +24,7 @@
 #include "qt/telnet_client.h"
 #include "support/app_fixture.h"
 #include "support/loopback.h"
+#include "support/zolsim_peer.h"
 #include "wait_for.h"
 
 namespace zol {

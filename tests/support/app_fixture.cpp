@@ -41,6 +41,7 @@ AppFixture::AppFixture(const std::function<void(Services&)>& adjust) {
   s.udp = &udp;
   s.telnet = &telnet;
   s.shell = &shell;
+  s.open_dialog = &open_dialog;
   s.smtp = &smtp;
   s.program_path = dir.File("zolyab4");
   adjust(s);

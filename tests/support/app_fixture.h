@@ -45,6 +45,7 @@ struct AppFixture {
   FakeUdpReceiver udp;
   FakeTelnetClient telnet{sim};
   FakeShell shell;
+  FakeFileOpenDialog open_dialog;
   FakeSmtpClient smtp;
   std::unique_ptr<App> app;  // program path: dir/zolyab4 (or dir/folder/zolyab4)
 };

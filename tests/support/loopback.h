@@ -1,34 +1,18 @@
 // Helpers for tests that talk over real sockets on 127.0.0.1.
 #pragma once
 
-#include <sys/types.h>
-
-#include <string>
-#include <vector>
+#include <functional>
 
 namespace zol {
+
+class PosixUdpReceiver;
 
 // A UDP port of 127.0.0.1 that was free a moment ago; 0 when none could be had.
 int FreePort();
 
-// The simulator program (tools/zolsim) of the build, or empty when it is
-// not there (ZOL_BINARY_DIR names the build).
-std::string ZolSimPath();
-
-// The simulator program, run with its output thrown away; stopped when it
-// has not ended by itself.
-class ZolSim {
- public:
-  ZolSim(const std::string& path, const std::vector<std::string>& args);
-  ~ZolSim();
-  ZolSim(const ZolSim&) = delete;
-  ZolSim& operator=(const ZolSim&) = delete;
-  bool started() const { return pid_ > 0; }
-  // Its exit code, or -1 when it is still running after timeout_ms.
-  int Wait(int timeout_ms);
-
- private:
-  pid_t pid_ = -1;
-};
+// Hands the receiver's datagrams to the console as they come until done()
+// holds or timeout_ms have passed (a bound against a peer that never
+// sends, not a timing goal).
+void ReadUntil(PosixUdpReceiver& rx, const std::function<bool()>& done, int timeout_ms);
 
 }  // namespace zol

@@ -130,4 +130,14 @@ bool FakeUdpReceiver::Deliver(const std::string& bytes, const std::string& ip, i
   return true;
 }
 
+bool FakeFileOpenDialog::Execute(const std::string& filter, std::string* path) {
+  filters.push_back(filter);
+  if (answers.empty()) return false;
+  const std::optional<std::string> answer = answers.front();
+  answers.pop_front();
+  if (!answer) return false;
+  *path = *answer;
+  return true;
+}
+
 }  // namespace zol

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <functional>
 #include <map>
 #include <string>
@@ -81,6 +82,16 @@ class FakeMessageBoxes : public MessageBoxes {
   // Runs while a box is open (after it is recorded), as the event loop of
   // a modal box would: a test may advance the clock here.
   std::function<void(const Shown&)> while_open;
+};
+
+// The file-open dialog answered from a script: each call takes the next
+// answer (a path, or nullopt for a cancelled dialog); with none left it is
+// cancelled. Every filter asked for is recorded.
+class FakeFileOpenDialog : public FileOpenDialog {
+ public:
+  bool Execute(const std::string& filter, std::string* path) override;
+  std::deque<std::optional<std::string>> answers;
+  std::vector<std::string> filters;
 };
 
 class FakeSound : public Sound {

@@ -25,8 +25,6 @@ namespace zol {
 struct TelnetFixture : ::testing::Test, AppFixture {
   TelnetFixture() {
     SwitchButtonsOff();
-    app->hooks.grplist = [this] { ++grplist_calls; };
-    app->hooks.grp_st_check = [this] { ++grp_st_check_calls; };
   }
 
   DeviceEditor& form5() { return app->Form5(); }
@@ -59,6 +57,7 @@ struct TelnetFixture : ::testing::Test, AppFixture {
     std::string queue = std::to_string(ids.size()) + ",1";
     for (int id : ids) queue += "," + ZeroPad(id, 3);
     group().SendQueue = queue;
+    group().ComboBoxEx2.SetText("G001 Floor");
     group().GrpOkCount = 0;
     group().GrpNgCount = 0;
     group().Memo2.Clear();
@@ -90,8 +89,6 @@ struct TelnetFixture : ::testing::Test, AppFixture {
   std::string Result(int row) { return table().Cell(dtcol::GroupSendResult, row).substr(20); }
 
   ScriptedDevice dev{telnet};
-  int grplist_calls = 0;
-  int grp_st_check_calls = 0;
 };
 
 }  // namespace zol

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Runs the console under Xvfb with the simulator feeding it and saves PNGs:
 # the splash window, the main window with the device tree (two groups with
-# counts and state icons, devices not registered under G000), the icon view
-# and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
-# window, the backup tool zolv4backup with a folder selected, and the device
-# window of an icon opened by a double-click.
+# counts and state icons, devices not registered under G000, device 1 open
+# and its states listed in colour in the detail grid under the tree), the
+# icon view and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
+# window, the backup tool zolv4backup with a folder selected, and the main
+# window's tab グループ in send mode after a group send, and the device window
+# of an icon opened by a double-click.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -59,13 +61,26 @@ run_once() {
   sleep 1
   [ "$name" = main ] && DISPLAY=$display import -window root "$out/splash.png"
   sleep 2.5
-  "$sim" --port "$port" --devices 6 --duration 12 --event "2 1 ping 3 abnormal" --event "3 2 ping 4 caution" \
+  "$sim" --port "$port" --devices 6 --duration 12 --event "2 1 ping 3 abnormal" --event "3 1 ping 5 caution" --event "3 2 ping 4 caution" \
     --event "0 * ramp 20 50 20" --event "4 3 power 1 off" --event "5 6 silent" >/dev/null 2>&1 &
   pids+=($!)
   # Three devices that are not in the device file: listed under G000.
   "$sim" --port "$port" --devices 3 --mac-suffix 0000A1 --duration 12 >/dev/null 2>&1 &
   pids+=($!)
-  sleep 7
+  sleep 6
+  # In the main window: open device 1 (the second row of the tree, under the
+  # open first group) and click its "状態表示" node (the row below it), so
+  # that the detail grid under the tree lists its states in colour.
+  if [ "$name" = main ]; then
+    local wid
+    wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^ZOL YAB V4$' | head -n 1)
+    if [ -n "$wid" ]; then
+      DISPLAY=$display xdotool mousemove --window "$wid" 120 122 click 1
+      sleep 0.5
+      DISPLAY=$display xdotool mousemove --window "$wid" 120 140 click 1
+    fi
+  fi
+  sleep 1
   DISPLAY=$display import -window root "$out/$name.png"
   stop_console
 }
@@ -98,6 +113,15 @@ run_backup() {
   kill "$xvfb" 2>/dev/null || true
 }
 
+# run_group_tab: the main window with the tab グループ in send mode after a
+# group send of three devices, from the Qt test that drives that run.
+run_group_tab() {
+  local qt_test=$root/build/tests/qt/qt_test
+  [ -x "$qt_test" ] || { echo "screenshot: $qt_test missing, no group_tab.png" >&2; return 0; }
+  ZOL_SCREENSHOT_DIR=$out QT_QPA_PLATFORM=offscreen "$qt_test" \
+    --gtest_filter='GroupTabView_.ARunShowsItsLogListAndCountersLive' >/dev/null
+}
+
 # run_device: the device window of the first icon, opened by a double-click,
 # on devices whose telnet consoles the simulator serves (password "kelpo").
 run_device() {
@@ -113,9 +137,10 @@ run_device() {
     >/dev/null 2>&1 &
   pids+=($!)
   sleep 4
-  # The first icon lies at the top left of the icon view.
+  # The first icon: the top left of the icon view, right of the tree and the
+  # detail grid in the 800 x 640 main window.
   wid=$(DISPLAY=$display xdotool search --name 'ZOL YAB V4' | head -n 1)
-  DISPLAY=$display xdotool mousemove --window "$wid" 254 127 click --repeat 2 --delay 120 1
+  DISPLAY=$display xdotool mousemove --window "$wid" 499 127 click --repeat 2 --delay 120 1
   sleep 1.5
   DISPLAY=$display import -window root "$out/device.png"
   stop_console
@@ -124,5 +149,6 @@ run_device() {
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
 run_backup
+run_group_tab
 run_device
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"

@@ -1,0 +1,18 @@
+#include "qt/file_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+#include "qt/sjis.h"
+
+namespace zol {
+
+bool QtFileOpenDialog::Execute(const std::string& filter, std::string* path) {
+  const QString chosen = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),
+                                                      FromSjis(filter));
+  if (chosen.isEmpty()) return false;
+  *path = ToSjis(chosen);
+  return true;
+}
+
+}  // namespace zol
