@@ -38,19 +38,19 @@ class DevicePeerTest : public ::testing::Test {
     zolsim_ = ZolSimPath();
     if (zolsim_.empty()) GTEST_SKIP() << "no zolsim program in the build";
     udp_port_ = FreePort();
-    telnet_port_ = FreePort();
+    telnet_port_ = FreeTcpPort();
     ASSERT_GT(udp_port_, 0);
     ASSERT_GT(telnet_port_, 0);
     ASSERT_NE(udp_port_, telnet_port_);
     // The program's adapters in place of the fakes of clock, loop, timers,
     // receiver and telnet client.
-    f_ = std::make_unique<AppFixture>([this](Services& s) {
-      s.clock = &clock_;
-      s.pump = &pump_;
-      s.timers = &timers_;
-      s.udp = &udp_;
-      s.telnet = &telnet_;
-    });
+    Services real;
+    real.clock = &clock_;
+    real.pump = &pump_;
+    real.timers = &timers_;
+    real.udp = &udp_;
+    real.telnet = &telnet_;
+    f_ = std::make_unique<AppFixture>(real);
     app_ = f_->app.get();
 
     // Device 1 of the simulator: eight power outlets, its telnet console

@@ -23,22 +23,10 @@
 #include "common/posix_clock.h"
 #include "wait_for.h"
 #include "qt/adapters.h"
+#include "support/loopback.h"
 
 namespace zol {
 namespace {
-
-// A port on 127.0.0.1 where nothing listens.
-int ClosedPort() {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(fd);
-  return ntohs(a.sin_port);
-}
 
 // A listener with a backlog of 0 whose queue is filled by its own
 // connections: a new connection to it stays pending.
@@ -100,7 +88,7 @@ struct Events {
 TEST(QtTelnetClient, RefusedConnectionFailsWithoutNotification) {
   QtTelnetClient client;
   Events ev(client);
-  EXPECT_FALSE(client.Connect("127.0.0.1", ClosedPort()));
+  EXPECT_FALSE(client.Connect("127.0.0.1", FreeTcpPort()));
   EXPECT_FALSE(client.Connected());
   EXPECT_FALSE(client.Connect("127.0.0.1", 0));
   EXPECT_FALSE(client.Connect("", 23));

@@ -22,29 +22,29 @@ TempDir::~TempDir() {
 
 AppFixture::AppFixture() : AppFixture(nullptr) {}
 
-AppFixture::AppFixture(UdpReceiver* udp_receiver, const std::string& folder)
-    : AppFixture([this, udp_receiver, &folder](Services& s) {
-        if (udp_receiver) s.udp = udp_receiver;
-        if (!folder.empty()) {
-          EXPECT_EQ(mkdir(FileSystemName(dir.File(folder)).c_str(), 0755), 0) << folder;
-          s.program_path = dir.File(folder + "/zolyab4");
-        }
-      }) {}
+AppFixture::AppFixture(UdpReceiver* udp_receiver, const std::string& folder) : AppFixture([udp_receiver] {
+  Services real;
+  real.udp = udp_receiver;
+  return real;
+}(), folder) {}
 
-AppFixture::AppFixture(const std::function<void(Services&)>& adjust) {
+AppFixture::AppFixture(const Services& real, const std::string& folder) {
   Services s;
-  s.clock = &sim;
-  s.pump = &sim;
-  s.timers = &sim;
-  s.boxes = &boxes;
-  s.sound = &sound;
-  s.udp = &udp;
-  s.telnet = &telnet;
-  s.shell = &shell;
-  s.open_dialog = &open_dialog;
-  s.smtp = &smtp;
+  s.clock = real.clock ? real.clock : &sim;
+  s.pump = real.pump ? real.pump : &sim;
+  s.timers = real.timers ? real.timers : &sim;
+  s.boxes = real.boxes ? real.boxes : &boxes;
+  s.sound = real.sound ? real.sound : &sound;
+  s.udp = real.udp ? real.udp : &udp;
+  s.telnet = real.telnet ? real.telnet : &telnet;
+  s.smtp = real.smtp ? real.smtp : &smtp;
+  s.open_dialog = real.open_dialog ? real.open_dialog : &open_dialog;
+  s.shell = real.shell ? real.shell : &shell;
   s.program_path = dir.File("zolyab4");
-  adjust(s);
+  if (!folder.empty()) {
+    EXPECT_EQ(mkdir(FileSystemName(dir.File(folder)).c_str(), 0755), 0) << folder;
+    s.program_path = dir.File(folder + "/zolyab4");
+  }
   app = std::make_unique<App>(s);
 }
 

@@ -3,14 +3,13 @@
 // program folder that holds the settings, data and log files.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "console/app.h"
-#include "support/fake_shell.h"
 #include "support/fake_telnet.h"
+#include "support/fake_shell.h"
 #include "support/fake_smtp.h"
 #include "support/sim_platform.h"
 
@@ -33,9 +32,9 @@ struct AppFixture {
   // for the fake one) in place of the fake receiver, and the program in the
   // subfolder folder of dir (a Shift-JIS name; created) when one is given.
   explicit AppFixture(UdpReceiver* udp_receiver, const std::string& folder = std::string());
-  // The same run with services of its own put in by adjust (they must
-  // outlive the fixture).
-  explicit AppFixture(const std::function<void(Services&)>& adjust);
+  // The same run with every service that real sets in place of its fake
+  // (each must outlive the fixture).
+  explicit AppFixture(const Services& real, const std::string& folder = std::string());
   ~AppFixture();
 
   TempDir dir;
@@ -44,9 +43,9 @@ struct AppFixture {
   FakeSound sound;
   FakeUdpReceiver udp;
   FakeTelnetClient telnet{sim};
-  FakeShell shell;
   FakeFileOpenDialog open_dialog;
   FakeSmtpClient smtp;
+  FakeShell shell;
   std::unique_ptr<App> app;  // program path: dir/zolyab4 (or dir/folder/zolyab4)
 };
 

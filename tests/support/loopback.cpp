@@ -12,8 +12,10 @@
 
 namespace zol {
 
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+namespace {
+
+int FreePortOf(int type) {
+  const int fd = ::socket(AF_INET, type, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -25,6 +27,11 @@ int FreePort() {
   ::close(fd);
   return port;
 }
+
+}  // namespace
+
+int FreePort() { return FreePortOf(SOCK_DGRAM); }
+int FreeTcpPort() { return FreePortOf(SOCK_STREAM); }
 
 void ReadUntil(PosixUdpReceiver& rx, const std::function<bool()>& done, int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);

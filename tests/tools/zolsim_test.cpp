@@ -16,6 +16,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -23,10 +25,14 @@
 #include <vector>
 
 #include "zolsim/datagram.h"
+#include "support/zolsim_peer.h"
 #include "zolsim/model.h"
 
 namespace zol::sim {
 namespace {
+
+using zol::ZolSim;
+using zol::ZolSimPath;
 
 using Clock = std::chrono::steady_clock;
 
@@ -34,100 +40,6 @@ int MsLeft(Clock::time_point deadline) {
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return ms < 0 ? 0 : static_cast<int>(ms);
 }
-
-// The simulator as a child process with its standard output on a pipe.
-class SimProcess {
- public:
-  explicit SimProcess(const std::vector<std::string>& args) {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 1);
-      close(fds[0]);
-      close(fds[1]);
-      std::vector<char*> argv;
-      std::string path = ZOLSIM_PATH;
-      argv.push_back(path.data());
-      std::vector<std::string> copy = args;
-      for (std::string& a : copy) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(path.c_str(), argv.data());
-      _exit(127);
-    }
-    close(fds[1]);
-    out_ = fds[0];
-  }
-  ~SimProcess() {
-    Stop();
-    if (out_ >= 0) close(out_);
-  }
-
-  // Next line of its output, or false after the time-out or at its end.
-  bool ReadLine(std::string* line, int timeout_ms = 5000) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-      std::size_t nl = buf_.find('\n');
-      if (nl != std::string::npos) {
-        *line = buf_.substr(0, nl);
-        buf_.erase(0, nl + 1);
-        return true;
-      }
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, MsLeft(deadline)) <= 0) return false;
-      char b[1024];
-      ssize_t n = read(out_, b, sizeof b);
-      if (n <= 0) return false;
-      buf_.append(b, static_cast<std::size_t>(n));
-    }
-  }
-
-  // Telnet port of device k from the line "zolsim: device K telnet 127.0.0.1:PORT".
-  int TelnetPort(int device) {
-    std::string line;
-    const std::string want = "zolsim: device " + std::to_string(device) + " telnet 127.0.0.1:";
-    while (ReadLine(&line))
-      if (line.rfind(want, 0) == 0) return std::atoi(line.c_str() + want.size());
-    return -1;
-  }
-
-  // Exit code once it ended by itself, -1 after the time-out.
-  int WaitExit(int timeout_ms) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (pid_ > 0) {
-      int status = 0;
-      pid_t r = waitpid(pid_, &status, WNOHANG);
-      if (r == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      if (MsLeft(deadline) == 0) return -1;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
-  }
-
-  std::string RestOfOutput(int timeout_ms = 5000) {
-    std::string all, line;
-    while (ReadLine(&line, timeout_ms)) all += line + "\n";
-    return all;
-  }
-
-  void Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    if (WaitExit(5000) < 0 && pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-      pid_ = -1;
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string buf_;
-};
 
 // A UDP socket on 127.0.0.1 with a port of the system's choice.
 class UdpSink {
@@ -185,7 +97,7 @@ std::string MacOf(const Bytes& d) { return ToHex(Bytes(d.begin() + 14, d.begin()
 
 TEST(ZolSim, SendsTheBuildersDatagramsAndStopsAfterItsCount) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--count", "3", "--rate", "50", "--devices", "2", "--mac-suffix",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--count", "3", "--rate", "50", "--devices", "2", "--mac-suffix",
                   "ABCD00", "--outlets", "4", "--event", "0 2 width 8", "--event", "0 * temp 23.45"});
   std::vector<Device> model = {MakeDevice(1, 0xABCD00), MakeDevice(2, 0xABCD00)};
   std::string err;
@@ -213,20 +125,20 @@ TEST(ZolSim, SendsTheBuildersDatagramsAndStopsAfterItsCount) {
   Bytes ping;
   ASSERT_TRUE(FindRecord(got[1][0], kPingType, &ping));
   EXPECT_EQ(ping.size(), 208u);
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  EXPECT_EQ(sim.Wait(10000), 0);
   EXPECT_FALSE(sink.Recv(&d, 100)) << "nothing after the count";
   EXPECT_NE(sim.RestOfOutput().find("sent 6 datagram(s)"), std::string::npos);
 }
 
 TEST(ZolSim, LegacyDeviceSends182Bytes) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--count", "1", "--legacy", "--mac-suffix", "00B5B6"});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--count", "1", "--legacy", "--mac-suffix", "00B5B6"});
   Bytes d;
   ASSERT_TRUE(sink.Recv(&d));
   ASSERT_EQ(d.size(), 182u);
   EXPECT_EQ(d[4], 0xB5);
   EXPECT_EQ(d[5], 0xB6);
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  EXPECT_EQ(sim.Wait(10000), 0);
 }
 
 TEST(ZolSim, RefusesEveryDestinationButLoopbackAndBadOptions) {
@@ -236,12 +148,12 @@ TEST(ZolSim, RefusesEveryDestinationButLoopbackAndBadOptions) {
       {"--outlets", "3"},         {"--nonsense"},        {"--scenario", "/nonexistent/zolsim.txt"},
   };
   for (const auto& args : bad) {
-    SimProcess sim(args);
-    EXPECT_EQ(sim.WaitExit(10000), 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+    ZolSim sim(ZolSimPath(), args);
+    EXPECT_EQ(sim.Wait(10000), 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
   }
-  SimProcess help({"--help"});
+  ZolSim help(ZolSimPath(), {"--help"});
   std::string text = help.RestOfOutput();
-  EXPECT_EQ(help.WaitExit(10000), 0);
+  EXPECT_EQ(help.Wait(10000), 0);
   for (const char* opt : {"--host", "--port", "--duration", "--count", "--devices", "--outlets", "--mac-suffix",
                           "--rate", "--targets", "--width", "--old-ping", "--no-temp", "--legacy", "--scenario",
                           "--event", "--telnet-base", "--password", "--user", "--script-type", "--descr-notfound",
@@ -261,11 +173,11 @@ TEST(ZolSim, ScenarioChangesStatesOverTime) {
          "0.4 1 ping 3 abnormal\n"
          "0.4 2 silent\n";
   }
-  SimProcess sim({"--port", sink.port_text(), "--devices", "2", "--rate", "20", "--duration", "1.2", "--scenario", tmpl});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--devices", "2", "--rate", "20", "--duration", "1.2", "--scenario", tmpl});
   std::vector<Bytes> dev1, dev2;
   Bytes d;
   // The run ends by itself; its datagrams wait in the socket meanwhile.
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  EXPECT_EQ(sim.Wait(10000), 0);
   while (sink.Recv(&d, 0)) (MacOf(d) == "025A3C000001" ? dev1 : dev2).push_back(d);
   std::remove(tmpl);
   ASSERT_GE(dev1.size(), 10u);
@@ -282,9 +194,9 @@ TEST(ZolSim, ScenarioChangesStatesOverTime) {
 
 TEST(ZolSim, DemoScenarioRuns) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--devices", "8", "--duration", "0.2", "--scenario",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--devices", "8", "--duration", "0.2", "--scenario",
                   std::string(ZOLSIM_SOURCE_DIR) + "/demo-scenario.txt"});
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  EXPECT_EQ(sim.Wait(10000), 0);
   Bytes d;
   int from_device2 = 0;
   while (sink.Recv(&d, 0)) {
@@ -296,8 +208,8 @@ TEST(ZolSim, DemoScenarioRuns) {
 
 TEST(ZolSim, BlastReportsWhatItSent) {
   UdpSink sink;
-  SimProcess sim({"--blast", "--port", sink.port_text(), "--devices", "20", "--rate", "50", "--duration", "0.5"});
-  EXPECT_EQ(sim.WaitExit(10000), 0);
+  ZolSim sim(ZolSimPath(), {"--blast", "--port", sink.port_text(), "--devices", "20", "--rate", "50", "--duration", "0.5"});
+  EXPECT_EQ(sim.Wait(10000), 0);
   std::string out = sim.RestOfOutput();
   EXPECT_NE(out.find("zolsim: blast: 20 device(s) x 50/s"), std::string::npos) << out;
   EXPECT_NE(out.find("datagram(s)"), std::string::npos);
@@ -404,7 +316,7 @@ bool NextDatagram(UdpSink& sink, Bytes* d) {
 TEST(ZolSimTelnet, PasswordDeviceFollowsTheDialogue) {
   UdpSink sink;
   const std::string log = TempLog();
-  SimProcess sim({"--port", sink.port_text(), "--rate", "20", "--duration", "30", "--telnet-base", "0", "--telnet-log", log});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--rate", "20", "--duration", "30", "--telnet-base", "0", "--telnet-log", log});
   const int port = sim.TelnetPort(1);
   ASSERT_GT(port, 0);
 
@@ -496,11 +408,11 @@ TEST(ZolSimTelnet, PasswordDeviceFollowsTheDialogue) {
   EXPECT_EQ(again.Take().find("bye."), std::string::npos);
 
   sim.Stop();
-  const std::vector<std::string> want = {"1 [connect]", "1 [ttype dumb]", "1 [busy]", "1 ", "1 wrong",
+  const std::vector<std::string> want = {"1 [connect]", "1 [will ttype]", "1 [ttype dumb]", "1 [busy]", "1 ", "1 wrong",
                                          "1 kelpo",     "1 [login]",      "1 ?sysName", "1 ?model",
                                          "1 ?debOlName", "1 ?sysDescr",   "1 POF3",   "1 PON 3",
                                          "1 PON9",       "1 set outlet 1 name Server", "1 q", "1 [close]",
-                                         "1 [connect]",  "1 [ttype dumb]", "1 kelpo",  "1 [login]",
+                                         "1 [connect]", "1 [will ttype]", "1 [ttype dumb]", "1 kelpo",  "1 [login]",
                                          "1 bye.",       "1 [close]"};
   EXPECT_EQ(LogLines(log), want);
   std::remove(log.c_str());
@@ -508,7 +420,7 @@ TEST(ZolSimTelnet, PasswordDeviceFollowsTheDialogue) {
 
 TEST(ZolSimTelnet, RebootTurnsTheOutletOffAndOnAgain) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--rate", "20", "--duration", "30", "--telnet-base", "0",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--rate", "20", "--duration", "30", "--telnet-base", "0",
                   "--reboot-delay", "0.5", "--password", "pw"});
   Telnet t(sim.TelnetPort(1));
   ASSERT_TRUE(t.Negotiate());
@@ -530,7 +442,7 @@ TEST(ZolSimTelnet, RebootTurnsTheOutletOffAndOnAgain) {
 TEST(ZolSimTelnet, QmDeviceAsksNoPasswordAndAnswersBye) {
   const std::string log = TempLog();
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--script-type", "1",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--script-type", "1",
                   "--descr-notfound", "--telnet-log", log});
   Telnet t(sim.TelnetPort(1));
   ASSERT_TRUE(t.Negotiate());
@@ -553,7 +465,7 @@ TEST(ZolSimTelnet, QmDeviceAsksNoPasswordAndAnswersBye) {
   EXPECT_TRUE(t.WaitClosed());
   EXPECT_NE(t.Take().find("bye."), std::string::npos);
   sim.Stop();
-  const std::vector<std::string> want = {"1 [connect]", "1 [ttype dumb]", "1 ?sysDescr", "1 line one",
+  const std::vector<std::string> want = {"1 [connect]", "1 [will ttype]", "1 [ttype dumb]", "1 ?sysDescr", "1 line one",
                                          "1 ",          "1 line two",     "1 bye.",      "1 [close]"};
   EXPECT_EQ(LogLines(log), want);
   std::remove(log.c_str());
@@ -561,7 +473,7 @@ TEST(ZolSimTelnet, QmDeviceAsksNoPasswordAndAnswersBye) {
 
 TEST(ZolSimTelnet, UserNameAndClientsThatRefuseTheTerminalType) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--user", "admin", "--password", "pw"});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--user", "admin", "--password", "pw"});
   Telnet t(sim.TelnetPort(1));
   ASSERT_TRUE(t.WaitFor(std::string{kIac, kDo, kTtype}));
   t.Take();
@@ -577,7 +489,7 @@ TEST(ZolSimTelnet, UserNameAndClientsThatRefuseTheTerminalType) {
 
 TEST(ZolSimTelnet, ThirdWrongPasswordCloses) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0"});
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0"});
   Telnet t(sim.TelnetPort(1));
   ASSERT_TRUE(t.Negotiate());
   ASSERT_TRUE(t.WaitFor("Password: "));
@@ -592,13 +504,12 @@ TEST(ZolSimTelnet, ThirdWrongPasswordCloses) {
 // One device per fault; each is checked from the client's side.
 TEST(ZolSimTelnet, FaultsForFaultTests) {
   UdpSink sink;
-  SimProcess sim({"--port", sink.port_text(), "--duration", "30", "--devices", "7", "--telnet-base", "0",
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--devices", "6", "--telnet-base", "0",
                   "--event", "0 1 fault no-banner", "--event", "0 2 fault silent-after-login",
                   "--event", "0 3 fault close-mid-script 2", "--event", "0 4 fault garbage",
-                  "--event", "0 5 fault long-lines", "--event", "0 6 fault busy",
-                  "--event", "0 7 fault no-accept"});
-  int ports[8] = {0};
-  for (int k = 1; k <= 7; ++k) ASSERT_GT(ports[k] = sim.TelnetPort(k), 0) << k;
+                  "--event", "0 5 fault long-lines", "--event", "0 6 fault busy"});
+  int ports[7] = {0};
+  for (int k = 1; k <= 6; ++k) ASSERT_GT(ports[k] = sim.TelnetPort(k), 0) << k;
 
   auto login = [](Telnet& t) {
     if (!t.Negotiate() || !t.WaitFor("Password: ")) return false;
@@ -648,19 +559,158 @@ TEST(ZolSimTelnet, FaultsForFaultTests) {
   ASSERT_TRUE(busy.Negotiate());
   EXPECT_TRUE(busy.WaitClosed());
   EXPECT_NE(busy.Take().find("Too"), std::string::npos);
+}
 
-  // A console that never accepts: the handshake is left unanswered, the
-  // connect stays pending.
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<std::uint16_t>(ports[7]));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_NE(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  EXPECT_EQ(errno, EINPROGRESS);
-  pollfd p{fd, POLLOUT, 0};
-  EXPECT_EQ(::poll(&p, 1, 700), 0);
-  ::close(fd);
+}  // namespace
+}  // namespace zol::sim
+
+namespace zol::sim {
+namespace {
+
+// A connection that logs in with the default password.
+bool Login(Telnet& t) {
+  if (!t.Negotiate() || !t.WaitFor("Password: ")) return false;
+  t.Take();
+  t.Line("kelpo");
+  return t.WaitFor(">");
+}
+
+TEST(ZolSimTelnet, EchoIsOfferedAndEchoesEveryLineButThePassword) {
+  UdpSink sink;
+  const std::string log = TempLog();
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--echo", "--telnet-log", log});
+  Telnet t(sim.TelnetPort(1));
+  ASSERT_TRUE(t.WaitFor(std::string{kIac, kWill, '\x01', kIac, kWill, '\x03'}));
+  t.Send(std::string{kIac, kDo, '\x01', kIac, kDo, '\x03'});
+  ASSERT_TRUE(t.Negotiate());
+  ASSERT_TRUE(t.WaitFor("Password: "));
+  t.Take();
+  t.Line("kelpo");
+  ASSERT_TRUE(t.WaitFor(">"));
+  EXPECT_EQ(t.Take().find("kelpo"), std::string::npos);
+  t.Line("?sysName");
+  ASSERT_TRUE(t.WaitFor("\"\r\n"));
+  EXPECT_EQ(t.Take().rfind("?sysName\r\nsysName=\"", 0), 0u);
+  sim.Stop();
+  const auto lines = LogLines(log);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "1 [do echo]"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "1 [do sga]"), lines.end());
+  std::remove(log.c_str());
+}
+
+TEST(ZolSimTelnet, PasswordTriesSetWhenTheConnectionCloses) {
+  struct Case {
+    const char* tries;
+    int wrong;        // wrong passwords sent
+    bool closes;      // after the last of them
+  };
+  const Case cases[] = {{"1", 1, true}, {"2", 1, false}, {"2", 2, true}, {"0", 6, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("tries ") + c.tries);
+    UdpSink sink;
+    ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--password-tries", c.tries});
+    Telnet t(sim.TelnetPort(1));
+    ASSERT_TRUE(t.Negotiate());
+    ASSERT_TRUE(t.WaitFor("Password: "));
+    for (int i = 0; i < c.wrong; ++i) {
+      t.Take();
+      t.Line("bad");
+      ASSERT_TRUE(t.WaitFor("Inco"));
+    }
+    if (c.closes) {
+      EXPECT_TRUE(t.WaitClosed());
+    } else {
+      EXPECT_TRUE(t.WaitFor("Password: "));
+      EXPECT_FALSE(t.closed());
+    }
+  }
+}
+
+TEST(ZolSimTelnet, NewFaultsClosingReplyAndSay) {
+  UdpSink sink;
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--devices", "9", "--telnet-base", "0",
+                  "--event", "0 1 fault busy-open", "--event", "0 2 fault banner-only",
+                  "--event", "0 3 fault no-accept", "--event", "0 4 fault slow 1500",
+                  "--event", "0 5 fault split-replies 800", "--event", "0 6 fault silent-mid-script 2",
+                  "--event", "0 7 fault ignore-close", "--event", "0 8 closing-reply CPU reset."});
+  int ports[10] = {0};
+  for (int k = 1; k <= 9; ++k) ASSERT_GT(ports[k] = sim.TelnetPort(k), 0) << k;
+
+  Telnet busy(ports[1]);
+  ASSERT_TRUE(busy.Negotiate());
+  ASSERT_TRUE(busy.WaitFor("Too many sessions\r\n"));
+  busy.Collect(500);
+  EXPECT_FALSE(busy.closed());
+
+  Telnet banner(ports[2]);
+  ASSERT_TRUE(banner.Negotiate());
+  ASSERT_TRUE(banner.WaitFor("controller."));
+  banner.Line("");
+  EXPECT_EQ(banner.Collect(700).find(':'), std::string::npos);
+  EXPECT_FALSE(banner.closed());
+
+  {
+    // The connection stays pending: the socket never becomes writable.
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(ports[3]));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int rc = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    EXPECT_TRUE(rc != 0 && errno == EINPROGRESS);
+    pollfd p{fd, POLLOUT, 0};
+    EXPECT_EQ(poll(&p, 1, 1000), 0);
+    close(fd);
+  }
+
+  Telnet slow(ports[4]);
+  ASSERT_TRUE(slow.WaitFor(std::string{kIac, kDo, kTtype}, 5000));
+  slow.Take();
+  slow.Send(std::string{kIac, '\xFC', kTtype});  // WONT TTYPE: the banner is due at once, then late
+  EXPECT_EQ(slow.Collect(500), "");
+  EXPECT_TRUE(slow.WaitFor("Password: ", 5000));
+
+  Telnet split(ports[5]);
+  ASSERT_TRUE(Login(split));
+  split.Take();
+  split.Line("?sysName");
+  ASSERT_TRUE(split.WaitFor("sysName=\"ZOL"));
+  EXPECT_EQ(split.Collect(300), "sysName=\"ZOL-005");
+  ASSERT_TRUE(split.WaitFor(">", 5000));
+  EXPECT_EQ(split.Take(), "sysName=\"ZOL-005\"\r\nZOL-005>");
+
+  Telnet mid(ports[6]);
+  ASSERT_TRUE(Login(mid));
+  mid.Take();
+  mid.Line("first");
+  ASSERT_TRUE(mid.WaitFor(">"));
+  mid.Take();
+  mid.Line("second");
+  ASSERT_TRUE(mid.WaitFor("OK\r\n"));
+  mid.Line("third");
+  EXPECT_EQ(mid.Collect(700), "OK\r\n");
+  EXPECT_FALSE(mid.closed());
+
+  Telnet stay(ports[7]);
+  ASSERT_TRUE(Login(stay));
+  stay.Take();
+  stay.Line("q");
+  EXPECT_EQ(stay.Collect(700), "");
+  EXPECT_FALSE(stay.closed());
+
+  Telnet reset(ports[8]);
+  ASSERT_TRUE(Login(reset));
+  reset.Take();
+  reset.Line("cpureset");
+  EXPECT_TRUE(reset.WaitClosed());
+  EXPECT_EQ(reset.Take(), "CPU reset.\r\n");
+
+  Telnet say(ports[9]);
+  ASSERT_TRUE(Login(say));
+  say.Take();
+  say.Line("say hello. world");
+  ASSERT_TRUE(say.WaitFor(">"));
+  EXPECT_EQ(say.Take(), "hello. world\r\nZOL-009>");
 }
 
 }  // namespace

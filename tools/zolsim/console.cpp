@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -15,7 +16,7 @@ namespace {
 
 constexpr unsigned char kIac = 255, kDont = 254, kDo = 253, kWont = 252, kWill = 251, kSb = 250,
                         kSe = 240;
-constexpr unsigned char kTtype = 24, kTtypeIs = 0, kTtypeSend = 1;
+constexpr unsigned char kTtype = 24, kTtypeIs = 0, kTtypeSend = 1, kEcho = 1, kSga = 3;
 constexpr double kNegotiateMs = 1000;
 constexpr std::size_t kMaxLine = 65536;
 
@@ -29,6 +30,24 @@ std::string Trim(const std::string& s) {
   if (b == std::string::npos) return "";
   std::size_t e = s.find_last_not_of(" \t");
   return s.substr(b, e - b + 1);
+}
+
+std::string OptionName(unsigned char option) {
+  switch (option) {
+    case kEcho: return "echo";
+    case kSga: return "sga";
+    case kTtype: return "ttype";
+    default: return std::to_string(option);
+  }
+}
+
+std::string CommandName(unsigned char command) {
+  switch (command) {
+    case kWill: return "will";
+    case kWont: return "wont";
+    case kDo: return "do";
+    default: return "dont";
+  }
 }
 
 std::string Garbage() {
@@ -72,9 +91,8 @@ bool Console::Listen(int port, std::string* err) {
   a.sin_family = AF_INET;
   a.sin_port = htons(static_cast<std::uint16_t>(port));
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool no_accept = device_->faults.no_accept;
-  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-      ::listen(listen_fd_, no_accept ? 0 : 4) != 0) {
+  const int backlog = device_->faults.no_accept ? 0 : 4;
+  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listen_fd_, backlog) != 0) {
     *err = "telnet port " + std::to_string(port) + ": " + std::strerror(errno);
     ::close(listen_fd_);
     listen_fd_ = -1;
@@ -83,16 +101,11 @@ bool Console::Listen(int port, std::string* err) {
   socklen_t len = sizeof a;
   ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&a), &len);
   port_ = ntohs(a.sin_port);
-  if (no_accept) {
-    // Connections of its own fill the queue, which is never served: the
-    // handshake of any further connection is left unanswered, so a client's
-    // connect stays pending.
-    for (int k = 0; k < 3; ++k) {
-      const int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-      if (f < 0) break;
-      (void)::connect(f, reinterpret_cast<sockaddr*>(&a), sizeof a);
-      fillers_.push_back(f);
-    }
+  if (device_->faults.no_accept) {
+    // A connection of its own fills the queue of 0, so a client's
+    // connection stays pending.
+    filler_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (filler_fd_ >= 0) (void)::connect(filler_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
   }
   return true;
 }
@@ -101,11 +114,13 @@ void Console::CloseAll() {
   CloseSession();
   if (listen_fd_ >= 0) ::close(listen_fd_);
   listen_fd_ = -1;
-  for (int f : fillers_) ::close(f);
-  fillers_.clear();
+  if (filler_fd_ >= 0) ::close(filler_fd_);
+  filler_fd_ = -1;
 }
 
 void Console::OnAccept(double now_ms) {
+  now_ms_ = now_ms;
+  if (!accepting()) return;
   int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
   if (fd < 0) return;
   if (session_.fd >= 0) {
@@ -121,10 +136,15 @@ void Console::OnAccept(double now_ms) {
   session_.negotiate_until = now_ms + kNegotiateMs;
   record_(device_->index, "[connect]");
   Send(std::string{static_cast<char>(kIac), static_cast<char>(kDo), static_cast<char>(kTtype)});
+  if (device_->echo) {
+    Send(std::string{static_cast<char>(kIac), static_cast<char>(kWill), static_cast<char>(kEcho),
+                     static_cast<char>(kIac), static_cast<char>(kWill), static_cast<char>(kSga)});
+  }
   OnWritable();
 }
 
 void Console::OnReadable(double now_ms) {
+  now_ms_ = now_ms;
   unsigned char buf[4096];
   ssize_t n = ::recv(session_.fd, buf, sizeof buf, 0);
   if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
@@ -150,10 +170,18 @@ void Console::OnWritable() {
     }
     session_.out.erase(0, static_cast<std::size_t>(w));
   }
-  if (session_.phase == Phase::kClosing) CloseSession();
+  if (session_.phase == Phase::kClosing && session_.later.empty()) CloseSession();
 }
 
 void Console::OnTick(double now_ms) {
+  now_ms_ = now_ms;
+  if (session_.fd >= 0 && !session_.later.empty()) {
+    while (!session_.later.empty() && session_.later.front().first <= now_ms) {
+      session_.out += session_.later.front().second;
+      session_.later.pop_front();
+    }
+    OnWritable();
+  }
   if (session_.fd >= 0 && session_.phase == Phase::kNegotiate && now_ms >= session_.negotiate_until) {
     Start(now_ms);
     OnWritable();
@@ -161,8 +189,11 @@ void Console::OnTick(double now_ms) {
 }
 
 double Console::NextDeadline() const {
-  if (session_.fd >= 0 && session_.phase == Phase::kNegotiate) return session_.negotiate_until;
-  return -1;
+  double next = -1;
+  if (session_.fd >= 0 && session_.phase == Phase::kNegotiate) next = session_.negotiate_until;
+  if (session_.fd >= 0 && !session_.later.empty() && (next < 0 || session_.later.front().first < next))
+    next = session_.later.front().first;
+  return next;
 }
 
 void Console::Feed(const unsigned char* data, std::size_t n, double now_ms) {
@@ -238,6 +269,12 @@ void Console::Feed(const unsigned char* data, std::size_t n, double now_ms) {
 }
 
 void Console::OnTelnetCommand(unsigned char command, unsigned char option) {
+  // The client's answers and requests, as they come.
+  Record("[" + CommandName(command) + " " + OptionName(option) + "]");
+  if (device_->echo && (option == kEcho || option == kSga) && (command == kDo || command == kDont)) {
+    if (option == kEcho) session_.echo = command == kDo;
+    return;  // answers to the server's own offer
+  }
   auto reply = [&](unsigned char cmd) {
     Send(std::string{static_cast<char>(kIac), static_cast<char>(cmd), static_cast<char>(option)});
   };
@@ -270,10 +307,11 @@ std::string Console::Model() const {
 void Console::Start(double now_ms) {
   (void)now_ms;
   const Device& d = *device_;
-  if (d.faults.busy) {
+  if (d.faults.busy || d.faults.busy_open) {
     record_(d.index, "[busy]");
     Send("Too many sessions\r\n");
-    CloseAfterFlush();
+    if (d.faults.busy_open) session_.phase = Phase::kSilent;
+    else CloseAfterFlush();
     return;
   }
   if (d.faults.no_banner) {
@@ -282,6 +320,10 @@ void Console::Start(double now_ms) {
   }
   Noise();
   Send("\r\nZOL " + Model() + " remote power controller. " + d.name + "\r\n");
+  if (d.faults.banner_only) {
+    session_.phase = Phase::kSilent;
+    return;
+  }
   if (d.script_type == 1) {
     session_.phase = Phase::kLoggedIn;
     Prompt();
@@ -313,6 +355,8 @@ void Console::Noise() {
 
 void Console::OnLine(const std::string& line, double now_ms) {
   record_(device_->index, line);
+  // The echo of the line, except a password.
+  if (session_.echo && session_.phase != Phase::kPassword && session_.phase != Phase::kClosing) Send(line + "\r\n");
   Dispatch(line, now_ms);
 }
 
@@ -353,7 +397,7 @@ void Console::Dispatch(const std::string& line, double now_ms) {
       }
       ++session_.wrong;
       Send("\r\nIncorrect password\r\n");
-      if (session_.wrong >= 3) {
+      if (d.password_tries > 0 && session_.wrong >= d.password_tries) {
         CloseAfterFlush();
         return;
       }
@@ -377,24 +421,37 @@ void Console::LoggedInLine(const std::string& raw, double now_ms) {
     CloseSession();
     return;
   }
+  if (d.faults.silent_mid_script > 0 && session_.lines_after_login == d.faults.silent_mid_script) {
+    record_(d.index, "[fault silent]");
+    Send("OK\r\n");
+    session_.phase = Phase::kSilent;
+    return;
+  }
   const std::string line = Trim(raw);
   const std::string lower = Lower(line);
   if (lower == "q" || lower == "cpureset" || lower == "bye.") {
+    if (d.faults.ignore_close) {
+      record_(d.index, "[fault ignore close]");
+      return;
+    }
     if (lower == "bye." && d.script_type == 1) Send("bye.\r\n");
+    if (lower != "bye." && !d.closing_reply.empty()) Send(d.closing_reply + "\r\n");
     CloseAfterFlush();
     return;
   }
   if (lower == "?debolname") {
     std::string names;
     for (int i = 1; i <= d.outlets; ++i) names += (i > 1 ? "," : "") + std::string("Outlet") + std::to_string(i);
-    Send("debOlName=\"" + names + "\"\r\n");
+    SendReply("debOlName=\"" + names + "\"\r\n");
   } else if (lower == "?sysdescr") {
     if (d.descr_not_found) Send("sysDescr not found.\r\n");
-    else Send("sysDescr=\"ZOL " + Model() + " remote power controller, " + std::to_string(d.outlets) + " outlets\"\r\n");
+    else SendReply("sysDescr=\"ZOL " + Model() + " remote power controller, " + std::to_string(d.outlets) + " outlets\"\r\n");
   } else if (lower == "?sysname") {
-    Send("sysName=\"" + d.name + "\"\r\n");
+    SendReply("sysName=\"" + d.name + "\"\r\n");
   } else if (lower == "?model") {
-    Send("model=\"" + Model() + "\"\r\n");
+    SendReply("model=\"" + Model() + "\"\r\n");
+  } else if (lower.rfind("say ", 0) == 0) {
+    Send(line.substr(4) + "\r\n");
   } else if (!line.empty() && line[0] == '?') {
     Send(line.substr(1) + " not found.\r\n");
   } else if (lower.rfind("pon", 0) == 0 || lower.rfind("pof", 0) == 0 || lower.rfind("por", 0) == 0) {
@@ -426,12 +483,33 @@ void Console::LoggedInLine(const std::string& raw, double now_ms) {
 
 void Console::Send(const std::string& text) {
   if (session_.fd < 0) return;
+  if (device_->faults.slow_ms > 0 || !session_.later.empty()) {
+    SendAfter(text, 0);
+    return;
+  }
   session_.out += text;  // written when the current input is handled, so a reply goes out in one write
+}
+
+void Console::SendAfter(const std::string& text, double delay_ms) {
+  if (session_.fd < 0) return;
+  double due = now_ms_ + device_->faults.slow_ms + delay_ms;
+  if (!session_.later.empty()) due = std::max(due, session_.later.back().first);
+  session_.later.emplace_back(due, text);
+}
+
+void Console::SendReply(const std::string& text) {
+  const std::size_t quote = text.rfind('"');
+  if (device_->faults.split_ms <= 0 || quote == std::string::npos) {
+    Send(text);
+    return;
+  }
+  Send(text.substr(0, quote));
+  SendAfter(text.substr(quote), device_->faults.split_ms);
 }
 
 void Console::CloseAfterFlush() {
   session_.phase = Phase::kClosing;
-  if (session_.out.empty()) CloseSession();
+  if (session_.out.empty() && session_.later.empty()) CloseSession();
 }
 
 void Console::CloseSession() {
@@ -439,6 +517,7 @@ void Console::CloseSession() {
   ::close(session_.fd);
   session_.fd = -1;
   session_.out.clear();
+  session_.later.clear();
   record_(device_->index, "[close]");
 }
 

@@ -1,15 +1,17 @@
 // The telnet console of one simulated device, on 127.0.0.1.
 //
 // A connection starts with the option negotiation of a telnet server
-// (IAC DO TTYPE, then IAC SB TTYPE SEND IAC SE when the client agrees), then
-// the banner, the password prompt (not for "qm" devices) and the prompt.
-// One session at a time; a second connection is told it is busy and closed.
+// (IAC DO TTYPE, then IAC SB TTYPE SEND IAC SE when the client agrees; with
+// echo also IAC WILL ECHO and IAC WILL SGA), then the banner, the password
+// prompt (not for "qm" devices) and the prompt. One session at a time; a
+// second connection is told it is busy and closed.
 #pragma once
 
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "zolsim/model.h"
 
@@ -29,9 +31,8 @@ class Console {
   bool Listen(int port, std::string* err);
   int port() const { return port_; }
   int listen_fd() const { return listen_fd_; }
-  // False for a console that never accepts (fault no-accept): its listening
-  // socket is not watched.
-  bool accepting() const { return fillers_.empty(); }
+  // False for a listener that never accepts (its queue stays full).
+  bool accepting() const { return !device_->faults.no_accept; }
   int session_fd() const { return session_.fd; }
   bool wants_write() const { return !session_.out.empty(); }
 
@@ -60,7 +61,9 @@ class Console {
     int wrong = 0;
     int lines_after_login = 0;
     std::string user;
+    bool echo = false;  // the client accepted the server's echo
     std::string out;
+    std::deque<std::pair<double, std::string>> later;  // output due at a time (slow, split)
   };
 
   void Start(double now_ms);
@@ -71,6 +74,11 @@ class Console {
   void Dispatch(const std::string& line, double now_ms);
   void LoggedInLine(const std::string& line, double now_ms);
   void Send(const std::string& text);
+  // Sends text delay_ms after what is already due.
+  void SendAfter(const std::string& text, double delay_ms);
+  // A key="value" reply: with the split fault its closing quote comes later.
+  void SendReply(const std::string& text);
+  void Record(const std::string& text) { record_(device_->index, text); }
   void Prompt();
   void LoginPrompt();
   void Noise();
@@ -81,8 +89,9 @@ class Console {
   Device* device_;
   Recorder record_;
   int listen_fd_ = -1;
+  int filler_fd_ = -1;  // the listener's own connection that fills its queue (no-accept)
   int port_ = 0;
-  std::vector<int> fillers_;  // no-accept: the console's own connections that fill the queue
+  double now_ms_ = 0;
   Session session_;
 };
 

@@ -93,12 +93,29 @@ const char kHelp[] =
     "  --descr-notfound     answer ?sysDescr with \"sysDescr not found.\" (the console then\n"
     "                       asks ?model).\n"
     "  --reboot-delay S     seconds an outlet stays OFF after POR (default 5).\n"
-    "  --fault NAME[=N]     misbehave: no-banner, silent-after-login, close-mid-script[=N]\n"
-    "                       (close on the Nth line after login, default 1), garbage,\n"
-    "                       long-lines, busy, no-accept (connections stay pending). May be\n"
-    "                       repeated.\n"
+    "  --echo               offer WILL ECHO and WILL SGA; when the client accepts, echo every\n"
+    "                       line except the password.\n"
+    "  --password-tries N   close after the Nth wrong password (default 3; 0 never closes).\n"
+    "  --closing-reply TEXT send TEXT before closing on \"q\" or \"cpureset\" (e.g. \"CPU reset.\").\n"
+    "  --fault NAME[=N]     misbehave (may be repeated):\n"
+    "                         no-banner          nothing after the negotiation\n"
+    "                         banner-only        the banner, then never a prompt\n"
+    "                         silent-after-login the password is taken, then nothing\n"
+    "                         close-mid-script[=N]  close on the Nth line after login (1)\n"
+    "                         silent-mid-script[=N] the Nth line after login gets \"OK\"\n"
+    "                                            without a prompt, then nothing (1)\n"
+    "                         busy               \"Too many sessions\", then close\n"
+    "                         busy-open          \"Too many sessions\", the connection stays\n"
+    "                         no-accept          the listener (backlog 0, its queue filled by\n"
+    "                                            its own connection) never accepts\n"
+    "                         slow=MS            all output MS ms late\n"
+    "                         split-replies[=MS] a reply's closing quote MS ms after the\n"
+    "                                            rest (300)\n"
+    "                         ignore-close       q, cpureset and bye. are taken silently\n"
+    "                         garbage, long-lines  noise before the banner and every prompt\n"
     "  --telnet-log FILE    append every received console line as \"DEVICE TEXT\" (events in\n"
-    "                       brackets: [connect], [ttype dumb], [login], [busy], [close]).\n"
+    "                       brackets: [connect], [do echo], [will ttype], [ttype dumb],\n"
+    "                       [login], [busy], [close]).\n"
     "\n"
     "Other:\n"
     "  --blast              load test: N devices x R datagrams/s for a bounded time, no telnet,\n"
@@ -174,7 +191,7 @@ int ParseArgs(int argc, char** argv, Options* o) {
   enum {
     kHost = 1000, kPort, kDuration, kCount, kDevices, kOutlets, kMacSuffix, kRate, kTargets, kWidth,
     kOldPing, kNoTemp, kLegacy, kScenario, kEvent, kTelnetBase, kPassword, kUser, kScriptType,
-    kDescrNotFound, kRebootDelay, kFault, kTelnetLog, kBlast
+    kDescrNotFound, kRebootDelay, kFault, kTelnetLog, kBlast, kEcho, kPasswordTries, kClosingReply
   };
   static const option kLong[] = {
       {"host", required_argument, nullptr, kHost},
@@ -199,6 +216,9 @@ int ParseArgs(int argc, char** argv, Options* o) {
       {"descr-notfound", no_argument, nullptr, kDescrNotFound},
       {"reboot-delay", required_argument, nullptr, kRebootDelay},
       {"fault", required_argument, nullptr, kFault},
+      {"echo", no_argument, nullptr, kEcho},
+      {"password-tries", required_argument, nullptr, kPasswordTries},
+      {"closing-reply", required_argument, nullptr, kClosingReply},
       {"telnet-log", required_argument, nullptr, kTelnetLog},
       {"blast", no_argument, nullptr, kBlast},
       {"verbose", no_argument, nullptr, 'v'},
@@ -265,6 +285,12 @@ int ParseArgs(int argc, char** argv, Options* o) {
         break;
       case kScriptType: if (!AddGlobal(o, "type " + arg, "--script-type")) return 2; break;
       case kDescrNotFound: AddGlobal(o, "descr-notfound on", "--descr-notfound"); break;
+      case kEcho: AddGlobal(o, "echo on", "--echo"); break;
+      case kPasswordTries: if (!AddGlobal(o, "password-tries " + arg, "--password-tries")) return 2; break;
+      case kClosingReply:
+        if (arg.empty() || arg.find_first_of("\r\n") != std::string::npos) return Fail("--closing-reply: one line of text"), 2;
+        if (!AddGlobal(o, "closing-reply " + arg, "--closing-reply")) return 2;
+        break;
       case kRebootDelay: if (!AddGlobal(o, "reboot-delay " + arg, "--reboot-delay")) return 2; break;
       case kFault: {
         std::string f = arg;
@@ -455,7 +481,7 @@ int Run(const Options& o) {
 
     fds.clear();
     for (auto& c : consoles) {
-      fds.push_back({c->listen_fd(), static_cast<short>(c->accepting() ? POLLIN : 0), 0});
+      fds.push_back({c->accepting() ? c->listen_fd() : -1, POLLIN, 0});
       if (c->session_fd() >= 0)
         fds.push_back({c->session_fd(), static_cast<short>(POLLIN | (c->wants_write() ? POLLOUT : 0)), 0});
       double dl = c->NextDeadline();

@@ -370,9 +370,10 @@ bool ApplyVerb(Device& d, const std::string& verb, const std::vector<std::string
     d.entry_size = static_cast<int>(n);
     return true;
   }
-  if (verb == "oldping" || verb == "legacy" || verb == "notemp" || verb == "descr-notfound") {
+  if (verb == "oldping" || verb == "legacy" || verb == "notemp" || verb == "descr-notfound" || verb == "echo") {
     if (!need(1)) return false;
     if (!OnOff(args[0], &flag)) return bad("switch '" + args[0] + "' (on or off)");
+    if (verb == "echo") d.echo = flag;
     if (verb == "oldping") d.old_ping = flag;
     if (verb == "legacy") d.legacy = flag;
     if (verb == "notemp") d.temp_record = !flag;
@@ -396,6 +397,22 @@ bool ApplyVerb(Device& d, const std::string& verb, const std::vector<std::string
     else return bad("script type '" + args[0] + "' (0/zol or 1/qm)");
     return true;
   }
+  if (verb == "password-tries") {
+    if (!need(1)) return false;
+    if (!ParseLong(args[0], 0, 100000, &n)) return bad("count '" + args[0] + "' (0 for never)");
+    d.password_tries = static_cast<int>(n);
+    return true;
+  }
+  if (verb == "closing-reply") {
+    if (args.empty()) {
+      *err = "'closing-reply' takes a text";
+      return false;
+    }
+    std::string text;
+    for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
+    d.closing_reply = text;
+    return true;
+  }
   if (verb == "reboot-delay") {
     double secs = 0;
     if (!need(1)) return false;
@@ -409,18 +426,29 @@ bool ApplyVerb(Device& d, const std::string& verb, const std::vector<std::string
       return false;
     }
     std::string f = Lower(args[0]);
-    if (args.size() == 2 && f != "close-mid-script") return bad("fault arguments");
+    const bool counted = f == "close-mid-script" || f == "slow" || f == "split-replies" || f == "silent-mid-script";
+    if (args.size() == 2 && !counted) return bad("fault arguments");
     if (f == "none") d.faults = Faults{};
     else if (f == "no-banner") d.faults.no_banner = true;
     else if (f == "silent-after-login") d.faults.silent_after_login = true;
     else if (f == "garbage") d.faults.garbage = true;
     else if (f == "long-lines") d.faults.long_lines = true;
     else if (f == "busy") d.faults.busy = true;
+    else if (f == "busy-open") d.faults.busy_open = true;
+    else if (f == "banner-only") d.faults.banner_only = true;
     else if (f == "no-accept") d.faults.no_accept = true;
-    else if (f == "close-mid-script") {
+    else if (f == "ignore-close") d.faults.ignore_close = true;
+    else if (f == "close-mid-script" || f == "silent-mid-script") {
       n = 1;
       if (args.size() == 2 && !ParseLong(args[1], 1, 100000, &n)) return bad("line count '" + args[1] + "'");
-      d.faults.close_mid_script = static_cast<int>(n);
+      (f == "close-mid-script" ? d.faults.close_mid_script : d.faults.silent_mid_script) = static_cast<int>(n);
+    } else if (f == "slow") {
+      if (args.size() != 2 || !ParseLong(args[1], 1, 600000, &n)) return bad("'slow' takes milliseconds, 1 to 600000");
+      d.faults.slow_ms = static_cast<int>(n);
+    } else if (f == "split-replies") {
+      n = 300;
+      if (args.size() == 2 && !ParseLong(args[1], 1, 600000, &n)) return bad("milliseconds '" + args[1] + "'");
+      d.faults.split_ms = static_cast<int>(n);
     } else {
       return bad("fault '" + args[0] + "'");
     }
@@ -457,9 +485,11 @@ const char* VerbHelp() {
       "    oldping on|off  legacy on|off  notemp on|off\n"
       "  Telnet console:\n"
       "    password TEXT  user NAME|none  name TEXT  type zol|qm  descr-notfound on|off\n"
-      "    reboot-delay SECONDS\n"
-      "    fault no-banner|silent-after-login|garbage|long-lines|busy|no-accept|none\n"
-      "    fault close-mid-script [N]\n";
+      "    echo on|off  password-tries N  closing-reply TEXT  reboot-delay SECONDS\n"
+      "    fault no-banner|silent-after-login|garbage|long-lines|busy|busy-open|banner-only|\n"
+      "          no-accept|ignore-close|none\n"
+      "    fault close-mid-script [N]   fault silent-mid-script [N]\n"
+      "    fault slow MS                fault split-replies [MS]\n";
 }
 
 }  // namespace zol::sim

@@ -30,7 +30,13 @@ struct Faults {
   bool garbage = false;             // binary garbage before the banner and before every prompt
   bool long_lines = false;          // a line of 4000 characters before the banner and every prompt
   bool busy = false;                // every connection is answered as a busy device
-  bool no_accept = false;           // connections are never accepted and stay pending (set at time 0)
+  bool busy_open = false;           // "Too many sessions", and the connection stays open
+  bool banner_only = false;         // the banner, then never a prompt
+  bool no_accept = false;           // the listener never accepts (from the start of the run only)
+  bool ignore_close = false;        // closing commands are taken silently
+  int slow_ms = 0;                  // > 0: all output this many ms late
+  int split_ms = 0;                 // > 0: a reply's closing quote this many ms after the rest
+  int silent_mid_script = 0;        // > 0: the Nth line after login gets "OK" without a prompt, then nothing
 };
 
 struct Device {
@@ -67,6 +73,9 @@ struct Device {
   std::string user;  // empty: no user name prompt
   int script_type = 0;  // 1: no password prompt, answers "bye." itself
   bool descr_not_found = false;
+  bool echo = false;          // offer WILL ECHO and SGA; echo lines (not the password) when accepted
+  int password_tries = 3;     // close after this many wrong passwords; 0 never
+  std::string closing_reply;  // sent before closing on "q" or "cpureset"
   std::string name;
   Faults faults;
   double reboot_ms = 5000;
