@@ -568,6 +568,28 @@ class TreeView : public Control {
     Viewed();
   }
 
+  // Height of the tree's client area in pixels, written by the view that
+  // shows it (0 until it is shown).
+  int ClientHeight() const { return client_height_; }
+  void SetClientHeight(int h) { client_height_ = h; }
+  // Scrolls the tree by lines (negative: up), as the scroll bar's arrows
+  // do. The requests add up until the view carries them out.
+  void ScrollLines(int lines) {
+    if (lines == 0) return;
+    pending_scroll_ += lines;
+    scroll_requests_ += static_cast<uint64_t>(lines < 0 ? -lines : lines);
+    Viewed();
+  }
+  // The lines asked for since the last take (the view takes them).
+  int TakeScroll() {
+    const int lines = pending_scroll_;
+    pending_scroll_ = 0;
+    return lines;
+  }
+  int PendingScroll() const { return pending_scroll_; }
+  // Every line ever asked for, up or down.
+  uint64_t ScrollRequests() const { return scroll_requests_; }
+
   // Node texts cannot be edited in place; drags start by themselves.
   bool ReadOnly() const { return read_only_; }
   void SetReadOnly(bool v) { Set(read_only_, v); }
@@ -675,6 +697,9 @@ class TreeView : public Control {
   uint64_t view_revision_ = 0;
   bool read_only_ = false;
   bool auto_drag_ = false;
+  int client_height_ = 0;
+  int pending_scroll_ = 0;
+  uint64_t scroll_requests_ = 0;
   mutable std::vector<TreeNode*> order_;
   mutable bool order_valid_ = true;
 };

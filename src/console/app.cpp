@@ -2,6 +2,9 @@
 
 #include "console/device_window.h"
 #include "console/main_window.h"
+#include "console/folder_chooser.h"
+#include "console/group_dialog.h"
+#include "console/password_dialog.h"
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
 #include "monitor/debug_window.h"
@@ -14,11 +17,14 @@ namespace zol {
 App::App(const Services& s) : services(s) {
   form1 = std::make_unique<SplashWindow>(*this);
   form2 = std::make_unique<MainWindow>(*this);
+  form3 = std::make_unique<GroupDialog>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
   form7 = std::make_unique<DeviceWindow>(*this);
+  form9 = std::make_unique<FolderChooser>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
+  form14 = std::make_unique<PasswordDialog>(*this);
 }
 
 App::~App() = default;
@@ -33,8 +39,18 @@ ReceiveView& App::receive_view() { return form2->receive; }
 SystemLog& App::system_log() { return form2->system_log; }
 DetailGrid& App::detail_grid() { return form2->detail_grid; }
 DeviceTree& App::tree() { return form2->tree; }
+TreeOperations& App::tree_ops() { return form2->tree_ops; }
 ComboBox& App::group_selector() { return form2->tree.ComboBoxEx1; }
 GroupTab& App::group_tab() { return form2->group_tab; }
+
+void App::CloseDialogs() {
+  form3->Close();
+  form5->Hide();  // the device editor
+  if (hooks.CloseDetailWindow) hooks.CloseDetailWindow();
+  form7->Close();
+  if (hooks.CloseSettingsDialog) hooks.CloseSettingsDialog();
+  form9->Close();
+}
 
 void App::Start() {
   if (started_) return;
@@ -51,14 +67,6 @@ void App::End() {
   if (!started_ || ended_) return;
   ended_ = true;
   form2->FormDestroy();
-}
-
-void App::CloseDialogs() {
-  if (hooks.CloseGroupDialog) hooks.CloseGroupDialog();
-  form5->Hide();
-  form7->Close();
-  if (hooks.CloseSettingsDialog) hooks.CloseSettingsDialog();
-  if (hooks.CloseFolderChooser) hooks.CloseFolderChooser();
 }
 
 void App::Terminate() {

@@ -15,6 +15,9 @@ class MainWindow;
 class DebugWindow;
 class SplashWindow;
 class TermsDialog;
+class GroupDialog;
+class FolderChooser;
+class PasswordDialog;
 class DeviceEditor;
 class DeviceWindow;
 class GroupTab;
@@ -31,6 +34,7 @@ class ReceiveView;
 class SystemLog;
 class DetailGrid;
 class DeviceTree;
+class TreeOperations;
 
 // Platform services the windows use. The program wires the real adapters,
 // tests the fakes of tests/support.
@@ -61,21 +65,17 @@ struct Hooks {
   // Chart button: sets the chart window's ChartActive flag and the first
   // line of its title (before ShowChart and ChartRefresh).
   std::function<void(const std::string& title)> ChartTitle;
-  // The dialogs of App::CloseDialogs that are not built yet.
-  std::function<void()> CloseGroupDialog;
+  // The dialogs of App::CloseDialogs that are not built yet, each in its
+  // place of the order.
+  std::function<void()> CloseDetailWindow;
   std::function<void()> CloseSettingsDialog;
-  std::function<void()> CloseFolderChooser;
   // Opens the detail window on a device row (after DetailDevice := row):
   // page "基本情報", Ol1_output, temp_output, Label26 := DeviceInfo, page
   // "温度情報" shown when TempEnabled > 0, shown.
   std::function<void(int row)> DetailOpen;
-  // Opens the device editor on a device row: EditDataGet(row), EditRow :=
-  // row, page "名称登録", shown.
-  std::function<void(int row)> EditorOpen;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: device tree, password and settings dialogs.
-  std::function<void()> password_check;
+  // Windows of later steps: the settings dialog.
   std::function<void()> EditShow;
   std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
 
@@ -86,6 +86,18 @@ struct Hooks {
   // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
   // lines, one per registered device, placed in the tree or not.
   std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
+
+  // --- Tree operations ---
+  // Device editor: registration of the unregistered device selected in the
+  // tree (page "名称登録", Panel18, its group box from the group selector
+  // without G000, the main window disabled, EditRow := 0, EditDataGet(0),
+  // shown); editing of a device row (EditRow := row, page "名称登録",
+  // shown, EditDataGet(row)).
+  std::function<void()> EditorRegister;
+  std::function<void(int row)> EditorOpen;
+  // Settings dialog: the folder chooser's folder into its log folder field
+  // Form8.Edit1 (Shift-JIS).
+  std::function<void(const std::string& path)> FolderChosen;
 };
 
 class App {
@@ -115,21 +127,23 @@ class App {
   // The windows, created once in this order and living until the end.
   std::unique_ptr<SplashWindow> form1;  // splash window, the application's main window
   std::unique_ptr<MainWindow> form2;  // main window
+  std::unique_ptr<GroupDialog> form3;  // group dialog
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<DeviceWindow> form7;  // device window "個別情報"
+  std::unique_ptr<FolderChooser> form9;  // folder chooser
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
+  std::unique_ptr<PasswordDialog> form14;  // password dialog
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   DeviceWindow& Form7() { return *form7; }
-
-  // Closes the group dialog, device editor, detail window, device window,
-  // settings dialog and folder chooser, in this order.
-  void CloseDialogs();
   TermsDialog& Form10() { return *form10; }
+  GroupDialog& Form3() { return *form3; }
+  FolderChooser& Form9() { return *form9; }
+  PasswordDialog& Form14() { return *form14; }
   MessageEditor& frmMessageEditor() { return *message_editor; }
 
   // The main window's settings and areas, for the other areas and windows:
@@ -144,8 +158,13 @@ class App {
   SystemLog& system_log();
   DetailGrid& detail_grid();
   DeviceTree& tree();
+  TreeOperations& tree_ops();  // drag and drop, registration, popup menu
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();
+
+  // Closes the group dialog, device editor, detail window, device window,
+  // settings dialog and folder chooser, in this order.
+  void CloseDialogs();
 
   // Program entry: runs the windows' creation handlers in their order and
   // shows the splash window, as the message loop starts.

@@ -3,6 +3,7 @@
 #include "common/scramble.h"
 #include "common/text.h"
 #include "console/console_settings.h"
+#include "console/password_dialog.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/monitoring.h"
@@ -123,7 +124,7 @@ void DeviceWindow::BitBtn1Click() {
 
 void DeviceWindow::BitBtn2Click() {
   if (!app.settings().EditUnlocked) {
-    if (app.hooks.password_check) app.hooks.password_check();
+    app.Form14().password_check();
     return;
   }
   Hide();

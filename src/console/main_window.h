@@ -13,6 +13,7 @@
 #include "console/console_settings.h"
 #include "console/detail_grid.h"
 #include "console/device_tree.h"
+#include "console/tree_operations.h"
 #include "console/form_ws_event.h"
 #include "monitor/change_detection.h"
 #include "monitor/device_table.h"
@@ -43,6 +44,7 @@ class MainWindow : public Form, public ConsoleSettings {
   ReceiveView receive;          // receive list, update time, temperature panel (monitor/device_table.h)
   SystemLog system_log;         // system log view and the log writers (monitor/system_log.h)
   DeviceTree tree;              // device tree and group selector (console/device_tree.h)
+  TreeOperations tree_ops{app}; // drag and drop, registration, popup menu (console/tree_operations.h)
   GroupTab group_tab{app};      // group tab "グループ": command entries, destinations, group send (telnet/group_tab.h)
   DetailGrid detail_grid;       // detail grid under the tree (console/detail_grid.h)
 
@@ -71,8 +73,6 @@ class MainWindow : public Form, public ConsoleSettings {
   Memo Memo3;       // hint text of an empty device table
   PageControl PageControl1;  // 0 "機器一覧", 1 "グループ"
   PageControl PageControl2;  // 0 "アイコン表示", 1 "システムログ"
-  Timer Timer1{AppTimers(app), 1500, false};
-  Timer Timer2{AppTimers(app), 50, false};
   Timer Timer3{AppTimers(app), 1, false};
   Timer Timer5{AppTimers(app), 500, false};
   std::unique_ptr<FormWSEvent> FormWSEvent1;

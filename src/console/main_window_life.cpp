@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/main_window.h"
+#include "console/password_dialog.h"
 #include "console/splash_window.h"
 #include "monitor/debug_window.h"
 
@@ -54,10 +55,10 @@ void MainWindow::FormCreate() {
   IniLoad();
   system_log.SysLogViewLoad();
   icons.KeyList.clear();
-  Timer1.SetEnabled(false);
-  Timer1.SetInterval(1500);
-  Timer2.SetEnabled(false);
-  Timer2.SetInterval(50);
+  tree_ops.Timer1.SetEnabled(false);
+  tree_ops.Timer1.SetInterval(1500);
+  tree_ops.Timer2.SetEnabled(false);
+  tree_ops.Timer2.SetInterval(50);
   tree.TreeViewSetUp();
   system_log.SysLoging(1, "アプリの起動");
   MailCountDate = DateText(app.clock().Now());
@@ -120,10 +121,7 @@ void MainWindow::FormWSEvent1Maximized(WindowState) { app.Form1().SavedWindowSta
 void MainWindow::FormWSEvent1Restored(WindowState) { app.Form1().SavedWindowState = State(); }
 
 void MainWindow::ToolButton7Click() {
-  if (!EditUnlocked) {
-    Call(app.hooks.password_check);
-    return;
-  }
+  if (!EditAllowed(app)) return;
   monitoring.ButtonPushMode();
   monitoring.ToolButton7.SetEnabled(false);
   monitoring.ToolButton1.SetEnabled(false);
@@ -145,8 +143,8 @@ void MainWindow::FormDestroy() {
   if (Destroyed) return;
   Destroyed = true;
   system_log.SysLoging(2, "アプリの終了");
-  Timer1.SetEnabled(false);
-  Timer2.SetEnabled(false);
+  tree_ops.Timer1.SetEnabled(false);
+  tree_ops.Timer2.SetEnabled(false);
   Timer3.SetEnabled(false);
   monitoring.Timer4.SetEnabled(false);
   Timer5.SetEnabled(false);

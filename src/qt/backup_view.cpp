@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "backup/backup_window.h"
+#include "qt/folder_tree.h"
 #include "qt/mirror.h"
 #include "qt/sjis.h"
 
@@ -50,17 +51,9 @@ BackupView::BackupView(BackupWindow& f, Mirror& mirror) : QWidget(nullptr, Qt::W
   combo = Named(new QComboBox(this), "ShellComboBox1", FromSjis(f.Label1.Caption()));
   top->addWidget(combo);
 
-  folders = new QFileSystemModel(this);
-  folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);  // folders only, hidden ones not listed
-  folders->setReadOnly(true);
-  folders->setRootPath(kRoot);
-  tree = Named(new QTreeView(this), "ShellTreeView1", FromSjis(f.Label1.Caption()));
-  tree->setModel(folders);
-  tree->setRootIndex(folders->index(kRoot));  // the root node itself is not shown
-  for (int c = 1; c < folders->columnCount(); ++c) tree->hideColumn(c);
-  tree->header()->hide();
-  tree->setSelectionMode(QAbstractItemView::SingleSelection);  // a right click selects too
-  tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  folders_.Build(this);
+  folders = folders_.model;
+  tree = Named(folders_.view, "ShellTreeView1", FromSjis(f.Label1.Caption()));
   top->addWidget(tree, 1);
 
   edit1 = Named(new QLineEdit(this), "Edit1", FromSjis(f.Label1.Caption()));
@@ -95,32 +88,16 @@ BackupView::BackupView(BackupWindow& f, Mirror& mirror) : QWidget(nullptr, Qt::W
   });
 
   // The home folder open and in view, nothing selected.
-  const QModelIndex home = folders->index(QDir::homePath());
-  for (QModelIndex i = home; i.isValid(); i = i.parent()) tree->expand(i);
-  connect(folders, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-    if (path == QDir::homePath() && !tree->selectionModel()->hasSelection())
-      tree->scrollTo(folders->index(path), QAbstractItemView::PositionAtTop);
-  });
-  tree->scrollTo(home, QAbstractItemView::PositionAtTop);
+  folders_.ShowHome();
   tree->setFocus();  // typing a folder's first letters finds it
   FillCombo();
 
   if (const QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
 }
 
-QString BackupView::SelectedFolder() const {
-  const QModelIndexList sel = tree->selectionModel()->selectedRows(0);
-  return sel.isEmpty() ? QString() : folders->filePath(sel.first());
-}
+QString BackupView::SelectedFolder() const { return folders_.Selected(); }
 
-bool BackupView::SelectFolder(const QString& path) {
-  const QModelIndex index = folders->index(path);
-  if (!index.isValid() || index == tree->rootIndex()) return false;
-  for (QModelIndex i = index.parent(); i.isValid(); i = i.parent()) tree->expand(i);
-  tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  tree->scrollTo(index);
-  return true;
-}
+bool BackupView::SelectFolder(const QString& path) { return folders_.Select(path); }
 
 void BackupView::SelectionChanged() {
   const QString path = SelectedFolder();

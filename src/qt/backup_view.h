@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "qt/folder_tree.h"
+
 class QCloseEvent;
 class QComboBox;
 class QFileSystemModel;
@@ -47,6 +49,7 @@ class BackupView : public QWidget {
   void SelectionChanged();
   void FillCombo();
 
+  FolderTree folders_;
   BackupWindow& form_;
   Mirror& mirror_;
 };

@@ -12,11 +12,17 @@ ConsoleUi::ConsoleUi(App& app) {
   debug_ = new DebugView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
   device_ = new DeviceView(app, *mirror_);
+  group_dialog_ = new GroupDialogView(app, *mirror_);
+  folder_chooser_ = new FolderChooserView(app, *mirror_);
+  password_ = new PasswordView(app, *mirror_);
 }
 
 ConsoleUi::~ConsoleUi() {
   delete mirror_;
   delete device_;
+  delete password_;
+  delete folder_chooser_;
+  delete group_dialog_;
   delete terms_;
   delete debug_;
   delete main_;

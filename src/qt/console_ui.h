@@ -7,7 +7,10 @@
 
 #include "qt/debug_view.h"
 #include "qt/device_view.h"
+#include "qt/folder_chooser_view.h"
+#include "qt/group_dialog_view.h"
 #include "qt/main_view.h"
+#include "qt/password_view.h"
 #include "qt/splash_view.h"
 #include "qt/terms_view.h"
 #include "qt/tray_view.h"
@@ -29,6 +32,9 @@ class ConsoleUi {
   TermsView& terms() { return *terms_; }
   TrayView& tray() { return *tray_; }
   DeviceView& device() { return *device_; }
+  GroupDialogView& group_dialog() { return *group_dialog_; }
+  FolderChooserView& folder_chooser() { return *folder_chooser_; }
+  PasswordView& password() { return *password_; }
 
  private:
   Mirror* mirror_;
@@ -38,6 +44,9 @@ class ConsoleUi {
   DebugView* debug_;
   TermsView* terms_;
   DeviceView* device_;
+  GroupDialogView* group_dialog_;
+  FolderChooserView* folder_chooser_;
+  PasswordView* password_;
 };
 
 }  // namespace zol

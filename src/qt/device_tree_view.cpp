@@ -1,8 +1,15 @@
 #include "qt/device_tree_view.h"
 
 #include <QComboBox>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -14,12 +21,15 @@
 #include "console/app.h"
 #include "console/detail_grid.h"
 #include "console/device_tree.h"
+#include "console/tree_operations.h"
 #include "qt/detail_grid_view.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/sjis.h"
 
 namespace zol {
+
+const char* const kTreeNodeMime = "application/x-zolyab4-tree-node";
 
 namespace {
 
@@ -59,8 +69,8 @@ TreeMirror::TreeMirror(Mirror& mirror, QTreeView* view, TreeView& tree)
   // A right click selects the node under the pointer.
   connect(view_, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
     const QModelIndex index = view_->indexAt(at);
-    if (!index.isValid() || !NodeOf(index)) return;
-    OperatorSelects(index);
+    if (index.isValid() && NodeOf(index)) OperatorSelects(index);
+    if (OnContextMenu) OnContextMenu(view_->viewport()->mapToGlobal(at));
   });
 }
 
@@ -110,13 +120,14 @@ void TreeMirror::Rebuild() {
   const std::vector<TreeNode*>& nodes = tree_.Nodes();
   items_.assign(nodes.size(), nullptr);
   shown_images_.assign(nodes.size(), -1);
+  drop_item_ = nullptr;
   auto make = [this, &nodes](size_t i) {
     const TreeNode* n = nodes[i];
     const int image = n->ImageIndex();
     auto* item = new QStandardItem(FromSjis(n->Text()));
     if (image >= 0 && image < kTreePictures) item->setIcon(icons_[static_cast<size_t>(image)]);
     item->setEditable(false);
-    item->setDragEnabled(false);
+    item->setDragEnabled(true);  // drags start by themselves; the core decides what a drop does
     item->setDropEnabled(false);
     item->setData(static_cast<int>(i), kNodeRole);
     items_[i] = item;
@@ -176,6 +187,22 @@ void TreeMirror::ApplyView() {
     sel->setCurrentIndex(want, QItemSelectionModel::ClearAndSelect);
     view_->scrollTo(want);
   }
+  // The drop target of a drag, marked as the tree marks it.
+  QStandardItem* drop = nullptr;
+  if (const TreeNode* target = tree_.DropTarget()) {
+    const size_t abs = static_cast<size_t>(target->AbsoluteIndex());
+    if (abs < items_.size()) drop = items_[abs];
+  }
+  if (drop != drop_item_) {
+    if (drop_item_) drop_item_->setData(QVariant(), Qt::BackgroundRole);
+    if (drop) drop->setData(view_->palette().color(QPalette::Highlight).lighter(160), Qt::BackgroundRole);
+    drop_item_ = drop;
+  }
+  // Lines the core asked to scroll, as the scroll bar's arrows would.
+  for (int n = tree_.TakeScroll(); n != 0; n += n < 0 ? 1 : -1) {
+    view_->verticalScrollBar()->triggerAction(n < 0 ? QAbstractSlider::SliderSingleStepSub
+                                                    : QAbstractSlider::SliderSingleStepAdd);
+  }
   view_revision_ = tree_.ViewRevision();
   applying_ = false;
 }
@@ -197,6 +224,81 @@ void TreeMirror::OperatorSelects(const QModelIndex& index) {
   ApplyView();  // the other branches close at once
 }
 
+DeviceTreeWidget::DeviceTreeWidget(TreeOperations& ops, TreeView& tree, QWidget* parent)
+    : QTreeView(parent), ops_(ops), tree_(tree) {
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setAutoScroll(false);
+  setAutoExpandDelay(-1);
+  setDropIndicatorShown(false);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);  // one line per step
+}
+
+void DeviceTreeWidget::startDrag(Qt::DropActions) {
+  ops_.TreeView1StartDrag();
+  auto* drag = new QDrag(this);  // no pixmap: no drag image
+  auto* data = new QMimeData;
+  data->setData(QString::fromLatin1(kTreeNodeMime), QByteArray());
+  drag->setMimeData(data);
+  drag->exec(Qt::MoveAction);
+  ops_.TreeView1EndDrag();
+  if (mirror_) mirror_->Apply();
+}
+
+void DeviceTreeWidget::dragEnterEvent(QDragEnterEvent* event) {
+  if (!event->mimeData()->hasFormat(QString::fromLatin1(kTreeNodeMime))) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(Qt::MoveAction);
+  event->accept();
+}
+
+void DeviceTreeWidget::dragMoveEvent(QDragMoveEvent* event) {
+  const bool from_tree = event->mimeData()->hasFormat(QString::fromLatin1(kTreeNodeMime));
+  const QPoint at = event->position().toPoint();
+  TreeNode* under = mirror_ ? mirror_->NodeOf(indexAt(at)) : nullptr;
+  const bool accept = ops_.TreeView1DragOver(from_tree, under, at.y());
+  if (mirror_) mirror_->Apply();
+  if (accept) {
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void DeviceTreeWidget::dragLeaveEvent(QDragLeaveEvent* event) {
+  ops_.TreeView1DragLeave();
+  if (mirror_) mirror_->Apply();
+  event->accept();
+}
+
+void DeviceTreeWidget::dropEvent(QDropEvent* event) {
+  if (!event->mimeData()->hasFormat(QString::fromLatin1(kTreeNodeMime))) {
+    event->ignore();
+    return;
+  }
+  ops_.TreeView1DragDrop();
+  if (mirror_) mirror_->Apply();
+  event->setDropAction(Qt::MoveAction);
+  event->accept();
+}
+
+void DeviceTreeWidget::resizeEvent(QResizeEvent* event) {
+  QTreeView::resizeEvent(event);
+  tree_.SetClientHeight(viewport()->height());
+}
+
+void DeviceTreeView::ApplyMenu() {
+  for (const MenuItem& m : menu_items_) {
+    m.action->setVisible(m.item->Visible());
+    m.action->setEnabled(m.item->Enabled());
+  }
+}
+
 DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWidget(parent) {
   DeviceTree& core = app.tree();
   ComboBox& box = core.ComboBoxEx1;
@@ -212,7 +314,8 @@ DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWid
   layout->addWidget(selector);
 
   splitter = new QSplitter(Qt::Vertical, this);
-  tree = new QTreeView(splitter);
+  TreeOperations& ops = app.tree_ops();
+  tree = new DeviceTreeWidget(ops, core.TreeView1, splitter);
   tree->setObjectName(QStringLiteral("TreeView1"));
   tree->setAccessibleName(FromSjis("機器一覧"));
   grid = new DetailGridView(app.detail_grid(), mirror, splitter);
@@ -220,7 +323,47 @@ DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWid
   splitter->setStretchFactor(1, 2);
   layout->addWidget(splitter, 1);
   tree_mirror = new TreeMirror(mirror, tree, core.TreeView1);
+  tree->SetMirror(tree_mirror);
   tree_mirror->OnClick = [&app] { app.detail_grid().TreeView1Click(); };
+  connect(tree, &QTreeView::doubleClicked, this, [this, &ops](const QModelIndex& index) {
+    if (!tree_mirror->NodeOf(index)) return;
+    ops.TreeView1DblClick();
+    tree_mirror->Apply();
+  });
+
+  // The popup menu PopupMenu1: its items bound to the core's; before it
+  // opens the core fills them by the selected node.
+  menu = new QMenu(tree);
+  menu->setObjectName(QStringLiteral("PopupMenu1"));
+  struct Item {
+    const char* name;
+    Button* item;
+    void (TreeOperations::*click)();
+  };
+  const Item items[] = {
+      {"PopBtn1", &ops.PopBtn1, &TreeOperations::PopBtn1Click}, {"PopBtn2", &ops.PopBtn2, &TreeOperations::PopBtn2Click},
+      {"PopBtn3", &ops.PopBtn3, &TreeOperations::PopBtn3Click}, {"PopBtn4", &ops.PopBtn4, &TreeOperations::PopBtn4Click},
+      {"PopBtn5", &ops.PopBtn5, &TreeOperations::PopBtn5Click}, {"PopBtn6", &ops.PopBtn6, &TreeOperations::PopBtn6Click},
+      {"N1", &ops.N1, nullptr},                                 {"PopBtn8", &ops.PopBtn8, &TreeOperations::PopBtn8Click},
+      {"PopBtn9", &ops.PopBtn9, &TreeOperations::PopBtn9Click}, {"N2", &ops.N2, nullptr},
+      {"PopBtn7", &ops.PopBtn7, &TreeOperations::PopBtn7Click}};
+  for (const Item& it : items) {
+    Button* item = it.item;
+    QAction* action = it.click ? menu->addAction(FromSjis(item->Caption())) : menu->addSeparator();
+    action->setObjectName(QString::fromLatin1(it.name));
+    if (it.click) {
+      connect(action, &QAction::triggered, this, [&ops, &mirror, click = it.click] {
+        (ops.*click)();
+        mirror.Poll();
+      });
+    }
+    menu_items_.push_back(MenuItem{action, item});
+  }
+  tree_mirror->OnContextMenu = [this, &ops](const QPoint& global) {
+    ops.PopupMenu1Popup();
+    ApplyMenu();
+    menu->popup(global);
+  };
 
   // The program refills the selector with its signals blocked: only the
   // operator's choosing and typing reach the change handler.

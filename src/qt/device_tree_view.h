@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QStandardItemModel>
+#include <QTreeView>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -17,15 +18,20 @@
 #include "common/controls.h"
 
 class QComboBox;
+class QMenu;
 class QSplitter;
 class QTableView;
-class QTreeView;
 
 namespace zol {
 
 class App;
 class DeviceTree;
 class Mirror;
+class TreeOperations;
+
+// The MIME type of a drag that starts in the device tree: a drag carrying
+// it comes from this tree.
+extern const char* const kTreeNodeMime;
 
 // The tree's item model, rebuilt whole under one reset.
 class TreeItemModel : public QStandardItemModel {
@@ -44,6 +50,9 @@ class TreeMirror : public QObject {
 
   // The operator clicked a node (it is selected by then).
   std::function<void()> OnClick;
+  // The operator asked for the context menu at a global position (the node
+  // under the pointer is selected by then).
+  std::function<void(const QPoint& global)> OnContextMenu;
 
   QStandardItemModel* model() const { return model_; }
   // Model rebuilds so far.
@@ -71,11 +80,35 @@ class TreeMirror : public QObject {
   std::vector<QIcon> icons_;
   std::vector<QStandardItem*> items_;  // by the core's absolute index
   std::vector<int> shown_images_;
+  QStandardItem* drop_item_ = nullptr;  // the item shown as the drop target
   uint64_t shape_ = ~uint64_t{0};
   uint64_t view_revision_ = ~uint64_t{0};
   uint64_t rebuilds_ = 0;
   bool applying_ = false;
   bool click_pending_ = false;  // a left press on a node, waiting for its release
+};
+
+// The tree widget: drags of its nodes and drops on it go to the tree
+// operations, never to the base class (which would move model rows); the
+// core's timers expand and scroll, so Qt's own auto-scroll is off.
+class DeviceTreeWidget : public QTreeView {
+  Q_OBJECT
+ public:
+  DeviceTreeWidget(TreeOperations& ops, TreeView& tree, QWidget* parent);
+  void SetMirror(TreeMirror* mirror) { mirror_ = mirror; }
+
+ protected:
+  void startDrag(Qt::DropActions actions) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  TreeOperations& ops_;
+  TreeView& tree_;
+  TreeMirror* mirror_ = nullptr;
 };
 
 class DeviceTreeView : public QWidget {
@@ -84,10 +117,22 @@ class DeviceTreeView : public QWidget {
   DeviceTreeView(App& app, Mirror& mirror, QWidget* parent);
 
   QComboBox* selector = nullptr;  // ComboBoxEx1
-  QTreeView* tree = nullptr;      // TreeView1
+  DeviceTreeWidget* tree = nullptr;  // TreeView1
   QSplitter* splitter = nullptr;  // the tree above, the detail grid below
   QTableView* grid = nullptr;     // StringGrid2
   TreeMirror* tree_mirror = nullptr;
+  QMenu* menu = nullptr;          // PopupMenu1
+
+  // Brings the menu's items up to the core's state now (the menu is about
+  // to open; the mirror's next look would be too late).
+  void ApplyMenu();
+
+ private:
+  struct MenuItem {
+    QAction* action;
+    const Button* item;
+  };
+  std::vector<MenuItem> menu_items_;
 };
 
 }  // namespace zol

@@ -1,11 +1,13 @@
 #include "qt/view_util.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
 
+#include "qt/mirror.h"
 #include "qt/sjis.h"
 
 namespace zol {
@@ -19,7 +21,20 @@ void CentreOnScreen(QWidget* w) {
   }
 }
 
+QValidator::State SjisValidator::validate(QString& input, int&) const {
+  const std::string sjis = ToSjis(input);
+  if (FromSjis(sjis) != input) return Invalid;  // a character Shift-JIS cannot hold
+  return sjis.size() <= max_bytes_ ? Acceptable : Invalid;
+}
+
 QString ColorName(Color c) { return QStringLiteral("#%1").arg(c & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
+
+void OnClicked(QAbstractButton* button, Mirror& mirror, std::function<void()> handler) {
+  QObject::connect(button, &QAbstractButton::clicked, button, [&mirror, handler = std::move(handler)] {
+    handler();
+    mirror.Poll();
+  });
+}
 
 QToolButton* ToolButton(QToolBar* bar, ToolPicture pic, bool checkable) {
   auto* b = new QToolButton(bar);

@@ -2,10 +2,14 @@
 #pragma once
 
 #include <QString>
+#include <QValidator>
 
 #include "common/controls.h"
 #include "qt/pictures.h"
 
+#include <functional>
+
+class QAbstractButton;
 class QToolBar;
 class QToolButton;
 class QWidget;
@@ -19,6 +23,25 @@ void CentreOnScreen(QWidget* w);
 
 // "#rrggbb" of a core colour.
 QString ColorName(Color c);
+
+// An entry that holds at most max_bytes bytes of Shift-JIS, a double-byte
+// character counting two, and only characters Shift-JIS can hold: an edit
+// that would break either is refused whole, so no character is ever cut in
+// half.
+class SjisValidator : public QValidator {
+ public:
+  SjisValidator(size_t max_bytes, QObject* parent) : QValidator(parent), max_bytes_(max_bytes) {}
+  State validate(QString& input, int& pos) const override;
+
+ private:
+  size_t max_bytes_;
+};
+
+class Mirror;
+
+// A click of the button runs the core's handler, and the mirror shows what
+// it changed at once.
+void OnClicked(QAbstractButton* button, Mirror& mirror, std::function<void()> handler);
 
 // A tool button with a picture, added to the bar.
 QToolButton* ToolButton(QToolBar* bar, ToolPicture pic, bool checkable);

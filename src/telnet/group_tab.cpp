@@ -8,6 +8,7 @@
 #include "common/scramble.h"
 #include "common/text.h"
 #include "console/app.h"
+#include "console/password_dialog.h"
 #include "console/console_settings.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
@@ -230,8 +231,7 @@ void GroupTab::glistcheck() {
   Panel25.SetVisible(false);
   Memo2.SetVisible(true);
   Panel30.SetVisible(false);
-  if (!app.settings().EditUnlocked) {
-    if (app.hooks.password_check) app.hooks.password_check();
+  if (!EditAllowed(app)) {
     SendModeOff();
     return;
   }

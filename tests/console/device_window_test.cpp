@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "common/scramble.h"
+#include "console/folder_chooser.h"
+#include "console/group_dialog.h"
 #include "console/main_window.h"
+#include "console/password_dialog.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "support/app_fixture.h"
@@ -262,7 +265,6 @@ TEST_F(DeviceWindowTest, ConnectOpensTheDevicesConsole) {
 TEST_F(DeviceWindowTest, DetailsAndEditOpenTheirWindowsOnTheIdFieldsRow) {
   Register();
   std::vector<int> details, editor;
-  int password_checks = 0;
   app->hooks.DetailOpen = [&](int row) {
     details.push_back(row);
     EXPECT_EQ(app->receive_view().DetailDevice, row);  // set before the opening
@@ -271,7 +273,6 @@ TEST_F(DeviceWindowTest, DetailsAndEditOpenTheirWindowsOnTheIdFieldsRow) {
     editor.push_back(row);
     EXPECT_EQ(app->receive_view().DetailDevice, row);
   };
-  app->hooks.password_check = [&] { ++password_checks; };
 
   w().listicondata("0007 0003 7", 0);
   w().BitBtn1Click();
@@ -283,7 +284,7 @@ TEST_F(DeviceWindowTest, DetailsAndEditOpenTheirWindowsOnTheIdFieldsRow) {
   app->receive_view().DetailDevice = 0;
   w().listicondata("0007 0003 7", 0);
   w().BitBtn2Click();
-  EXPECT_EQ(password_checks, 1);
+  EXPECT_TRUE(app->Form14().Visible());  // the password dialog
   EXPECT_TRUE(w().Visible());
   EXPECT_TRUE(editor.empty());
   EXPECT_EQ(app->receive_view().DetailDevice, 0);
@@ -292,7 +293,6 @@ TEST_F(DeviceWindowTest, DetailsAndEditOpenTheirWindowsOnTheIdFieldsRow) {
   w().BitBtn2Click();
   EXPECT_FALSE(w().Visible());
   EXPECT_EQ(editor, std::vector<int>{7});
-  EXPECT_EQ(password_checks, 1);
 }
 
 TEST_F(DeviceWindowTest, CloseButtonAndTheDialogsCloseInTheirOrder) {
@@ -301,13 +301,20 @@ TEST_F(DeviceWindowTest, CloseButtonAndTheDialogsCloseInTheirOrder) {
   w().BitBtn3Click();
   EXPECT_FALSE(w().Visible());
 
+  // Group dialog, device editor, detail window, device window, settings
+  // dialog, folder chooser: the device window closes after the detail
+  // window and before the settings dialog.
   Lines order;
-  app->hooks.CloseGroupDialog = [&] { order.push_back(std::string("group, device window ") + (w().Visible() ? "open" : "closed")); };
-  app->hooks.CloseSettingsDialog = [&] { order.push_back(std::string("settings, device window ") + (w().Visible() ? "open" : "closed")); };
-  app->hooks.CloseFolderChooser = [&] { order.push_back("folder"); };
+  auto state = [this] { return std::string(w().Visible() ? "open" : "closed"); };
+  app->hooks.CloseDetailWindow = [&] { order.push_back("detail, device window " + state()); };
+  app->hooks.CloseSettingsDialog = [&] { order.push_back("settings, device window " + state()); };
   w().listicondata("0007 0003 7", 0);
+  app->Form3().Show();
+  app->Form9().Show();
   app->monitoring().ButtonPushMode();
-  EXPECT_EQ(order, (Lines{"group, device window open", "settings, device window closed", "folder"}));
+  EXPECT_EQ(order, (Lines{"detail, device window open", "settings, device window closed"}));
+  EXPECT_FALSE(app->Form3().Visible());
+  EXPECT_FALSE(app->Form9().Visible());
 }
 
 // --- Switching over the device's telnet console ---

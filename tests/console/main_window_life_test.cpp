@@ -7,6 +7,7 @@
 
 #include "common/files.h"
 #include "console/main_window.h"
+#include "console/password_dialog.h"
 #include "console/splash_window.h"
 #include "monitor/debug_window.h"
 #include "support/app_fixture.h"
@@ -20,7 +21,6 @@ struct LifeRig : AppFixture {
     // The tree's rebuild ends with the settings dialog's device lists, its
     // count refresh with the group-send selector.
     h.SettingsDeviceLists = [this](const std::vector<std::string>&) { Call("ReStetingData"); };
-    h.password_check = [this] { Call("password_check"); };
     h.EditShow = [this] { Call("EditShow"); };
   }
   // The refills of the group-send selector since the last look, each one
@@ -228,9 +228,13 @@ TEST_F(Life, SettingsButtonAsksThePasswordWhileLocked) {
   Sync();
   calls.clear();
   main().EditUnlocked = false;
+  app->Form14().MaskEdit1.SetText("typed before");
   main().ToolButton7Click();
-  EXPECT_EQ(calls, (std::vector<std::string>{"password_check"}));
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(app->Form14().Visible());
+  EXPECT_EQ(app->Form14().MaskEdit1.Text(), "");
   EXPECT_TRUE(main().monitoring.ToolButton7.Enabled());
+  app->Form14().Hide();
 
   calls.clear();
   main().EditUnlocked = true;

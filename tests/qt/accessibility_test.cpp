@@ -87,8 +87,14 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
     const char* view;
     QWidget* top;
   } views[] = {
-      {"main", &ui.main()},   {"debug", &ui.debug()},   {"splash", &ui.splash()},
-      {"terms", &ui.terms()}, {"device", &ui.device()},
+      {"main", &ui.main()},
+      {"debug", &ui.debug()},
+      {"splash", &ui.splash()},
+      {"terms", &ui.terms()},
+      {"group dialog", &ui.group_dialog()},
+      {"folder chooser", &ui.folder_chooser()},
+      {"password", &ui.password()},
+      {"device", &ui.device()},
   };
   for (const auto& v : views) EXPECT_EQ(Unnamed(v.top), "") << v.view;
 

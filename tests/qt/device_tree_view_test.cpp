@@ -2,15 +2,25 @@
 // the group selector, both ways.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <unistd.h>
 #include <QLineEdit>
 #include <QPersistentModelIndex>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTreeView>
+#include <QApplication>
 
 #include "console/device_tree.h"
 #include "console/main_window.h"
+#include "console/tree_operations.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "qt/device_tree_view.h"
@@ -18,6 +28,7 @@
 #include "qt/console_ui.h"
 #include "qt/main_view.h"
 #include "support/app_fixture.h"
+#include "wait_for.h"
 
 namespace zol {
 namespace {
@@ -156,6 +167,7 @@ TEST_F(TreeTab, OperatorSelectionExpansionAndClickReachTheCore) {
   emit view().customContextMenuRequested(view().visualRect(g1).center());
   EXPECT_EQ(f.app->tree().TreeView1.Selected(), f.app->tree().TreeView1.Top(0));
   EXPECT_EQ(grid.Row(), 3);  // no click since
+  tab().menu->hide();
 }
 
 TEST_F(TreeTab, TheOperatorsGroupChoiceSelectsAndTheProgramsRefillDoesNot) {
@@ -175,6 +187,107 @@ TEST_F(TreeTab, TheOperatorsGroupChoiceSelectsAndTheProgramsRefillDoesNot) {
   ui.mirror().Poll();
   EXPECT_EQ(box.currentText(), QStringLiteral(u"G001 一階"));
   EXPECT_EQ(f.app->tree().TreeView1.Selected(), f.app->tree().TreeView1.Top(2));
+}
+
+// A drag of ID001 onto the row of G001, by synthetic drag events on the
+// viewport (they carry the tree's own MIME type), then a real drag's start
+// and end by the mouse: the device moves in core and model, the end writes
+// both data files.
+TEST_F(TreeTab, ADeviceDraggedOntoAnotherGroupsRowMoves) {
+  TreeOperations& ops = f.app->tree_ops();
+  const std::string dat = f.dir.File("zolyab4.dat");
+  unlink(dat.c_str());
+  unlink(f.dir.File("zolyab4.lst").c_str());
+  view().resize(300, 400);
+  const QModelIndex dev = Index("ID001");
+  view().scrollTo(dev);
+  QTest::mousePress(view().viewport(), Qt::LeftButton, {}, view().visualRect(dev).center());
+  QTest::mouseRelease(view().viewport(), Qt::LeftButton, {}, view().visualRect(dev).center());
+  ui.mirror().Poll();
+  ASSERT_EQ(f.app->tree().TreeView1.Selected()->Text(), "ID001 ラック1");
+  EXPECT_EQ(f.app->tree().TreeView1.ClientHeight(), view().viewport()->height());
+
+  ops.TreeView1StartDrag();
+  QMimeData data;
+  data.setData(QString::fromLatin1(kTreeNodeMime), QByteArray());
+  // Far right on the group's row: the row counts, not the text.
+  const QRect row = view().visualRect(Index("G001"));
+  const QPoint at(view().viewport()->width() - 5, row.center().y());
+  QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(view().viewport(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(view().viewport(), &move);
+  EXPECT_TRUE(move.isAccepted());
+  EXPECT_EQ(f.app->tree().TreeView1.DropTarget(), f.app->tree().TreeView1.Top(0));
+  QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(view().viewport(), &drop);
+  EXPECT_EQ(model().index(0, 0).data().toString(), QStringLiteral(u"G001 一階 (2)"));
+  EXPECT_EQ(model().index(1, 0).data().toString(), QStringLiteral(u"G002 二階 (1)"));
+  EXPECT_EQ(model().index(1, 0, model().index(0, 0)).data().toString(), QStringLiteral(u"ID001 ラック1"));
+
+  // A drag that comes from elsewhere is not taken.
+  QMimeData foreign;
+  foreign.setText(QStringLiteral("x"));
+  QDragEnterEvent other(at, Qt::CopyAction, &foreign, Qt::LeftButton, {});
+  QApplication::sendEvent(view().viewport(), &other);
+  EXPECT_FALSE(other.isAccepted());
+
+  // The mouse drags a node: the drag starts and, on this platform, ends at
+  // once; its end writes the files.
+  EXPECT_NE(access(dat.c_str(), F_OK), 0);
+  ui.mirror().Poll();
+  const QPoint from = view().visualRect(Index("ID001")).center();
+  QTest::mousePress(view().viewport(), Qt::LeftButton, {}, from);
+  for (int dy = 5; dy <= 40; dy += 5) {
+    QMouseEvent drag(QEvent::MouseMove, QPointF(from + QPoint(0, dy)), view().viewport()->mapToGlobal(QPointF(from + QPoint(0, dy))),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view().viewport(), &drag);
+  }
+  QTest::mouseRelease(view().viewport(), Qt::LeftButton, {}, from + QPoint(0, 40));
+  EXPECT_EQ(access(dat.c_str(), F_OK), 0);
+  EXPECT_EQ(f.app->Form4().StringGrid1.Cell(dtcol::GroupName, 1), "G001 一階");
+  EXPECT_NE(ReadAll(dat).find("G001 一階\r\n"), std::string::npos);
+  EXPECT_EQ(f.app->tree().TreeView1.DropTarget(), nullptr);
+}
+
+TEST_F(TreeTab, TheCoresScrollRequestsMoveTheViewALineEach) {
+  view().resize(300, 120);
+  for (int i = 0; i < 3; ++i) view().expand(model().index(i, 0));
+  f.app->tree().TreeView1.Select(f.app->tree().TreeView1.Top(1)->Item(0));
+  ui.mirror().Poll();
+  view().scrollToTop();
+  const int before = view().verticalScrollBar()->value();
+  f.app->tree().TreeView1.ScrollLines(2);
+  tab().tree_mirror->Apply();
+  EXPECT_EQ(view().verticalScrollBar()->value(), before + 2);
+  f.app->tree().TreeView1.ScrollLines(-1);
+  tab().tree_mirror->Apply();
+  EXPECT_EQ(view().verticalScrollBar()->value(), before + 1);
+}
+
+TEST_F(TreeTab, TheRightClickMenuOfADevice) {
+  const QModelIndex dev = Index("ID002");
+  view().scrollTo(dev);
+  QContextMenuEvent ev(QContextMenuEvent::Mouse, view().visualRect(dev).center(),
+                       view().viewport()->mapToGlobal(view().visualRect(dev).center()));
+  QApplication::sendEvent(view().viewport(), &ev);
+  ASSERT_TRUE(WaitFor([&] { return tab().menu->isVisible(); }));
+  EXPECT_EQ(f.app->tree().TreeView1.Selected()->Text(), "ID002 ラック2");
+  QStringList shown;
+  for (QAction* a : tab().menu->actions()) {
+    if (a->isVisible() && !a->isSeparator()) shown << a->text();
+  }
+  EXPECT_EQ(shown, (QStringList{QStringLiteral(u"編集(&E)"), QStringLiteral(u"削除(&D)"), QStringLiteral(u"詳細(&S)"),
+                                QStringLiteral(u"接続(&C)"), QStringLiteral(u"閉じる(&X)")}));
+  // "削除(&D)" asks, by its confirmation box, to delete the device.
+  f.boxes.answers = {BoxResult::No};
+  for (QAction* a : tab().menu->actions()) {
+    if (a->objectName() == QStringLiteral("PopBtn6")) a->trigger();
+  }
+  ASSERT_FALSE(f.boxes.shown.empty());
+  EXPECT_EQ(f.boxes.shown.back().text, "ID002 ラック2 を削除しますか？");
+  tab().menu->hide();
 }
 
 }  // namespace

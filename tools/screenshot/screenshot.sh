@@ -4,9 +4,11 @@
 # counts and state icons, devices not registered under G000, device 1 open
 # and its states listed in colour in the detail grid under the tree), the
 # icon view and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
-# window, the backup tool zolv4backup with a folder selected, and the main
-# window's tab グループ in send mode after a group send, and the device window
-# of an icon opened by a double-click.
+# window, the tree's popup menu on a device, the password dialog and the
+# group dialog (in a run with monitoring stopped and the password lock on),
+# the backup tool zolv4backup with a folder selected, the main window's tab
+# グループ in send mode after a group send, the folder chooser, and the device
+# window of an icon opened by a double-click.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -28,25 +30,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_console WORK: an X server on a display of its own and the console
-# started from the run folder WORK; sets the caller's display, xvfb and
-# console_pid.
-start_console() {
-  display=:$((90 + RANDOM % 100))
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# start_display DISPLAY: an X server on it; its pid in the caller's xvfb.
+start_display() {
+  Xvfb "$1" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
   pids+=($xvfb)
   sleep 1
-  (cd "$1" && DISPLAY=$display XDG_RUNTIME_DIR=$1 ./zolyab4 >/dev/null 2>&1) &
-  console_pid=$!
-  pids+=($console_pid)
 }
 
-# stop_console: ends the console of start_console and its X server.
-stop_console() {
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+# start_console FOLDER DISPLAY: the console of the run folder; its pid in the
+# caller's console_pid.
+start_console() {
+  (cd "$1" && DISPLAY=$2 XDG_RUNTIME_DIR=$1 ./zolyab4 >/dev/null 2>&1) &
+  console_pid=$!
+  pids+=($console_pid)
 }
 
 # run_once NAME EXTRA_SYSTEM_LINES: one console run on its own display.
@@ -56,8 +53,10 @@ run_once() {
   work=$(mktemp -d /tmp/zolshot.XXXXXX)
   works+=("$work")
   port=$((20000 + RANDOM % 20000))
+  display=:$((90 + RANDOM % 100))
   bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122 "$extra"
-  start_console "$work"
+  start_display "$display"
+  start_console "$work" "$display"
   sleep 1
   [ "$name" = main ] && DISPLAY=$display import -window root "$out/splash.png"
   sleep 2.5
@@ -82,7 +81,57 @@ run_once() {
   fi
   sleep 1
   DISPLAY=$display import -window root "$out/$name.png"
-  stop_console
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
+# run_tree: monitoring stopped, the password lock on with an empty password.
+# The tree's menu on a device, then "グループ新規作成(&G)" on a group asks
+# the password; Enter unlocks, and the menu item again opens the group
+# dialog.
+run_tree() {
+  local work display xvfb console_pid wid pw
+  work=$(mktemp -d /tmp/zolshot.XXXXXX)
+  works+=("$work")
+  display=:$((90 + RANDOM % 100))
+  bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" 5000 4 01111122 'DATA31=1\r\n'
+  sed -i 's/^AUTO=1/AUTO=0/' "$work/zolyab4.Ini"
+  start_display "$display"
+  start_console "$work" "$display"
+  sleep 4.5
+  wid=$(DISPLAY=$display xdotool search --name '^ZOL YAB V4$' | head -n 1)
+  DISPLAY=$display xdotool windowactivate --sync "$wid" 2>/dev/null || true
+  # The tree has the focus: down to the first device, then its menu.
+  DISPLAY=$display xdotool mousemove --window "$wid" 80 140 click 1
+  sleep 0.5
+  DISPLAY=$display xdotool key Home Down
+  sleep 0.5
+  DISPLAY=$display xdotool key Menu
+  sleep 1
+  DISPLAY=$display import -window root "$out/tree_menu.png"
+  DISPLAY=$display xdotool key Escape Home
+  sleep 0.5
+  DISPLAY=$display xdotool key Menu
+  sleep 0.5
+  DISPLAY=$display xdotool key g
+  sleep 1
+  DISPLAY=$display import -window root "$out/password.png"
+  pw=$(DISPLAY=$display xdotool search --name 'パスワード確認' | head -n 1)
+  DISPLAY=$display xdotool mousemove --window "$pw" 120 43 click 1
+  sleep 0.3
+  DISPLAY=$display xdotool key Return
+  sleep 0.5
+  DISPLAY=$display xdotool windowactivate --sync "$wid" 2>/dev/null || true
+  DISPLAY=$display xdotool mousemove --window "$wid" 80 140 click 1
+  DISPLAY=$display xdotool key Home Menu
+  sleep 0.5
+  DISPLAY=$display xdotool key g
+  sleep 1
+  DISPLAY=$display import -window root "$out/group_dialog.png"
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
 }
 
 # run_backup: the backup tool beside the console's files, with a folder of
@@ -96,10 +145,7 @@ run_backup() {
   cp "$backup" "$work/app/zolv4backup"
   mkdir -p "$work/home/backup-zolyab" "$work/home/documents"
   cp "$work/app/zolyab4.dat" "$work/home/backup-zolyab/"
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  pids+=($xvfb)
-  sleep 1
+  start_display "$display"
   (cd "$work/app" && DISPLAY=$display HOME=$work/home XDG_RUNTIME_DIR=$work ./zolv4backup >/dev/null 2>&1) &
   tool_pid=$!
   pids+=($tool_pid)
@@ -122,6 +168,15 @@ run_group_tab() {
     --gtest_filter='GroupTabView_.ARunShowsItsLogListAndCountersLive' >/dev/null
 }
 
+# run_folder_chooser: the folder chooser with a folder selected, from the Qt
+# test that drives it (no window of the console opens it yet).
+run_folder_chooser() {
+  local qt_test=$root/build/tests/qt/qt_test
+  [ -x "$qt_test" ] || { echo "screenshot: $qt_test missing, no folder_chooser.png" >&2; return 0; }
+  ZOL_SCREENSHOT_DIR=$out QT_QPA_PLATFORM=offscreen "$qt_test" \
+    --gtest_filter='FolderTreeFixture.ListsFoldersOnlyAndHandsTheChoiceOverInShiftJis' >/dev/null
+}
+
 # run_device: the device window of the first icon, opened by a double-click,
 # on devices whose telnet consoles the simulator serves (password "kelpo").
 run_device() {
@@ -130,8 +185,10 @@ run_device() {
   works+=("$work")
   port=$((20000 + RANDOM % 20000))
   tbase=$((port + 1))
+  display=:$((90 + RANDOM % 100))
   TELNET_BASE=$tbase bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122
-  start_console "$work"
+  start_display "$display"
+  start_console "$work" "$display"
   sleep 3.5
   "$sim" --port "$port" --devices 6 --duration 12 --telnet-base "$tbase" --event "0 * ramp 20 50 20" \
     >/dev/null 2>&1 &
@@ -139,16 +196,20 @@ run_device() {
   sleep 4
   # The first icon: the top left of the icon view, right of the tree and the
   # detail grid in the 800 x 640 main window.
-  wid=$(DISPLAY=$display xdotool search --name 'ZOL YAB V4' | head -n 1)
+  wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^ZOL YAB V4$' | head -n 1)
   DISPLAY=$display xdotool mousemove --window "$wid" 499 127 click --repeat 2 --delay 120 1
   sleep 1.5
   DISPLAY=$display import -window root "$out/device.png"
-  stop_console
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
 }
 
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
+run_tree
 run_backup
 run_group_tab
+run_folder_chooser
 run_device
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
