@@ -79,6 +79,10 @@ class CheckBox : public TextControl {
   bool checked_ = false;
 };
 
+// A radio button: checked or not. The window keeps its group to one checked
+// button.
+using RadioButton = CheckBox;
+
 // A list of text lines: text box (memo), list box, rich edit.
 class Lines : public Control {
  public:
@@ -353,6 +357,40 @@ class PageControl : public Control {
 
  private:
   int active_ = 0;
+};
+
+// Spin control (UpDown): a position kept within its minimum and maximum,
+// shown in its associated edit field, whose text follows every change.
+class UpDown : public Control {
+ public:
+  UpDown(int min, int max, Edit* associate = nullptr) : min_(min), max_(max), associate_(associate) {
+    SetPosition(min);
+  }
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Position() const { return position_; }
+  // A value outside the range takes the nearest end of it.
+  void SetPosition(int v) {
+    Set(position_, v < min_ ? min_ : v > max_ ? max_ : v);
+    if (associate_) associate_->SetText(std::to_string(position_));
+  }
+
+ private:
+  int min_;
+  int max_;
+  Edit* associate_;
+  int position_ = 0;
+};
+
+// A picture control: shows one of the program's pictures by its name
+// (empty: none); the view draws it.
+class Image : public Control {
+ public:
+  const std::string& Picture() const { return picture_; }
+  void SetPicture(const std::string& v) { Set(picture_, v); }
+
+ private:
+  std::string picture_;
 };
 
 }  // namespace zol

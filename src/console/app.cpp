@@ -11,6 +11,7 @@
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
 #include "settings/message_editor.h"
+#include "settings/settings_dialog.h"
 
 namespace zol {
 
@@ -21,6 +22,7 @@ App::App(const Services& s) : services(s) {
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
   form7 = std::make_unique<DeviceWindow>(*this);
+  form8 = std::make_unique<SettingsDialog>(*this);
   form9 = std::make_unique<FolderChooser>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
@@ -42,13 +44,14 @@ DeviceTree& App::tree() { return form2->tree; }
 TreeOperations& App::tree_ops() { return form2->tree_ops; }
 ComboBox& App::group_selector() { return form2->tree.ComboBoxEx1; }
 GroupTab& App::group_tab() { return form2->group_tab; }
+bool App::IniSave() { return form2->IniSave(); }
 
 void App::CloseDialogs() {
   form3->Close();
   form5->Hide();  // the device editor
   if (hooks.CloseDetailWindow) hooks.CloseDetailWindow();
   form7->Close();
-  if (hooks.CloseSettingsDialog) hooks.CloseSettingsDialog();
+  form8->FormClose();
   form9->Close();
 }
 

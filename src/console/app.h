@@ -20,6 +20,7 @@ class FolderChooser;
 class PasswordDialog;
 class DeviceEditor;
 class DeviceWindow;
+class SettingsDialog;
 class GroupTab;
 class MessageEditor;
 struct ConsoleSettings;
@@ -68,24 +69,17 @@ struct Hooks {
   // The dialogs of App::CloseDialogs that are not built yet, each in its
   // place of the order.
   std::function<void()> CloseDetailWindow;
-  std::function<void()> CloseSettingsDialog;
   // Opens the detail window on a device row (after DetailDevice := row):
   // page "基本情報", Ol1_output, temp_output, Label26 := DeviceInfo, page
   // "温度情報" shown when TempEnabled > 0, shown.
   std::function<void(int row)> DetailOpen;
 
   // --- Program start and main window life cycle ---
-  // Windows of later steps: the settings dialog.
-  std::function<void()> EditShow;
-  std::function<void(const std::string& ip)> ShowLocalIp;  // settings dialog's Label2
 
   // --- Device tree ---
   // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
   // without showing the editor; the rebuild passes every device it places.
   std::function<void(int row)> EditDataGetPut;
-  // Settings dialog: its two device lists (ComboBox3, ComboBox4) take these
-  // lines, one per registered device, placed in the tree or not.
-  std::function<void(const std::vector<std::string>& devices)> SettingsDeviceLists;
 
   // --- Tree operations ---
   // Device editor: registration of the unregistered device selected in the
@@ -95,9 +89,6 @@ struct Hooks {
   // shown, EditDataGet(row)).
   std::function<void()> EditorRegister;
   std::function<void(int row)> EditorOpen;
-  // Settings dialog: the folder chooser's folder into its log folder field
-  // Form8.Edit1 (Shift-JIS).
-  std::function<void(const std::string& path)> FolderChosen;
 };
 
 class App {
@@ -131,6 +122,7 @@ class App {
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<DeviceWindow> form7;  // device window "個別情報"
+  std::unique_ptr<SettingsDialog> form8;  // settings dialog "基本設定"
   std::unique_ptr<FolderChooser> form9;  // folder chooser
   std::unique_ptr<TermsDialog> form10;  // terms dialog
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
@@ -140,6 +132,7 @@ class App {
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   DeviceWindow& Form7() { return *form7; }
+  SettingsDialog& Form8() { return *form8; }
   TermsDialog& Form10() { return *form10; }
   GroupDialog& Form3() { return *form3; }
   FolderChooser& Form9() { return *form9; }
@@ -161,6 +154,9 @@ class App {
   TreeOperations& tree_ops();  // drag and drop, registration, popup menu
   ComboBox& group_selector();  // Form2.ComboBoxEx1, held by the device tree
   GroupTab& group_tab();
+  // Writes the console settings to the settings file (the main window's
+  // IniSave): false after its error box when the file cannot be written.
+  bool IniSave();
 
   // Closes the group dialog, device editor, detail window, device window,
   // settings dialog and folder chooser, in this order.

@@ -8,6 +8,7 @@
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/icon_view.h"
+#include "settings/settings_dialog.h"
 #include "telnet/group_tab.h"
 
 namespace zol {
@@ -109,7 +110,7 @@ void DeviceTree::ReStetingData() {
     TreeNodeRef();
     if (app.hooks.EditDataGetPut) app.hooks.EditDataGetPut(r);
   }
-  if (app.hooks.SettingsDeviceLists) app.hooks.SettingsDeviceLists(devices);
+  app.Form8().SettingsDeviceLists(devices);
 
   // The unregistered devices; the list's last row is its scratch row, whose
   // device the next new MAC overwrites, so it gets no node.

@@ -2,6 +2,7 @@
 
 #include "common/charset.h"
 #include "console/app.h"
+#include "settings/settings_dialog.h"
 
 namespace zol {
 
@@ -25,7 +26,7 @@ void FolderChooser::BitBtn1Click() {
     app.boxes().Show("フォルダ名に使用できない文字が含まれています。\r\n" + sjis, BoxKind::Warning, BoxButtons::Ok);
     return;
   }
-  if (app.hooks.FolderChosen) app.hooks.FolderChosen(sjis);
+  app.Form8().Edit1.SetText(sjis);
   Close();
 }
 

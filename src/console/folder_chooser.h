@@ -2,8 +2,8 @@
 // folders from which the settings dialog takes its log folder. The view
 // shows the folders (rooted at "/", the home folder selected on first
 // showing) and writes the selected folder's path here; "登録" hands it to the
-// settings dialog's log folder field as Shift-JIS. Not modal; the selection
-// stays between uses.
+// settings dialog's log folder field as Shift-JIS. Opened modally by
+// the settings dialog's "参照"; the selection stays between uses.
 #pragma once
 
 #include <string>

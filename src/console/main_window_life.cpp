@@ -14,6 +14,7 @@
 #include "console/password_dialog.h"
 #include "console/splash_window.h"
 #include "monitor/debug_window.h"
+#include "settings/settings_dialog.h"
 
 namespace zol {
 
@@ -100,7 +101,7 @@ void MainWindow::pcipcheck() {
     std::copy(host->h_addr_list[0], host->h_addr_list[0] + sizeof addr, reinterpret_cast<char*>(&addr));
     LocalIp = inet_ntoa(addr);
   }
-  if (app.hooks.ShowLocalIp) app.hooks.ShowLocalIp(LocalIp);
+  app.Form8().Label2.SetCaption(LocalIp);
 }
 
 void MainWindow::Timer5Timer() {
@@ -126,7 +127,7 @@ void MainWindow::ToolButton7Click() {
   monitoring.ToolButton7.SetEnabled(false);
   monitoring.ToolButton1.SetEnabled(false);
   receive.Panel21.SetVisible(false);
-  Call(app.hooks.EditShow);
+  app.Form8().EditShow();
 }
 
 bool MainWindow::FormClose() {

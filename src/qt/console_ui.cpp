@@ -13,6 +13,7 @@ ConsoleUi::ConsoleUi(App& app) {
   terms_ = new TermsView(app, *mirror_);
   device_ = new DeviceView(app, *mirror_);
   group_dialog_ = new GroupDialogView(app, *mirror_);
+  settings_ = new SettingsView(app, *mirror_);
   folder_chooser_ = new FolderChooserView(app, *mirror_);
   password_ = new PasswordView(app, *mirror_);
 }
@@ -22,6 +23,7 @@ ConsoleUi::~ConsoleUi() {
   delete device_;
   delete password_;
   delete folder_chooser_;
+  delete settings_;
   delete group_dialog_;
   delete terms_;
   delete debug_;

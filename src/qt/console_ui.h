@@ -1,5 +1,5 @@
 // Every view of the run on one mirror. The views are one file per window
-// (splash_view, terms_view, tray_view, main_view, debug_view, device_view): each builds
+// (splash_view, terms_view, tray_view, main_view, debug_view, settings_view, device_view): each builds
 // its widgets, binds them to the core window's controls through the mirror
 // and forwards the operator's events to the core's handlers. No rule of the
 // system here.
@@ -10,6 +10,7 @@
 #include "qt/folder_chooser_view.h"
 #include "qt/group_dialog_view.h"
 #include "qt/main_view.h"
+#include "qt/settings_view.h"
 #include "qt/password_view.h"
 #include "qt/splash_view.h"
 #include "qt/terms_view.h"
@@ -30,6 +31,7 @@ class ConsoleUi {
   DebugView& debug() { return *debug_; }
   SplashView& splash() { return *splash_; }
   TermsView& terms() { return *terms_; }
+  SettingsView& settings() { return *settings_; }
   TrayView& tray() { return *tray_; }
   DeviceView& device() { return *device_; }
   GroupDialogView& group_dialog() { return *group_dialog_; }
@@ -45,6 +47,7 @@ class ConsoleUi {
   TermsView* terms_;
   DeviceView* device_;
   GroupDialogView* group_dialog_;
+  SettingsView* settings_;
   FolderChooserView* folder_chooser_;
   PasswordView* password_;
 };

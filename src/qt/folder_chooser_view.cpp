@@ -18,6 +18,9 @@ namespace zol {
 
 FolderChooserView::FolderChooserView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) {
   FolderChooser& f = app.Form9();
+  // Opened from the application-modal settings dialog, it must be modal
+  // too to take the operator's input.
+  setWindowModality(Qt::ApplicationModal);
   setFixedSize(f.ClientWidth, f.ClientHeight);
   folders.Build(this);
   Named(folders.view, "ShellTreeView1", FromSjis(f.Caption()));

@@ -44,30 +44,6 @@ QLabel* PanelLabel(QWidget* parent, const char* name, const QString& accessible,
   return l;
 }
 
-// A combo box mirrored from the core: its items and chosen text; only the
-// operator's choice (activated) goes back.
-void BindCombo(Mirror& mirror, QComboBox* w, ComboBox& c) {
-  auto apply = [w, &c] {
-    ApplyControl(w, c);
-    const QSignalBlocker block(w);
-    QStringList items;
-    for (const std::string& s : c.items.All()) items << FromSjis(s);
-    QStringList shown;
-    for (int i = 0; i < w->count(); ++i) shown << w->itemText(i);
-    if (shown != items) {
-      w->clear();
-      w->addItems(items);
-    }
-    const QString text = FromSjis(c.Text());
-    const int i = w->findText(text);
-    if (i >= 0) w->setCurrentIndex(i);
-    else if (w->isEditable()) w->setEditText(text);
-    else w->setCurrentIndex(-1);
-  };
-  mirror.Watch(c, apply);
-  mirror.Watch(c.items, apply);
-}
-
 }  // namespace
 
 GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidget(parent) {
@@ -81,7 +57,7 @@ GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidg
   combo_ex2 = Named(new QComboBox(this), "ComboBoxEx2", S("制御対象グループ指定"));
   chooser->addWidget(combo_ex2, 1);
   top->addLayout(chooser);
-  BindCombo(mirror, combo_ex2, t.ComboBoxEx2);
+  mirror.Bind(combo_ex2, t.ComboBoxEx2);
   connect(combo_ex2, QOverload<int>::of(&QComboBox::activated), this, [&t, this](int i) {
     t.ComboBoxEx2.SetItemIndex(i);
     t.ComboBoxEx2.SetText(ToSjis(combo_ex2->itemText(i)));
@@ -217,7 +193,7 @@ GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidg
   auto* checks = new QGroupBox(S("チェック項目"), panel30);
   auto* checks_row = new QVBoxLayout(checks);
   combo1 = Named(new QComboBox(checks), "ComboBox1", S("チェック項目"));
-  BindCombo(mirror, combo1, t.ComboBox1);
+  mirror.Bind(combo1, t.ComboBox1);
   connect(combo1, QOverload<int>::of(&QComboBox::activated), this, [&t, this](int i) {
     t.ComboBox1.SetItemIndex(i);
     t.ComboBox1.SetText(ToSjis(combo1->itemText(i)));

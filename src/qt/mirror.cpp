@@ -3,12 +3,16 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QColor>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTableView>
 
 #include "qt/sjis.h"
@@ -106,6 +110,46 @@ void Mirror::Bind(QLineEdit* w, TextControl& c) {
     if (w->text() != t) w->setText(t);
   });
   connect(w, &QLineEdit::textEdited, this, [&c](const QString& t) { c.SetText(ToSjis(t)); });
+}
+
+void Mirror::Bind(QComboBox* w, const ComboBox& c) {
+  auto apply = [w, &c] {
+    ApplyControl(w, c);
+    const QSignalBlocker block(w);
+    QStringList items;
+    for (const std::string& s : c.items.All()) items << FromSjis(s);
+    QStringList shown;
+    for (int i = 0; i < w->count(); ++i) shown << w->itemText(i);
+    if (shown != items) {
+      w->clear();
+      w->addItems(items);
+    }
+    const QString text = FromSjis(c.Text());
+    const int i = w->findText(text);
+    if (i >= 0) w->setCurrentIndex(i);
+    else if (w->isEditable()) w->setEditText(text);
+    else w->setCurrentIndex(-1);
+  };
+  Watch(c, apply);
+  Watch(c.items, apply);
+}
+
+void Mirror::Bind(QSpinBox* w, UpDown& u) {
+  Watch(u, [w, &u] {
+    ApplyControl(w, u);
+    const QSignalBlocker quiet(w);
+    if (w->minimum() != u.Min() || w->maximum() != u.Max()) w->setRange(u.Min(), u.Max());
+    if (w->value() != u.Position()) w->setValue(u.Position());
+  });
+  connect(w, qOverload<int>(&QSpinBox::valueChanged), this, [&u](int v) { u.SetPosition(v); });
+}
+
+void Mirror::Bind(QLabel* w, const Image& i, std::function<QPixmap()> draw) {
+  Watch(i, [w, &i, draw] {
+    ApplyControl(w, i);
+    if (i.Picture().empty()) w->clear();
+    else w->setPixmap(draw());
+  });
 }
 
 void Mirror::Bind(QListWidget* w, const Lines& l) {

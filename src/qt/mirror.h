@@ -17,11 +17,14 @@
 
 class QAbstractButton;
 class QAction;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
 class QListWidget;
+class QPixmap;
 class QPlainTextEdit;
+class QSpinBox;
 class QTableView;
 class QWidget;
 
@@ -65,6 +68,15 @@ class Mirror : public QObject {
   void Bind(QTableView* w, Grid& g);   // whole-row selection goes back
   // The band of the strip (25 rows) the picture shows, or nothing.
   void Bind(QLabel* w, const StripImage& p, const QPixmap& strip);
+  // A combo box: its items and the item of its text (an editable one shows
+  // any other text as typed, a list none); the views send the operator's
+  // choosing and typing back themselves.
+  void Bind(QComboBox* w, const ComboBox& c);
+  // A spin control: range and position; the operator's changes go back.
+  void Bind(QSpinBox* w, UpDown& u);
+  // A picture control: shows the picture that draw gives while it names
+  // one, else nothing.
+  void Bind(QLabel* w, const Image& i, std::function<QPixmap()> draw);
   // The icon list mirror belongs to the console: defined with its model in
   // icon_list_model.cpp, in the console's Qt library.
   void Bind(QListView* w, IconList& l);

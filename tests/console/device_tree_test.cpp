@@ -13,6 +13,7 @@
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
+#include "settings/settings_dialog.h"
 #include "support/app_fixture.h"
 #include "tree_fixture.h"
 
@@ -38,10 +39,8 @@ TEST_F(TreeTest, RebuildPlacesDevicesUnderTheirGroupsInListOrder) {
   Unreg(2, "", "");  // a deleted row: no node
   Unreg(3, "02:5A:3C:00:00:A3", "10.0.0.3");
   app->icons().ListView1.Add(IconItem{"x", 7, "0001 0001"});
-  std::vector<std::string> lists;
-  app->hooks.SettingsDeviceLists = [&](const std::vector<std::string>& d) { lists = d; };
-
   tree().ReStetingData();
+  const std::vector<std::string>& lists = app->Form8().ComboBox3.items.All();
 
   EXPECT_EQ(Outline(), (std::vector<std::string>{
                            "G001 一 (2) #0",
@@ -54,6 +53,7 @@ TEST_F(TreeTest, RebuildPlacesDevicesUnderTheirGroupsInListOrder) {
                            "  [02:5A:3C:00:00:A3] 10.0.0.3 未登録 #1",
                        }));
   EXPECT_EQ(lists, (std::vector<std::string>{"ID001 Dev1", "ID002 Dev2", "ID003 Dev3", "ID005 Dev5", "ID006 Dev6"}));
+  EXPECT_EQ(app->Form8().ComboBox4.items.All(), lists);
   EXPECT_EQ(app->icons().ListView1.Count(), 0u);
   // Devices 3 and 5 keep their rows.
   EXPECT_EQ(table().Cell(dtcol::GroupName, 3), "G005 消えた");
@@ -110,13 +110,9 @@ TEST_F(TreeTest, RebuildStepsRunInOrderForPlacedDevicesOnly) {
     refilled();
     calls.push_back("edit " + std::to_string(row));
   };
-  app->hooks.SettingsDeviceLists = [&](const std::vector<std::string>& d) {
-    refilled();
-    calls.push_back("lists " + std::to_string(d.size()));
-  };
   tree().ReStetingData();
-  EXPECT_EQ(calls, (std::vector<std::string>{"refill G001 一 (1)", "edit 1", "refill G001 一 (2)", "edit 3",
-                                             "lists 3"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"refill G001 一 (1)", "edit 1", "refill G001 一 (2)", "edit 3"}));
+  EXPECT_EQ(app->Form8().ComboBox3.items.Count(), 3u);
 }
 
 TEST_F(TreeTest, UnregisteredNodeIsAddedOnceAndRenamedByItsMac) {

@@ -307,12 +307,12 @@ TEST_F(DeviceWindowTest, CloseButtonAndTheDialogsCloseInTheirOrder) {
   Lines order;
   auto state = [this] { return std::string(w().Visible() ? "open" : "closed"); };
   app->hooks.CloseDetailWindow = [&] { order.push_back("detail, device window " + state()); };
-  app->hooks.CloseSettingsDialog = [&] { order.push_back("settings, device window " + state()); };
   w().listicondata("0007 0003 7", 0);
   app->Form3().Show();
   app->Form9().Show();
   app->monitoring().ButtonPushMode();
-  EXPECT_EQ(order, (Lines{"detail, device window open", "settings, device window closed"}));
+  EXPECT_EQ(order, (Lines{"detail, device window open"}));
+  EXPECT_FALSE(w().Visible());
   EXPECT_FALSE(app->Form3().Visible());
   EXPECT_FALSE(app->Form9().Visible());
 }

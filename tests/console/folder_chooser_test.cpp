@@ -6,17 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings_dialog.h"
 #include "support/app_fixture.h"
 
 namespace zol {
 namespace {
 
 struct Chooser : ::testing::Test, AppFixture {
-  Chooser() {
-    app->hooks.FolderChosen = [this](const std::string& path) { chosen.push_back(path); };
-  }
+  Chooser() { field().SetText("/old"); }
   FolderChooser& chooser() { return app->Form9(); }
-  std::vector<std::string> chosen;
+  // The settings dialog's log folder field, which takes the choice.
+  Edit& field() { return app->Form8().Edit1; }
 };
 
 TEST_F(Chooser, TheSelectedFolderGoesOverInShiftJis) {
@@ -26,7 +26,7 @@ TEST_F(Chooser, TheSelectedFolderGoesOverInShiftJis) {
   chooser().Show();
   chooser().ShellTreeView1Change(u8"/home/op/ログ");  // as the file system names it
   chooser().BitBtn1Click();
-  EXPECT_EQ(chosen, std::vector<std::string>{"/home/op/ログ"});  // Shift-JIS
+  EXPECT_EQ(field().Text(), "/home/op/ログ");  // Shift-JIS
   EXPECT_FALSE(chooser().Visible());
 }
 
@@ -39,7 +39,7 @@ TEST_F(Chooser, CancelAndNothingSelectedLeaveTheField) {
   chooser().ShellTreeView1Change("");
   chooser().BitBtn1Click();
   EXPECT_FALSE(chooser().Visible());
-  EXPECT_TRUE(chosen.empty());
+  EXPECT_EQ(field().Text(), "/old");
   EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -54,7 +54,7 @@ TEST_F(Chooser, AFolderShiftJisCannotHoldIsRefused) {
     EXPECT_EQ(boxes.shown[0].kind, BoxKind::Warning);
     EXPECT_TRUE(chooser().Visible()) << path;
   }
-  EXPECT_TRUE(chosen.empty());
+  EXPECT_EQ(field().Text(), "/old");
 }
 
 }  // namespace

@@ -10,19 +10,13 @@
 #include "console/password_dialog.h"
 #include "console/splash_window.h"
 #include "monitor/debug_window.h"
+#include "settings/settings_dialog.h"
 #include "support/app_fixture.h"
 
 namespace zol {
 namespace {
 
 struct LifeRig : AppFixture {
-  LifeRig() {
-    Hooks& h = app->hooks;
-    // The tree's rebuild ends with the settings dialog's device lists, its
-    // count refresh with the group-send selector.
-    h.SettingsDeviceLists = [this](const std::vector<std::string>&) { Call("ReStetingData"); };
-    h.EditShow = [this] { Call("EditShow"); };
-  }
   // The refills of the group-send selector since the last look, each one
   // the end of a count refresh of the tree ("TreeNodeRef"), then the call.
   void Sync() {
@@ -80,9 +74,13 @@ TEST_F(Life, DeferredStartUpRunsOnceInItsOrderAndShowsTheHintBox) {
   RunToMain();
   // The data file load refreshes the tree's counts itself; then the
   // rebuild and the refresh of the start-up.
-  const std::vector<std::string> expected{"TreeNodeRef", "ReStetingData", "TreeNodeRef"};
+  const std::vector<std::string> expected{"TreeNodeRef", "TreeNodeRef"};
   Sync();
   EXPECT_EQ(calls, expected);
+  // The rebuild has filled the settings dialog's device lists; the PC's
+  // address went into the dialog.
+  EXPECT_GT(app->Form8().ComboBox3.items.Revision(), 0u);
+  EXPECT_EQ(app->Form8().Label2.Caption(), main().LocalIp);
   EXPECT_EQ(Log(), (std::vector<std::string>{"0001 アプリの起動", "0010 監視開始"}));
   EXPECT_EQ(udp.LocalPort(), 5000);
   EXPECT_TRUE(main().monitoring.ToolButton2.Enabled());
@@ -240,7 +238,8 @@ TEST_F(Life, SettingsButtonAsksThePasswordWhileLocked) {
   main().EditUnlocked = true;
   main().receive.Panel21.SetVisible(true);
   main().ToolButton7Click();
-  EXPECT_EQ(calls, (std::vector<std::string>{"EditShow"}));
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(app->Form8().Visible());  // the settings dialog
   EXPECT_FALSE(main().monitoring.ToolButton7.Enabled());
   EXPECT_FALSE(main().monitoring.ToolButton1.Enabled());
   EXPECT_FALSE(main().receive.Panel21.Visible());

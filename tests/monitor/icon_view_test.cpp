@@ -168,7 +168,7 @@ TEST_F(IconViewTest, StatusBarOfTheSelectedIcon) {
 
 TEST_F(IconViewTest, DoubleClick) {
   int closed = 0;
-  app->hooks.CloseSettingsDialog = [&] { ++closed; };
+  app->hooks.CloseDetailWindow = [&] { ++closed; };
   DeviceWindow& device = app->Form7();
   device.Show();
   main().icons.IconReStetingData();

@@ -92,6 +92,7 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
       {"splash", &ui.splash()},
       {"terms", &ui.terms()},
       {"group dialog", &ui.group_dialog()},
+      {"settings", &ui.settings()},
       {"folder chooser", &ui.folder_chooser()},
       {"password", &ui.password()},
       {"device", &ui.device()},

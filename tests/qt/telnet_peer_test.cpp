@@ -25,6 +25,7 @@
 #include "support/zolsim_peer.h"
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
+#include "real_services.h"
 #include "wait_for.h"
 
 namespace zol {
@@ -50,22 +51,6 @@ enum Device {
   kWrongPassword,
   kDevices = kWrongPassword,
   kRefused = 15,  // a port where nothing listens
-};
-
-// The real clock, pump, timers and telnet client; fake boxes.
-struct RealServices {
-  Services Real() {
-    Services s;
-    s.clock = &clock;
-    s.pump = &pump;
-    s.timers = &timers;
-    s.telnet = &telnet;
-    return s;
-  }
-  PosixClock clock;
-  QtPump pump;
-  QtTimerHost timers;
-  QtTelnetClient telnet;
 };
 
 struct RealPeer : RealServices, AppFixture {

@@ -21,6 +21,7 @@
 #include "console/console_settings.h"
 #include "settings/jconvert.h"
 #include "settings/message_editor.h"
+#include "settings/settings_dialog.h"
 #include "support/app_fixture.h"
 
 extern char** environ;
@@ -289,6 +290,46 @@ TEST(SmtpPeer, SilentServersEndInTheTimeOut) {
     EXPECT_TRUE(o.connection) << o.text;
     for (int c : fillers) ::close(c);
     ::close(l);
+  }
+}
+
+// The settings dialog's "送信テスト" through the real client: the entered
+// settings are stored and the test line arrives; a refused recipient ends in
+// the error box with the server's reply instead of "送信しました。".
+TEST(SmtpPeer, SettingsDialogTestMail) {
+  REQUIRE_SINK();
+  CurlSmtpClient curl;
+  for (const std::string mode : {"sink", "refuse-rcpt"}) {
+    SCOPED_TRACE(mode);
+    Sink sink(mode);
+    ASSERT_GT(sink.port(), 0);
+    AppFixture f;
+    f.app->services.smtp = &curl;
+    f.app->Start();
+    f.sim.Advance(3001);
+    f.sim.SetNow(DateTime{2026, 12, 10, 9, 5, 7});
+    f.boxes.shown.clear();
+    SettingsDialog& d = f.app->Form8();
+    d.EditShow();
+    d.edtToMail.SetText("ops@example.com");
+    d.UserEmail.SetText("zol@example.com");
+    d.SMTPServer.SetText("127.0.0.1");
+    d.SMTPPort.SetText(std::to_string(sink.port()));
+    d.edtToMailChange();
+    ASSERT_TRUE(d.BitBtn10.Enabled());
+    d.BitBtn10Click();
+    EXPECT_FALSE(d.Visible());
+    EXPECT_EQ(f.app->settings().MailPort, sink.port());
+    ASSERT_EQ(f.boxes.shown.size(), 1u);
+    if (mode == "sink") {
+      const std::string eml = sink.File("1.eml");
+      EXPECT_EQ(eml.substr(eml.find("\r\n\r\n") + 4), "2026/12/10 09:05:07 Test mail\r\n");
+      EXPECT_EQ(sink.File("1.env"), "zol@example.com\nops@example.com\n");
+      EXPECT_EQ(f.boxes.shown[0].text, "送信しました。");
+    } else {
+      EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Error);
+      EXPECT_NE(f.boxes.shown[0].text.find("550"), std::string::npos) << f.boxes.shown[0].text;
+    }
   }
 }
 

@@ -6,9 +6,10 @@
 # icon view and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
 # window, the tree's popup menu on a device, the password dialog and the
 # group dialog (in a run with monitoring stopped and the password lock on),
-# the backup tool zolv4backup with a folder selected, the main window's tab
-# グループ in send mode after a group send, the folder chooser, and the device
-# window of an icon opened by a double-click.
+# the backup tool zolv4backup with a folder selected, the main window's
+# tab グループ in send mode after a group send, the folder chooser, and each
+# tab of the settings dialog with the folder chooser opened by its "参照", and
+# the device window of an icon opened by a double-click.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -159,6 +160,50 @@ run_backup() {
   kill "$xvfb" 2>/dev/null || true
 }
 
+# run_settings: the settings dialog opened by the settings button, one
+# picture per tab (settings-1.png ... settings-5.png) and the folder chooser
+# opened by its "参照" (settings-folder.png).
+run_settings() {
+  local work display xvfb console_pid wid dlg tab
+  work=$(mktemp -d /tmp/zolshot.XXXXXX)
+  works+=("$work")
+  display=:$((90 + RANDOM % 100))
+  bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" $((20000 + RANDOM % 20000)) 3 01111122
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  sleep 1
+  (cd "$work" && DISPLAY=$display XDG_RUNTIME_DIR=$work ./zolyab4 >/dev/null 2>&1) &
+  console_pid=$!
+  pids+=($console_pid)
+  sleep 4.5
+  wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^ZOL YAB V4$' | head -n 1 || true)
+  if [ -n "$wid" ]; then
+    # Monitoring starts by itself: the stop button, then the settings button.
+    DISPLAY=$display xdotool mousemove --window "$wid" 53 18 click 1
+    sleep 0.5
+    DISPLAY=$display xdotool mousemove --window "$wid" 92 18 click 1
+    sleep 1
+    dlg=$(DISPLAY=$display xdotool search --onlyvisible --name '^基本設定$' | head -n 1 || true)
+    if [ -n "$dlg" ]; then
+      for tab in 1 2 3 4 5; do
+        DISPLAY=$display import -window "$dlg" "$out/settings-$tab.png"
+        DISPLAY=$display xdotool key --window "$dlg" ctrl+Tab
+        sleep 0.5
+      done
+      # Back on the tab 共通: its "参照" opens the folder chooser above it.
+      DISPLAY=$display xdotool mousemove --window "$dlg" 476 199 click 1
+      sleep 1.5
+      DISPLAY=$display import -window root "$out/settings-folder.png"
+    else
+      DISPLAY=$display import -window root "$out/settings-missing.png"
+    fi
+  fi
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
 # run_group_tab: the main window with the tab グループ in send mode after a
 # group send of three devices, from the Qt test that drives that run.
 run_group_tab() {
@@ -169,7 +214,7 @@ run_group_tab() {
 }
 
 # run_folder_chooser: the folder chooser with a folder selected, from the Qt
-# test that drives it (no window of the console opens it yet).
+# test that drives it.
 run_folder_chooser() {
   local qt_test=$root/build/tests/qt/qt_test
   [ -x "$qt_test" ] || { echo "screenshot: $qt_test missing, no folder_chooser.png" >&2; return 0; }
@@ -209,6 +254,7 @@ run_once main ''
 run_once debug 'DEBUG=1\r\n'
 run_tree
 run_backup
+run_settings
 run_group_tab
 run_folder_chooser
 run_device
