@@ -225,8 +225,25 @@ class Grid : public Control {
   void SetColWidths(std::vector<int> widths) { Set(col_widths_, widths); }
   int DefaultRowHeight() const { return row_height_; }
   void SetDefaultRowHeight(int h) { Set(row_height_, h); }
+  // One column's width; the height of one row, else the default height.
+  void SetColWidth(int col, int px) { SetSize(col_widths_, col, px); }
+  int RowHeight(int row) const {
+    return row >= 0 && static_cast<size_t>(row) < row_heights_.size() && row_heights_[static_cast<size_t>(row)] > 0
+               ? row_heights_[static_cast<size_t>(row)]
+               : row_height_;
+  }
+  void SetRowHeight(int row, int px) { SetSize(row_heights_, row, px); }
+  // Asks for a repaint: a grid whose cells are painted from more than their
+  // texts changed what it shows.
+  void Invalidate() { Touch(); }
 
  private:
+  void SetSize(std::vector<int>& sizes, int i, int px) {
+    if (i < 0) return;
+    if (sizes.size() <= static_cast<size_t>(i)) sizes.resize(static_cast<size_t>(i) + 1, 0);
+    Set(sizes[static_cast<size_t>(i)], px);
+  }
+  std::vector<int> row_heights_;
   bool InRange(int c, int r) const { return c >= 0 && r >= 0 && c < cols_ && r < rows_; }
   size_t Index(int c, int r) const { return static_cast<size_t>(r) * static_cast<size_t>(cols_) + static_cast<size_t>(c); }
   int cols_;
@@ -326,6 +343,27 @@ class Form : public TextControl {
   uint64_t front_requests_ = 0;
 };
 
+// A button that shows one of its window's stored pictures beside its
+// caption (0: none); the window names its pictures.
+class GlyphButton : public Button {
+ public:
+  int Glyph() const { return glyph_; }
+  void SetGlyph(int g) { Set(glyph_, g); }
+
+ private:
+  int glyph_ = 0;
+};
+
+// A panel with a background colour of its own.
+class ColorPanel : public TextControl {
+ public:
+  Color BackColor() const { return back_color_; }
+  void SetBackColor(Color c) { Set(back_color_, c); }
+
+ private:
+  Color back_color_ = 0xFFFFFF;
+};
+
 // A picture that shows one 25-row band of a picture strip, or nothing.
 class StripImage : public Control {
  public:
@@ -336,17 +374,6 @@ class StripImage : public Control {
 
  private:
   int band_ = kNone;
-};
-
-// A button that shows one of its window's stored pictures beside its
-// caption (0: none); the window names its pictures.
-class GlyphButton : public Button {
- public:
-  int Glyph() const { return glyph_; }
-  void SetGlyph(int g) { Set(glyph_, g); }
-
- private:
-  int glyph_ = 0;
 };
 
 // Page control: the index of the open tab.
@@ -746,5 +773,75 @@ inline int TreeNode::AbsoluteIndex() const {
   owner_->Nodes();
   return absolute_;
 }
+
+// A line chart: title lines, series of points with a label each, a fixed or
+// automatic vertical axis.
+struct ChartPoint {
+  double x = 0;
+  double y = 0;
+  std::string label;
+};
+
+struct ChartPen {
+  Color color = 0x000000;
+  int width = 1;
+  bool dotted = false;
+};
+
+struct ChartAxis {
+  bool automatic = true;
+  double minimum = 0;
+  double maximum = 0;
+  double increment = 0;
+};
+
+class Chart : public Control {
+ public:
+  explicit Chart(size_t series) : series_(series), pens_(series) {}
+
+  const std::vector<std::string>& Title() const { return title_; }
+  // Sets title line i (0 the first), adding empty lines before it as needed.
+  void SetTitleLine(size_t i, const std::string& text) {
+    if (i < title_.size() && title_[i] == text) return;
+    if (title_.size() <= i) title_.resize(i + 1);
+    title_[i] = text;
+    Touch();
+  }
+
+  size_t SeriesCount() const { return series_.size(); }
+  const std::vector<ChartPoint>& Points(size_t s) const { return series_.at(s); }
+  void Clear(size_t s) {
+    if (series_.at(s).empty()) return;
+    series_[s].clear();
+    Touch();
+  }
+  void AddXY(size_t s, double x, double y, const std::string& label) {
+    series_.at(s).push_back(ChartPoint{x, y, label});
+    Touch();
+  }
+  const ChartPen& Pen(size_t s) const { return pens_.at(s); }
+  void SetPen(size_t s, const ChartPen& pen) {
+    pens_.at(s) = pen;
+    Touch();
+  }
+
+  const ChartAxis& LeftAxis() const { return left_axis_; }
+  void SetLeftAxis(const ChartAxis& a) {
+    left_axis_ = a;
+    Touch();
+  }
+  bool LegendVisible() const { return legend_; }
+  void SetLegendVisible(bool v) { Set(legend_, v); }
+  bool PointMarks() const { return marks_; }
+  void SetPointMarks(bool v) { Set(marks_, v); }
+
+ private:
+  std::vector<std::string> title_;
+  std::vector<std::vector<ChartPoint>> series_;
+  std::vector<ChartPen> pens_;
+  ChartAxis left_axis_;
+  bool legend_ = true;
+  bool marks_ = true;
+};
 
 }  // namespace zol

@@ -1,5 +1,6 @@
 #include "common/text.h"
 
+#include <charconv>
 #include <climits>
 #include <cstring>
 
@@ -114,6 +115,29 @@ bool ParseDecimal(std::string_view text, int32_t* out) {
 int32_t DecimalOr(std::string_view text, int32_t def) {
   int32_t v;
   return ParseDecimal(text, &v) ? v : def;
+}
+
+bool ParseReal(std::string_view text, double* out) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  // Digits, at most one point, at least one digit: nothing else.
+  int digits = 0, points = 0;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') ++digits;
+    else if (c == '.' && points == 0) ++points;
+    else return false;
+  }
+  if (digits == 0) return false;
+  double v = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
+  if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return false;
+  *out = negative ? -v : v;
+  return true;
 }
 
 std::string Copy(const std::string& text, int pos, int len) {

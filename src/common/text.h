@@ -49,6 +49,11 @@ bool ParseDecimal(std::string_view text, int32_t* out);
 // The whole text as a decimal number, or def when it is not one.
 int32_t DecimalOr(std::string_view text, int32_t def);
 
+// A decimal number with an optional sign and fraction ("23.5", "-0.5",
+// "35"), blanks around it allowed; the same in every locale. False for any
+// other text (empty, a decimal comma, an exponent, letters).
+bool ParseReal(std::string_view text, double* out);
+
 // Byte range [pos, pos+len) of text with 1-based pos; the part that exists.
 std::string Copy(const std::string& text, int pos, int len);
 // The same range as a view into text, without a copy; valid while text is

@@ -1,6 +1,8 @@
 #include "console/app.h"
 
 #include "console/device_window.h"
+#include "console/chart_window.h"
+#include "console/detail_window.h"
 #include "console/main_window.h"
 #include "console/folder_chooser.h"
 #include "console/group_dialog.h"
@@ -21,10 +23,12 @@ App::App(const Services& s) : services(s) {
   form3 = std::make_unique<GroupDialog>(*this);
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
+  form6 = std::make_unique<DetailWindow>(*this);
   form7 = std::make_unique<DeviceWindow>(*this);
   form8 = std::make_unique<SettingsDialog>(*this);
   form9 = std::make_unique<FolderChooser>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
+  form11 = std::make_unique<ChartWindow>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
   form14 = std::make_unique<PasswordDialog>(*this);
 }
@@ -48,8 +52,8 @@ bool App::IniSave() { return form2->IniSave(); }
 
 void App::CloseDialogs() {
   form3->Close();
-  form5->Hide();  // the device editor
-  if (hooks.CloseDetailWindow) hooks.CloseDetailWindow();
+  if (hooks.CloseDeviceEditor) hooks.CloseDeviceEditor();
+  form6->Close();
   form7->Close();
   form8->FormClose();
   form9->Close();
@@ -61,8 +65,10 @@ void App::Start() {
   form1->FormCreate();
   form2->FormCreate();
   // The device-table window sets itself up as it is constructed.
+  form6->FormCreate();
   form7->FormCreate();
   form10->FormCreate();
+  form11->FormCreate();
   form1->Show();
 }
 

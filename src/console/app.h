@@ -22,6 +22,8 @@ class DeviceEditor;
 class DeviceWindow;
 class SettingsDialog;
 class GroupTab;
+class DetailWindow;
+class ChartWindow;
 class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
@@ -58,23 +60,8 @@ struct Services {
 // Calls into windows that are not built yet. Each does nothing until the
 // window that provides it sets it.
 struct Hooks {
-  // Detail window refresh for a device row (Ol1_output, temp_output, TmpPngrefh).
-  std::function<void(int row)> DetailRefresh;
-  // Temperature chart redraw, and showing the chart window from the chart button.
-  std::function<void()> ChartRefresh;
-  std::function<void()> ShowChart;
-  // Chart button: sets the chart window's ChartActive flag and the first
-  // line of its title (before ShowChart and ChartRefresh).
-  std::function<void(const std::string& title)> ChartTitle;
-  // The dialogs of App::CloseDialogs that are not built yet, each in its
-  // place of the order.
-  std::function<void()> CloseDetailWindow;
-  // Opens the detail window on a device row (after DetailDevice := row):
-  // page "基本情報", Ol1_output, temp_output, Label26 := DeviceInfo, page
-  // "温度情報" shown when TempEnabled > 0, shown.
-  std::function<void(int row)> DetailOpen;
-
-  // --- Program start and main window life cycle ---
+  // The device editor's place in App::CloseDialogs.
+  std::function<void()> CloseDeviceEditor;
 
   // --- Device tree ---
   // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
@@ -121,21 +108,25 @@ class App {
   std::unique_ptr<GroupDialog> form3;  // group dialog
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
+  std::unique_ptr<DetailWindow> form6;  // detail window
   std::unique_ptr<DeviceWindow> form7;  // device window "個別情報"
   std::unique_ptr<SettingsDialog> form8;  // settings dialog "基本設定"
   std::unique_ptr<FolderChooser> form9;  // folder chooser
   std::unique_ptr<TermsDialog> form10;  // terms dialog
+  std::unique_ptr<ChartWindow> form11;  // temperature chart
   std::unique_ptr<MessageEditor> message_editor;  // hidden mail form
   std::unique_ptr<PasswordDialog> form14;  // password dialog
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
+  GroupDialog& Form3() { return *form3; }
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
+  DetailWindow& Form6() { return *form6; }
   DeviceWindow& Form7() { return *form7; }
   SettingsDialog& Form8() { return *form8; }
-  TermsDialog& Form10() { return *form10; }
-  GroupDialog& Form3() { return *form3; }
   FolderChooser& Form9() { return *form9; }
+  TermsDialog& Form10() { return *form10; }
+  ChartWindow& Form11() { return *form11; }
   PasswordDialog& Form14() { return *form14; }
   MessageEditor& frmMessageEditor() { return *message_editor; }
 

@@ -3,6 +3,7 @@
 #include "common/scramble.h"
 #include "common/text.h"
 #include "console/console_settings.h"
+#include "console/detail_window.h"
 #include "console/password_dialog.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
@@ -119,7 +120,7 @@ void DeviceWindow::BitBtn1Click() {
   Hide();
   const int row = IdFieldRow();
   app.receive_view().DetailDevice = row;
-  if (app.hooks.DetailOpen) app.hooks.DetailOpen(row);
+  app.Form6().OpenDevice(row);
 }
 
 void DeviceWindow::BitBtn2Click() {

@@ -4,7 +4,9 @@
 
 #include "common/text.h"
 #include "console/app.h"
+#include "console/chart_window.h"
 #include "console/console_settings.h"
+#include "console/detail_window.h"
 #include "console/device_tree.h"
 #include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
@@ -81,7 +83,7 @@ void DebugWindow::DataInviteCheck(int b) {
     // CSV lines, receive-list line and node icons are not lost.
     eMailSendAll(r);
 
-    if (main.DetailDevice == r && app.hooks.DetailRefresh) app.hooks.DetailRefresh(r);
+    if (main.DetailDevice == r) app.Form6().Refill(r);
 
     const std::string log_flags = table.Cell(dtcol::LogFlags, r);
     const DateTime now = app.clock().Now();
@@ -97,7 +99,7 @@ void DebugWindow::DataInviteCheck(int b) {
       main.TempHistory[0] = table.Cell(dtcol::RecvDate, r) + "," + table.Cell(dtcol::RecvTime, r) + "," +
                             table.Cell(dtcol::CurTemp, r);
       main.TempLabel.SetCaption(table.Cell(dtcol::CurTemp, r));
-      if (app.hooks.ChartRefresh) app.hooks.ChartRefresh();
+      app.Form11().ChartRefresh();
     }
   } else {
     Grid& unreg = StringGrid2;

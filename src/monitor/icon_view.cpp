@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "console/app.h"
+#include "console/chart_window.h"
 #include "console/console_settings.h"
 #include "console/device_window.h"
 #include "monitor/change_detection.h"
@@ -250,9 +251,10 @@ void IconView::BitBtn1Click() {
   const int TempDevice = app.settings().TempDevice;
   const std::string title =
       DeviceIdText(TempDevice) + " " + app.Form4().StringGrid1.Cell(dtcol::DeviceName, TempDevice);
-  if (app.hooks.ChartTitle) app.hooks.ChartTitle(title);
-  if (app.hooks.ShowChart) app.hooks.ShowChart();
-  if (app.hooks.ChartRefresh) app.hooks.ChartRefresh();
+  ChartWindow& chart = app.Form11();
+  chart.SetChartTitle(title);
+  chart.Show();
+  chart.ChartRefresh();
 }
 
 }  // namespace zol

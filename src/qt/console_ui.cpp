@@ -12,6 +12,8 @@ ConsoleUi::ConsoleUi(App& app) {
   debug_ = new DebugView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
   device_ = new DeviceView(app, *mirror_);
+  detail_ = new DetailView(app, *mirror_);
+  chart_ = new ChartView(app, *mirror_);
   group_dialog_ = new GroupDialogView(app, *mirror_);
   settings_ = new SettingsView(app, *mirror_);
   folder_chooser_ = new FolderChooserView(app, *mirror_);
@@ -21,6 +23,8 @@ ConsoleUi::ConsoleUi(App& app) {
 ConsoleUi::~ConsoleUi() {
   delete mirror_;
   delete device_;
+  delete chart_;
+  delete detail_;
   delete password_;
   delete folder_chooser_;
   delete settings_;

@@ -1,12 +1,14 @@
 // Every view of the run on one mirror. The views are one file per window
-// (splash_view, terms_view, tray_view, main_view, debug_view, settings_view, device_view): each builds
-// its widgets, binds them to the core window's controls through the mirror
-// and forwards the operator's events to the core's handlers. No rule of the
-// system here.
+// (splash_view, terms_view, tray_view, main_view, debug_view, device_view, settings_view,
+// detail_view, chart_view): each builds its widgets, binds them to the core
+// window's controls through the mirror and forwards the operator's events to
+// the core's handlers. No rule of the system here.
 #pragma once
 
+#include "qt/chart_view.h"
 #include "qt/debug_view.h"
 #include "qt/device_view.h"
+#include "qt/detail_view.h"
 #include "qt/folder_chooser_view.h"
 #include "qt/group_dialog_view.h"
 #include "qt/main_view.h"
@@ -34,6 +36,8 @@ class ConsoleUi {
   SettingsView& settings() { return *settings_; }
   TrayView& tray() { return *tray_; }
   DeviceView& device() { return *device_; }
+  DetailView& detail() { return *detail_; }
+  ChartView& chart() { return *chart_; }
   GroupDialogView& group_dialog() { return *group_dialog_; }
   FolderChooserView& folder_chooser() { return *folder_chooser_; }
   PasswordView& password() { return *password_; }
@@ -46,6 +50,8 @@ class ConsoleUi {
   DebugView* debug_;
   TermsView* terms_;
   DeviceView* device_;
+  DetailView* detail_;
+  ChartView* chart_;
   GroupDialogView* group_dialog_;
   SettingsView* settings_;
   FolderChooserView* folder_chooser_;

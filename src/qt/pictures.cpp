@@ -359,6 +359,32 @@ QIcon ToolIcon(ToolPicture kind) {
       p.setPen(QPen(QColor(0xD9, 0x2B, 0x2B), 1.8));
       p.drawPolyline(QPolygonF({QPointF(5, 16), QPointF(10, 10), QPointF(14, 13), QPointF(20, 6)}));
       break;
+    case ToolPicture::ClearChart:  // a chart line struck through
+      p.setPen(QPen(QColor(0x1E, 0x5A, 0xC8), 1.8));
+      p.drawPolyline(QPolygonF({QPointF(3, 17), QPointF(9, 10), QPointF(14, 14), QPointF(21, 6)}));
+      p.setPen(QPen(QColor(0xD9, 0x2B, 0x2B), 2.4, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(6, 6), QPointF(18, 18));
+      p.drawLine(QPointF(18, 6), QPointF(6, 18));
+      break;
+    case ToolPicture::HideList:
+    case ToolPicture::ShowList: {  // a sheet of lines, with an arrow down (hide) or up (show)
+      p.setPen(QPen(QColor(0x50, 0x58, 0x60), 1));
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(3.5, 2.5, 12, 16));
+      for (int y = 6; y <= 15; y += 3) p.drawLine(QPointF(6, y), QPointF(13, y));
+      QPainterPath arrow;
+      const bool up = kind == ToolPicture::ShowList;
+      const double tip = up ? 11 : 22, base = up ? 17 : 16;
+      arrow.moveTo(19, tip);
+      arrow.lineTo(15, base);
+      arrow.lineTo(23, base);
+      arrow.closeSubpath();
+      p.setPen(Qt::NoPen);
+      p.setBrush(up ? QColor(0x2E, 0xB8, 0x4B) : QColor(0x70, 0x70, 0x78));
+      p.drawPath(arrow);
+      p.drawRect(QRectF(18, up ? 17 : 11, 2, 5));
+      break;
+    }
   }
   return QIcon(pm);
 }
@@ -372,14 +398,13 @@ QPixmap OnOffStrip() {
   f.setBold(true);
   f.setPixelSize(14);
   p.setFont(f);
-  struct Band {
+  struct Button {
     int top;
     QColor face;
     QColor text;
     const char* caption;
-  } bands[2] = {{0, QColor(0x2E, 0xB8, 0x4B), Qt::white, "ON"},
-                {25, QColor(0xA8, 0xA8, 0xB0), QColor(0x30, 0x30, 0x30), "OFF"}};
-  for (const Band& b : bands) {
+  } buttons[2] = {{0, QColor(0x2E, 0xB8, 0x4B), Qt::white, "ON"}, {25, QColor(0xA8, 0xA8, 0xB0), QColor(0x30, 0x30, 0x30), "OFF"}};
+  for (const Button& b : buttons) {
     const QRectF r(2.5, b.top + 2.5, 75, 20);
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0, b.face.lighter(135));

@@ -22,7 +22,10 @@ QPixmap SplashPicture(const QString& version);
 QPixmap TreePicture(int index);
 constexpr int kTreePictures = 22;
 
-enum class ToolPicture { Start, Stop, Settings, Power, Ping, Temp, Ok, Caution, Ng, Unknown, All, Chart };
+enum class ToolPicture {
+  Start, Stop, Settings, Power, Ping, Temp, Ok, Caution, Ng, Unknown, All, Chart,
+  ClearChart, HideList, ShowList
+};
 QIcon ToolIcon(ToolPicture kind);
 
 // The outlets' ON / OFF picture strip: 80 x 50 pixels, the ON button (green,

@@ -8,7 +8,6 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
-#include "common/curl_smtp.h"
 #include "common/files.h"
 #include "common/posix_clock.h"
 #include "console/app.h"
@@ -21,7 +20,6 @@
 #include "qt/shell.h"
 #include "qt/single_instance.h"
 #include "qt/console_ui.h"
-#include "qt/file_dialogs.h"
 #include "qt/sjis.h"
 
 namespace zol {
@@ -36,6 +34,19 @@ void OnSignal(int) {
 }
 
 }  // namespace
+
+ProgramServices::ProgramServices(const std::string& program_path) {
+  services.clock = &clock;
+  services.pump = &pump;
+  services.timers = &timers;
+  services.boxes = &boxes;
+  services.sound = &sound;
+  services.udp = &udp;
+  services.telnet = &telnet;
+  services.open_dialog = &open_dialog;
+  services.smtp = &smtp;
+  services.program_path = program_path;
+}
 
 int GuardFailed(const SingleInstance& guard, MessageBoxes& boxes) {
   const QString reason = guard.Path() + QStringLiteral(": ") + guard.Failure();
@@ -62,32 +73,13 @@ int RunConsole(int argc, char** argv) {
   UseJapaneseFont();
   QApplication::setWindowIcon(ProgramIcon());
 
-  PosixClock clock;
-  QtPump pump;
-  QtTimerHost timers;
-  QtMessageBoxes boxes;
-  QtSound sound;
-  QtUdpReceiver udp;
-  QtTelnetClient telnet;
-  QtShell shell;
-  QtFileOpenDialog open_dialog;
-  CurlSmtpClient smtp;
-  Services services;
-  services.clock = &clock;
-  services.pump = &pump;
-  services.timers = &timers;
-  services.boxes = &boxes;
-  services.sound = &sound;
-  services.udp = &udp;
-  services.telnet = &telnet;
-  services.shell = &shell;
-  services.open_dialog = &open_dialog;
-  services.smtp = &smtp;
-  services.program_path = ProgramPath();
+  ProgramServices real(ProgramPath());
+  QtPump& pump = real.pump;
+  QtTelnetClient& telnet = real.telnet;
 
   int rc = 0;
   {
-    App app(services);
+    App app(real.services);
     // exit, not quit: quit would first close every window, which asks the
     // main window's close question.
     app.OnTerminate = [&pump, &telnet] {

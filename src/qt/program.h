@@ -2,12 +2,36 @@
 // views and the event loop. zolyab4's main calls Run.
 #pragma once
 
+#include <string>
+
+#include "common/curl_smtp.h"
+#include "common/posix_clock.h"
+#include "console/app.h"
+#include "qt/adapters.h"
 #include "qt/app_font.h"
+#include "qt/file_dialogs.h"
+#include "qt/telnet_client.h"
 
 namespace zol {
 
 class MessageBoxes;
 class SingleInstance;
+
+// The real platform services of a console run: the POSIX clock and the Qt
+// adapters, owned together and handed to the App as Services.
+struct ProgramServices {
+  explicit ProgramServices(const std::string& program_path);
+  PosixClock clock;
+  QtPump pump;
+  QtTimerHost timers;
+  QtMessageBoxes boxes;
+  QtSound sound;
+  QtUdpReceiver udp;
+  QtTelnetClient telnet;
+  QtFileOpenDialog open_dialog;
+  CurlSmtpClient smtp;
+  Services services;
+};
 
 int RunConsole(int argc, char** argv);
 

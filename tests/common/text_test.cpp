@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace zol {
 namespace {
 
@@ -103,6 +107,22 @@ TEST(ParseDecimal, WholeTextOnly) {
     EXPECT_FALSE(ParseDecimal(bad, &v)) << bad;
   EXPECT_EQ(DecimalOr("000A", 7), 7);
   EXPECT_EQ(DecimalOr("0010", 7), 10);
+}
+
+TEST(ParseReal, DecimalTextsWithAPointOnly) {
+  const std::vector<std::pair<std::string, double>> good = {
+      {"23.5", 23.5}, {"-0.5", -0.5}, {"35", 35},    {"+4", 4},    {"0", 0}, {" 7 ", 7},
+      {"5.", 5},      {".5", 0.5},    {"-20", -20}, {"100.25", 100.25}};
+  for (const auto& [text, want] : good) {
+    double v = -1;
+    EXPECT_TRUE(ParseReal(text, &v)) << text;
+    EXPECT_EQ(v, want) << text;
+  }
+  for (const std::string text : {"", " ", "-", ".", "+-1", "23,5", "1e3", "0x10", "inf", "nan", "1.2.3", "12a", "- 1", "１２"}) {
+    double v = -1;
+    EXPECT_FALSE(ParseReal(text, &v)) << text;
+    EXPECT_EQ(v, -1) << text;  // untouched
+  }
 }
 
 TEST(Copy, ClipsToText) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/scramble.h"
+#include "console/detail_window.h"
 #include "console/folder_chooser.h"
 #include "console/group_dialog.h"
 #include "console/main_window.h"
@@ -264,11 +265,7 @@ TEST_F(DeviceWindowTest, ConnectOpensTheDevicesConsole) {
 
 TEST_F(DeviceWindowTest, DetailsAndEditOpenTheirWindowsOnTheIdFieldsRow) {
   Register();
-  std::vector<int> details, editor;
-  app->hooks.DetailOpen = [&](int row) {
-    details.push_back(row);
-    EXPECT_EQ(app->receive_view().DetailDevice, row);  // set before the opening
-  };
+  std::vector<int> editor;
   app->hooks.EditorOpen = [&](int row) {
     editor.push_back(row);
     EXPECT_EQ(app->receive_view().DetailDevice, row);
@@ -277,7 +274,10 @@ TEST_F(DeviceWindowTest, DetailsAndEditOpenTheirWindowsOnTheIdFieldsRow) {
   w().listicondata("0007 0003 7", 0);
   w().BitBtn1Click();
   EXPECT_FALSE(w().Visible());
-  EXPECT_EQ(details, std::vector<int>{7});
+  // The detail window opens on the row.
+  EXPECT_TRUE(app->Form6().Visible());
+  EXPECT_EQ(app->receive_view().DetailDevice, 7);
+  app->Form6().Close();
 
   // Locked: the password dialog, and the window stays as it is.
   app->settings().EditUnlocked = false;
@@ -306,12 +306,12 @@ TEST_F(DeviceWindowTest, CloseButtonAndTheDialogsCloseInTheirOrder) {
   // window and before the settings dialog.
   Lines order;
   auto state = [this] { return std::string(w().Visible() ? "open" : "closed"); };
-  app->hooks.CloseDetailWindow = [&] { order.push_back("detail, device window " + state()); };
+  app->hooks.CloseDeviceEditor = [&] { order.push_back("editor, device window " + state()); };
   w().listicondata("0007 0003 7", 0);
   app->Form3().Show();
   app->Form9().Show();
   app->monitoring().ButtonPushMode();
-  EXPECT_EQ(order, (Lines{"detail, device window open"}));
+  EXPECT_EQ(order, (Lines{"editor, device window open"}));
   EXPECT_FALSE(w().Visible());
   EXPECT_FALSE(app->Form3().Visible());
   EXPECT_FALSE(app->Form9().Visible());

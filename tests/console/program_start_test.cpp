@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "common/files.h"
+#include "console/chart_window.h"
+#include "console/detail_window.h"
 #include "console/main_window.h"
 #include "console/splash_window.h"
 #include "console/terms_dialog.h"
@@ -44,6 +46,12 @@ TEST_F(ProgramStart, SplashShowsThreeSecondsThenTheMainWindow) {
   EXPECT_TRUE(app->Form1().Visible());
   EXPECT_TRUE(app->Form1().TrayIconData.Visible());
   EXPECT_EQ(app->Form1().VersionText, "4.00");
+  // The detail window and the chart are created with the others, hidden.
+  EXPECT_EQ(app->Form6().ClientWidth, 490);
+  EXPECT_FALSE(app->Form6().Visible());
+  EXPECT_EQ(app->Form11().ClientWidth, 640);
+  EXPECT_EQ(app->Form11().ChartActive, 0);
+  EXPECT_FALSE(app->Form11().Visible());
   EXPECT_EQ(app->Form1().TrayIconData.uCallbackMessage, 0x464u);
   sim.Advance(2999);
   EXPECT_FALSE(app->Form2().Visible());

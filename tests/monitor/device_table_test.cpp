@@ -6,6 +6,8 @@
 
 #include "common/files.h"
 #include "common/text.h"
+#include "console/chart_window.h"
+#include "console/detail_window.h"
 #include "monitor/item_state.h"
 #include "monitor_fixture.h"
 
@@ -202,16 +204,19 @@ TEST_F(DeviceTableTest, TempHistoryOfTheChartedDevice) {
   Register(7, MacOf(7));
   Register(8, MacOf(8));
   main().TempDevice = 7;
-  int charts = 0;
-  app->hooks.ChartRefresh = [&] { ++charts; };
+  ChartWindow& chart = app->Form11();
+  chart.ChartActive = 1;  // open: every datagram of the device redraws it
   for (int n = 1; n <= 101; ++n) {
     LiveRec rec = HealthyRecord(MacOf(7));
     rec[1] = "13:" + ZeroPad(n / 60, 2) + ":" + ZeroPad(n % 60, 2);
     rec[40] = std::to_string(n) + ".0";
+    rec[28] = "-5", rec[29] = "0", rec[33] = "45", rec[34] = "40";  // thresholds
     Match(rec);
   }
   Match(HealthyRecord(MacOf(8)));  // another device leaves it alone
-  EXPECT_EQ(charts, 101);
+  EXPECT_EQ(chart.Memo1Appended, 101u);  // one status line per redraw
+  EXPECT_EQ(chart.Chart1.Points(ChartWindow::Series1).size(), 100u);
+  EXPECT_EQ(chart.Label1.Caption(), "2010/11/16 13:01:41 101.0℃ ");
   EXPECT_EQ(main().receive.TempHistory[0], "2010/11/16,13:01:41,101.0");
   EXPECT_EQ(main().receive.TempHistory[99], "2010/11/16,13:00:02,2.0");  // the first entry was dropped
   EXPECT_EQ(main().receive.TempLabel.Caption(), "101.0");
@@ -233,12 +238,16 @@ TEST_F(DeviceTableTest, TempHistoryNeedsAChartedDevice) {
 TEST_F(DeviceTableTest, DetailWindowRefreshedForItsDeviceOnly) {
   Register(7, MacOf(7));
   Register(8, MacOf(8));
-  std::vector<int> refreshed;
-  app->hooks.DetailRefresh = [&](int row) { refreshed.push_back(row); };
+  DetailWindow& detail = app->Form6();
   main().receive.DetailDevice = 8;
   Match(HealthyRecord(MacOf(7)));
+  EXPECT_EQ(detail.NamePanel.Caption(), "");
+  EXPECT_EQ(detail.OverlayRow, 0);
   Match(HealthyRecord(MacOf(8)));
-  EXPECT_EQ(refreshed, std::vector<int>{8});
+  EXPECT_EQ(detail.NamePanel.Caption(), "Dev8");
+  EXPECT_EQ(detail.TempLabel.Caption(), "23.5");
+  EXPECT_EQ(detail.OverlayRow, 8);
+  EXPECT_FALSE(detail.Visible());  // refilled while hidden, not shown
 }
 
 }  // namespace

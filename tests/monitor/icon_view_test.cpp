@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/device_window.h"
+#include "console/chart_window.h"
 #include "monitor_fixture.h"
 
 namespace zol {
@@ -168,7 +169,7 @@ TEST_F(IconViewTest, StatusBarOfTheSelectedIcon) {
 
 TEST_F(IconViewTest, DoubleClick) {
   int closed = 0;
-  app->hooks.CloseDetailWindow = [&] { ++closed; };
+  app->hooks.CloseDeviceEditor = [&] { ++closed; };
   DeviceWindow& device = app->Form7();
   device.Show();
   main().icons.IconReStetingData();
@@ -268,12 +269,13 @@ TEST_F(IconViewTest, IconAddedOutOfOrderIsFound) {
 
 TEST_F(IconViewTest, ChartButton) {
   main().TempDevice = 1;
-  std::vector<std::string> calls;
-  app->hooks.ChartTitle = [&](const std::string& t) { calls.push_back("title " + t); };
-  app->hooks.ShowChart = [&] { calls.push_back("show"); };
-  app->hooks.ChartRefresh = [&] { calls.push_back("refresh"); };
+  ChartWindow& chart = app->Form11();
+  ASSERT_EQ(chart.ChartActive, 0);
   main().icons.BitBtn1Click();
-  EXPECT_EQ(calls, (std::vector<std::string>{"title ID001 Dev1", "show", "refresh"}));
+  EXPECT_EQ(chart.ChartActive, 1);
+  EXPECT_EQ(chart.Chart1.Title(), std::vector<std::string>{"ID001 Dev1"});
+  EXPECT_TRUE(chart.Visible());
+  EXPECT_EQ(chart.Memo1.All(), std::vector<std::string>{"2010/11/16 12:52:07  23.5℃ "});  // refreshed at once
 }
 
 }  // namespace

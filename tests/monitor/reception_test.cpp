@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "console/console_settings.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "support/app_fixture.h"
@@ -19,12 +21,30 @@ class ReceptionTest : public ::testing::Test {
  protected:
   ReceptionTest() {
     f.sim.SetNow(DateTime{2010, 11, 16, 12, 52, 7});
-    // Seen from inside the match of a registered device shown in the detail
-    // window (the legacy layout's MAC FF:FF:FF:00:B5:B6 is registered).
+    // The receive text as the parser saw it is kept in the capture file of
+    // the datagram (the legacy layout's MAC FF:FF:FF:00:B5:B6 is registered).
     Form4().StringGrid1.SetCell(1, 1, "FF:FF:FF:00:B5:B6");
     Form4().LastDataCnt();
-    f.app->receive_view().DetailDevice = 1;
-    f.app->hooks.DetailRefresh = [this](int) { parsed.push_back(Form4().Memo1.All()); };
+    f.app->settings().SaveRecvData = true;
+    f.app->settings().LogDir = f.dir.path();
+  }
+  // The receive texts of the capture files ("a" + id + ".txt") written so far.
+  std::vector<std::vector<std::string>> Parsed() {
+    std::vector<std::vector<std::string>> out;
+    for (const auto& e : std::filesystem::directory_iterator(f.dir.path())) {
+      const std::string name = e.path().filename().string();
+      if (name.rfind("a", 0) != 0 || name.size() < 5 || name.compare(name.size() - 4, 4, ".txt") != 0) continue;
+      std::vector<std::string> lines;
+      std::string text = ReadAll(e.path().string());
+      for (size_t at = 0; at < text.size();) {
+        const size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) break;
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+      }
+      out.push_back(lines);
+    }
+    return out;
   }
   DebugWindow& Form4() { return f.app->Form4(); }
   void Receive(const std::string& bytes) { f.app->Form2().reception.NMUDP1DataReceived(bytes, "192.168.0.205", 2100); }
@@ -33,7 +53,6 @@ class ReceptionTest : public ::testing::Test {
   AppFixture f;
   // Matches so far: each adds one line to the receive list.
   size_t Matches() { return f.app->receive_view().ListBox1.Count(); }
-  std::vector<std::vector<std::string>> parsed;  // receive text as the parser saw it
 };
 
 std::vector<std::string> Prefix() { return {"2010/11/16", "12:52:07", "192.168.0.205", "2100"}; }
@@ -96,6 +115,8 @@ TEST_F(ReceptionTest, LegacyDatagramIsConvertedWithoutPrefixTest) {
     for (size_t t = 0; t < 3; ++t) ping[b].no_response[t] = at(base + 18 + 4 * t + 2);
   }
   Receive(Wire(sim::LegacyDatagram(0xB5B6, outlets, ping)));
+  EXPECT_EQ(Form4().CaptureNo, 1);  // one parse
+  const std::vector<std::vector<std::string>> parsed = Parsed();
   ASSERT_EQ(parsed.size(), 1u);
   const std::vector<std::string>& t = parsed[0];
   ASSERT_EQ(t.size(), 9u);

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/files.h"
 #include "common/text.h"
+#include "console/detail_window.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "support/app_fixture.h"
@@ -42,6 +46,19 @@ class RecordParserTest : public ::testing::Test {
     std::vector<std::string> r = SampleRecordLines();
     r.erase(r.begin());  // the header
     return r;
+  }
+  // Runs probe from inside the match, as the match refills the detail
+  // window of the device shown.
+  void WatchRefill(std::function<void(int row)> probe) {
+    struct Watched : DetailWindow {
+      Watched(App& a, std::function<void(int)> p) : DetailWindow(a), probe(std::move(p)) {}
+      void Refill(int row) override {
+        probe(row);
+        DetailWindow::Refill(row);
+      }
+      std::function<void(int)> probe;
+    };
+    f.app->form6 = std::make_unique<Watched>(*f.app, std::move(probe));
   }
 
   AppFixture f;
@@ -263,11 +280,11 @@ TEST_F(RecordParserTest, MatchRunsAfterTheIconRebuildAndBeforeTheCounters) {
   Form4().LastDataCnt();
   main.receive.DetailDevice = 1;
   const uint64_t icons_before = main.icons.ListView1.Revision();
-  f.app->hooks.DetailRefresh = [&](int row) {
+  WatchRefill([&](int row) {
     calls.push_back(main.icons.ListView1.Revision() > icons_before ? "icons" : "no icons");
     calls.push_back("match " + std::to_string(Form4().StringGridBuffTag) + " row " + std::to_string(row));
     calls.push_back(main.icons.Panel12.Caption().empty() ? "no counters" : "counters");
-  };
+  });
   Parse(SampleRecords());
   EXPECT_EQ(calls, (std::vector<std::string>{"icons", "match 1 row 1", "no counters"}));
   EXPECT_EQ(main.icons.Panel12.Caption(), "0");
@@ -310,7 +327,7 @@ TEST_F(CaptureFileTest, PairIsWrittenIntoTheLogFolderAfterTheHandOver) {
   Form4().StringGrid1.SetCell(1, 1, "02:5A:3C:00:00:00");
   Form4().LastDataCnt();
   f.app->receive_view().DetailDevice = 1;
-  f.app->hooks.DetailRefresh = [&](int) { written_before = FileExists(folder + "/a5A3C000000.txt"); };
+  WatchRefill([&](int) { written_before = FileExists(folder + "/a5A3C000000.txt"); });
   for (const std::string& dir : {folder, folder + "/"}) {
     SCOPED_TRACE(dir);
     settings.LogDir = dir;

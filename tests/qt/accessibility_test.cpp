@@ -96,6 +96,8 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
       {"folder chooser", &ui.folder_chooser()},
       {"password", &ui.password()},
       {"device", &ui.device()},
+      {"detail", &ui.detail()},
+      {"chart", &ui.chart()},
   };
   for (const auto& v : views) EXPECT_EQ(Unnamed(v.top), "") << v.view;
 

@@ -7,8 +7,10 @@
 # window, the tree's popup menu on a device, the password dialog and the
 # group dialog (in a run with monitoring stopped and the password lock on),
 # the backup tool zolv4backup with a folder selected, the main window's
-# tab グループ in send mode after a group send, the folder chooser, and each
-# tab of the settings dialog with the folder chooser opened by its "参照", and
+# tab グループ in send mode after a group send, the folder chooser, each tab
+# of the settings dialog with the folder chooser opened by its "参照", then
+# the detail window (pages 1, 2 and 4) and the temperature chart during a
+# ramp, with and without its reading list (window_shots), and
 # the device window of an icon opened by a double-click.
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
@@ -258,4 +260,7 @@ run_settings
 run_group_tab
 run_folder_chooser
 run_device
+shots=$root/build/tools/screenshot/window_shots
+[ -x "$shots" ] || { echo "screenshot: build first ($shots missing)" >&2; exit 1; }
+QT_QPA_PLATFORM=offscreen "$shots" "$out" "$sim" >/dev/null 2>&1 || { echo "screenshot: window_shots failed" >&2; exit 1; }
 echo "screenshot: saved in $out: $(cd "$out" && echo *.png)"
