@@ -50,10 +50,20 @@ class TextControl : public Control {
   void SetText(const std::string& v) { Set(caption_, v); }
   Color FontColor() const { return font_color_; }
   void SetFontColor(Color c) { Set(font_color_, c); }
+  // An entry box's limits on what the operator types or pastes (the
+  // program's own texts are not cut): at most this many bytes of Shift-JIS,
+  // a double-byte character counting two (0: no limit), and a character the
+  // box refuses (0: none). FitTypedText (common/text.h) applies them.
+  size_t MaxBytes() const { return max_bytes_; }
+  void SetMaxBytes(size_t n) { Set(max_bytes_, n); }
+  char RefusedChar() const { return refused_; }
+  void SetRefusedChar(char c) { Set(refused_, c); }
 
  private:
   std::string caption_;
   Color font_color_ = 0x000000;
+  size_t max_bytes_ = 0;
+  char refused_ = 0;
 };
 
 using Label = TextControl;

@@ -12,8 +12,6 @@ namespace zol {
 
 namespace {
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string Trim(const std::string& s) {
@@ -62,7 +60,7 @@ bool ParseIniInteger(const std::string& text, int32_t* out) {
 bool IniNameEqual(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(a[i]))) {
+    if (IsSjisLeadByte(static_cast<unsigned char>(a[i]))) {
       if (a[i] != b[i]) return false;
       if (i + 1 < a.size()) {
         ++i;

@@ -1,8 +1,10 @@
 #include "common/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 namespace zol {
 
@@ -180,6 +182,41 @@ std::string BytesToHex(const uint8_t* data, size_t size) {
   char* p = &out[0];
   for (size_t i = 0; i < size; ++i, p += 2) std::memcpy(p, kHex.pair[data[i]], 2);
   return out;
+}
+
+bool FitTypedText(const std::string& before, std::string* after, size_t* cursor, size_t max_bytes, char refused) {
+  std::string& text = *after;
+  size_t end = *cursor > text.size() ? text.size() : *cursor;
+  if (refused != 0) {
+    const auto count = [refused](const std::string& t) { return std::count(t.begin(), t.end(), refused); };
+    if (count(text) > count(before)) return false;
+  }
+  const size_t limit = before.size() > max_bytes ? before.size() : max_bytes;
+  if (max_bytes == 0 || text.size() <= limit) {
+    *cursor = end;
+    return true;
+  }
+  // The inserted part begins after what the edit left of before's start,
+  // on a character boundary.
+  size_t same = 0;
+  while (same < end && same < before.size() && before[same] == text[same]) ++same;
+  std::vector<size_t> starts;  // character starts from the inserted part on
+  size_t i = 0;
+  while (i < end) {
+    const size_t len = IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    if (i + len > same) starts.push_back(i);
+    i += len;
+  }
+  if (i > end) end = i;  // the cursor stood inside a double-byte character
+  size_t cut_from = end;
+  while (text.size() - (end - cut_from) > limit && !starts.empty()) {
+    cut_from = starts.back();
+    starts.pop_back();
+  }
+  if (text.size() - (end - cut_from) > limit) return false;
+  text.erase(cut_from, end - cut_from);
+  *cursor = cut_from;
+  return true;
 }
 
 std::string BytesToHex(const std::string& bytes) {

@@ -60,6 +60,19 @@ std::string Copy(const std::string& text, int pos, int len);
 // neither changed nor destroyed.
 std::string_view CopyView(const std::string& text, int pos, int len);
 
+// The Shift-JIS lead-byte test: 0x81..0x9F and 0xE0..0xFC begin a
+// double-byte character.
+inline bool IsSjisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The operator's edit of an entry box, held to the box's limits: before is
+// the box's text, *after the text the edit would leave, whose inserted part
+// ends at byte *cursor. Characters are cut from the end of the inserted
+// part, whole, until the text has at most max_bytes bytes (or, when before
+// was already longer, no more than before); a text that still does not fit,
+// or an edit that adds the refused character (0: none), is refused: false,
+// and the box keeps before. True: *after and *cursor are the edit to apply.
+bool FitTypedText(const std::string& before, std::string* after, size_t* cursor, size_t max_bytes, char refused);
+
 // Upper-case hex digits of the bytes.
 std::string BytesToHex(const std::string& bytes);
 std::string BytesToHex(const uint8_t* data, size_t size);

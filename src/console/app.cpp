@@ -35,6 +35,7 @@ App::App(const Services& s) : services(s) {
 
 App::~App() = default;
 
+Form& App::MainForm() { return *form2; }
 ConsoleSettings& App::settings() { return *form2; }
 Reception& App::reception() { return form2->reception; }
 MonitorControls& App::monitoring() { return form2->monitoring; }
@@ -52,11 +53,12 @@ bool App::IniSave() { return form2->IniSave(); }
 
 void App::CloseDialogs() {
   form3->Close();
-  if (hooks.CloseDeviceEditor) hooks.CloseDeviceEditor();
+  form5->Close();
   form6->Close();
   form7->Close();
   form8->FormClose();
   form9->Close();
+  if (hooks.CloseDialogs) hooks.CloseDialogs();
 }
 
 void App::Start() {
@@ -65,6 +67,7 @@ void App::Start() {
   form1->FormCreate();
   form2->FormCreate();
   // The device-table window sets itself up as it is constructed.
+  form5->FormCreate();
   form6->FormCreate();
   form7->FormCreate();
   form10->FormCreate();

@@ -27,6 +27,7 @@ class ChartWindow;
 class MessageEditor;
 struct ConsoleSettings;
 class ComboBox;
+class Form;
 // Areas of the main window.
 class Reception;
 class MonitorControls;
@@ -60,22 +61,12 @@ struct Services {
 // Calls into windows that are not built yet. Each does nothing until the
 // window that provides it sets it.
 struct Hooks {
-  // The device editor's place in App::CloseDialogs.
-  std::function<void()> CloseDeviceEditor;
+  // Told at the end of App::CloseDialogs (tests watch the closing here).
+  std::function<void()> CloseDialogs;
 
   // --- Device tree ---
-  // Device editor: EditRow := row, EditDataGet(row), EditDataPut(row),
-  // without showing the editor; the rebuild passes every device it places.
-  std::function<void(int row)> EditDataGetPut;
 
   // --- Tree operations ---
-  // Device editor: registration of the unregistered device selected in the
-  // tree (page "名称登録", Panel18, its group box from the group selector
-  // without G000, the main window disabled, EditRow := 0, EditDataGet(0),
-  // shown); editing of a device row (EditRow := row, page "名称登録",
-  // shown, EditDataGet(row)).
-  std::function<void()> EditorRegister;
-  std::function<void(int row)> EditorOpen;
 };
 
 class App {
@@ -119,6 +110,7 @@ class App {
   SplashWindow& Form1() { return *form1; }
   MainWindow& Form2() { return *form2; }
   GroupDialog& Form3() { return *form3; }
+  Form& MainForm();  // the main window as a window, for those outside src/console
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   DetailWindow& Form6() { return *form6; }

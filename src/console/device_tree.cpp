@@ -8,6 +8,7 @@
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/icon_view.h"
+#include "telnet/device_editor.h"
 #include "settings/settings_dialog.h"
 #include "telnet/group_tab.h"
 
@@ -108,7 +109,7 @@ void DeviceTree::ReStetingData() {
     if (!node) continue;  // its group is gone: no node, the row stays
     TreeNewDataSet(node, DeviceIdText(r), name);
     TreeNodeRef();
-    if (app.hooks.EditDataGetPut) app.hooks.EditDataGetPut(r);
+    app.Form5().EditDataGetPut(r);
   }
   app.Form8().SettingsDeviceLists(devices);
 

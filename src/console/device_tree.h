@@ -62,8 +62,9 @@ class DeviceTree {
   // start by themselves.
   void TreeViewSetUp();
   // Rebuilds the tree from the group list, the device table and the
-  // unregistered list; empties the icon view; refills the settings
-  // dialog's device lists.
+  // unregistered list; empties the icon view; passes every device it places
+  // through the device editor's load and store (its row normalised, its
+  // icons made again); refills the settings dialog's device lists.
   void ReStetingData();
   // Refreshes every group's count and refills both group selectors.
   void TreeNodeRef();

@@ -131,7 +131,7 @@ void DeviceWindow::BitBtn2Click() {
   Hide();
   const int row = IdFieldRow();
   app.receive_view().DetailDevice = row;
-  if (app.hooks.EditorOpen) app.hooks.EditorOpen(row);
+  app.Form5().OpenEdit(row);
 }
 
 void DeviceWindow::BitBtn3Click() { Close(); }

@@ -9,6 +9,7 @@
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/monitoring.h"
+#include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
 
 namespace zol {
@@ -122,7 +123,7 @@ void TreeOperations::TreeView1DblClick() {
   app.Form4().LastDataCnt();
   if (!StartsWith(text, "[")) return;
   app.group_tab().ComboBoxEx2Refill();
-  if (app.hooks.EditorRegister) app.hooks.EditorRegister();
+  app.Form5().OpenRegistration();
 }
 
 // --- The popup menu ---
@@ -205,7 +206,7 @@ void TreeOperations::PopBtn5Click() {
   const std::string text = node->Level() >= 1 ? DeviceTree::NodeAncestorText(node, 1) : node->Text();
   if (!StartsWith(text, "ID")) return;
   const int id = NodeId(text);
-  if (id > 0 && app.hooks.EditorOpen) app.hooks.EditorOpen(id);
+  if (id > 0) app.Form5().OpenEdit(id);
 }
 
 void TreeOperations::PopBtn6Click() {

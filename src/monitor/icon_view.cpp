@@ -150,15 +150,13 @@ void IconView::ListDataNew(const ItemRow& row, int outlet, const std::string& co
 }
 
 void IconView::ListDataDel(int row, int outlet) {
-  const std::string key = ItemKey(row, outlet);
-  for (size_t k = 0; k < ListView1.Count(); ++k) {
-    if (ListView1.Item(k).key == key) {
-      ListView1.Delete(k);
-      IconIndex.clear();
-      IconIndexSorted = true;
-      return;
-    }
-  }
+  // Through the key index: the editor's pass of a rebuild deletes before it
+  // adds each item, so a scan of the view would make the pass quadratic.
+  const int k = FindIcon(row, outlet);
+  if (k < 0) return;
+  ListView1.Delete(static_cast<size_t>(k));
+  IconIndex.clear();
+  IconIndexSorted = true;
 }
 
 void IconView::LvIconClk() {

@@ -10,6 +10,7 @@ ConsoleUi::ConsoleUi(App& app) {
   splash_ = new SplashView(app, *mirror_);
   main_ = new MainView(app, *mirror_, tray_->menu());
   debug_ = new DebugView(app, *mirror_);
+  editor_ = new DeviceEditorView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
   device_ = new DeviceView(app, *mirror_);
   detail_ = new DetailView(app, *mirror_);
@@ -30,6 +31,7 @@ ConsoleUi::~ConsoleUi() {
   delete settings_;
   delete group_dialog_;
   delete terms_;
+  delete editor_;
   delete debug_;
   delete main_;
   delete splash_;

@@ -1,14 +1,15 @@
 // Every view of the run on one mirror. The views are one file per window
-// (splash_view, terms_view, tray_view, main_view, debug_view, device_view, settings_view,
-// detail_view, chart_view): each builds its widgets, binds them to the core
-// window's controls through the mirror and forwards the operator's events to
-// the core's handlers. No rule of the system here.
+// (splash_view, terms_view, tray_view, main_view, debug_view, settings_view,
+// detail_view, chart_view, device_editor_view, device_view): each builds its widgets, binds
+// them to the core window's controls through the mirror and forwards the
+// operator's events to the core's handlers. No rule of the system here.
 #pragma once
 
 #include "qt/chart_view.h"
 #include "qt/debug_view.h"
 #include "qt/device_view.h"
 #include "qt/detail_view.h"
+#include "qt/device_editor_view.h"
 #include "qt/folder_chooser_view.h"
 #include "qt/group_dialog_view.h"
 #include "qt/main_view.h"
@@ -31,6 +32,7 @@ class ConsoleUi {
   Mirror& mirror() { return *mirror_; }
   MainView& main() { return *main_; }
   DebugView& debug() { return *debug_; }
+  DeviceEditorView& editor() { return *editor_; }
   SplashView& splash() { return *splash_; }
   TermsView& terms() { return *terms_; }
   SettingsView& settings() { return *settings_; }
@@ -48,6 +50,7 @@ class ConsoleUi {
   SplashView* splash_;
   MainView* main_;
   DebugView* debug_;
+  DeviceEditorView* editor_;
   TermsView* terms_;
   DeviceView* device_;
   DetailView* detail_;

@@ -1,8 +1,11 @@
-// The device editor (Form5). It carries the telnet session engine, the one
-// engine through which every identity read, outlet command and group script
-// reaches a device's telnet console. The editor's own view and its load and
-// store routines join this class later; the controls here are the ones the
-// engine reads and writes.
+// The device editor (Form5): the dialog in which the operator registers a
+// device heard but not registered yet and edits a registered device's
+// settings. Its load and store pair, EditDataGet and EditDataPut, is the one
+// path of a device row's settings columns: the tree rebuild passes every
+// placed device through it, so it is also the row's normalising load and
+// store. The same form carries the telnet session engine, the one engine
+// through which every identity read, outlet command and group script
+// reaches a device's telnet console (telnet/telnet_session.cpp).
 #pragma once
 
 #include <array>
@@ -23,20 +26,101 @@ class DeviceEditor : public Form {
 
   App& app;
 
-  // --- Controls the engine uses ---
-  Edit MaskEdit1;   // telnet password
-  Edit Edit12;      // telnet port
-  Panel Panel33;    // the device's IP address
-  Panel Panel20;    // number of outlets
-  Edit Edit9;       // device name
+  // Client area, the size of the panel holding all controls.
+  int ClientWidth = 0, ClientHeight = 0;
+
+  // --- Above the tabs ---
+  ComboBox ComboBoxEx1;  // "登録するグループ": the group of a new device
+  Panel Panel44;         // the group of a registered device (not changeable here)
+  Panel Panel18;         // "MACアドレス"
+  Button BitBtn1;        // "登録"
+  Button BitBtn2;        // "キャンセル"
+  PageControl PageControl1;  // 0 "名称登録", 1 "接続", 2 "ログ保存", 3 "通知機能", 4 "情報"
+
+  // --- Tab "名称登録" ---
+  Edit Edit9;       // "機器名称"
+  Edit MemoEdit;    // "メモ"
+  Panel Panel2, Panel3, Panel4, Panel5, Panel6, Panel7, Panel8, Panel9;  // outlet numbers
   Edit Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8;  // outlet names
-  Label Label1;     // device information text
-  Button BitBtn3;   // "情報取得"
+  Panel Panel10, Panel11, Panel12, Panel13, Panel14, Panel15, Panel16, Panel17;  // icon row numbers
+  CheckBox CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8;  // "表示する"
+  ComboBox ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6, ComboBox7, ComboBox8;  // item kinds
+  Label Label1;     // device description (DeviceInfo)
   Button BitBtn4;   // "CLS"
-  Memo Memo1;       // command script of the running group send, line 0 the header
-  Memo Memo2;       // session transcript (never cleared)
-  // Edit1 .. Edit8 by outlet number 1..8.
-  Edit& OutletEdit(int i);
+
+  // --- Tab "接続" ---
+  ComboBox ComboBox9;  // "接続方法"
+  Edit Edit10;         // "IPアドレス"
+  CheckBox CheckBox26; // "受信したIPアドレスに対して接続を行う"
+  Edit Edit11;         // "PORT"
+  Edit MaskEdit1;      // "パスワード", shown as "*"
+  Edit Edit12;         // "TELNET PORT"
+  RadioButton RadioButton1, RadioButton2;  // "ダイレクト電源制御": "有効", "無効"
+  Panel GroupChangeRow;                    // the label of the row "グループ設定変更"
+  RadioButton RadioButton3, RadioButton4;  // "グループ設定変更": "有効", "無効"
+  Panel Panel51;       // time of the last group command result
+  Button BitBtn3;      // "情報取得"
+  Memo Memo1;          // command script of the running group send, line 0 the header
+  Memo Memo2;          // session transcript (never cleared)
+
+  // --- Tab "ログ保存" ---
+  Panel Panel23, Panel24, Panel25, Panel26, Panel27, Panel28, Panel29, Panel30;  // row numbers
+  Panel Panel34, Panel36, Panel37, Panel38, Panel39, Panel40, Panel41, Panel42;  // CSV log file names
+  CheckBox CheckBox9, CheckBox10, CheckBox11, CheckBox12, CheckBox13, CheckBox14, CheckBox15,
+      CheckBox16;  // "記録する"
+
+  // --- Tab "通知機能" ---
+  // "E-MAIL 送信条件": 注意時, 警報時, 回復時, タイムアウト時, IP/MAC アドレス情報添付.
+  CheckBox CheckBox17, CheckBox18, CheckBox19, CheckBox20, CheckBox25;
+  // "通知音設定": 注意時, 警報時, 回復時, タイムアウト時.
+  CheckBox CheckBox21, CheckBox22, CheckBox23, CheckBox24;
+
+  // --- Tab "情報" ---
+  Panel Panel20;  // "アウトレット数"
+  Panel Panel33;  // "IPアドレス"
+
+  // The eight rows of the four lists, by outlet number 1..8 (clipped).
+  Edit& OutletEdit(int i);        // Edit1 .. Edit8
+  Panel& NamePanel(int i);        // Panel2 .. Panel9
+  Panel& IconPanel(int i);        // Panel10 .. Panel17
+  CheckBox& IconCheck(int i);     // CheckBox1 .. CheckBox8
+  ComboBox& KindBox(int i);       // ComboBox1 .. ComboBox8
+  Panel& LogPanel(int i);         // Panel23 .. Panel30
+  Panel& FilePanel(int i);        // Panel34, Panel36 .. Panel42
+  CheckBox& LogCheck(int i);      // CheckBox9 .. CheckBox16
+  // The nine notification boxes in the order of their NotifyFlags
+  // characters 1-5 and 10-13.
+  std::array<CheckBox*, 9> NotifyChecks();
+
+  // --- The editor (telnet/device_editor.cpp) ---
+  int EditRow = 0;  // the device row being edited, 0 for a new device
+  void FormCreate();
+  // Shows rows 1..n (n clipped to 0..8) of the four eight-row lists, hides
+  // the others; a shown icon box is checked, a hidden one unchecked.
+  void CheckFlg(int n);
+  // Fills the controls from device row R, or for R = 0 from the
+  // unregistered device selected in the tree.
+  void EditDataGet(int R);
+  // Stores the controls into row R, or registers the new device for R = 0;
+  // closes the editor. For R = 0 the checks of BitBtn1Click come first.
+  void EditDataPut(int R);
+  void BitBtn1Click();  // "登録"
+  void BitBtn2Click();  // "キャンセル"
+  // Closes the editor (its frame, "キャンセル", ButtonPushMode, a store):
+  // hidden, then FormClose.
+  void Close();
+  void FormClose();     // the main window comes back
+  // The operator changed the connection method.
+  void ComboBox9Change();
+  void MaskEdit1Change();
+  void BitBtn4Click();  // "CLS"
+  // The ways in. Registration of the unregistered device whose node the
+  // tree has selected (the main window is disabled until the editor
+  // closes); editing of device row; the tree rebuild's pass of a placed
+  // device, not shown.
+  void OpenRegistration();
+  void OpenEdit(int row);
+  void EditDataGetPut(int row);
 
   // --- Session fields ---
   int SessionMode = 0;           // 0 identity read, 1 outlet command, 2 group script
@@ -85,6 +169,19 @@ class DeviceEditor : public Form {
   unsigned SessionNo = 0;
 
  private:
+  // What BitBtn1Click checks before anything closes or changes; false after
+  // its message box.
+  bool StoreAllowed();
+  // The tree's side of the load and store: the selected node's text (empty
+  // for none); the selected node removed when it is an unregistered device;
+  // the first node in tree order whose text contains group (none for an
+  // empty group); the first node whose text begins with the device's ID
+  // text.
+  std::string SelectedNodeText() const;
+  void RemoveSelectedUnregNode();
+  TreeNode* FindGroupNode(const std::string& group) const;
+  TreeNode* DeviceNode(int row) const;
+
   // The start of one session (tenletcnt without the chaining of refused
   // devices).
   void StartSession(int mode, const std::string& command, int row);

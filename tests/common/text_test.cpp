@@ -150,3 +150,56 @@ TEST(BytesToHex, UpperCasePairs) {
 
 }  // namespace
 }  // namespace zol
+
+namespace zol {
+namespace {
+
+TEST(FitTypedText, Table) {
+  const std::string a = "あ";  // two bytes
+  const std::string ten_a = [&] {
+    std::string s;
+    for (int i = 0; i < 10; ++i) s += a;
+    return s;
+  }();
+  struct Case {
+    std::string name;
+    std::string before, after;
+    size_t cursor;
+    size_t max;
+    char refused;
+    bool ok;
+    std::string result;
+    size_t result_cursor;
+  };
+  const Case cases[] = {
+      {"fits", "ab", "abc", 3, 20, 0, true, "abc", 3},
+      {"no limit", std::string(30, 'x'), std::string(31, 'x'), 31, 0, 0, true, std::string(31, 'x'), 31},
+      {"eleventh double-byte character typed", ten_a, ten_a + a, 22, 20, 0, true, ten_a, 20},
+      {"double-byte after 19 bytes never cut in half", std::string(19, 'x'), std::string(19, 'x') + a, 21, 20, 0,
+       true, std::string(19, 'x'), 19},
+      {"paste cut at a whole character", "ab", "a" + ten_a + "b", 21, 10, 0, true, "a" + a + a + a + a + "b", 9},
+      {"paste in the middle keeps the tail", "abcd", "ab1234567cd", 9, 8, 0, true, "ab1234cd", 6},
+      {"long text set by the program, deletion", std::string(25, 'x'), std::string(24, 'x'), 10, 20, 0, true,
+       std::string(24, 'x'), 10},
+      {"long text set by the program, typing refused", std::string(25, 'x'), std::string(26, 'x'), 26, 20, 0,
+       true, std::string(25, 'x'), 25},
+      {"selection replaced by a longer paste", "abcdefghij", "abXXXXXXXXXXXXXXXX", 18, 12, 0, true, "abXXXXXXXXXX",
+       12},
+      {"comma typed", "1.2.3", "1.2,3", 4, 20, ',', false, "", 0},
+      {"comma pasted", "", "a,b", 3, 20, ',', false, "", 0},
+      {"comma kept on deletion", "a,bc", "a,b", 3, 20, ',', true, "a,b", 3},
+      {"comma allowed elsewhere", "a", "a,", 2, 20, 0, true, "a,", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string text = c.after;
+    size_t cursor = c.cursor;
+    EXPECT_EQ(FitTypedText(c.before, &text, &cursor, c.max, c.refused), c.ok);
+    if (!c.ok) continue;
+    EXPECT_EQ(text, c.result);
+    EXPECT_EQ(cursor, c.result_cursor);
+  }
+}
+
+}  // namespace
+}  // namespace zol

@@ -461,7 +461,7 @@ TEST_F(DetailTest, OpenDeviceSetsPageDescriptionAndTemperaturePage) {
 
 TEST_F(DetailTest, ClosedByItsButtonAndWithTheOtherDialogs) {
   int others = 0;
-  app->hooks.CloseDeviceEditor = [&] { ++others; };
+  app->hooks.CloseDialogs = [&] { ++others; };
   Register(1, MacOf(1));
   w().OpenDevice(1);
   w().BitBtn1Click();

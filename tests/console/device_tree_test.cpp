@@ -96,23 +96,24 @@ TEST_F(TreeTest, RebuildStepsRunInOrderForPlacedDevicesOnly) {
   Device(1, "02:5A:3C:00:00:01", "G001 一");
   Device(2, "02:5A:3C:00:00:02", "G009 無");
   Device(3, "02:5A:3C:00:00:03", "G001 一");
+  selector().SetEnabled(true);  // the data files are loaded
   std::vector<std::string> calls;
-  // Each device's node is there with its count before the editor's load
-  // and store of its row.
-  // A refill of the group-send selector ends each count refresh.
+  // A refill of the group-send selector ends each count refresh, one per
+  // placed device; the editor's load and store of a placed device's row
+  // writes its row number.
   uint64_t refills = app->group_tab().ComboBoxEx2.items.Revision();
   auto refilled = [&] {
     for (; refills < app->group_tab().ComboBoxEx2.items.Revision(); ++refills) {
       calls.push_back("refill " + view().Top(0)->Text());
     }
   };
-  app->hooks.EditDataGetPut = [&](int row) {
-    refilled();
-    calls.push_back("edit " + std::to_string(row));
-  };
   tree().ReStetingData();
-  EXPECT_EQ(calls, (std::vector<std::string>{"refill G001 一 (1)", "edit 1", "refill G001 一 (2)", "edit 3"}));
+  refilled();
+  EXPECT_EQ(calls, (std::vector<std::string>{"refill G001 一 (2)", "refill G001 一 (2)"}));
   EXPECT_EQ(app->Form8().ComboBox3.items.Count(), 3u);
+  // Only the placed devices went through the editor.
+  EXPECT_EQ(table().Cell(0, 3), "3");
+  EXPECT_EQ(table().Cell(0, 2), "");
 }
 
 TEST_F(TreeTest, UnregisteredNodeIsAddedOnceAndRenamedByItsMac) {

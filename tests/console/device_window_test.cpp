@@ -265,11 +265,6 @@ TEST_F(DeviceWindowTest, ConnectOpensTheDevicesConsole) {
 
 TEST_F(DeviceWindowTest, DetailsAndEditOpenTheirWindowsOnTheIdFieldsRow) {
   Register();
-  std::vector<int> editor;
-  app->hooks.EditorOpen = [&](int row) {
-    editor.push_back(row);
-    EXPECT_EQ(app->receive_view().DetailDevice, row);
-  };
 
   w().listicondata("0007 0003 7", 0);
   w().BitBtn1Click();
@@ -286,13 +281,16 @@ TEST_F(DeviceWindowTest, DetailsAndEditOpenTheirWindowsOnTheIdFieldsRow) {
   w().BitBtn2Click();
   EXPECT_TRUE(app->Form14().Visible());  // the password dialog
   EXPECT_TRUE(w().Visible());
-  EXPECT_TRUE(editor.empty());
+  EXPECT_FALSE(app->Form5().Visible());
   EXPECT_EQ(app->receive_view().DetailDevice, 0);
 
   app->settings().EditUnlocked = true;
   w().BitBtn2Click();
   EXPECT_FALSE(w().Visible());
-  EXPECT_EQ(editor, std::vector<int>{7});
+  // The device editor opens on the row.
+  EXPECT_TRUE(app->Form5().Visible());
+  EXPECT_EQ(app->Form5().EditRow, 7);
+  EXPECT_EQ(app->receive_view().DetailDevice, 7);
 }
 
 TEST_F(DeviceWindowTest, CloseButtonAndTheDialogsCloseInTheirOrder) {
@@ -306,12 +304,12 @@ TEST_F(DeviceWindowTest, CloseButtonAndTheDialogsCloseInTheirOrder) {
   // window and before the settings dialog.
   Lines order;
   auto state = [this] { return std::string(w().Visible() ? "open" : "closed"); };
-  app->hooks.CloseDeviceEditor = [&] { order.push_back("editor, device window " + state()); };
+  app->hooks.CloseDialogs = [&] { order.push_back("editor, device window " + state()); };
   w().listicondata("0007 0003 7", 0);
   app->Form3().Show();
   app->Form9().Show();
   app->monitoring().ButtonPushMode();
-  EXPECT_EQ(order, (Lines{"editor, device window open"}));
+  EXPECT_EQ(order, (Lines{"editor, device window closed"}));
   EXPECT_FALSE(w().Visible());
   EXPECT_FALSE(app->Form3().Visible());
   EXPECT_FALSE(app->Form9().Visible());

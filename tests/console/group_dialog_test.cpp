@@ -115,7 +115,7 @@ TEST_F(GroupDialogTest, CancelAddsNothingAndGivesTheMainWindowBack) {
   EXPECT_FALSE(dialog().Visible());
   // Also when closed by the monitoring start, first of the dialogs.
   std::vector<std::string> order;
-  app->hooks.CloseDeviceEditor = [&] { order.push_back(dialog().Visible() ? "open" : "closed"); };
+  app->hooks.CloseDialogs = [&] { order.push_back(dialog().Visible() ? "open" : "closed"); };
   dialog().NewMode();
   app->monitoring().YabStart();
   EXPECT_EQ(order, std::vector<std::string>{"closed"});

@@ -17,6 +17,7 @@
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "monitor/monitoring.h"
+#include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
 #include "tree_fixture.h"
 
@@ -32,10 +33,18 @@ struct TreeOps : ::testing::Test, TreeRig {
     tree().ReStetingData();
     tree().TreeNodeRef();
     view().SetClientHeight(300);
-    app->hooks.EditorRegister = [this] { calls.push_back("register " + view().Selected()->Text()); };
-    app->hooks.EditorOpen = [this](int row) { calls.push_back("edit " + std::to_string(row)); };
   }
   TreeOperations& ops() { return app->tree_ops(); }
+  // The device editor's opening since the last look ("register" and the
+  // MAC, or "edit" and the row), the editor closed again.
+  std::vector<std::string> Opened() {
+    DeviceEditor& editor = app->Form5();
+    if (!editor.Visible()) return {};
+    const std::string what = editor.EditRow == 0 ? "register " + editor.Panel18.Caption()
+                                                 : "edit " + std::to_string(editor.EditRow);
+    editor.Close();
+    return {what};
+  }
   // A node by the beginning of its text, "ID003/4" for a device's category
   // 4, "" for none (empty space).
   TreeNode* Node(const std::string& name) {
@@ -257,12 +266,14 @@ TEST_F(TreeOps, DoubleClickRegistersOnlyUnregisteredDevices) {
   ops().TreeView1DblClick();
   view().Select(nullptr);
   ops().TreeView1DblClick();
-  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(Opened().empty());
   app->Form4().LastRow = 0;
   app->group_tab().ComboBoxEx2.items.Clear();
   view().Select(Find("[02:5A"));
   ops().PopBtn4Click();
-  EXPECT_EQ(calls, (std::vector<std::string>{"register [02:5A:3C:00:00:A1] 10.0.0.1 未登録"}));
+  EXPECT_FALSE(app->MainForm().Enabled());  // until the editor closes
+  EXPECT_EQ(Opened(), (std::vector<std::string>{"register 02:5A:3C:00:00:A1"}));
+  EXPECT_TRUE(app->MainForm().Enabled());
   EXPECT_EQ(app->group_tab().ComboBoxEx2.items.All(), (std::vector<std::string>{"G001 一", "G002 二"}));
   EXPECT_EQ(app->Form4().LastRow, 5);  // the rows were counted
   EXPECT_FALSE(app->Form14().Visible());
@@ -342,6 +353,7 @@ TEST_F(TreeOps, GuardedItemsAskThePasswordAndDoNothingElse) {
     EXPECT_TRUE(app->Form14().Visible()) << c.what;
     EXPECT_FALSE(app->Form3().Visible()) << c.what;
     EXPECT_TRUE(calls.empty()) << c.what;
+    EXPECT_TRUE(Opened().empty()) << c.what;
     EXPECT_TRUE(boxes.shown.empty()) << c.what;
     EXPECT_EQ(Outline(), before) << c.what;
   }
@@ -392,16 +404,14 @@ TEST_F(TreeOps, EditOpensTheEditorOnTheDeviceOfTheNodeOrItsCategory) {
       {nullptr, {}},
   };
   for (const Case& c : cases) {
-    calls.clear();
     view().Select(c.node);
     ops().PopBtn5Click();
-    EXPECT_EQ(calls, c.calls) << (c.node ? c.node->Text() : "none");
+    EXPECT_EQ(Opened(), c.calls) << (c.node ? c.node->Text() : "none");
   }
   view().AddChild(Find("G001"), "ID000 zero", 3);  // ID 0: nothing
-  calls.clear();
   view().Select(Find("ID000"));
   ops().PopBtn5Click();
-  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(Opened().empty());
 }
 
 // --- Delete rules ---

@@ -169,7 +169,7 @@ TEST_F(IconViewTest, StatusBarOfTheSelectedIcon) {
 
 TEST_F(IconViewTest, DoubleClick) {
   int closed = 0;
-  app->hooks.CloseDeviceEditor = [&] { ++closed; };
+  app->hooks.CloseDialogs = [&] { ++closed; };
   DeviceWindow& device = app->Form7();
   device.Show();
   main().icons.IconReStetingData();

@@ -39,7 +39,7 @@ class MonitoringTest : public ::testing::Test {
  protected:
   void SetUp() override {
     w().LogDir = f.dir.path();
-    f.app->hooks.CloseDeviceEditor = [this] { ++dialogs_closed; };
+    f.app->hooks.CloseDialogs = [this] { ++dialogs_closed; };
   }
   MainWindow& w() { return f.app->Form2(); }
   Grid& table() { return f.app->Form4().StringGrid1; }

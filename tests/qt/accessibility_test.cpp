@@ -98,6 +98,7 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
       {"device", &ui.device()},
       {"detail", &ui.detail()},
       {"chart", &ui.chart()},
+      {"device editor", &ui.editor()},
   };
   for (const auto& v : views) EXPECT_EQ(Unnamed(v.top), "") << v.view;
 

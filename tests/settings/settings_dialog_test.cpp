@@ -701,8 +701,10 @@ TEST_F(SwapTest, SwapExchangesTheRowsAndSaves) {
   EXPECT_EQ(table().Cell(dtcol::SrcIp, 3), "10.0.0.1");
   EXPECT_EQ(table().Cell(dtcol::TmpActionCopy, 3), "1,2,3");
   EXPECT_EQ(table().Cell(69, 1), "last column");
-  EXPECT_EQ(table().Cell(0, 1), "label 1");
-  EXPECT_EQ(table().Cell(0, 3), "label 3");
+  // Column 0 is the row's own: the rebuild after the swap passes each row
+  // through the device editor's store, which writes the row's number.
+  EXPECT_EQ(table().Cell(0, 1), "1");
+  EXPECT_EQ(table().Cell(0, 3), "3");
   EXPECT_EQ(table().Cell(dtcol::MacAddress, 2), "");
   // The lists are refilled and left without a choice.
   EXPECT_EQ(dlg().ComboBox3.items.All(), (Lines{"ID001 三号", "ID003 一号"}));

@@ -713,5 +713,32 @@ TEST(ZolSimTelnet, NewFaultsClosingReplyAndSay) {
   EXPECT_EQ(say.Take(), "hello. world\r\nZOL-009>");
 }
 
+TEST(ZolSimTelnet, IdentityRepliesTakeADevicesOwnNamesAndDescriptionAsBytes) {
+  UdpSink sink;
+  // The texts reach the program as Shift-JIS bytes and come back unchanged.
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--telnet-base", "0", "--devices", "2",
+                            "--event", "0 2 olnames ウェブ,DB", "--event", "0 2 descr 2F ラック  unit"});
+  for (int dev : {1, 2}) {
+    Telnet t(sim.TelnetPort(dev));
+    ASSERT_TRUE(Login(t));
+    t.Take();
+    t.Line("?debOlName");
+    ASSERT_TRUE(t.WaitFor(">"));
+    const std::string names = t.Take();
+    t.Line("?sysDescr");
+    ASSERT_TRUE(t.WaitFor(">"));
+    const std::string descr = t.Take();
+    if (dev == 1) {
+      EXPECT_NE(names.find("debOlName=\"Outlet1,Outlet2,"), std::string::npos);
+      EXPECT_NE(descr.find("sysDescr=\"ZOL RPC-8"), std::string::npos);
+    } else {
+      EXPECT_NE(names.find("debOlName=\"ウェブ,DB\""), std::string::npos) << names;
+      EXPECT_NE(descr.find("sysDescr=\"2F ラック unit\""), std::string::npos) << descr;
+    }
+    t.Line("q");
+    EXPECT_TRUE(t.WaitClosed());
+  }
+}
+
 }  // namespace
 }  // namespace zol::sim

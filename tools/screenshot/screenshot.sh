@@ -8,10 +8,10 @@
 # group dialog (in a run with monitoring stopped and the password lock on),
 # the backup tool zolv4backup with a folder selected, the main window's
 # tab グループ in send mode after a group send, the folder chooser, each tab
-# of the settings dialog with the folder chooser opened by its "参照", then
-# the detail window (pages 1, 2 and 4) and the temperature chart during a
-# ramp, with and without its reading list (window_shots), and
-# the device window of an icon opened by a double-click.
+# of the settings dialog with the folder chooser opened by its "参照", the
+# device editor on its tabs 名称登録 and 接続, then the detail window (pages
+# 1, 2 and 4) and the temperature chart during a ramp, with and without its
+# reading list (window_shots).
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -215,6 +215,16 @@ run_group_tab() {
     --gtest_filter='GroupTabView_.ARunShowsItsLogListAndCountersLive' >/dev/null
 }
 
+# run_editor: the device editor of a device heard from the simulator, after
+# its identity was read over telnet, on its tabs 名称登録 and 接続, from the
+# Qt test that drives that registration.
+run_editor() {
+  local qt_test=$root/build/tests/qt/qt_test
+  [ -x "$qt_test" ] || { echo "screenshot: $qt_test missing, no editor.png" >&2; return 0; }
+  ZOL_SCREENSHOT_DIR=$out QT_QPA_PLATFORM=offscreen "$qt_test" \
+    --gtest_filter='EditorPeer.RegistersADeviceHeardFromTheSimulatorAfterReadingItsIdentity' >/dev/null
+}
+
 # run_folder_chooser: the folder chooser with a folder selected, from the Qt
 # test that drives it.
 run_folder_chooser() {
@@ -260,6 +270,7 @@ run_settings
 run_group_tab
 run_folder_chooser
 run_device
+run_editor
 shots=$root/build/tools/screenshot/window_shots
 [ -x "$shots" ] || { echo "screenshot: build first ($shots missing)" >&2; exit 1; }
 QT_QPA_PLATFORM=offscreen "$shots" "$out" "$sim" >/dev/null 2>&1 || { echo "screenshot: window_shots failed" >&2; exit 1; }

@@ -440,11 +440,14 @@ void Console::LoggedInLine(const std::string& raw, double now_ms) {
     return;
   }
   if (lower == "?debolname") {
-    std::string names;
-    for (int i = 1; i <= d.outlets; ++i) names += (i > 1 ? "," : "") + std::string("Outlet") + std::to_string(i);
+    std::string names = d.outlet_names;
+    if (names.empty()) {
+      for (int i = 1; i <= d.outlets; ++i) names += (i > 1 ? "," : "") + std::string("Outlet") + std::to_string(i);
+    }
     SendReply("debOlName=\"" + names + "\"\r\n");
   } else if (lower == "?sysdescr") {
     if (d.descr_not_found) Send("sysDescr not found.\r\n");
+    else if (!d.descr.empty()) SendReply("sysDescr=\"" + d.descr + "\"\r\n");
     else SendReply("sysDescr=\"ZOL " + Model() + " remote power controller, " + std::to_string(d.outlets) + " outlets\"\r\n");
   } else if (lower == "?sysname") {
     SendReply("sysName=\"" + d.name + "\"\r\n");

@@ -389,6 +389,18 @@ bool ApplyVerb(Device& d, const std::string& verb, const std::vector<std::string
     if (verb == "name") d.name = v;
     return true;
   }
+  if (verb == "olnames") {
+    if (!need(1)) return false;
+    d.outlet_names = args[0];
+    return true;
+  }
+  if (verb == "descr") {
+    // The rest of the line, its words joined by one blank.
+    if (args.empty()) return need(1);
+    d.descr.clear();
+    for (const std::string& a : args) d.descr += (d.descr.empty() ? "" : " ") + a;
+    return true;
+  }
   if (verb == "type") {
     if (!need(1)) return false;
     std::string s = Lower(args[0]);
@@ -485,6 +497,8 @@ const char* VerbHelp() {
       "    oldping on|off  legacy on|off  notemp on|off\n"
       "  Telnet console:\n"
       "    password TEXT  user NAME|none  name TEXT  type zol|qm  descr-notfound on|off\n"
+      "    olnames A,B,...             outlet names of ?debOlName (default Outlet1,...)\n"
+      "    descr TEXT...               description of ?sysDescr (default the model's)\n"
       "    echo on|off  password-tries N  closing-reply TEXT  reboot-delay SECONDS\n"
       "    fault no-banner|silent-after-login|garbage|long-lines|busy|busy-open|banner-only|\n"
       "          no-accept|ignore-close|none\n"

@@ -77,6 +77,11 @@ struct Device {
   int password_tries = 3;     // close after this many wrong passwords; 0 never
   std::string closing_reply;  // sent before closing on "q" or "cpureset"
   std::string name;
+  // Identity replies: the outlet names (comma-separated; empty: "Outlet1",
+  // ...) and the description (empty: the model's own). Taken as bytes, so
+  // they may be Shift-JIS.
+  std::string outlet_names;
+  std::string descr;
   Faults faults;
   double reboot_ms = 5000;
 };
