@@ -322,6 +322,13 @@ class Form : public TextControl {
   Form() { SetVisible(false); }
   void Show() { SetVisible(true); }
   void Hide() { SetVisible(false); }
+  // Asks for the window to be brought to the front of the others; counted,
+  // so that a view sees every request.
+  void BringToFront() {
+    ++front_requests_;
+    Touch();
+  }
+  uint64_t FrontRequests() const { return front_requests_; }
 
   WindowState State() const { return state_; }
   // The program sets the window state: the window gets the size
@@ -357,6 +364,18 @@ class Form : public TextControl {
 
  private:
   WindowState state_ = WindowState::Normal;
+  uint64_t front_requests_ = 0;
+};
+
+// A button that shows one of its window's stored pictures beside its
+// caption (0: none); the window names its pictures.
+class GlyphButton : public Button {
+ public:
+  int Glyph() const { return glyph_; }
+  void SetGlyph(int g) { Set(glyph_, g); }
+
+ private:
+  int glyph_ = 0;
 };
 
 // A panel with a background colour of its own.

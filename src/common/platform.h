@@ -173,6 +173,18 @@ class TelnetClient {
   std::function<void()> OnDisconnected;
 };
 
+// Starts the desktop's own programs for a device's console. Each call
+// returns at once; a program that cannot be started starts nothing.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // A telnet client in a terminal window; params is the host, or the host,
+  // blanks and the port.
+  virtual void OpenTelnet(const std::string& params) = 0;
+  // The desktop's handler of a web address (the browser).
+  virtual void OpenAddress(const std::string& address) = 0;
+};
+
 // One mail for the SMTP client: the server, the optional AUTH LOGIN, the
 // envelope and the finished message (headers and body, CR LF line ends, not
 // dot-stuffed).

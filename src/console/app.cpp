@@ -1,5 +1,6 @@
 #include "console/app.h"
 
+#include "console/device_window.h"
 #include "console/chart_window.h"
 #include "console/detail_window.h"
 #include "console/main_window.h"
@@ -23,13 +24,13 @@ App::App(const Services& s) : services(s) {
   form4 = std::make_unique<DebugWindow>(*this);
   form5 = std::make_unique<DeviceEditor>(*this);
   form6 = std::make_unique<DetailWindow>(*this);
+  form7 = std::make_unique<DeviceWindow>(*this);
   form8 = std::make_unique<SettingsDialog>(*this);
   form9 = std::make_unique<FolderChooser>(*this);
   form10 = std::make_unique<TermsDialog>(*this);
   form11 = std::make_unique<ChartWindow>(*this);
   message_editor = std::make_unique<MessageEditor>(*this);
   form14 = std::make_unique<PasswordDialog>(*this);
-  hooks.password_check = [this] { form14->password_check(); };
 }
 
 App::~App() = default;
@@ -53,11 +54,11 @@ bool App::IniSave() { return form2->IniSave(); }
 void App::CloseDialogs() {
   form3->Close();
   form5->Close();
-  // The device window.
-  if (hooks.CloseDialogs) hooks.CloseDialogs();
   form6->Close();
+  form7->Close();
   form8->FormClose();
   form9->Close();
+  if (hooks.CloseDialogs) hooks.CloseDialogs();
 }
 
 void App::Start() {
@@ -68,6 +69,7 @@ void App::Start() {
   // The device-table window sets itself up as it is constructed.
   form5->FormCreate();
   form6->FormCreate();
+  form7->FormCreate();
   form10->FormCreate();
   form11->FormCreate();
   form1->Show();

@@ -19,6 +19,7 @@ class GroupDialog;
 class FolderChooser;
 class PasswordDialog;
 class DeviceEditor;
+class DeviceWindow;
 class SettingsDialog;
 class GroupTab;
 class DetailWindow;
@@ -49,6 +50,7 @@ struct Services {
   Sound* sound = nullptr;
   UdpReceiver* udp = nullptr;
   TelnetClient* telnet = nullptr;
+  Shell* shell = nullptr;
   FileOpenDialog* open_dialog = nullptr;
   SmtpClient* smtp = nullptr;
   // Full path of the running program: the settings and data files lie
@@ -59,28 +61,12 @@ struct Services {
 // Calls into windows that are not built yet. Each does nothing until the
 // window that provides it sets it.
 struct Hooks {
-  // Device window for an icon (item window key, mode).
-  std::function<void(const std::string& key, int mode)> listicondata;
-  // The dialogs of App::CloseDialogs that are not built yet, in their
-  // place of its order.
+  // Told at the end of App::CloseDialogs (tests watch the closing here).
   std::function<void()> CloseDialogs;
-
-  // --- Program start and main window life cycle ---
-  // The password dialog's password_check, for the device window's
-  // "編集(&E)" until it calls the dialog itself.
-  std::function<void()> password_check;
 
   // --- Device tree ---
 
   // --- Tree operations ---
-  // Device window: whether its details (1) or connect (4) button is
-  // enabled, and their clicks.
-  std::function<bool(int button)> DeviceButtonEnabled;
-  std::function<void(int button)> DeviceButtonClick;
-
-  // --- Telnet sessions ---
-  // Device window: gives the ON/OFF/REBOOT buttons back (mode 2).
-  std::function<void(int mode)> btnmask;
 };
 
 class App {
@@ -100,6 +86,7 @@ class App {
   Sound& sound() { return *services.sound; }
   UdpReceiver& udp() { return *services.udp; }
   TelnetClient& telnet() { return *services.telnet; }
+  Shell& shell() { return *services.shell; }
   FileOpenDialog& open_dialog() { return *services.open_dialog; }
   SmtpClient& smtp() { return *services.smtp; }
 
@@ -113,6 +100,7 @@ class App {
   std::unique_ptr<DebugWindow> form4;  // device-table window "通信debug"
   std::unique_ptr<DeviceEditor> form5;  // device editor, with the telnet session engine
   std::unique_ptr<DetailWindow> form6;  // detail window
+  std::unique_ptr<DeviceWindow> form7;  // device window "個別情報"
   std::unique_ptr<SettingsDialog> form8;  // settings dialog "基本設定"
   std::unique_ptr<FolderChooser> form9;  // folder chooser
   std::unique_ptr<TermsDialog> form10;  // terms dialog
@@ -126,6 +114,7 @@ class App {
   DebugWindow& Form4() { return *form4; }
   DeviceEditor& Form5() { return *form5; }
   DetailWindow& Form6() { return *form6; }
+  DeviceWindow& Form7() { return *form7; }
   SettingsDialog& Form8() { return *form8; }
   FolderChooser& Form9() { return *form9; }
   TermsDialog& Form10() { return *form10; }

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/device_tree.h"
+#include "console/device_window.h"
 #include "console/group_dialog.h"
 #include "console/password_dialog.h"
 #include "monitor/debug_window.h"
@@ -165,12 +166,13 @@ void TreeOperations::PopupMenu1Popup() {
 
   const std::string device = DeviceTree::NodeAncestorText(node, 1);
   if (StartsWith(device, "ID")) {
-    if (app.hooks.listicondata) app.hooks.listicondata(ZeroPad(NodeId(device), 4), 1);
+    DeviceWindow& window = app.Form7();
+    window.listicondata(ZeroPad(NodeId(device), 4), 1);
     PopBtn8.SetVisible(true);
     PopBtn9.SetVisible(true);
     N2.SetVisible(true);
-    PopBtn8.SetEnabled(app.hooks.DeviceButtonEnabled && app.hooks.DeviceButtonEnabled(1));
-    PopBtn9.SetEnabled(app.hooks.DeviceButtonEnabled && app.hooks.DeviceButtonEnabled(4));
+    PopBtn8.SetEnabled(window.BitBtn1.Enabled());
+    PopBtn9.SetEnabled(window.BitBtn4.Enabled());
   }
 }
 
@@ -215,13 +217,9 @@ void TreeOperations::PopBtn6Click() {
   app.Form4().LastDataCnt();
 }
 
-void TreeOperations::PopBtn8Click() {
-  if (app.hooks.DeviceButtonClick) app.hooks.DeviceButtonClick(1);
-}
+void TreeOperations::PopBtn8Click() { app.Form7().BitBtn1Click(); }
 
-void TreeOperations::PopBtn9Click() {
-  if (app.hooks.DeviceButtonClick) app.hooks.DeviceButtonClick(4);
-}
+void TreeOperations::PopBtn9Click() { app.Form7().BitBtn4Click(); }
 
 void TreeOperations::GroupDelete(TreeNode* group) {
   TreeView& tv = view();

@@ -8,6 +8,7 @@
 #include "console/app.h"
 #include "console/chart_window.h"
 #include "console/console_settings.h"
+#include "console/device_window.h"
 #include "monitor/change_detection.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
@@ -306,7 +307,7 @@ void IconView::ListView1DblClick() {
   const int sel = ListView1.Selected();
   if (sel < 0 || static_cast<size_t>(sel) >= ListView1.Count()) return;
   const IconItem& icon = ListView1.Item(static_cast<size_t>(sel));
-  if (app.hooks.listicondata) app.hooks.listicondata(ItemWindowKey(icon.key, icon.image), 0);
+  app.Form7().listicondata(ItemWindowKey(icon.key, icon.image), 0);
 }
 
 void IconView::ToolButton3Click() {

@@ -12,6 +12,7 @@ ConsoleUi::ConsoleUi(App& app) {
   debug_ = new DebugView(app, *mirror_);
   editor_ = new DeviceEditorView(app, *mirror_);
   terms_ = new TermsView(app, *mirror_);
+  device_ = new DeviceView(app, *mirror_);
   detail_ = new DetailView(app, *mirror_);
   chart_ = new ChartView(app, *mirror_);
   group_dialog_ = new GroupDialogView(app, *mirror_);
@@ -22,6 +23,7 @@ ConsoleUi::ConsoleUi(App& app) {
 
 ConsoleUi::~ConsoleUi() {
   delete mirror_;
+  delete device_;
   delete chart_;
   delete detail_;
   delete password_;

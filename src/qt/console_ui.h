@@ -1,12 +1,13 @@
 // Every view of the run on one mirror. The views are one file per window
 // (splash_view, terms_view, tray_view, main_view, debug_view, settings_view,
-// detail_view, chart_view, device_editor_view): each builds its widgets, binds
+// detail_view, chart_view, device_editor_view, device_view): each builds its widgets, binds
 // them to the core window's controls through the mirror and forwards the
 // operator's events to the core's handlers. No rule of the system here.
 #pragma once
 
 #include "qt/chart_view.h"
 #include "qt/debug_view.h"
+#include "qt/device_view.h"
 #include "qt/detail_view.h"
 #include "qt/device_editor_view.h"
 #include "qt/folder_chooser_view.h"
@@ -36,6 +37,7 @@ class ConsoleUi {
   TermsView& terms() { return *terms_; }
   SettingsView& settings() { return *settings_; }
   TrayView& tray() { return *tray_; }
+  DeviceView& device() { return *device_; }
   DetailView& detail() { return *detail_; }
   ChartView& chart() { return *chart_; }
   GroupDialogView& group_dialog() { return *group_dialog_; }
@@ -50,6 +52,7 @@ class ConsoleUi {
   DebugView* debug_;
   DeviceEditorView* editor_;
   TermsView* terms_;
+  DeviceView* device_;
   DetailView* detail_;
   ChartView* chart_;
   GroupDialogView* group_dialog_;

@@ -39,7 +39,12 @@ void FormView::Apply() {
         break;
     }
     if (!was_visible) SkipTaskbar(widget_);
+    if (form_.FrontRequests() != front_seen_) {
+      widget_->raise();
+      widget_->activateWindow();
+    }
   }
+  front_seen_ = form_.FrontRequests();
   applying_ = false;
 }
 

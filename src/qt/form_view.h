@@ -26,6 +26,7 @@ class FormView : public QObject {
   Form& form_;
   std::function<void()> on_close_;
   bool applying_ = false;
+  uint64_t front_seen_ = 0;  // the form's front requests already carried out
 };
 
 }  // namespace zol

@@ -203,4 +203,13 @@ void Mirror::Bind(QTableView* w, Grid& g) {
           [&g](const QModelIndex& cur, const QModelIndex&) { g.SetRow(cur.isValid() ? cur.row() : -1); });
 }
 
+void Mirror::Bind(QLabel* w, const StripImage& p, const QPixmap& strip) {
+  Watch(p, [w, &p, strip] {
+    ApplyControl(w, p);
+    const int top = p.Band() * 25;
+    if (p.Band() == StripImage::kNone || top + 25 > strip.height()) w->clear();
+    else w->setPixmap(strip.copy(0, top, strip.width(), 25));
+  });
+}
+
 }  // namespace zol

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QObject>
+#include <QPixmap>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -65,6 +66,8 @@ class Mirror : public QObject {
   void Bind(QListWidget* w, const Lines& l);
   void Bind(QPlainTextEdit* w, const Lines& l);
   void Bind(QTableView* w, Grid& g);   // whole-row selection goes back
+  // The band of the strip (25 rows) the picture shows, or nothing.
+  void Bind(QLabel* w, const StripImage& p, const QPixmap& strip);
   // A combo box: its items and the item of its text (an editable one shows
   // any other text as typed, a list none); the views send the operator's
   // choosing and typing back themselves.

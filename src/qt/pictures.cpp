@@ -418,4 +418,41 @@ QPixmap OnOffStrip() {
   return pm;
 }
 
+QIcon ConnectIcon(ConnectPicture kind) {
+  const int s = 20;
+  QPixmap pm(s, s);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  if (kind == ConnectPicture::Terminal) {
+    // A dark screen with a prompt and a cursor.
+    p.setPen(QPen(QColor(0x50, 0x50, 0x58), 1));
+    p.setBrush(QColor(0x20, 0x24, 0x2C));
+    p.drawRoundedRect(QRectF(1.5, 2.5, 17, 14), 2, 2);
+    p.setPen(QPen(QColor(0x6C, 0xE0, 0x7C), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(5, 6.5), QPointF(8, 9.5), QPointF(5, 12.5)}));
+    p.drawLine(QPointF(10, 12.5), QPointF(14.5, 12.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x90, 0x90, 0x98));
+    p.drawRect(QRectF(7, 17, 6, 1.5));
+  } else {
+    // A globe: a blue ball with its meridian and parallels.
+    const QRectF ball(2, 2, 16, 16);
+    QLinearGradient g(ball.topLeft(), ball.bottomRight());
+    g.setColorAt(0, QColor(0x7C, 0xC4, 0xF4));
+    g.setColorAt(1, QColor(0x1E, 0x6E, 0xC0));
+    p.setPen(QPen(QColor(0x14, 0x50, 0x90), 1));
+    p.setBrush(g);
+    p.drawEllipse(ball);
+    p.setPen(QPen(QColor(255, 255, 255, 200), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(6.5, 2, 7, 16));
+    p.drawLine(QPointF(10, 2), QPointF(10, 18));
+    p.drawLine(QPointF(2.5, 10), QPointF(17.5, 10));
+    p.drawLine(QPointF(4, 6), QPointF(16, 6));
+    p.drawLine(QPointF(4, 14), QPointF(16, 14));
+  }
+  return QIcon(pm);
+}
+
 }  // namespace zol

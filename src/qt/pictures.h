@@ -1,6 +1,6 @@
 // The console's own drawings: the ten state pictures of the icon view, the
-// program icon, the splash picture, the tool-button pictures and the ON /
-// OFF strip, all drawn in code.
+// program icon, the splash picture, the tool-button pictures, the ON / OFF
+// strip and the connect button's pictures, all drawn in code.
 #pragma once
 
 #include <QIcon>
@@ -32,5 +32,10 @@ QIcon ToolIcon(ToolPicture kind);
 // "ON") in rows 0-24, the OFF button (grey, "OFF") in rows 25-49, on a
 // transparent ground.
 QPixmap OnOffStrip();
+
+// The connect button's two pictures: a terminal for a telnet console, a
+// globe for a web page.
+enum class ConnectPicture { Terminal, Globe };
+QIcon ConnectIcon(ConnectPicture kind);
 
 }  // namespace zol

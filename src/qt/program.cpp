@@ -18,6 +18,7 @@
 #include "qt/telnet_client.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
+#include "qt/shell.h"
 #include "qt/single_instance.h"
 #include "qt/console_ui.h"
 #include "qt/sjis.h"

@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
+#include "console/device_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "telnet/device_editor.h"
@@ -59,7 +60,7 @@ bool DeviceEditor::SessionAllowed(int mode) {
   app.group_tab().GroupQueue(0);
   app.boxes().Show("グループ送信中のため実行できません。", BoxKind::Warning, BoxButtons::Ok);
   BitBtn3.SetEnabled(true);
-  if (mode == 1 && app.hooks.btnmask) app.hooks.btnmask(2);
+  if (mode == 1) app.Form7().btnmask(2);
   return false;
 }
 
@@ -268,7 +269,7 @@ void DeviceEditor::IdTelnet1DataAvailable(const std::string& text) {
         SessionState = 0;
         EngineDisconnect();
         TelnetBuffer.clear();
-        if (app.hooks.btnmask) app.hooks.btnmask(2);
+        app.Form7().btnmask(2);
         Timer1.SetEnabled(false);
       }
       return;
@@ -403,7 +404,7 @@ void DeviceEditor::Timer1Timer() {
   if (IdTelnet1.Connected()) EngineDisconnect();
   app.boxes().Show("接続が出来ませんでした", BoxKind::Error, BoxButtons::Ok);
   BitBtn3.SetEnabled(true);
-  if (app.hooks.btnmask) app.hooks.btnmask(2);
+  app.Form7().btnmask(2);
 }
 
 void DeviceEditor::Timer2Timer() {
@@ -449,7 +450,7 @@ void DeviceEditor::TelnetDisConnect() {
   if (IdTelnet1.Connected()) EngineDisconnect();
   app.boxes().Show("接続が切断されました。", BoxKind::Error, BoxButtons::Ok);
   BitBtn3.SetEnabled(true);
-  if (app.hooks.btnmask) app.hooks.btnmask(2);
+  app.Form7().btnmask(2);
 }
 
 void DeviceEditor::sendend() {

@@ -17,10 +17,6 @@ namespace zol {
 namespace {
 
 struct LifeRig : AppFixture {
-  LifeRig() {
-    Hooks& h = app->hooks;
-    h.password_check = [this] { Call("password_check"); };
-  }
   // The refills of the group-send selector since the last look, each one
   // the end of a count refresh of the tree ("TreeNodeRef"), then the call.
   void Sync() {

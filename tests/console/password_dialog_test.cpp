@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "console/device_window.h"
 #include "console/group_dialog.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
@@ -91,8 +92,9 @@ TEST_F(Lock, StartAndSavesFollowTheLockSetting) {
   app->tree_ops().PopBtn1Click();
   EXPECT_FALSE(dialog().Visible());
   EXPECT_TRUE(app->Form3().Visible());
-  // The hook of the windows still to come reaches the same dialog.
-  app->hooks.password_check();
+  // The device window's edit button reaches the same dialog.
+  app->settings().EditUnlocked = false;
+  app->Form7().BitBtn2Click();
   EXPECT_TRUE(dialog().Visible());
 }
 

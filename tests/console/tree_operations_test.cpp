@@ -10,8 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "console/detail_window.h"
+#include "console/device_window.h"
 #include "console/group_dialog.h"
 #include "console/password_dialog.h"
+#include "monitor/debug_window.h"
+#include "monitor/device_table.h"
 #include "monitor/monitoring.h"
 #include "telnet/device_editor.h"
 #include "telnet/group_tab.h"
@@ -29,11 +33,6 @@ struct TreeOps : ::testing::Test, TreeRig {
     tree().ReStetingData();
     tree().TreeNodeRef();
     view().SetClientHeight(300);
-    app->hooks.listicondata = [this](const std::string& key, int mode) {
-      calls.push_back("listicondata " + key + " " + std::to_string(mode));
-    };
-    app->hooks.DeviceButtonEnabled = [this](int button) { return button == 1 ? details_enabled : connect_enabled; };
-    app->hooks.DeviceButtonClick = [this](int button) { calls.push_back("device button " + std::to_string(button)); };
   }
   TreeOperations& ops() { return app->tree_ops(); }
   // The device editor's opening since the last look ("register" and the
@@ -85,9 +84,15 @@ struct TreeOps : ::testing::Test, TreeRig {
     }
     return out;
   }
+  // Device 3 as the device window sees it: reported or not (its details),
+  // with a connection method or "なし" (its connect button).
+  void DeviceWindowState(bool reported, bool method) {
+    Grid& t = app->Form4().StringGrid1;
+    t.SetCell(dtcol::RecvDate, 3, reported ? "2024/05/01" : "");
+    t.SetCell(dtcol::RecvTime, 3, reported ? "09:30:00" : "");
+    t.SetCell(dtcol::ConnectInfo, 3, std::string(method ? "telnet" : "なし") + ",10.0.0.3,23,,23,0,1,0");
+  }
   std::vector<std::string> calls;
-  bool details_enabled = true;
-  bool connect_enabled = true;
 };
 
 // --- Drag and drop ---
@@ -295,24 +300,33 @@ TEST_F(TreeOps, MenuItemsByNodeKindMonitoringAndDeviceWindow) {
       {"ID003/2", false, true, true, "- details connect - close"},
       {"ID003/2", true, false, false, "- details* connect* - close"},
   };
+  DeviceWindow& window = app->Form7();
   for (const Case& c : cases) {
-    calls.clear();
     const std::string node = c.node;
     view().Select(Node(node));
     app->monitoring().ToolButton1.SetEnabled(!c.monitoring);
-    details_enabled = c.details;
-    connect_enabled = c.connect;
+    DeviceWindowState(c.details, c.connect);
+    window.Panel4.SetCaption("");
     ops().PopupMenu1Popup();
     EXPECT_EQ(Menu(), c.menu) << c.node << " monitoring " << c.monitoring;
+    // A device's menu fills the device window for the whole device, hidden.
     const bool device = node.rfind("ID003", 0) == 0;
-    EXPECT_EQ(calls, device ? std::vector<std::string>{"listicondata 0003 1"} : std::vector<std::string>{}) << c.node;
+    EXPECT_EQ(window.Panel4.Caption(), device ? "ID0003" : "") << c.node;
+    EXPECT_EQ(window.Panel6.Caption(), "") << c.node;
+    EXPECT_FALSE(window.Visible()) << c.node;
   }
   EXPECT_EQ(ops().PopBtn7.Caption(), "閉じる(&X)");
   EXPECT_EQ(ops().PopBtn3.Caption(), "グループ削除(&K)");
+  // "詳細(&S)" and "接続(&C)" are the device window's details and connect.
+  view().Select(Node("ID003"));
+  DeviceWindowState(true, true);
+  ops().PopupMenu1Popup();
   calls.clear();
   ops().PopBtn8Click();
   ops().PopBtn9Click();
-  EXPECT_EQ(calls, (std::vector<std::string>{"device button 1", "device button 4"}));
+  EXPECT_TRUE(app->Form6().Visible());  // the detail window on device 3
+  EXPECT_EQ(app->receive_view().DetailDevice, 3);
+  EXPECT_EQ(shell.opened, (std::vector<std::string>{"telnet 10.0.0.3"}));
 }
 
 TEST_F(TreeOps, GuardedItemsAskThePasswordAndDoNothingElse) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "console/device_window.h"
 #include "console/chart_window.h"
 #include "monitor_fixture.h"
 
@@ -168,9 +169,9 @@ TEST_F(IconViewTest, StatusBarOfTheSelectedIcon) {
 
 TEST_F(IconViewTest, DoubleClick) {
   int closed = 0;
-  std::vector<std::string> opened;
   app->hooks.CloseDialogs = [&] { ++closed; };
-  app->hooks.listicondata = [&](const std::string& key, int mode) { opened.push_back(key + "/" + std::to_string(mode)); };
+  DeviceWindow& device = app->Form7();
+  device.Show();
   main().icons.IconReStetingData();
   // The settings dialog had disabled the start button while monitoring is
   // stopped: the double-click gives it back.
@@ -179,14 +180,18 @@ TEST_F(IconViewTest, DoubleClick) {
 
   main().icons.ListView1DblClick();  // on empty space
   EXPECT_EQ(closed, 1);
-  EXPECT_TRUE(opened.empty());
+  EXPECT_FALSE(device.Visible());  // closed with the other dialogs, not opened again
   EXPECT_TRUE(main().monitoring.ToolButton1.Enabled());
   EXPECT_EQ(Cell(dtcol::RecvTick, 2), "10005");  // receive clock restarted
   EXPECT_EQ(Cell(dtcol::RecvTick, 1), "");      // none before, none now
 
   Select(1, 5);
   main().icons.ListView1DblClick();
-  EXPECT_EQ(opened, std::vector<std::string>{"0001 0005 2/0"});
+  // The device window opens on the item's window key "0001 0005 2".
+  EXPECT_TRUE(device.Visible());
+  EXPECT_EQ(device.Panel4.Caption(), "ID0001");
+  EXPECT_EQ(device.Panel6.Caption(), "5");
+  EXPECT_EQ(device.Panel3.Caption(), "PING 異常");
   EXPECT_EQ(ItemWindowKey("0007 0003", 12), "0007 0003 12");
 }
 

@@ -95,6 +95,7 @@ TEST_F(Views, EveryInteractiveWidgetIsNamedAndReadable) {
       {"settings", &ui.settings()},
       {"folder chooser", &ui.folder_chooser()},
       {"password", &ui.password()},
+      {"device", &ui.device()},
       {"detail", &ui.detail()},
       {"chart", &ui.chart()},
       {"device editor", &ui.editor()},

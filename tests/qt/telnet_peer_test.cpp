@@ -15,6 +15,7 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
+#include "console/device_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "qt/adapters.h"
@@ -54,7 +55,6 @@ enum Device {
 
 struct RealPeer : RealServices, AppFixture {
   RealPeer() : AppFixture(Real()) {
-    app->hooks.btnmask = [this](int) { ++btnmask_calls; };
     app->settings().GrpTimeOut = 2000;
     app->settings().LogDir = dir.path();
   }
@@ -65,19 +65,24 @@ struct RealPeer : RealServices, AppFixture {
     t.SetCell(dtcol::ConnectInfo, row,
               "telnet,127.0.0.1,80," + Scramble(password, 1) + "," + std::to_string(port) + ",0,1,1");
   }
-  // An outlet command, waited for until the buttons come back.
+  // An outlet command, waited for until the device window's switch buttons
+  // come back.
   void Outlet(int row, const std::string& password) {
-    const int before = btnmask_calls;
+    DeviceWindow& window = app->Form7();
+    window.ControlEnabled = true;
+    window.btnmask(0);
     app->Form5().SessionPassword = password;
     app->Form5().tenletcnt(1, "PON1", row);
-    EXPECT_TRUE(WaitFor([&] { return btnmask_calls > before; }, 15000)) << row;
+    const bool back = WaitFor([&] { return window.BitBtn7.Enabled(); }, 15000);
+    EXPECT_TRUE(back) << row;
+    if (back) ++outlet_ends;
   }
   std::string Result(int row) {
     const std::string& cell = app->Form4().StringGrid1.Cell(dtcol::GroupSendResult, row);
     return cell.size() > 20 ? cell.substr(20) : cell;
   }
 
-  int btnmask_calls = 0;
+  int outlet_ends = 0;  // outlet commands whose end gave the buttons back
 };
 
 TEST(TelnetRealPeer, EveryPathAgainstTheSimulator) {
@@ -118,7 +123,7 @@ TEST(TelnetRealPeer, EveryPathAgainstTheSimulator) {
   }
   peer.Outlet(kNoAccept, "kelpo");
   peer.Outlet(kRefused, "kelpo");
-  EXPECT_EQ(peer.btnmask_calls, 5);
+  EXPECT_EQ(peer.outlet_ends, 5);
 
   form5.Panel33.SetCaption("127.0.0.1");
   form5.Edit12.SetText(std::to_string(ports[kSplit]));

@@ -39,6 +39,7 @@ AppFixture::AppFixture(const Services& real, const std::string& folder) {
   s.telnet = real.telnet ? real.telnet : &telnet;
   s.smtp = real.smtp ? real.smtp : &smtp;
   s.open_dialog = real.open_dialog ? real.open_dialog : &open_dialog;
+  s.shell = real.shell ? real.shell : &shell;
   s.program_path = dir.File("zolyab4");
   if (!folder.empty()) {
     EXPECT_EQ(mkdir(FileSystemName(dir.File(folder)).c_str(), 0755), 0) << folder;

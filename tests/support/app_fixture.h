@@ -9,6 +9,7 @@
 
 #include "console/app.h"
 #include "support/fake_telnet.h"
+#include "support/fake_shell.h"
 #include "support/fake_smtp.h"
 #include "support/sim_platform.h"
 
@@ -44,6 +45,7 @@ struct AppFixture {
   FakeTelnetClient telnet{sim};
   FakeFileOpenDialog open_dialog;
   FakeSmtpClient smtp;
+  FakeShell shell;
   std::unique_ptr<App> app;  // program path: dir/zolyab4 (or dir/folder/zolyab4)
 };
 

@@ -12,6 +12,7 @@
 #include "common/text.h"
 #include "console/app.h"
 #include "console/console_settings.h"
+#include "console/device_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "support/app_fixture.h"
@@ -23,10 +24,11 @@ namespace zol {
 
 struct TelnetFixture : ::testing::Test, AppFixture {
   TelnetFixture() {
-    app->hooks.btnmask = [this](int mode) { btnmask_calls.push_back(mode); };
+    SwitchButtonsOff();
   }
 
   DeviceEditor& form5() { return app->Form5(); }
+  DeviceWindow& form7() { return app->Form7(); }
   GroupTab& group() { return app->group_tab(); }
   Grid& table() { return app->Form4().StringGrid1; }
 
@@ -64,6 +66,14 @@ struct TelnetFixture : ::testing::Test, AppFixture {
     if (id > 0) form5().tenletcnt(2, "", id);
   }
 
+  // The device window's switch buttons as a switch leaves them: off, until
+  // the engine gives them back (btnmask 2) at the end of an outlet command.
+  void SwitchButtonsOff() {
+    form7().ControlEnabled = true;
+    form7().btnmask(0);
+  }
+  bool SwitchButtonsBack() { return form7().BitBtn7.Enabled(); }
+
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> t;
     for (const auto& b : boxes.shown) t.push_back(b.text);
@@ -79,7 +89,6 @@ struct TelnetFixture : ::testing::Test, AppFixture {
   std::string Result(int row) { return table().Cell(dtcol::GroupSendResult, row).substr(20); }
 
   ScriptedDevice dev{telnet};
-  std::vector<int> btnmask_calls;
 };
 
 }  // namespace zol

@@ -53,14 +53,14 @@ TEST_F(TelnetFixture, EmptyHostOrRefusalEndsAsOnTheTimeOut) {
   for (bool refuse : {false, true}) {
     SCOPED_TRACE(refuse ? "refused" : "empty host");
     boxes.shown.clear();
-    btnmask_calls.clear();
+    SwitchButtonsOff();
     telnet.attempts.clear();
     Register(3, refuse ? "10.0.0.3" : "", "pw");
     telnet.accept = [](const std::string&, int) { return false; };
     OutletCommand(3, "POF2");
     EXPECT_EQ(telnet.attempts.size(), refuse ? 1u : 0u);
     EXPECT_EQ(BoxTexts(), Lines{"接続が出来ませんでした"});
-    EXPECT_EQ(btnmask_calls, std::vector<int>{2});
+    EXPECT_TRUE(SwitchButtonsBack());
     EXPECT_TRUE(form5().BitBtn3.Enabled());
     sim.Advance(30000);
     EXPECT_EQ(boxes.shown.size(), 1u);
@@ -79,7 +79,7 @@ TEST_F(TelnetFixture, PortThatIsNoNumberStopsTheIdentityReadWithItsName) {
   EXPECT_FALSE(form5().BitBtn3.Enabled());  // until the editor loads a device again
   sim.Advance(20000);
   EXPECT_EQ(boxes.shown.size(), 1u);
-  EXPECT_TRUE(btnmask_calls.empty());
+  EXPECT_FALSE(SwitchButtonsBack());
 }
 
 // --- Identity read ---
@@ -137,7 +137,7 @@ TEST_F(IdentityFixture, ConfirmationListsPanel20OutletsAndFillsOnlyOneToEight) {
     EXPECT_EQ(form5().BitBtn4.Enabled(), yes);
     EXPECT_TRUE(form5().BitBtn3.Enabled());
     EXPECT_FALSE(telnet.Connected());
-    EXPECT_TRUE(btnmask_calls.empty());
+    EXPECT_FALSE(SwitchButtonsBack());
   }
 }
 
@@ -199,7 +199,7 @@ TEST_F(TelnetFixture, PasswordWithAtSendsTheAfterPartFirstCutTo20) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.password);
     telnet.written.clear();
-    btnmask_calls.clear();
+    SwitchButtonsOff();
     dev.user = c.dev_user;
     dev.password = c.dev_password;
     int state_after_first_part = -1;
@@ -216,7 +216,7 @@ TEST_F(TelnetFixture, PasswordWithAtSendsTheAfterPartFirstCutTo20) {
     expect.push_back("PON1");
     EXPECT_EQ(telnet.written, expect);
     EXPECT_EQ(state_after_first_part, c.login.size() == 2 ? 11 : 2);
-    EXPECT_EQ(btnmask_calls, std::vector<int>{2});
+    EXPECT_TRUE(SwitchButtonsBack());
     EXPECT_TRUE(boxes.shown.empty());
   }
 }
@@ -227,7 +227,7 @@ TEST_F(TelnetFixture, WrongPasswordIsSentTwiceMoreThenTwoBoxesOnly) {
   for (bool box_held_open : {false, true}) {
     SCOPED_TRACE(box_held_open ? "boxes held open 20 s" : "boxes closed at once");
     boxes.shown.clear();
-    btnmask_calls.clear();
+    SwitchButtonsOff();
     telnet.written.clear();
     // A box held open runs the event loop: the session time-out must not
     // add a box of its own meanwhile.
@@ -237,7 +237,7 @@ TEST_F(TelnetFixture, WrongPasswordIsSentTwiceMoreThenTwoBoxesOnly) {
     boxes.while_open = nullptr;
     EXPECT_EQ(telnet.written, (Lines{"", "wrong", "wrong", "wrong"}));
     EXPECT_EQ(BoxTexts(), (Lines{"パスワードが違います", "接続が切断されました。"}));
-    EXPECT_EQ(btnmask_calls, std::vector<int>{2});
+    EXPECT_TRUE(SwitchButtonsBack());
     EXPECT_TRUE(form5().BitBtn3.Enabled());
   }
 }
@@ -314,7 +314,7 @@ TEST_F(TelnetFixture, BusyDeviceEndsEachModeByItsRule) {
     SCOPED_TRACE("mode " + std::to_string(c.mode) + " type " + std::to_string(c.script_type) +
                  (c.closes ? " closing" : " staying"));
     boxes.shown.clear();
-    btnmask_calls.clear();
+    SwitchButtonsOff();
     dev.busy_closes = c.closes;
     if (c.mode == 2) {
       GroupSend({c.script_type ? "@qm" : "@zol", "a"}, {1});
@@ -332,7 +332,7 @@ TEST_F(TelnetFixture, BusyDeviceEndsEachModeByItsRule) {
       }
       sim.Advance(30000);
       EXPECT_EQ(BoxTexts(), Lines{c.outcome});
-      EXPECT_EQ(btnmask_calls, std::vector<int>{2});
+      EXPECT_TRUE(SwitchButtonsBack());
       EXPECT_EQ(form5().ScriptError, "多重接続切断");
       EXPECT_TRUE(form5().BitBtn3.Enabled());
     }
@@ -345,7 +345,7 @@ TEST_F(TelnetFixture, SessionTimeOutIs5000MsToTheBannerThenGrpTimeOut) {
   for (bool banner : {false, true}) {
     SCOPED_TRACE(banner ? "banner only" : "silent");
     boxes.shown.clear();
-    btnmask_calls.clear();
+    SwitchButtonsOff();
     telnet.written.clear();
     dev.silent = !banner;
     dev.banner_only = banner;
@@ -358,7 +358,7 @@ TEST_F(TelnetFixture, SessionTimeOutIs5000MsToTheBannerThenGrpTimeOut) {
     EXPECT_TRUE(boxes.shown.empty());
     sim.Advance(200);
     EXPECT_EQ(BoxTexts(), Lines{"接続が出来ませんでした"});
-    EXPECT_EQ(btnmask_calls, std::vector<int>{2});
+    EXPECT_TRUE(SwitchButtonsBack());
     sim.Advance(20000);
     EXPECT_EQ(boxes.shown.size(), 1u);
   }
@@ -383,7 +383,7 @@ TEST_F(TelnetFixture, OutletCommandEndsOnTheAnswerAndGivesTheButtonsBackOnce) {
   sim.Advance(30000);
   EXPECT_EQ(telnet.written, (Lines{"", "pw", "POF3"}));
   EXPECT_EQ(dev.lines.back(), "POF3");
-  EXPECT_EQ(btnmask_calls, std::vector<int>{2});
+  EXPECT_TRUE(SwitchButtonsBack());
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_FALSE(telnet.Connected());
   EXPECT_FALSE(form5().BitBtn3.Enabled());  // stays disabled after an outlet command
@@ -644,7 +644,7 @@ TEST_F(ScriptFixture, NewSessionDuringAnyWaitTakesOverAndTheOldHandlerStops) {
     dev.user = c.row1_password == "pw@usr" ? "usr" : "";
     dev.ignore_close = c.ignore_close;
     boxes.shown.clear();
-    btnmask_calls.clear();
+    SwitchButtonsOff();
     telnet.written.clear();
     telnet.attempts.clear();
     size_t switch_at = 0;
@@ -673,7 +673,7 @@ TEST_F(ScriptFixture, NewSessionDuringAnyWaitTakesOverAndTheOldHandlerStops) {
     ASSERT_GE(seen, c.nth);
     // The outlet command ran undisturbed, and the group run did not go on.
     EXPECT_EQ(After(telnet.written, switch_at), (Lines{"", "pw", "PON1"}));
-    EXPECT_EQ(btnmask_calls, std::vector<int>{2});
+    EXPECT_TRUE(SwitchButtonsBack());
     EXPECT_TRUE(boxes.shown.empty()) << (boxes.shown.empty() ? "" : boxes.shown[0].text);
     EXPECT_EQ(telnet.attempts.back().first, "10.0.0.2");
     EXPECT_NE(SendLog().back(), "ID003 接続中[10.0.0.3]");
@@ -689,7 +689,7 @@ TEST_F(ScriptFixture, SessionStartedWhileAConnectionIsPendingAbandonsIt) {
   sim.Post(1000, [this] { OutletCommand(2, "PON1"); });
   GroupSend({"@zol", "a"}, {1, 3});
   sim.Advance(30000);
-  EXPECT_EQ(btnmask_calls, std::vector<int>{2});
+  EXPECT_TRUE(SwitchButtonsBack());
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(telnet.written, (Lines{"", "pw", "PON1"}));
   EXPECT_EQ(telnet.attempts.size(), 2u);
@@ -705,7 +705,7 @@ TEST_F(ScriptFixture, NewSessionDropsAConnectedOneWithoutAResult) {
   OutletCommand(2, "PON1");
   sim.Advance(30000);
   EXPECT_EQ(table().Cell(dtcol::GroupSendResult, 1), "");
-  EXPECT_EQ(btnmask_calls, std::vector<int>{2});
+  EXPECT_TRUE(SwitchButtonsBack());
   EXPECT_EQ(telnet.attempts.size(), 2u);
 }
 

@@ -9,11 +9,15 @@
 #     "ZOL YAB 通知", no login, and every device mails its cautions, alarms,
 #     recoveries and time-outs with its addresses. SCRAMBLER is the zolscramble
 #     program (default: build/tools/zolscramble/zolscramble of this checkout).
+# With TELNET_BASE set in the environment, device k's telnet console is
+# 127.0.0.1 port TELNET_BASE + k - 1 (zolsim --telnet-base), password "kelpo",
+# direct power control on.
 set -euo pipefail
 dir=$1 program=$2 port=$3 devices=$4 kinds=$5 extra=${6:-} smtp=${7:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 scrambler=${8:-$root/build/tools/zolscramble/zolscramble}
 notify="00000000 00000000"
+telnet_base=${TELNET_BASE:-}
 mkdir -p "$dir"
 cp "$program" "$dir/zolyab4"
 # A settings value as the console stores it: Shift-JIS, scrambled.
@@ -41,7 +45,14 @@ group() { if [ "$1" -le $(((devices + 1) / 2)) ]; then echo "G001 グループ1"
 {
   for k in $(seq 1 "$devices"); do
     mac=$(printf '02:5A:3C:00:00:%02X' "$k")
-    printf '%s\r\n' "$mac" 20 "" "8,4" "" "127.0.0.1" 11111111 11111111 "$kinds" \
+    # ConnectInfo: method, IP, port, scrambled password ("kelpo"), telnet
+    # port, use received IP, direct power control, group change.
+    connect=""
+    if [ -n "$telnet_base" ]; then
+      tport=$((telnet_base + k - 1))
+      connect="telnet,127.0.0.1,$tport,637437C6279787,$tport,0,1,0"
+    fi
+    printf '%s\r\n' "$mac" 20 "" "8,4" "$connect" "127.0.0.1" 11111111 11111111 "$kinds" \
       "ラック$k" "電源1,電源2,PING3,PING4,PING5,PING6,温度7,温度8," "$(group "$k")" "メモ$k" "" "" \
       "$notify" "" "0009 0009 0009 0009 0009 0009 0009 0009 " "" ""
   done

@@ -234,6 +234,34 @@ run_folder_chooser() {
     --gtest_filter='FolderTreeFixture.ListsFoldersOnlyAndHandsTheChoiceOverInShiftJis' >/dev/null
 }
 
+# run_device: the device window of the first icon, opened by a double-click,
+# on devices whose telnet consoles the simulator serves (password "kelpo").
+run_device() {
+  local work port tbase display xvfb console_pid wid
+  work=$(mktemp -d /tmp/zolshot.XXXXXX)
+  works+=("$work")
+  port=$((20000 + RANDOM % 20000))
+  tbase=$((port + 1))
+  display=:$((90 + RANDOM % 100))
+  TELNET_BASE=$tbase bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122
+  start_display "$display"
+  start_console "$work" "$display"
+  sleep 3.5
+  "$sim" --port "$port" --devices 6 --duration 12 --telnet-base "$tbase" --event "0 * ramp 20 50 20" \
+    >/dev/null 2>&1 &
+  pids+=($!)
+  sleep 4
+  # The first icon: the top left of the icon view, right of the tree and the
+  # detail grid in the 800 x 640 main window.
+  wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^ZOL YAB V4$' | head -n 1)
+  DISPLAY=$display xdotool mousemove --window "$wid" 499 127 click --repeat 2 --delay 120 1
+  sleep 1.5
+  DISPLAY=$display import -window root "$out/device.png"
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
 run_once main ''
 run_once debug 'DEBUG=1\r\n'
 run_tree
@@ -241,6 +269,7 @@ run_backup
 run_settings
 run_group_tab
 run_folder_chooser
+run_device
 run_editor
 shots=$root/build/tools/screenshot/window_shots
 [ -x "$shots" ] || { echo "screenshot: build first ($shots missing)" >&2; exit 1; }
