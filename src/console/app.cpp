@@ -58,7 +58,6 @@ void App::CloseDialogs() {
   form7->Close();
   form8->FormClose();
   form9->Close();
-  if (hooks.CloseDialogs) hooks.CloseDialogs();
 }
 
 void App::Start() {

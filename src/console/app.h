@@ -58,17 +58,6 @@ struct Services {
   std::string program_path;
 };
 
-// Calls into windows that are not built yet. Each does nothing until the
-// window that provides it sets it.
-struct Hooks {
-  // Told at the end of App::CloseDialogs (tests watch the closing here).
-  std::function<void()> CloseDialogs;
-
-  // --- Device tree ---
-
-  // --- Tree operations ---
-};
-
 class App {
  public:
   explicit App(const Services& services);
@@ -77,7 +66,6 @@ class App {
   App& operator=(const App&) = delete;
 
   Services services;
-  Hooks hooks;
 
   Clock& clock() { return *services.clock; }
   EventPump& pump() { return *services.pump; }

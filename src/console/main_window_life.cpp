@@ -18,12 +18,6 @@
 
 namespace zol {
 
-namespace {
-void Call(const std::function<void()>& f) {
-  if (f) f();
-}
-}  // namespace
-
 TimerHost* AppTimers(App& app) { return app.timers(); }
 
 void MainWindow::LifeCycleSetUp() {
@@ -40,7 +34,6 @@ void MainWindow::LifeCycleSetUp() {
 }
 
 void MainWindow::FormCreate() {
-  Hooks& h = app.hooks;
   group_tab.GrpOkCount = 0;
   group_tab.GrpNgCount = 0;
   EditUnlocked = false;

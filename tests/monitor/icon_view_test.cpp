@@ -8,6 +8,7 @@
 
 #include "console/device_window.h"
 #include "console/chart_window.h"
+#include "console/detail_window.h"
 #include "monitor_fixture.h"
 
 namespace zol {
@@ -168,10 +169,9 @@ TEST_F(IconViewTest, StatusBarOfTheSelectedIcon) {
 }
 
 TEST_F(IconViewTest, DoubleClick) {
-  int closed = 0;
-  app->hooks.CloseDialogs = [&] { ++closed; };
   DeviceWindow& device = app->Form7();
   device.Show();
+  app->Form6().Show();
   main().icons.IconReStetingData();
   // The settings dialog had disabled the start button while monitoring is
   // stopped: the double-click gives it back.
@@ -179,7 +179,7 @@ TEST_F(IconViewTest, DoubleClick) {
   sim.Advance(5000);
 
   main().icons.ListView1DblClick();  // on empty space
-  EXPECT_EQ(closed, 1);
+  EXPECT_FALSE(app->Form6().Visible());
   EXPECT_FALSE(device.Visible());  // closed with the other dialogs, not opened again
   EXPECT_TRUE(main().monitoring.ToolButton1.Enabled());
   EXPECT_EQ(Cell(dtcol::RecvTick, 2), "10005");  // receive clock restarted

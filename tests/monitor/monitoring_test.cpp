@@ -11,6 +11,8 @@
 
 #include "common/files.h"
 #include "common/posix_udp.h"
+#include "console/detail_window.h"
+#include "console/folder_chooser.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
@@ -39,15 +41,20 @@ class MonitoringTest : public ::testing::Test {
  protected:
   void SetUp() override {
     w().LogDir = f.dir.path();
-    f.app->hooks.CloseDialogs = [this] { ++dialogs_closed; };
   }
+  // Two of the dialogs that monitoring start, stop and the clock restart
+  // close: the detail window and the folder chooser.
+  void OpenDialogs() {
+    f.app->Form6().Show();
+    f.app->Form9().Show();
+  }
+  bool DialogsClosed() { return !f.app->Form6().Visible() && !f.app->Form9().Visible(); }
   MainWindow& w() { return f.app->Form2(); }
   Grid& table() { return f.app->Form4().StringGrid1; }
   // The text of a system log line without its code, date and time.
   static std::string LogText(const std::string& line) { return line.size() > 27 ? line.substr(27) : line; }
 
   AppFixture f;
-  int dialogs_closed = 0;
 };
 
 TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
@@ -63,6 +70,7 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   TreeNode* node = tree.TreeNewDataSet(tree.TreeView1.Top(0), "ID001", "Dev1");
   ASSERT_EQ(node->ImageIndex(), treeimg::Device);
 
+  OpenDialogs();
   w().monitoring.ToolButton1Click();
   EXPECT_EQ(w().monitoring.Panel20.Caption(), "監視中");
   EXPECT_EQ(w().monitoring.Panel20.FontColor(), 0x00FF00u);
@@ -79,11 +87,12 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_EQ(w().receive.TempLabel.Caption(), "");
   EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視開始");
   EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0010)");
-  EXPECT_EQ(dialogs_closed, 1);
+  EXPECT_TRUE(DialogsClosed());
   EXPECT_EQ(node->ImageIndex(), treeimg::NotHeard);
   tree.TreeView1.SetImageIndex(node, treeimg::Device);
 
   w().monitoring.Label5.SetVisible(true);  // the clock blinks it while bound
+  OpenDialogs();
   w().monitoring.ToolButton2Click();
   EXPECT_EQ(w().monitoring.Panel20.Caption(), "停止");
   EXPECT_EQ(w().monitoring.Panel20.FontColor(), 0x40C0FFu);
@@ -96,7 +105,7 @@ TEST_F(MonitoringTest, StartAndStopSetTheConsoleState) {
   EXPECT_TRUE(w().receive.Panel21.Visible());  // stopping leaves the temperature panel alone
   EXPECT_EQ(w().system_log.ListBox2.Line(0).substr(0, 6), "(0011)");
   EXPECT_EQ(LogText(w().system_log.ListBox2.Line(0)), "監視停止");
-  EXPECT_EQ(dialogs_closed, 2);
+  EXPECT_TRUE(DialogsClosed());
   EXPECT_EQ(node->ImageIndex(), treeimg::Device);  // the stop button does not refresh the tree
 }
 
@@ -158,11 +167,12 @@ TEST_F(MonitoringTest, ClockRestartTouchesOnlyRowsWithAClock) {
   table().SetCell(20, 1, "5");
   table().SetCell(20, 999, "0");
   f.sim.SetBootMillis(5000ull * 1000 * 1000 + 999);  // past the 32-bit tick's wrap
+  OpenDialogs();
   w().monitoring.ButtonPushMode();
   EXPECT_EQ(table().Cell(20, 1), "5000000");
   EXPECT_EQ(table().Cell(20, 999), "5000000");
   EXPECT_EQ(table().Cell(20, 2), "");
-  EXPECT_EQ(dialogs_closed, 1);
+  EXPECT_TRUE(DialogsClosed());
 }
 
 TEST_F(MonitoringTest, TimeOutZeroNeverStartsTheScan) {

@@ -91,7 +91,9 @@ TEST(GroupSendRealPeer, ARunOverEveryKindOfDeviceThroughTheTab) {
                             "--event", on(kQmBusy, "type qm"), "--event", on(kQmBusy, "fault busy")});
   int ports[kDevices + 1] = {0};
   for (int k = 1; k <= kDevices; ++k) {
-    if (k != kRefused) ASSERT_GT(ports[k] = sim.TelnetPort(k), 0) << k;
+    if (k != kRefused) {
+      ASSERT_GT(ports[k] = sim.TelnetPort(k), 0) << k;
+    }
   }
   ports[kRefused] = FreeTcpPort();
 
