@@ -130,6 +130,12 @@ class Lines : public Control {
     lines_ = std::move(lines);
     Touch();
   }
+  // Takes lines as the new lines and leaves the old ones in lines, so a
+  // writer that replaces every line can reuse their strings.
+  void Swap(std::vector<std::string>& lines) {
+    lines_.swap(lines);
+    Touch();
+  }
   // Selected line, -1 for none.
   int ItemIndex() const { return item_index_; }
   void SetItemIndex(int i) { Set(item_index_, i); }

@@ -78,10 +78,13 @@ void DebugWindow::DataInviteCheck(int b) {
     const int n = std::min(DecimalOr(table.Cell(dtcol::OlCount, r), 0), kOutletSlots);
 
     alerts.MailBodyClear();
-    // Outlets past the end of the flag texts have no flag set.
+    // Outlets past the end of the flag texts have no flag set. The row's
+    // cells are looked up once for all its outlets; the evaluation writes
+    // only ItemImages, which no item state reads.
     const std::string icon_flags = table.Cell(dtcol::IconFlags, r);
+    const ItemRow item_row(table, r, ReceiveClock(app.clock()), settings.TimeOutMin);
     for (int i = 1; i <= n && static_cast<size_t>(i) <= icon_flags.size(); ++i) {
-      if (icon_flags[static_cast<size_t>(i - 1)] == '1') alerts.ListDataCheck(r, i);
+      if (icon_flags[static_cast<size_t>(i - 1)] == '1') alerts.ListDataCheck(item_row, i, ItemStateOf(item_row, i));
     }
 
     // A mail error is shown and the rest of the datagram still runs, so its

@@ -39,6 +39,19 @@ std::pair<int, int> IndexKeyOf(const std::string& key) {
   return {WordDecimalOr(CopyView(key, 1, 4), 0), WordDecimalOr(CopyView(key, 6, 4), 0)};
 }
 
+// Whether key is the key of (row, outlet) as FindIcon compares them: its
+// own text ItemKey(row, outlet) answers at once, any other is read.
+bool KeyOf(const std::string& key, const std::pair<int, int>& want) {
+  if (key.size() == 9 && want.first >= 0 && want.first <= 9999 && want.second >= 0 && want.second <= 9999) {
+    char text[9];
+    ZeroPad4(want.first, text);
+    text[4] = ' ';
+    ZeroPad4(want.second, text + 5);
+    if (key.compare(0, 9, text, 9) == 0) return true;
+  }
+  return IndexKeyOf(key) == want;
+}
+
 }  // namespace
 
 IconView::IconView(App& a) : app(a) {
@@ -70,7 +83,7 @@ int IconView::FindIcon(int row, int outlet) {
                               : std::find(IconIndex.begin(), IconIndex.end(), want);
     if (it == IconIndex.end() || *it != want) return -1;
     const size_t idx = static_cast<size_t>(it - IconIndex.begin());
-    if (idx >= fresh || IndexKeyOf(ListView1.Item(idx).key) == want) return static_cast<int>(idx);
+    if (idx >= fresh || KeyOf(ListView1.Item(idx).key, want)) return static_cast<int>(idx);
   }
   return -1;
 }

@@ -47,6 +47,20 @@ std::string Code(char kind, int state) {
   return std::string(text, static_cast<size_t>(end - text));
 }
 
+// HexToInt of a view: the hex digits from the right, others skipped,
+// wrapping at 32 bits.
+int32_t HexViewToInt(std::string_view text) {
+  uint32_t sum = 0;
+  uint32_t weight = 1;
+  for (size_t i = text.size(); i-- > 0;) {
+    const int d = HexDigitValue(text[i]);
+    if (d < 0) continue;
+    sum += static_cast<uint32_t>(d) * weight;
+    weight *= 16;
+  }
+  return static_cast<int32_t>(sum);
+}
+
 // Sum of outlet i's no-response counts over every PING target. The list
 // holds one group of n counts per target; a count of 0 outlets still walks
 // the groups one word apart instead of standing still.
@@ -55,7 +69,8 @@ int64_t NoRespSum(const std::string& list, int n, int i, bool hex) {
   int64_t sum = 0;
   for (size_t first = 0; first < list.size(); first += stride) {
     const int pos = static_cast<int>(first) + 5 * (i - 1) + 1;
-    sum += hex ? HexToInt(Copy(list, pos, 4)) : WordDecimalOr(CopyView(list, pos, 4), 0);
+    const std::string_view word = CopyView(list, pos, 4);
+    sum += hex ? HexViewToInt(word) : WordDecimalOr(word, 0);
   }
   return sum;
 }
@@ -94,7 +109,7 @@ int TempState(const ItemRow& row, int i) {
 
 ItemRow::ItemRow(const Grid& table, int r, int64_t now, int timeout_min)
     : row(r),
-      outlets(DecimalOr(CsvField(table.Cell(dtcol::OutletInfo, r), 1), 1)),
+      outlets(DecimalOr(CsvFieldView(table.Cell(dtcol::OutletInfo, r), 1), 1)),
       status(DecimalOr(table.Cell(dtcol::Status, r), 9)),
       timed_out(false),
       kinds(table.Cell(dtcol::ItemKinds, r)),
@@ -127,9 +142,17 @@ std::string ItemStateOf(const ItemRow& row, int outlet) {
 }
 
 std::string ItemStateTripleOf(const ItemRow& row, int outlet) {
-  int power = WordDecimalOr(WordView(row.outlet_word_b, outlet), 9);
-  int ping = PingJudge(row, outlet, false) - 1;
-  return std::to_string(power) + "," + std::to_string(ping) + "," + std::to_string(TempState(row, outlet));
+  const int power = WordDecimalOr(WordView(row.outlet_word_b, outlet), 9);
+  const int ping = PingJudge(row, outlet, false) - 1;
+  const int temp = TempState(row, outlet);
+  // power "," ping "," temp, in decimal.
+  char text[40];
+  char* end = std::to_chars(text, text + 12, power).ptr;
+  *end++ = ',';
+  end = std::to_chars(end, end + 12, ping).ptr;
+  *end++ = ',';
+  end = std::to_chars(end, end + 12, temp).ptr;
+  return std::string(text, static_cast<size_t>(end - text));
 }
 
 ItemStates::ItemStates(App& a) : app(a) {}
