@@ -116,6 +116,11 @@ class Lines : public Control {
     lines_.insert(lines_.begin() + static_cast<long>(i), s);
     Touch();
   }
+  void Insert(size_t i, std::string&& s) {
+    if (i > lines_.size()) i = lines_.size();
+    lines_.insert(lines_.begin() + static_cast<long>(i), std::move(s));
+    Touch();
+  }
   void Delete(size_t i) {
     if (i >= lines_.size()) return;
     lines_.erase(lines_.begin() + static_cast<long>(i));

@@ -72,6 +72,7 @@ class DebugWindow : public Form {
 
   // The strings of the live record before the last, reused by the parser.
   std::vector<std::string> live_scratch_;
+  std::string prev_recv_;  // the PrevRecv text being made
 
   int CaptureNo = 0;
   int LiveColumnOffset = 20;

@@ -65,6 +65,15 @@ IconView::IconView(App& a) : app(a) {
 
 int IconView::FindIcon(int row, int outlet) {
   const std::pair<int, int> want(row, outlet);
+  // A row's items are evaluated in outlet order: the icon after the one
+  // found last is looked at first. It answers only where the search below
+  // would give the same icon (the first of the key, the index current).
+  const size_t h = find_hint_;
+  if (IconIndexSorted && h < IconIndex.size() && IconIndex.size() == ListView1.Count() && IconIndex[h] == want &&
+      (h == 0 || IconIndex[h - 1] < want) && KeyOf(ListView1.Item(h).key, want)) {
+    find_hint_ = h + 1;
+    return static_cast<int>(h);
+  }
   for (int pass = 0; pass < 2; ++pass) {
     // Icons are only appended between full re-indexings; a view that shrank
     // under the index, or changed under it (a stale entry below), is indexed
@@ -83,7 +92,10 @@ int IconView::FindIcon(int row, int outlet) {
                               : std::find(IconIndex.begin(), IconIndex.end(), want);
     if (it == IconIndex.end() || *it != want) return -1;
     const size_t idx = static_cast<size_t>(it - IconIndex.begin());
-    if (idx >= fresh || KeyOf(ListView1.Item(idx).key, want)) return static_cast<int>(idx);
+    if (idx >= fresh || KeyOf(ListView1.Item(idx).key, want)) {
+      find_hint_ = idx + 1;
+      return static_cast<int>(idx);
+    }
   }
   return -1;
 }
@@ -183,7 +195,8 @@ void IconView::RebuildRow(int r, int64_t now, int timeout_min, const bool down[8
   if (same) {
     // The icons start again from the outlet's name and picture 9.
     for (size_t k = 0; k < shown.size(); ++k) {
-      ListView1.SetCaption(begin + k, std::string(CsvFieldView(names, shown[k].first)));
+      const std::string_view name = CsvFieldView(names, shown[k].first);
+      if (ListView1.Item(begin + k).caption != name) ListView1.SetCaption(begin + k, std::string(name));
       ListView1.SetImage(begin + k, kImageUnknown);
     }
   } else {
