@@ -249,6 +249,7 @@ void AppendFiles::DropFolderIfEmpty(int wd) {
   auto f = folders_.find(wd);
   if (f == folders_.end() || f->second.files > 0) return;
   ::inotify_rm_watch(notify_fd_, wd);  // fails harmlessly when the system dropped it already
+  for (const FolderName& n : f->second.names) folder_by_name_.erase(n.name);
   folders_.erase(f);
 }
 
@@ -312,11 +313,20 @@ int AppendFiles::WatchFolder(const std::string& folder) {
     notify_fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (notify_fd_ < 0) return -1;  // tried again at the next open
   }
+  constexpr uint32_t kMask =
+      IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_ONLYDIR | IN_EXCL_UNLINK;
+  // A folder already watched under this name: the system's answer (the same
+  // watch) shows the name still leads to it.
+  const auto known = folder_by_name_.find(folder);
+  if (known != folder_by_name_.end()) {
+    const int wd = ::inotify_add_watch(notify_fd_, folder.c_str(), kMask);
+    if (wd == known->second) return wd;
+    if (wd >= 0 && !folders_.count(wd)) ::inotify_rm_watch(notify_fd_, wd);
+    CloseWatched(known->second);  // the name leads elsewhere now
+  }
   struct stat before, after;
   if (::stat(folder.c_str(), &before) != 0 || !S_ISDIR(before.st_mode) || RemoteFileSystem(folder)) return -1;
-  const int wd = ::inotify_add_watch(notify_fd_, folder.c_str(),
-                                     IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF |
-                                         IN_UNMOUNT | IN_ONLYDIR | IN_EXCL_UNLINK);
+  const int wd = ::inotify_add_watch(notify_fd_, folder.c_str(), kMask);
   if (wd < 0) return -1;  // the watch limit reached, for one
   auto f = folders_.find(wd);
   if (f == folders_.end() && folders_.size() >= watch_limit_) {
@@ -329,8 +339,10 @@ int AppendFiles::WatchFolder(const std::string& folder) {
   }
   if (f == folders_.end()) f = folders_.emplace(wd, Folder{}).first;
   std::vector<FolderName>& names = f->second.names;
-  if (std::none_of(names.begin(), names.end(), [&](const FolderName& n) { return n.name == folder; }))
+  if (std::none_of(names.begin(), names.end(), [&](const FolderName& n) { return n.name == folder; })) {
     names.push_back(FolderName{folder, static_cast<uint64_t>(after.st_dev), static_cast<uint64_t>(after.st_ino)});
+    folder_by_name_[folder] = wd;
+  }
   return wd;
 }
 

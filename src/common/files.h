@@ -157,6 +157,7 @@ class AppendFiles {
   std::unordered_map<std::string, uint32_t> by_path_;
   std::unordered_map<std::string, uint32_t> by_watch_name_;
   std::unordered_map<int, Folder> folders_;
+  std::unordered_map<std::string, int> folder_by_name_;
 };
 
 bool FileExists(const std::string& path);

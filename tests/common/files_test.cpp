@@ -311,6 +311,19 @@ TEST_F(FilesTest, AppendFilesFollowAFolderAboveRenamed) {
   files.Append(a, "2\r\n", 200);
   EXPECT_EQ(ReadAll(a), "2\r\n");
   EXPECT_EQ(ReadAll(dir_ + "/q/logs/a.csv"), "1\r\n");
+
+  // Renamed again, and a new file opened under the folder's name before the
+  // check: it is watched in the folder it is in.
+  ASSERT_EQ(::rename(top.c_str(), (dir_ + "/r").c_str()), 0);
+  ASSERT_EQ(std::system(("mkdir -p " + top + "/logs").c_str()), 0);
+  const std::string b = top + "/logs/b.csv";
+  files.Append(b, "1\r\n", 300);
+  ASSERT_EQ(::unlink(b.c_str()), 0);
+  files.Append(b, "2\r\n", 400);
+  EXPECT_EQ(ReadAll(b), "2\r\n");
+  files.Append(a, "3\r\n", 400);
+  EXPECT_EQ(ReadAll(a), "3\r\n");
+  EXPECT_EQ(ReadAll(dir_ + "/r/logs/a.csv"), "2\r\n");
 }
 
 // More news than the watch's queue holds: the news of the move is lost,
