@@ -9,6 +9,22 @@
 
 namespace zol {
 
+namespace {
+
+// The rows from 1 on that a reader of the table must read again: every row
+// when all is set or the table no longer knows its history that far back,
+// else the rows written since the table's revision was since.
+void RowsToRead(const Grid& table, uint64_t since, bool all, std::vector<int>* rows) {
+  if (all || !table.RowsWrittenSince(since, rows)) {
+    rows->clear();
+    for (int r = 1; r < table.RowCount(); ++r) rows->push_back(r);
+    return;
+  }
+  rows->erase(std::remove_if(rows->begin(), rows->end(), [](int r) { return r < 1; }), rows->end());
+}
+
+}  // namespace
+
 int64_t TimeOutDeadline(const Grid& table, int row, int timeout_min) {
   // The overlay of ItemState: timed out when tick < now - TimeOutMin * 60,
   // that is from now = tick + TimeOutMin * 60 + 1 on.
@@ -80,14 +96,9 @@ void ItemIndex::ChangedRows(const Grid& table, int64_t now, std::vector<int>* ro
     const int last = std::min(table.RowCount(), static_cast<int>(row_revision_.size()));
     // Every row recorded since was recorded after the table stood at
     // looked_at_, so only the rows written after that can differ.
-    if (table.RowsWrittenSince(looked_at_, &written_)) {
-      for (int r : written_) {
-        if (r >= 1 && r < last && table.RowRevision(r) != row_revision_[static_cast<size_t>(r)]) rows->push_back(r);
-      }
-    } else {
-      for (int r = 1; r < last; ++r) {
-        if (table.RowRevision(r) != row_revision_[static_cast<size_t>(r)]) rows->push_back(r);
-      }
+    RowsToRead(table, looked_at_, false, &written_);
+    for (int r : written_) {
+      if (r < last && table.RowRevision(r) != row_revision_[static_cast<size_t>(r)]) rows->push_back(r);
     }
   }
   looked_at_ = table.CellRevision();
@@ -142,12 +153,8 @@ int MacIndex::Find(const Grid& table, const std::string& mac, int last) {
     }
     // A fresh index reads every row; else the rows written since it last
     // read the table.
-    if (fresh || !table.RowsWrittenSince(cell_revision_, &written_)) {
-      written_.clear();
-      for (size_t r = 1; r < rows; ++r) written_.push_back(static_cast<int>(r));
-    }
+    RowsToRead(table, cell_revision_, fresh, &written_);
     for (int wr : written_) {
-      if (wr < 1 || static_cast<size_t>(wr) >= rows) continue;
       const size_t r = static_cast<size_t>(wr);
       const uint64_t rev = table.RowRevision(wr);
       if (rev == row_revision_[r]) continue;
@@ -207,12 +214,8 @@ bool TimeOutWatch::MayFire(const Grid& table, IconView& icons, int timeout_min, 
 
   // Rows written since the last pass: their deadlines again.
   if (table.CellRevision() != cell_revision_) {
-    if (cell_revision_ == kUnchecked || !table.RowsWrittenSince(cell_revision_, &written_)) {
-      written_.clear();
-      for (size_t r = 1; r < rows; ++r) written_.push_back(static_cast<int>(r));
-    }
+    RowsToRead(table, cell_revision_, cell_revision_ == kUnchecked, &written_);
     for (int wr : written_) {
-      if (wr < 1 || static_cast<size_t>(wr) >= rows) continue;
       const size_t r = static_cast<size_t>(wr);
       const uint64_t rev = table.RowRevision(wr);
       if (rev == row_revision_[r]) continue;

@@ -47,20 +47,6 @@ std::string Code(char kind, int state) {
   return std::string(text, static_cast<size_t>(end - text));
 }
 
-// HexToInt of a view: the hex digits from the right, others skipped,
-// wrapping at 32 bits.
-int32_t HexViewToInt(std::string_view text) {
-  uint32_t sum = 0;
-  uint32_t weight = 1;
-  for (size_t i = text.size(); i-- > 0;) {
-    const int d = HexDigitValue(text[i]);
-    if (d < 0) continue;
-    sum += static_cast<uint32_t>(d) * weight;
-    weight *= 16;
-  }
-  return static_cast<int32_t>(sum);
-}
-
 // Sum of outlet i's no-response counts over every PING target. The list
 // holds one group of n counts per target; a count of 0 outlets still walks
 // the groups one word apart instead of standing still.
@@ -70,7 +56,7 @@ int64_t NoRespSum(const std::string& list, int n, int i, bool hex) {
   for (size_t first = 0; first < list.size(); first += stride) {
     const int pos = static_cast<int>(first) + 5 * (i - 1) + 1;
     const std::string_view word = CopyView(list, pos, 4);
-    sum += hex ? HexViewToInt(word) : WordDecimalOr(word, 0);
+    sum += hex ? HexToInt(word) : WordDecimalOr(word, 0);
   }
   return sum;
 }

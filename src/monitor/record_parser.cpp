@@ -101,19 +101,6 @@ int SignedReading(std::string_view text) {
   return static_cast<int16_t>(static_cast<uint16_t>(v));
 }
 
-// The hex digits of a word from the right, others skipped (HexToInt).
-int HexReading(std::string_view text) {
-  uint32_t sum = 0;
-  uint32_t weight = 1;
-  for (size_t i = text.size(); i-- > 0;) {
-    const int d = HexDigitValue(text[i]);
-    if (d < 0) continue;
-    sum += static_cast<uint32_t>(d) * weight;
-    weight *= 16;
-  }
-  return static_cast<int32_t>(sum);
-}
-
 // Whole degrees of a temperature word (hundredths, truncated toward zero).
 void WholeDegrees(const std::string& line, int64_t pos, std::string& out) {
   AppendInt(out, SignedReading(Word(line, pos)) / 100);
@@ -187,7 +174,7 @@ void OldPingRecord(const std::string& line, Fields& f) {
 }
 
 void PingRecord(const std::string& line, Fields& f) {
-  const int len = HexReading(Word(line, 5));
+  const int len = HexToInt(Word(line, 5));
   const int n = DecimalReading(Word(line, 9));
   const int m = DecimalReading(Word(line, 13));
   // Entry width: 8-byte entries when the record is long for its counts.
