@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <strings.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/statfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -131,9 +133,67 @@ void AppendToFile(const std::string& path, const std::string& text) {
   ::close(fd);
 }
 
-AppendFiles::AppendFiles(size_t capacity) : capacity_(capacity ? capacity : DefaultCapacity()) {}
+namespace {
 
-AppendFiles::~AppendFiles() { CloseAll(); }
+// Appends a whole line to fd; after a short write (a full disk, a size
+// limit) the file is cut back to where the line began, so the next line
+// does not continue a broken one.
+void AppendLine(int fd, const char* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t w = ::write(fd, data + done, size - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      struct stat st;
+      if (done > 0 && ::fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_size) >= done)
+        (void)!::ftruncate(fd, st.st_size - static_cast<off_t>(done));
+      return;
+    }
+    done += static_cast<size_t>(w);
+  }
+}
+
+// File systems whose changes made by other computers no watch reports:
+// their files are looked up by name.
+bool RemoteFileSystem(const std::string& folder) {
+  struct statfs fs;
+  if (::statfs(folder.c_str(), &fs) != 0) return true;
+  switch (static_cast<uint64_t>(fs.f_type)) {
+    case 0x6969:      // NFS
+    case 0x517B:      // SMB
+    case 0xFF534D42:  // CIFS
+    case 0xFE534D42:  // SMB2
+    case 0x65735546:  // FUSE
+    case 0x01021997:  // 9P
+    case 0x00C36400:  // Ceph
+    case 0x564C:      // NCP
+    case 0x73757245:  // Coda
+    case 0x47504653:  // GPFS
+    case 0x0BD00BD0:  // Lustre
+    case 0x19830326:  // FhGFS/BeeGFS
+    case 0x6B414653:  // AFS
+    case 0x5346414F:  // OpenAFS
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string WatchKey(int wd, const char* name, size_t len) {
+  std::string key(reinterpret_cast<const char*>(&wd), sizeof wd);
+  key.append(name, len);
+  return key;
+}
+
+}  // namespace
+
+AppendFiles::AppendFiles(size_t capacity, bool watch_folders)
+    : capacity_(capacity ? capacity : DefaultCapacity()), watch_folders_(watch_folders) {}
+
+AppendFiles::~AppendFiles() {
+  CloseAll();
+  if (notify_fd_ >= 0) ::close(notify_fd_);
+}
 
 size_t AppendFiles::DefaultCapacity() {
   struct rlimit limit;
@@ -142,46 +202,250 @@ size_t AppendFiles::DefaultCapacity() {
   return std::min<size_t>(8192, std::max<size_t>(16, n));
 }
 
-void AppendFiles::Close(std::list<Open>::iterator it) {
-  ::close(it->fd);
-  by_path_.erase(it->path);
-  open_.erase(it);
+size_t AppendFiles::NameChecked() const {
+  size_t n = 0;
+  for (uint32_t i = head_; i != kNone; i = entries_[i].next) n += entries_[i].wd < 0;
+  return n;
+}
+
+void AppendFiles::Unlink(uint32_t i) {
+  Entry& e = entries_[i];
+  (e.prev == kNone ? head_ : entries_[e.prev].next) = e.next;
+  (e.next == kNone ? tail_ : entries_[e.next].prev) = e.prev;
+  e.prev = e.next = kNone;
+}
+
+void AppendFiles::PushFront(uint32_t i) {
+  Entry& e = entries_[i];
+  e.prev = kNone;
+  e.next = head_;
+  (head_ == kNone ? tail_ : entries_[head_].prev) = i;
+  head_ = i;
+}
+
+void AppendFiles::Close(uint32_t i) {
+  Entry& e = entries_[i];
+  ::close(e.fd);
+  e.fd = -1;
+  ++e.gen;
+  Unlink(i);
+  by_path_.erase(e.path);
+  if (!e.watch_key.empty()) by_watch_name_.erase(e.watch_key);
+  const int wd = e.wd;
+  e.wd = -1;
+  e.path.clear();
+  e.system.clear();
+  e.watch_key.clear();
+  free_.push_back(i);
+  --open_count_;
+  if (wd >= 0) {
+    auto f = folders_.find(wd);
+    if (f != folders_.end()) --f->second.files;
+    DropFolderIfEmpty(wd);
+  }
+}
+
+void AppendFiles::DropFolderIfEmpty(int wd) {
+  auto f = folders_.find(wd);
+  if (f == folders_.end() || f->second.files > 0) return;
+  ::inotify_rm_watch(notify_fd_, wd);  // fails harmlessly when the system dropped it already
+  for (const FolderName& n : f->second.names) folder_by_name_.erase(n.name);
+  folders_.erase(f);
+}
+
+void AppendFiles::CloseWatched(int wd) {
+  for (uint32_t i = head_; i != kNone;) {
+    const uint32_t next = entries_[i].next;
+    if (entries_[i].wd >= 0 && (wd < 0 || entries_[i].wd == wd)) Close(i);
+    i = next;
+  }
+  if (wd >= 0) DropFolderIfEmpty(wd);
 }
 
 void AppendFiles::CloseAll() {
-  while (!open_.empty()) Close(open_.begin());
+  while (head_ != kNone) Close(head_);
 }
 
 void AppendFiles::CloseIdle(uint64_t now_ms, uint64_t idle_ms) {
-  while (!open_.empty() && now_ms - open_.back().last_ms >= idle_ms) Close(std::prev(open_.end()));
+  if (batch_ == 0) ReadNews();
+  while (tail_ != kNone && now_ms - entries_[tail_].last_ms >= idle_ms) Close(tail_);
+  // A folder above a watched one renamed: the watched folder's name leads
+  // elsewhere now (or nowhere), and its files are opened again by name.
+  std::vector<int> moved;
+  for (const auto& [wd, folder] : folders_) {
+    for (const FolderName& n : folder.names) {
+      struct stat st;
+      if (::stat(n.name.c_str(), &st) != 0 || static_cast<uint64_t>(st.st_dev) != n.dev ||
+          static_cast<uint64_t>(st.st_ino) != n.ino) {
+        moved.push_back(wd);
+        break;
+      }
+    }
+  }
+  for (int wd : moved) CloseWatched(wd);
 }
 
-void AppendFiles::Append(const std::string& path, const std::string& text, uint64_t now_ms) {
+void AppendFiles::ReadNews() {
+  if (notify_fd_ < 0) return;
+  alignas(struct inotify_event) char buf[16384];
+  for (;;) {
+    const ssize_t n = ::read(notify_fd_, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // EAGAIN: nothing (more) pending
+    for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(struct inotify_event)) <= n;) {
+      const auto* ev = reinterpret_cast<const struct inotify_event*>(buf + at);
+      at += static_cast<ssize_t>(sizeof(struct inotify_event) + ev->len);
+      if (ev->mask & IN_Q_OVERFLOW) {
+        CloseWatched(-1);  // news lost: no watched name can be trusted
+      } else if (ev->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED)) {
+        CloseWatched(ev->wd);
+      } else if ((ev->mask & (IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO)) && ev->len > 0) {
+        const auto found = by_watch_name_.find(WatchKey(ev->wd, ev->name, std::strlen(ev->name)));
+        if (found != by_watch_name_.end()) Close(found->second);
+      }
+    }
+  }
+}
+
+int AppendFiles::WatchFolder(const std::string& folder) {
+  if (!watch_folders_) return -1;
+  if (notify_fd_ < 0) {
+    notify_fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (notify_fd_ < 0) return -1;  // tried again at the next open
+  }
+  constexpr uint32_t kMask =
+      IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_ONLYDIR | IN_EXCL_UNLINK;
+  // A folder already watched under this name: the system's answer (the same
+  // watch) shows the name still leads to it.
+  const auto known = folder_by_name_.find(folder);
+  if (known != folder_by_name_.end()) {
+    const int wd = ::inotify_add_watch(notify_fd_, folder.c_str(), kMask);
+    if (wd == known->second) return wd;
+    if (wd >= 0 && !folders_.count(wd)) ::inotify_rm_watch(notify_fd_, wd);
+    CloseWatched(known->second);  // the name leads elsewhere now
+  }
+  struct stat before, after;
+  if (::stat(folder.c_str(), &before) != 0 || !S_ISDIR(before.st_mode) || RemoteFileSystem(folder)) return -1;
+  const int wd = ::inotify_add_watch(notify_fd_, folder.c_str(), kMask);
+  if (wd < 0) return -1;  // the watch limit reached, for one
+  auto f = folders_.find(wd);
+  if (f == folders_.end() && folders_.size() >= watch_limit_) {
+    ::inotify_rm_watch(notify_fd_, wd);
+    return -1;
+  }
+  if (::stat(folder.c_str(), &after) != 0 || after.st_dev != before.st_dev || after.st_ino != before.st_ino) {
+    if (f == folders_.end()) ::inotify_rm_watch(notify_fd_, wd);
+    return -1;  // swapped while the watch was set: checked by name
+  }
+  if (f == folders_.end()) f = folders_.emplace(wd, Folder{}).first;
+  std::vector<FolderName>& names = f->second.names;
+  if (std::none_of(names.begin(), names.end(), [&](const FolderName& n) { return n.name == folder; })) {
+    names.push_back(FolderName{folder, static_cast<uint64_t>(after.st_dev), static_cast<uint64_t>(after.st_ino)});
+    folder_by_name_[folder] = wd;
+  }
+  return wd;
+}
+
+uint32_t AppendFiles::Open(const std::string& path, uint64_t now_ms) {
+  std::string system = FileSystemName(path);
+  const std::string folder = DirName(system);
+  // The watch is set before the file is opened, so no change after the
+  // open goes unseen.
+  int wd = WatchFolder(folder.empty() ? std::string(".") : folder);
+  const int fd = ::open(system.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   struct stat st;
-  auto found = by_path_.find(path);
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0) ::close(fd);
+    if (wd >= 0) DropFolderIfEmpty(wd);
+    return kNone;
+  }
+  std::string key;
+  if (wd >= 0) {
+    // The name itself must be the file (not a link to one elsewhere) and
+    // the only open entry of that name in the folder.
+    struct stat named;
+    key = WatchKey(wd, system.data() + (folder.empty() ? 0 : system.rfind('/') + 1),
+                   system.size() - (folder.empty() ? 0 : system.rfind('/') + 1));
+    if (::lstat(system.c_str(), &named) != 0 || named.st_dev != st.st_dev || named.st_ino != st.st_ino ||
+        by_watch_name_.count(key)) {
+      DropFolderIfEmpty(wd);
+      wd = -1;
+      key.clear();
+    }
+  }
+  uint32_t i;
+  if (free_.empty()) {
+    i = static_cast<uint32_t>(entries_.size());
+    entries_.emplace_back();
+  } else {
+    i = free_.back();
+    free_.pop_back();
+  }
+  Entry& e = entries_[i];
+  e.path = path;
+  e.system = std::move(system);
+  e.watch_key = std::move(key);
+  e.fd = fd;
+  e.wd = wd;
+  e.dev = static_cast<uint64_t>(st.st_dev);
+  e.ino = static_cast<uint64_t>(st.st_ino);
+  e.last_ms = now_ms;
+  PushFront(i);
+  ++open_count_;
+  by_path_[path] = i;
+  if (wd >= 0) {
+    by_watch_name_[e.watch_key] = i;
+    ++folders_[wd].files;
+  }
+  return i;
+}
+
+bool AppendFiles::Write(uint32_t i, const char* data, size_t size, uint64_t now_ms) {
+  Entry& e = entries_[i];
+  if (e.wd < 0) {
+    // No watch: the name must still lead to the open file.
+    struct stat st;
+    if (::stat(e.system.c_str(), &st) != 0 || static_cast<uint64_t>(st.st_dev) != e.dev ||
+        static_cast<uint64_t>(st.st_ino) != e.ino || !S_ISREG(st.st_mode)) {
+      Close(i);
+      return false;
+    }
+  }
+  AppendLine(e.fd, data, size);
+  e.last_ms = now_ms;
+  if (head_ != i) {
+    Unlink(i);
+    PushFront(i);
+  }
+  return true;
+}
+
+bool AppendFiles::AppendTo(const Handle& handle, const char* data, size_t size, uint64_t now_ms) {
+  if (handle.index >= entries_.size() || entries_[handle.index].gen != handle.gen || entries_[handle.index].fd < 0)
+    return false;
+  if (batch_ == 0) {
+    ReadNews();
+    if (entries_[handle.index].gen != handle.gen) return false;
+  }
+  return Write(handle.index, data, size, now_ms);
+}
+
+void AppendFiles::Append(const std::string& path, const char* data, size_t size, uint64_t now_ms, Handle* handle) {
+  if (batch_ == 0) ReadNews();
+  const auto found = by_path_.find(path);
   if (found != by_path_.end()) {
-    const auto it = found->second;
-    // The name still leads to the open file: append there.
-    if (::stat(it->system.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_dev) == it->dev &&
-        static_cast<uint64_t>(st.st_ino) == it->ino && S_ISREG(st.st_mode)) {
-      if (!WriteAll(it->fd, text.data(), text.size())) (void)!::ftruncate(it->fd, st.st_size);
-      it->last_ms = now_ms;
-      open_.splice(open_.begin(), open_, it);
+    const uint32_t i = found->second;
+    if (Write(i, data, size, now_ms)) {
+      if (handle) *handle = Handle{i, entries_[i].gen};
       return;
     }
-    Close(it);  // moved, deleted or replaced: the name is opened again
+    // moved, deleted or replaced: the name is opened again
   }
-  std::string system = FileSystemName(path);
-  const int fd = ::open(system.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return;
-  }
-  if (!WriteAll(fd, text.data(), text.size())) (void)!::ftruncate(fd, st.st_size);
-  open_.push_front(Open{path, std::move(system), fd, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), now_ms});
-  by_path_[path] = open_.begin();
-  while (open_.size() > capacity_) Close(std::prev(open_.end()));
+  const uint32_t i = Open(path, now_ms);
+  if (i == kNone) return;  // the line is lost, quietly
+  AppendLine(entries_[i].fd, data, size);
+  if (handle) *handle = Handle{i, entries_[i].gen};
+  while (open_count_ > capacity_ && tail_ != i) Close(tail_);
 }
 
 bool FileExists(const std::string& path) {

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <list>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -39,41 +38,126 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
 void AppendToFile(const std::string& path, const std::string& text);
 
 // AppendToFile with the files kept open between lines: the same bytes in
-// the same order, each text in the file (the kernel's) when Append returns.
-// Before each write the path is looked up again, so a file that was moved or
-// deleted meanwhile is created again. At most Capacity() files are open
-// (the least recently written one is closed first), and CloseIdle closes
-// those without a write for a while.
+// the same order, each text in the file (the kernel's) when Append returns,
+// whole or cut back off.
+//
+// A file that was moved, deleted or replaced while open is created again at
+// its next text. The folder of every open file is watched (inotify): before
+// a write the watch's pending news are read without waiting (one cheap
+// system call, or one per Batch), and the files they name - deleted, moved
+// away, or replaced by a rename onto their name - are closed, and all the
+// files of a folder that was itself moved, deleted or unmounted, and every
+// file when the news overflowed. Where no watch can be had (no inotify, the
+// watch limit reached, a network file system whose changes made elsewhere
+// are not reported, a name that is a symbolic link) the name is looked up
+// again before each write instead. The one change no watch reports is a
+// rename of a folder above the log folder (or a link on the way re-pointed):
+// until CloseIdle next runs (it compares each watched folder's name with
+// the folder it watches) the texts go on into the files at their new place,
+// then the names are created again.
+//
+// At most Capacity() files are open (the least recently written one is
+// closed first), and CloseIdle closes those without a write for a while.
 class AppendFiles {
  public:
-  // capacity 0: DefaultCapacity().
-  explicit AppendFiles(size_t capacity = 0);
+  // Names an open file for AppendTo; goes stale when the file is closed.
+  struct Handle {
+    uint32_t index = UINT32_MAX;
+    uint32_t gen = 0;
+  };
+
+  // capacity 0: DefaultCapacity(). watch_folders false: every name is
+  // looked up before each write, as where inotify cannot be had.
+  explicit AppendFiles(size_t capacity = 0, bool watch_folders = true);
   ~AppendFiles();
   AppendFiles(const AppendFiles&) = delete;
   AppendFiles& operator=(const AppendFiles&) = delete;
 
   // now_ms: any steady millisecond count, for CloseIdle.
-  void Append(const std::string& path, const std::string& text, uint64_t now_ms);
-  // Closes the files last written idle_ms or longer before now_ms.
+  void Append(const std::string& path, const std::string& text, uint64_t now_ms) {
+    Append(path, text.data(), text.size(), now_ms, nullptr);
+  }
+  // The same; *handle (when given) then names the file for AppendTo.
+  void Append(const std::string& path, const char* data, size_t size, uint64_t now_ms, Handle* handle);
+  // Appends to the file handle names when it is still open and its name
+  // still leads to it; false (nothing written) otherwise: then Append by
+  // the path opens it again.
+  bool AppendTo(const Handle& handle, const char* data, size_t size, uint64_t now_ms);
+
+  // While a Batch lives the watches' news are read once, when it begins,
+  // instead of before each write: for the lines of one datagram. A change
+  // made meanwhile is seen by the first write after the batch.
+  class Batch {
+   public:
+    explicit Batch(AppendFiles& files) : files_(files) {
+      if (files_.batch_++ == 0) files_.ReadNews();
+    }
+    ~Batch() { --files_.batch_; }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    AppendFiles& files_;
+  };
+
+  // Closes the files last written idle_ms or longer before now_ms, and the
+  // files of a watched folder whose name no longer leads to it.
   void CloseIdle(uint64_t now_ms, uint64_t idle_ms);
   void CloseAll();
-  size_t OpenCount() const { return open_.size(); }
+  size_t OpenCount() const { return open_count_; }
   size_t Capacity() const { return capacity_; }
+  // Folders watched now, and open files whose names are looked up per write.
+  size_t WatchedFolders() const { return folders_.size(); }
+  size_t NameChecked() const;
+  // At most n folders watched; the files of others are checked by name.
+  void LimitWatches(size_t n) { watch_limit_ = n; }
   // Half the process's limit of open files, at most 8192, at least 16.
   static size_t DefaultCapacity();
 
  private:
-  struct Open {
-    std::string path;    // as the caller names it
-    std::string system;  // the file system's name
-    int fd;
-    uint64_t dev, ino;
-    uint64_t last_ms;
+  static constexpr uint32_t kNone = UINT32_MAX;
+  struct Entry {
+    std::string path;       // as the caller names it
+    std::string system;     // the file system's name
+    std::string watch_key;  // watch + name, empty when checked by name
+    int fd = -1;
+    int wd = -1;            // the folder's watch; -1: checked by name
+    uint64_t dev = 0, ino = 0;
+    uint64_t last_ms = 0;
+    uint32_t gen = 0;
+    uint32_t prev = kNone, next = kNone;  // most recently written first
   };
-  void Close(std::list<Open>::iterator it);
+  struct FolderName {
+    std::string name;
+    uint64_t dev, ino;
+  };
+  struct Folder {
+    std::vector<FolderName> names;  // the names it was reached by
+    size_t files = 0;
+  };
+  uint32_t Open(const std::string& path, uint64_t now_ms);
+  bool Write(uint32_t i, const char* data, size_t size, uint64_t now_ms);
+  int WatchFolder(const std::string& folder);
+  void DropFolderIfEmpty(int wd);
+  void Close(uint32_t i);
+  void CloseWatched(int wd);  // -1: every watched file
+  void ReadNews();
+  void Unlink(uint32_t i);
+  void PushFront(uint32_t i);
+
   size_t capacity_;
-  std::list<Open> open_;  // most recently written first
-  std::unordered_map<std::string, std::list<Open>::iterator> by_path_;
+  bool watch_folders_;
+  size_t watch_limit_ = SIZE_MAX;
+  int notify_fd_ = -1;
+  int batch_ = 0;
+  std::vector<Entry> entries_;
+  std::vector<uint32_t> free_;
+  uint32_t head_ = kNone, tail_ = kNone;
+  size_t open_count_ = 0;
+  std::unordered_map<std::string, uint32_t> by_path_;
+  std::unordered_map<std::string, uint32_t> by_watch_name_;
+  std::unordered_map<int, Folder> folders_;
+  std::unordered_map<std::string, int> folder_by_name_;
 };
 
 bool FileExists(const std::string& path);

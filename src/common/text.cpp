@@ -61,7 +61,7 @@ std::string CsvSetField(const std::string& text, const std::string& value, int n
   return text.substr(0, start) + value + text.substr(comma);
 }
 
-int32_t HexToInt(const std::string& text) {
+int32_t HexToInt(std::string_view text) {
   uint32_t sum = 0;
   uint32_t weight = 1;
   for (size_t i = text.size(); i-- > 0;) {

@@ -36,7 +36,7 @@ inline int HexDigitValue(char c) {
 }
 
 // Sum of the hex digits from the right, non-hex characters skipped; wraps at 32 bits.
-int32_t HexToInt(const std::string& text);
+int32_t HexToInt(std::string_view text);
 
 // The digits (or hex digits) among the first 255 characters, up to a NUL or CR.
 std::string DigitsOnly(const std::string& text);

@@ -92,9 +92,14 @@ void DebugWindow::DataInviteCheck(int b) {
 
     const std::string log_flags = table.Cell(dtcol::LogFlags, r);
     const DateTime now = app.clock().Now();
-    for (int i = 1; i <= n && static_cast<size_t>(i) <= log_flags.size(); ++i) {
-      if (DecimalOr(log_flags.substr(static_cast<size_t>(i - 1), 1), 0) > 0)
-        app.system_log().logdatasave(OutletCsvLogName(r, i, now), r, i);
+    SystemLog& system_log = app.system_log();
+    {
+      // A flag is on when its one character is a digit above 0.
+      const auto batch = system_log.LogBatch();
+      for (int i = 1; i <= n && static_cast<size_t>(i) <= log_flags.size(); ++i) {
+        const char flag = log_flags[static_cast<size_t>(i - 1)];
+        if (flag >= '1' && flag <= '9') system_log.OutletLogSave(r, i, now);
+      }
     }
 
     main.RefTimePanel.SetCaption(DateText(now) + " " + TimeText(now));

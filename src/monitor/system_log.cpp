@@ -1,6 +1,7 @@
 // System log, per-outlet CSV log and the append-a-line writer.
 #include "monitor/system_log.h"
 
+#include <charconv>
 #include <string>
 #include <vector>
 
@@ -42,9 +43,7 @@ void SystemLog::LogSave(const std::string& path, const std::string& line) {
     AppendToFile(path, line + "\r\n");
     return;
   }
-  const uint64_t now = app.clock().BootMillis();
-  log_files.Append(path, line + "\r\n", now);
-  log_files.CloseIdle(now, kLogIdleMs);
+  log_files.Append(path, line + "\r\n", app.clock().BootMillis());
 }
 
 void SystemLog::CloseIdleLogs() { log_files.CloseIdle(app.clock().BootMillis(), kLogIdleMs); }
@@ -75,28 +74,76 @@ void SystemLog::SysLogViewLoad() {
   }
 }
 
-void SystemLog::logdatasave(const std::string& file, int row, int outlet) {
-  const Grid& t = app.Form4().StringGrid1;
-  ItemStates& states = app.item_states();
-  const std::string& LogDir = app.settings().LogDir;
-  const std::string code = states.ItemState(row, outlet);
-  std::string kind = "99";
-  if (!code.empty() && code[0] >= '0' && code[0] <= '9') kind = std::string(1, code[0]);
+namespace {
 
-  std::string line;
-  line += t.Cell(21, row);                                         // RecvDate
-  line += "," + t.Cell(22, row);                                   // RecvTime
-  line += "," + std::to_string(row);                               // device ID
-  line += "," + std::to_string(outlet);                            // outlet
-  line += "," + kind;                                              // item kind
-  line += "," + states.ItemStateTriple(row, outlet);                      // power,ping,temperature
-  line += "," + std::to_string(HexToInt(WordAt(t.Cell(27, row), outlet)));       // OlWordA
-  line += "," + std::to_string(HexToInt(WordAt(t.Cell(29, row), outlet)) / 10);  // OlWordC
-  line += "," + std::to_string(HexToInt(WordAt(t.Cell(33, row), outlet)));       // PngJudge
-  line += "," + std::to_string(HexToInt(WordAt(t.Cell(40, row), outlet)));       // PngExecNum
-  line += "," + t.Cell(61, row);                                   // CurTemp
-  line += "," + std::to_string(HexToInt(t.Cell(60, row)));         // ActionStatus
-  LogSave(LogPath(LogDir, file), line);
+void AddNumber(std::string* out, int32_t value) {
+  char text[16];
+  out->append(text, static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text));
+}
+
+}  // namespace
+
+void SystemLog::AddCsvLine(std::string* out, int row, int outlet) {
+  const Grid& t = app.Form4().StringGrid1;
+  const ItemRow item(t, row, ReceiveClock(app.clock()), app.settings().TimeOutMin);
+  const std::string code = ItemStateOf(item, outlet);
+  auto word = [&](int col) { return HexToInt(CopyView(t.Cell(col, row), 5 * (outlet - 1) + 1, 4)); };
+  *out += t.Cell(21, row);  // RecvDate
+  *out += ',';
+  *out += t.Cell(22, row);  // RecvTime
+  *out += ',';
+  AddNumber(out, row);  // device ID
+  *out += ',';
+  AddNumber(out, outlet);
+  *out += ',';
+  // item kind
+  if (!code.empty() && code[0] >= '0' && code[0] <= '9')
+    *out += code[0];
+  else
+    *out += "99";
+  *out += ',';
+  *out += ItemStateTripleOf(item, outlet);  // power,ping,temperature
+  *out += ',';
+  AddNumber(out, word(27));  // OlWordA
+  *out += ',';
+  AddNumber(out, word(29) / 10);  // OlWordC
+  *out += ',';
+  AddNumber(out, word(33));  // PngJudge
+  *out += ',';
+  AddNumber(out, word(40));  // PngExecNum
+  *out += ',';
+  *out += t.Cell(61, row);  // CurTemp
+  *out += ',';
+  AddNumber(out, HexToInt(t.Cell(60, row)));  // ActionStatus
+}
+
+void SystemLog::logdatasave(const std::string& file, int row, int outlet) {
+  line_.clear();
+  AddCsvLine(&line_, row, outlet);
+  LogSave(LogPath(app.settings().LogDir, file), line_);
+}
+
+void SystemLog::OutletLogSave(int row, int outlet, const DateTime& now) {
+  if (PlainLogSave || row < 0 || outlet < 0 || outlet > 8) {
+    logdatasave(OutletCsvLogName(row, outlet, now), row, outlet);
+    return;
+  }
+  const std::string& LogDir = app.settings().LogDir;
+  if (LogDir != outlet_files_dir_) {
+    outlet_files_.clear();
+    outlet_files_dir_ = LogDir;
+  }
+  const size_t slot = static_cast<size_t>(row) * 9 + static_cast<size_t>(outlet);
+  if (slot >= outlet_files_.size()) outlet_files_.resize(slot + 1);
+  OutletFile& file = outlet_files_[slot];
+  const int day = now.year * 10000 + now.month * 100 + now.day;
+  line_.clear();
+  AddCsvLine(&line_, row, outlet);
+  line_ += "\r\n";
+  const uint64_t ms = app.clock().BootMillis();
+  if (file.day == day && log_files.AppendTo(file.file, line_.data(), line_.size(), ms)) return;
+  file.day = day;
+  log_files.Append(LogPath(LogDir, OutletCsvLogName(row, outlet, now)), line_.data(), line_.size(), ms, &file.file);
 }
 
 }  // namespace zol

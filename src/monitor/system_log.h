@@ -5,7 +5,9 @@
 // before any other window exists.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/controls.h"
 #include "common/files.h"
@@ -53,12 +55,19 @@ class SystemLog {
   // Appends the CSV line of one outlet of a device row to the bare file
   // name in the log folder.
   void logdatasave(const std::string& file, int row, int outlet);
+  // logdatasave of outlet's file of the day now (OutletCsvLogName in the
+  // log folder): the name and its open file are remembered per outlet, so
+  // the path is built only when the day or the folder changes or the file
+  // was closed. One datagram's lines run inside a LogBatch.
+  void OutletLogSave(int row, int outlet, const DateTime& now);
+  AppendFiles::Batch LogBatch() { return AppendFiles::Batch(log_files); }
   // Appends line + CR LF to path; errors lose the line. The files stay
   // open between lines (log_files) unless PlainLogSave is set, which opens,
   // appends and closes per line.
   void LogSave(const std::string& path, const std::string& line);
   // Closes the log files without a line for kLogIdleMs; run by the main
-  // window's clock.
+  // window's 500 ms clock, so no file stays open much past kLogIdleMs
+  // without a line (the count of open files is bounded by log_files).
   void CloseIdleLogs();
   static constexpr uint64_t kLogIdleMs = 3000;
   bool PlainLogSave = false;
@@ -66,6 +75,17 @@ class SystemLog {
   // Fills the view from today's system log file, newest first, at most 100
   // lines; called once while the window is created, before the start line.
   void SysLogViewLoad();
+
+ private:
+  // The CSV line of outlet of device row (without the line end) added to out.
+  void AddCsvLine(std::string* out, int row, int outlet);
+  struct OutletFile {
+    int day = -1;  // yyyymmdd of the name
+    AppendFiles::Handle file;
+  };
+  std::vector<OutletFile> outlet_files_;  // by row * 9 + outlet
+  std::string outlet_files_dir_;          // the log folder they are in
+  std::string line_;                      // the line being built
 };
 
 }  // namespace zol

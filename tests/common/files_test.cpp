@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,174 @@ TEST_F(FilesTest, AppendFilesKeepLinesWholeInOrderAndFollowTheName) {
   EXPECT_EQ(files.OpenCount(), 0u);
 }
 
+// What the operator may do to an open log file or its folder, each seen
+// through the folder watch and, where no watch can be had, through the
+// name looked up per write: the next line creates the name again and the
+// earlier lines stay where the change put them.
+TEST_F(FilesTest, AppendFilesCreateTheNameAgainAfterEveryChange) {
+  const std::string logs = dir_ + "/logs", a = logs + "/a.csv";
+  struct Change {
+    const char* what;
+    std::function<void()> make;
+    const char* at_name;  // the name's bytes after the next line
+    const char* moved;    // where the earlier line went, when it was kept
+  };
+  const Change changes[] = {
+      {"deleted", [&] { ASSERT_EQ(::unlink(a.c_str()), 0); }, "2\r\n", nullptr},
+      {"moved away", [&] { ASSERT_EQ(::rename(a.c_str(), (logs + "/old.csv").c_str()), 0); }, "2\r\n", "/logs/old.csv"},
+      {"replaced by a rename onto the name",
+       [&] {
+         std::string err;
+         ASSERT_TRUE(WriteFileAtomic(a, "X\r\n", &err)) << err;
+       },
+       "X\r\n2\r\n", nullptr},
+      {"folder renamed",
+       [&] {
+         ASSERT_EQ(::rename(logs.c_str(), (dir_ + "/logs2").c_str()), 0);
+         ASSERT_EQ(::mkdir(logs.c_str(), 0755), 0);
+       },
+       "2\r\n", "/logs2/a.csv"},
+      {"folder deleted and made again",
+       [&] {
+         ASSERT_EQ(std::system(("rm -rf " + logs + " && mkdir " + logs).c_str()), 0);
+       },
+       "2\r\n", nullptr},
+  };
+  for (bool watch : {true, false}) {
+    for (const Change& c : changes) {
+      SCOPED_TRACE(testing::Message() << c.what << (watch ? ", watched" : ", by name"));
+      std::system(("rm -rf " + logs + " " + dir_ + "/logs2").c_str());
+      ASSERT_EQ(::mkdir(logs.c_str(), 0755), 0);
+      AppendFiles files(8, watch);
+      AppendFiles::Handle h;
+      files.Append(a, "1\r\n", 3, 0, &h);
+      EXPECT_EQ(files.WatchedFolders(), watch ? 1u : 0u);
+      EXPECT_EQ(files.NameChecked(), watch ? 0u : 1u);
+      c.make();
+      // The remembered handle sees the change; the path opens the name again.
+      EXPECT_FALSE(files.AppendTo(h, "2\r\n", 3, 10));
+      files.Append(a, "2\r\n", 3, 10, &h);
+      EXPECT_EQ(ReadAll(a), c.at_name);
+      if (c.moved) {
+        EXPECT_EQ(ReadAll(dir_ + c.moved), "1\r\n");
+      }
+      EXPECT_TRUE(files.AppendTo(h, "3\r\n", 3, 20));
+      EXPECT_EQ(ReadAll(a), std::string(c.at_name) + "3\r\n");
+      EXPECT_EQ(files.OpenCount(), 1u);
+      // Idle files closed, their folders no longer watched.
+      files.CloseIdle(10000, 3000);
+      EXPECT_EQ(files.OpenCount(), 0u);
+      EXPECT_EQ(files.WatchedFolders(), 0u);
+      EXPECT_FALSE(files.AppendTo(h, "4\r\n", 3, 20));
+    }
+  }
+}
+
+// The lines of one datagram read the watch's news once, when their batch
+// begins: a change made before it is seen by its first line.
+TEST_F(FilesTest, AppendFilesBatchSeesEarlierChanges) {
+  const std::string a = dir_ + "/a.csv", b = dir_ + "/b.csv";
+  AppendFiles files(8);
+  AppendFiles::Handle ha, hb;
+  files.Append(a, "1\r\n", 3, 0, &ha);
+  files.Append(b, "1\r\n", 3, 0, &hb);
+  ASSERT_EQ(::unlink(a.c_str()), 0);
+  ASSERT_EQ(::rename(b.c_str(), (dir_ + "/b.old").c_str()), 0);
+  {
+    AppendFiles::Batch batch(files);
+    EXPECT_FALSE(files.AppendTo(ha, "2\r\n", 3, 10));
+    files.Append(a, "2\r\n", 3, 10, &ha);
+    EXPECT_FALSE(files.AppendTo(hb, "2\r\n", 3, 10));
+    files.Append(b, "2\r\n", 3, 10, &hb);
+  }
+  EXPECT_EQ(ReadAll(a), "2\r\n");
+  EXPECT_EQ(ReadAll(b), "2\r\n");
+  EXPECT_EQ(ReadAll(dir_ + "/b.old"), "1\r\n");
+}
+
+// A folder above the watched one renamed reports nothing to the watch; the
+// idle check finds the folder's name leading elsewhere and the next line
+// creates the name again.
+TEST_F(FilesTest, AppendFilesFollowAFolderAboveRenamed) {
+  const std::string top = dir_ + "/p", a = top + "/logs/a.csv";
+  ASSERT_EQ(std::system(("mkdir -p " + top + "/logs").c_str()), 0);
+  AppendFiles files(8);
+  files.Append(a, "1\r\n", 0);
+  ASSERT_EQ(::rename(top.c_str(), (dir_ + "/q").c_str()), 0);
+  ASSERT_EQ(std::system(("mkdir -p " + top + "/logs").c_str()), 0);
+  files.CloseIdle(100, 3000);  // not idle, but the folder is elsewhere now
+  EXPECT_EQ(files.OpenCount(), 0u);
+  files.Append(a, "2\r\n", 200);
+  EXPECT_EQ(ReadAll(a), "2\r\n");
+  EXPECT_EQ(ReadAll(dir_ + "/q/logs/a.csv"), "1\r\n");
+
+  // Renamed again, and a new file opened under the folder's name before the
+  // check: it is watched in the folder it is in.
+  ASSERT_EQ(::rename(top.c_str(), (dir_ + "/r").c_str()), 0);
+  ASSERT_EQ(std::system(("mkdir -p " + top + "/logs").c_str()), 0);
+  const std::string b = top + "/logs/b.csv";
+  files.Append(b, "1\r\n", 300);
+  ASSERT_EQ(::unlink(b.c_str()), 0);
+  files.Append(b, "2\r\n", 400);
+  EXPECT_EQ(ReadAll(b), "2\r\n");
+  files.Append(a, "3\r\n", 400);
+  EXPECT_EQ(ReadAll(a), "3\r\n");
+  EXPECT_EQ(ReadAll(dir_ + "/r/logs/a.csv"), "2\r\n");
+}
+
+// More news than the watch's queue holds: the news of the move is lost,
+// so every watched file is opened again by name.
+TEST_F(FilesTest, AppendFilesReopenEverythingWhenTheNewsOverflow) {
+  long queue = 0;
+  if (FILE* f = std::fopen("/proc/sys/fs/inotify/max_queued_events", "r")) {
+    if (std::fscanf(f, "%ld", &queue) != 1) queue = 0;
+    std::fclose(f);
+  }
+  if (queue <= 0 || queue > 65536) GTEST_SKIP() << "watch queue of " << queue << " events";
+  const std::string a = dir_ + "/a.csv", b = dir_ + "/b.csv", x = dir_ + "/x", y = dir_ + "/y";
+  AppendFiles files(8);
+  files.Append(a, "1\r\n", 0);
+  files.Append(b, "1\r\n", 0);
+  AppendToFile(x, "");
+  // Two items of news per rename, each with its own cookie (never merged).
+  for (long k = 0; k <= queue / 2; ++k) ASSERT_EQ(::rename(k % 2 ? y.c_str() : x.c_str(), k % 2 ? x.c_str() : y.c_str()), 0);
+  ASSERT_EQ(::rename(a.c_str(), (dir_ + "/a.old").c_str()), 0);
+  files.Append(a, "2\r\n", 10);
+  files.Append(b, "2\r\n", 10);
+  EXPECT_EQ(ReadAll(a), "2\r\n");
+  EXPECT_EQ(ReadAll(dir_ + "/a.old"), "1\r\n");
+  EXPECT_EQ(ReadAll(b), "1\r\n2\r\n");
+  // The watch goes on working.
+  ASSERT_EQ(::unlink(b.c_str()), 0);
+  files.Append(b, "3\r\n", 20);
+  EXPECT_EQ(ReadAll(b), "3\r\n");
+  EXPECT_EQ(files.WatchedFolders(), 1u);
+}
+
+// Past the watch limit, and for a name that is a link to a file elsewhere,
+// the name is looked up per write instead.
+TEST_F(FilesTest, AppendFilesCheckByNameWhereNoWatchFits) {
+  ASSERT_EQ(::mkdir((dir_ + "/one").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((dir_ + "/two").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((dir_ + "/elsewhere").c_str(), 0755), 0);
+  const std::string a = dir_ + "/one/a.csv", b = dir_ + "/two/b.csv", link = dir_ + "/one/link.csv",
+                    target = dir_ + "/elsewhere/t.csv";
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  AppendFiles files(8);
+  files.LimitWatches(1);
+  files.Append(a, "1\r\n", 0);
+  files.Append(b, "1\r\n", 0);
+  files.Append(link, "1\r\n", 0);
+  EXPECT_EQ(files.WatchedFolders(), 1u);
+  EXPECT_EQ(files.NameChecked(), 2u);
+  ASSERT_EQ(::unlink(b.c_str()), 0);
+  ASSERT_EQ(::unlink(target.c_str()), 0);  // the link's file, in an unwatched folder
+  files.Append(b, "2\r\n", 10);
+  files.Append(link, "2\r\n", 10);
+  EXPECT_EQ(ReadAll(b), "2\r\n");
+  EXPECT_EQ(ReadAll(target), "2\r\n");
+}
+
 TEST_F(FilesTest, AppendFilesKeepWholeLinesWhenTheDiskIsFull) {
   const std::string path = dir_ + "/d00103261210.csv";
   const std::string line = "2026/12/10,12:00:00,1,3,1,1,0,9,\r\n";  // 34 bytes
@@ -219,12 +388,16 @@ TEST_F(FilesTest, AppendFilesKeepWholeLinesWhenTheDiskIsFull) {
     FileSizeLimit limit(80);
     AppendFiles files;
     for (int i = 0; i < 5; ++i) files.Append(path, line, 0);
+    AppendFiles::Handle h;
+    files.Append(path + ".2", line.data(), line.size(), 0, &h);
+    for (int i = 0; i < 4; ++i) files.AppendTo(h, line.data(), line.size(), 0);
     _exit(0);
   }
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(ReadAll(path), line + line);
+  EXPECT_EQ(ReadAll(path + ".2"), line + line);
 }
 
 TEST_F(FilesTest, FindNoCase) {

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <iterator>
 
 #include <string>
 
 #include "common/files.h"
 #include "console/main_window.h"
 #include "monitor/debug_window.h"
+#include "monitor/item_state.h"
 #include "support/app_fixture.h"
 
 namespace zol {
@@ -82,13 +84,127 @@ TEST_F(SystemLogTest, MidnightStartsNewFiles) {
   f.sim.SetNow(At(2024, 4, 30, 23, 59, 59));
   w().system_log.SysLoging(200, "before");
   w().system_log.logdatasave(OutletCsvLogName(12, 3, f.app->clock().Now()), 12, 3);
+  w().system_log.OutletLogSave(12, 4, f.app->clock().Now());
   f.sim.Advance(1000);
   w().system_log.SysLoging(200, "after");
   w().system_log.logdatasave(OutletCsvLogName(12, 3, f.app->clock().Now()), 12, 3);
+  w().system_log.OutletLogSave(12, 4, f.app->clock().Now());
+  w().system_log.OutletLogSave(12, 4, f.app->clock().Now());
+  EXPECT_EQ(SplitLines(Read("d01204240430.csv")).size(), 1u);
+  EXPECT_EQ(SplitLines(Read("d01204240501.csv")).size(), 2u);
   EXPECT_EQ(Read("syslog20240430.log"), "(0200) 2024/04/30 23:59:59 before\r\n");
   EXPECT_EQ(Read("syslog20240501.log"), "(0200) 2024/05/01 00:00:00 after\r\n");
   EXPECT_EQ(SplitLines(Read("d01203240430.csv")).size(), 1u);
   EXPECT_EQ(SplitLines(Read("d01203240501.csv")).size(), 1u);
+}
+
+// The CSV line as the straightforward form builds it, field by field.
+std::string ReferenceCsvLine(App& app, int row, int outlet) {
+  const Grid& t = app.Form4().StringGrid1;
+  ItemStates& states = app.item_states();
+  const std::string code = states.ItemState(row, outlet);
+  std::string kind = "99";
+  if (!code.empty() && code[0] >= '0' && code[0] <= '9') kind = std::string(1, code[0]);
+  std::string line;
+  line += t.Cell(21, row);
+  line += "," + t.Cell(22, row);
+  line += "," + std::to_string(row);
+  line += "," + std::to_string(outlet);
+  line += "," + kind;
+  line += "," + states.ItemStateTriple(row, outlet);
+  line += "," + std::to_string(HexToInt(WordAt(t.Cell(27, row), outlet)));
+  line += "," + std::to_string(HexToInt(WordAt(t.Cell(29, row), outlet)) / 10);
+  line += "," + std::to_string(HexToInt(WordAt(t.Cell(33, row), outlet)));
+  line += "," + std::to_string(HexToInt(WordAt(t.Cell(40, row), outlet)));
+  line += "," + t.Cell(61, row);
+  line += "," + std::to_string(HexToInt(t.Cell(60, row)));
+  return line + "\r\n";
+}
+
+// Rows whose cells stand as datagrams, edits and odd settings files leave
+// them: every outlet's line has the bytes of the straightforward form, for
+// the remembered files as for the plain writer.
+TEST_F(SystemLogTest, OutletLinesAsTheStraightforwardForm) {
+  Grid& t = table();
+  struct Row {
+    const char* kinds;
+    const char* date;
+    const char* words;  // OlWordA, OlWordC, PngJudge, PngExecNum
+    const char* temp;
+    const char* action;
+  } rows[] = {
+      {"01120000", "2024/05/01", "0000 0001 FFFF 000A 7FFF 8000 0064 00F5", "23.5", "01"},
+      {"5", "", "", "", ""},                                         // no record yet
+      {"0112", "2024/05/01", "FFFFFFFF 12 zz9 -001 0x10", "-3.0", "FFFFFFFFF"},  // odd words, wrapping values
+      {"x1y2", "2024/05/01", "0001", "℃", "g"},                     // kinds that are no digit, short lists
+  };
+  for (size_t k = 0; k < std::size(rows); ++k) {
+    const int r = static_cast<int>(k) + 1;
+    t.SetCell(1, r, "02:5A:3C:00:00:0" + std::to_string(r));
+    t.SetCell(4, r, "8,4");
+    t.SetCell(9, r, rows[k].kinds);
+    t.SetCell(21, r, rows[k].date);
+    t.SetCell(22, r, "09:29:58");
+    for (int col : {27, 28, 29, 33, 37, 40}) t.SetCell(col, r, rows[k].words);
+    t.SetCell(60, r, rows[k].action);
+    t.SetCell(61, r, rows[k].temp);
+  }
+  const DateTime now = f.app->clock().Now();
+  for (bool plain : {false, true}) {
+    w().system_log.PlainLogSave = plain;
+    for (size_t k = 0; k < std::size(rows); ++k) {
+      const int r = static_cast<int>(k) + 1;
+      for (int i = 0; i <= 9; ++i) {
+        SCOPED_TRACE(testing::Message() << "row " << r << " outlet " << i << (plain ? " plain" : ""));
+        const std::string name = OutletCsvLogName(r, i, now);
+        const std::string before = FileExists(f.dir.File(name)) ? Read(name) : std::string();
+        w().system_log.OutletLogSave(r, i, now);
+        EXPECT_EQ(Read(name), before + ReferenceCsvLine(*f.app, r, i));
+      }
+    }
+  }
+}
+
+// The remembered file of an outlet follows the operator's changes, the day
+// and the log folder setting.
+TEST_F(SystemLogTest, RememberedOutletFilesFollowChanges) {
+  table().SetCell(21, 3, "2024/05/01");
+  const std::string name = "d00302240501.csv";
+  auto save = [&] { w().system_log.OutletLogSave(3, 2, f.app->clock().Now()); };
+  save();
+  ASSERT_EQ(SplitLines(Read(name)).size(), 1u);
+  ASSERT_EQ(std::rename(f.dir.File(name).c_str(), f.dir.File("kept.csv").c_str()), 0);
+  save();
+  EXPECT_EQ(SplitLines(Read(name)).size(), 1u);
+  EXPECT_EQ(SplitLines(Read("kept.csv")).size(), 1u);
+  ASSERT_EQ(std::remove(f.dir.File(name).c_str()), 0);
+  save();
+  save();
+  EXPECT_EQ(SplitLines(Read(name)).size(), 2u);
+
+  // Another folder: the lines go there from the next one on.
+  TempDir other;
+  w().LogDir = other.path();
+  save();
+  EXPECT_EQ(SplitLines(Read(name)).size(), 2u);
+  std::string there;
+  ASSERT_TRUE(ReadFile(other.File(name), &there));
+  EXPECT_EQ(SplitLines(there).size(), 1u);
+}
+
+// The main window's clock closes the log files soon after their last line.
+TEST_F(SystemLogTest, IdleLogFilesClosedByTheClock) {
+  f.app->Start();
+  f.sim.Advance(3001);
+  w().LogDir = f.dir.path();
+  w().SysLogMode = true;
+  w().SysLogSave = true;
+  SystemLog& log = w().system_log;
+  log.OutletLogSave(1, 1, f.app->clock().Now());
+  log.SysLoging(200, "x");
+  EXPECT_GE(log.log_files.OpenCount(), 2u);
+  f.sim.Advance(SystemLog::kLogIdleMs + 500);
+  EXPECT_EQ(log.log_files.OpenCount(), 0u);
 }
 
 TEST_F(SystemLogTest, OutletCsvLine) {

@@ -174,7 +174,7 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--program", default=os.path.join(ROOT, "build/src/qt/zolyab4"))
     ap.add_argument("--zolsim", default=os.path.join(ROOT, "build/tools/zolsim/zolsim"))
-    ap.add_argument("--ladder", default="1000,2000,4000,6000,8000,10000,12000,15000,20000")
+    ap.add_argument("--ladder", default="1000,2000,4000,6000,8000,10000,12000,15000,20000,25000,30000,35000,40000,50000")
     ap.add_argument("--duration", type=int, default=4)
     ap.add_argument("--devices", type=int, default=999)
     ap.add_argument("--port", type=int, default=15071)
