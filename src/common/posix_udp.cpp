@@ -7,9 +7,26 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "common/files.h"
 
 namespace zol {
+
+// The buffers of one recvmmsg call: one more byte than the largest datagram
+// taken, so that a larger one is seen.
+struct PosixUdpReceiver::Batch {
+  char data[kVector][kMaxDatagram + 1];
+  sockaddr_in from[kVector];
+  iovec iov[kVector];
+  mmsghdr msgs[kVector];
+  // The sender address last converted to text, kept for the next datagram
+  // from the same sender.
+  in_addr_t last_addr = 0;
+  char last_ip[INET_ADDRSTRLEN] = "";
+};
+
+PosixUdpReceiver::PosixUdpReceiver() = default;
 
 PosixUdpReceiver::~PosixUdpReceiver() { Close(); }
 
@@ -18,6 +35,7 @@ void PosixUdpReceiver::Close() {
   fd_ = -1;
   port_ = 0;
   ++generation_;
+  next_ = filled_ = 0;  // what was fetched from the closed socket is gone with it
 }
 
 std::string PosixUdpReceiver::SetLocalPort(int port) {
@@ -46,24 +64,52 @@ std::string PosixUdpReceiver::SetLocalPort(int port) {
   return std::string();
 }
 
+bool PosixUdpReceiver::Fetch(size_t want) {
+  if (!batch_) batch_ = std::make_unique<Batch>();
+  Batch& b = *batch_;
+  want = std::min(want, kVector);
+  for (size_t i = 0; i < want; ++i) {
+    b.iov[i].iov_base = b.data[i];
+    b.iov[i].iov_len = sizeof b.data[i];
+    msghdr& h = b.msgs[i].msg_hdr;
+    h = msghdr{};
+    h.msg_name = &b.from[i];
+    h.msg_namelen = sizeof b.from[i];
+    h.msg_iov = &b.iov[i];
+    h.msg_iovlen = 1;
+    b.msgs[i].msg_len = 0;
+  }
+  for (;;) {
+    // MSG_TRUNC: each length is the datagram's own, also when it did not fit.
+    const int n = ::recvmmsg(fd_, b.msgs, static_cast<unsigned>(want), MSG_TRUNC | MSG_DONTWAIT, nullptr);
+    if (n > 0) {
+      next_ = 0;
+      filled_ = static_cast<size_t>(n);
+      return true;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    return false;  // nothing pending, or a receive error: nothing is delivered
+  }
+}
+
 size_t PosixUdpReceiver::ReadPending(size_t limit) {
   const uint64_t generation = generation_;
-  // One byte more than the largest datagram taken, so that a larger one is seen.
-  char buf[kMaxDatagram + 1];
   size_t taken = 0;
   while (taken < limit && fd_ >= 0 && generation == generation_) {
-    sockaddr_in from{};
-    socklen_t from_len = sizeof from;
-    const ssize_t n = ::recvfrom(fd_, buf, sizeof buf, MSG_TRUNC, reinterpret_cast<sockaddr*>(&from), &from_len);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return taken;  // nothing pending, or a receive error: nothing is delivered
-    }
+    if (next_ == filled_ && !Fetch(limit - taken)) break;
+    Batch& b = *batch_;
+    const size_t i = next_++;
     ++taken;
-    if (static_cast<size_t>(n) > kMaxDatagram || from.sin_family != AF_INET) continue;
-    char ip[INET_ADDRSTRLEN] = "";
-    ::inet_ntop(AF_INET, &from.sin_addr, ip, sizeof ip);
-    if (OnDataReceived) OnDataReceived(std::string(buf, static_cast<size_t>(n)), ip, ntohs(from.sin_port));
+    const size_t n = b.msgs[i].msg_len;
+    const sockaddr_in& from = b.from[i];
+    if (n > kMaxDatagram || b.msgs[i].msg_hdr.msg_namelen < sizeof from || from.sin_family != AF_INET) continue;
+    if (from.sin_addr.s_addr != b.last_addr || !b.last_ip[0]) {
+      ::inet_ntop(AF_INET, &from.sin_addr, b.last_ip, sizeof b.last_ip);
+      b.last_addr = from.sin_addr.s_addr;
+    }
+    // The handler gets its own copies: a nested read may refill the batch.
+    const std::string ip(b.last_ip);
+    if (OnDataReceived) OnDataReceived(std::string(b.data[i], n), ip, ntohs(from.sin_port));
   }
   return taken;
 }

@@ -99,8 +99,8 @@ void QtUdpReceiver::Pass() {
   if (notifier_) notifier_->setEnabled(false);
   socket_.ReadPending(kBatch);
   in_pass_ = false;
-  // Whatever is still queued makes the socket readable again, so the next
-  // round of the event loop starts the next pass.
+  // Whatever is still queued in the kernel makes the socket readable again,
+  // so the next round of the event loop starts the next pass.
   if (notifier_) notifier_->setEnabled(true);
 }
 

@@ -12,6 +12,13 @@ namespace zol {
 IconListModel::IconListModel(const IconList& list, QObject* parent)
     : QAbstractListModel(parent), list_(list), count_(static_cast<int>(list.Count())) {
   for (int i = 0; i <= 9; ++i) pictures_.push_back(StatePicture(i, 32));
+  Snapshot();
+}
+
+void IconListModel::Snapshot() {
+  shown_.clear();
+  shown_.reserve(list_.Count());
+  for (size_t i = 0; i < list_.Count(); ++i) shown_.push_back(Shown{list_.Item(i).image, list_.Item(i).caption});
 }
 
 int IconListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count_; }
@@ -33,16 +40,36 @@ void IconListModel::Refresh() {
   if (n != count_) {
     beginResetModel();
     count_ = n;
+    Snapshot();
     endResetModel();
-  } else if (n > 0) {
-    emit dataChanged(index(0), index(n - 1));
+    return;
+  }
+  changed_.clear();
+  for (int i = 0; i < n; ++i) {
+    const IconItem& item = list_.Item(static_cast<size_t>(i));
+    Shown& shown = shown_[static_cast<size_t>(i)];
+    if (shown.image == item.image && shown.caption == item.caption) continue;
+    shown.image = item.image;
+    shown.caption = item.caption;
+    changed_.push_back(i);
+  }
+  if (changed_.empty()) return;
+  refreshed_ += changed_.size();
+  // One report per icon repaints each icon's own place; past a few hundred
+  // (a filter, a time-out of many devices) one report of the span they
+  // cover repaints the view once.
+  constexpr size_t kOneByOne = 256;
+  if (changed_.size() > kOneByOne) {
+    emit dataChanged(index(changed_.front()), index(changed_.back()));
+  } else {
+    for (int i : changed_) emit dataChanged(index(i), index(i));
   }
 }
 
 void Mirror::Bind(QListView* w, IconList& l) {
   auto* model = new IconListModel(l, w);
   w->setModel(model);
-  Watch(l, [w, model, &l] {
+  Watch(l, w, [w, model, &l] {
     ApplyControl(w, l);
     model->Refresh();
     const int sel = l.Selected();

@@ -190,12 +190,12 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   icons->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(icons, &QListView::customContextMenuRequested, this,
           [this, icon_menu](const QPoint& at) { icon_menu->popup(icons->viewport()->mapToGlobal(at)); });
-  recv_list = Named(new QListWidget(icon_split), "ListBox1", S("受信リスト"));
+  recv_list = Named(new LineList(icon_split), "ListBox1", S("受信リスト"));
   mirror.Bind(recv_list, f.receive.ListBox1);
   icon_split->setStretchFactor(0, 4);
   icon_split->setStretchFactor(1, 1);
   right_tabs->addTab(icon_split, S("アイコン表示"));
-  syslog_list = Named(new QListWidget(right_tabs), "ListBox2", S("システムログ"));
+  syslog_list = Named(new LineList(right_tabs), "ListBox2", S("システムログ"));
   mirror.Bind(syslog_list, f.system_log.ListBox2);
   right_tabs->addTab(syslog_list, S("システムログ"));
   right->addWidget(right_tabs, 1);

@@ -16,6 +16,7 @@ namespace zol {
 
 class App;
 class GroupTabView;
+class LineList;
 class DeviceTreeView;
 class Mirror;
 
@@ -35,8 +36,8 @@ class MainView : public QMainWindow {
   QLabel* ref_time_panel = nullptr;
   std::array<QLabel*, 6> counters{};  // Panel12, 13, 14, 15, 17, 19
   QListView* icons = nullptr;
-  QListWidget* recv_list = nullptr;
-  QListWidget* syslog_list = nullptr;
+  LineList* recv_list = nullptr;
+  LineList* syslog_list = nullptr;
   QTabWidget* left_tabs = nullptr;
   GroupTabView* group_tab = nullptr;  // the tab "グループ"
   DeviceTreeView* device_tree = nullptr;  // tab "機器一覧"

@@ -14,6 +14,9 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTextDocument>
+#include <algorithm>
+#include <memory>
 
 #include "qt/sjis.h"
 
@@ -59,7 +62,21 @@ Mirror::Mirror(QObject* parent) : QObject(parent) {
 
 void Mirror::Watch(const Control& c, std::function<void()> apply) {
   apply();
-  watched_.push_back(Watched{&c, c.Revision(), std::move(apply)});
+  watched_.push_back(Watched{&c, c.Revision(), std::move(apply), nullptr});
+}
+
+void Mirror::Watch(const Control& c, QWidget* w, std::function<void()> apply) {
+  apply();
+  watched_.push_back(Watched{&c, c.Revision(), std::move(apply), w});
+  w->installEventFilter(this);
+}
+
+bool Mirror::Unseen(const Watched& w) {
+  const QWidget* widget = w.shown_in.data();
+  // Only a hidden window holds its content back. A widget hidden for itself
+  // (isHidden) shows nothing either way; one hidden by its window is told
+  // (a show event) when it appears.
+  return widget && !widget->window()->isVisible() && widget->isHidden() != w.control->Visible();
 }
 
 void Mirror::Poll() {
@@ -67,10 +84,33 @@ void Mirror::Poll() {
     Watched& w = watched_[i];
     const uint64_t rev = w.control->Revision();
     if (rev == w.seen) continue;
+    if (Unseen(w)) {
+      // Told when the window appears (a widget on a page in the background
+      // gets no show event of its own).
+      w.shown_in->window()->installEventFilter(this);
+      continue;
+    }
     w.seen = rev;
     ++applied_;
     w.apply();
   }
+}
+
+bool Mirror::eventFilter(QObject* obj, QEvent* ev) {
+  if (ev->type() == QEvent::Show) {
+    // A window or widget is about to appear: what waited for it is applied
+    // before the first paint.
+    for (size_t i = 0; i < watched_.size(); ++i) {
+      Watched& w = watched_[i];
+      if (!w.shown_in) continue;
+      const uint64_t rev = w.control->Revision();
+      if (rev == w.seen || Unseen(w)) continue;
+      w.seen = rev;
+      ++applied_;
+      w.apply();
+    }
+  }
+  return QObject::eventFilter(obj, ev);
 }
 
 void Mirror::Bind(QAbstractButton* w, const Button& b) {
@@ -153,7 +193,7 @@ void Mirror::Bind(QLabel* w, const Image& i, std::function<QPixmap()> draw) {
 }
 
 void Mirror::Bind(QListWidget* w, const Lines& l) {
-  Watch(l, [w, &l] {
+  Watch(l, w, [w, &l] {
     ApplyControl(w, l);
     w->setUpdatesEnabled(false);
     const int n = static_cast<int>(l.Count());
@@ -171,15 +211,116 @@ void Mirror::Bind(QListWidget* w, const Lines& l) {
   });
 }
 
-void Mirror::Bind(QPlainTextEdit* w, const Lines& l) {
-  Watch(l, [w, &l] {
+void Mirror::Bind(LineList* w, const Lines& l) {
+  Watch(l, w, [w, &l] {
     ApplyControl(w, l);
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(l.Count()));
+    for (const std::string& s : l.All()) lines << FromSjis(s);
+    w->SetLines(lines);
+    if (w->currentRow() != l.ItemIndex()) w->setCurrentRow(l.ItemIndex());
+  });
+}
+
+void LineList::SetLines(const QStringList& lines) {
+  const int n = static_cast<int>(lines.size());
+  while (count() > n) delete takeItem(count() - 1);
+  std::vector<int> changed;
+  setting_ = true;
+  for (int i = 0; i < count(); ++i) {
+    if (item(i)->text() == lines[i]) continue;
+    item(i)->setText(lines[i]);
+    changed.push_back(i);
+  }
+  setting_ = false;
+  for (int i = count(); i < n; ++i) addItem(lines[i]);
+  if (changed.empty()) return;
+  // Whether the list keeps its extent is told by all the new lines together:
+  // lines that move down by one pass the widest from line to line.
+  bool keeps = static_cast<int>(widths_.size()) == count() && height_ >= 0;
+  if (keeps) {
+    const int widest = *std::max_element(widths_.begin(), widths_.end());
+    for (int r : changed) {
+      const QSize size = sizeHintForIndex(model()->index(r, 0));
+      widths_[static_cast<size_t>(r)] = size.width();
+      if (size.height() != height_) keeps = false;
+    }
+    keeps = keeps && *std::max_element(widths_.begin(), widths_.end()) == widest;
+  }
+  if (!keeps) {
+    widths_.clear();
+    scheduleDelayedItemsLayout();
+  }
+}
+
+void LineList::Measure() {
+  const int n = count();
+  widths_.assign(static_cast<size_t>(n), 0);
+  height_ = -1;
+  for (int r = 0; r < n; ++r) {
+    const QSize size = sizeHintForIndex(model()->index(r, 0));
+    widths_[static_cast<size_t>(r)] = size.width();
+    if (r == 0) height_ = size.height();
+    else if (size.height() != height_) height_ = -1;
+  }
+}
+
+void LineList::doItemsLayout() {
+  QListWidget::doItemsLayout();
+  Measure();
+}
+
+void LineList::dataChanged(const QModelIndex& top_left, const QModelIndex& bottom_right, const QList<int>& roles) {
+  if (setting_) {
+    // SetLines decides on the layout once every line is set; meanwhile only
+    // the lines' places are repainted.
+    QAbstractItemView::dataChanged(top_left, bottom_right, roles);
+    return;
+  }
+  widths_.clear();
+  QListWidget::dataChanged(top_left, bottom_right, roles);  // lays the list out again
+}
+
+void LineList::rowsInserted(const QModelIndex& parent, int start, int end) {
+  widths_.clear();
+  QListWidget::rowsInserted(parent, start, end);
+}
+
+void LineList::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+  widths_.clear();
+  QListWidget::rowsAboutToBeRemoved(parent, start, end);
+}
+
+void LineList::reset() {
+  widths_.clear();
+  QListWidget::reset();
+}
+
+bool LineList::event(QEvent* e) {
+  // Lines are measured in the list's font and style.
+  if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) widths_.clear();
+  return QListWidget::event(e);
+}
+
+void Mirror::Bind(QPlainTextEdit* w, const Lines& l) {
+  // The lines last set, and the document's revision right after: while
+  // both hold, the widget shows them and nothing is converted again.
+  struct Shown {
+    std::vector<std::string> lines;
+    int revision = -1;
+  };
+  auto shown = std::make_shared<Shown>();
+  Watch(l, w, [w, &l, shown] {
+    ApplyControl(w, l);
+    if (shown->revision == w->document()->revision() && shown->lines == l.All()) return;
     QString text;
     for (size_t i = 0; i < l.Count(); ++i) {
       if (i) text += QLatin1Char('\n');
       text += FromSjis(l[i]);
     }
     if (w->toPlainText() != text) w->setPlainText(text);
+    shown->lines = l.All();
+    shown->revision = w->document()->revision();
   });
 }
 
@@ -190,7 +331,7 @@ void Mirror::Bind(QTableView* w, Grid& g) {
   w->setSelectionMode(QAbstractItemView::SingleSelection);
   w->horizontalHeader()->hide();  // the grid's own row 0 and column 0 are its headers
   w->verticalHeader()->hide();
-  Watch(g, [w, model, &g] {
+  Watch(g, w, [w, model, &g] {
     ApplyControl(w, g);
     model->Refresh();
     const int row = g.Row();

@@ -1,13 +1,17 @@
 // Mirrors of the core's control-state objects. Every ~50 ms the mirror
 // compares each watched control's revision with the one it last showed and
 // repaints only the controls that changed; a burst of changes between two
-// looks costs one repaint. The operator's events go the other way, into the
-// core's handlers, through the views.
+// looks costs one repaint. The contents of lists, texts and grids in a
+// hidden window wait until it is shown: they are brought up to date as they
+// appear, before they are painted. The operator's events go the other way, into the core's
+// handlers, through the views.
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QListWidget>
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -21,7 +25,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
-class QListWidget;
 class QPixmap;
 class QPlainTextEdit;
 class QSpinBox;
@@ -46,6 +49,32 @@ class GridModel : public QAbstractTableModel {
   int rows_ = 0, cols_ = 0;
 };
 
+// A list box whose lines change often (the receive list takes a line per
+// datagram). SetLines sets only the lines that differ; while the list's
+// extent holds (as many lines, all as high, the widest as wide) only their
+// places are repainted. Any other change lays the list out again, which
+// also fits the scroll bars and repaints the frame and what lies behind it.
+class LineList : public QListWidget {
+ public:
+  using QListWidget::QListWidget;
+  void SetLines(const QStringList& lines);
+  void doItemsLayout() override;
+
+ protected:
+  void dataChanged(const QModelIndex& top_left, const QModelIndex& bottom_right,
+                   const QList<int>& roles = QList<int>()) override;
+  void rowsInserted(const QModelIndex& parent, int start, int end) override;
+  void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
+  void reset() override;
+  bool event(QEvent* e) override;
+
+ private:
+  void Measure();
+  bool setting_ = false;     // SetLines is setting texts
+  std::vector<int> widths_;  // per line, as last laid out; empty: a layout is due
+  int height_ = -1;          // of every line; -1 when they differ
+};
+
 class Mirror : public QObject {
   Q_OBJECT
  public:
@@ -53,6 +82,10 @@ class Mirror : public QObject {
 
   // apply runs now and then whenever the control's revision has changed.
   void Watch(const Control& c, std::function<void()> apply);
+  // The same for content shown in the widget w: while w's window is hidden
+  // the changes wait, and apply runs as w is shown. A change of the
+  // control's visibility is applied at once.
+  void Watch(const Control& c, QWidget* w, std::function<void()> apply);
   // Looks at every watched control now.
   void Poll();
   // Number of repaints done (one per changed control per look).
@@ -64,6 +97,7 @@ class Mirror : public QObject {
   void Bind(QLabel* w, const TextControl& c);
   void Bind(QLineEdit* w, TextControl& c);  // two-way: the operator's typing goes back
   void Bind(QListWidget* w, const Lines& l);
+  void Bind(LineList* w, const Lines& l);
   void Bind(QPlainTextEdit* w, const Lines& l);
   void Bind(QTableView* w, Grid& g);   // whole-row selection goes back
   // The band of the strip (25 rows) the picture shows, or nothing.
@@ -81,12 +115,19 @@ class Mirror : public QObject {
   // icon_list_model.cpp, in the console's Qt library.
   void Bind(QListView* w, IconList& l);
 
+ protected:
+  bool eventFilter(QObject* obj, QEvent* ev) override;
+
  private:
   struct Watched {
     const Control* control;
     uint64_t seen;
     std::function<void()> apply;
+    QPointer<QWidget> shown_in;  // set for content that waits while unseen
   };
+  // Whether w's changes wait: its window is hidden, and showing or hiding
+  // the widget is not among them.
+  static bool Unseen(const Watched& w);
   std::vector<Watched> watched_;
   QTimer timer_;
   uint64_t applied_ = 0;

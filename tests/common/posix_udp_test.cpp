@@ -155,6 +155,82 @@ TEST_F(PosixUdpTest, ALimitedPassLeavesTheRestQueued) {
   EXPECT_EQ(rx.ReadPending(5), 0u);
 }
 
+// More datagrams than one system call fetches, oversize ones among them,
+// read in passes whose limits fall inside a batch: every datagram is taken
+// once, in arrival order, each pass takes no more than its limit, and the
+// oversize ones count as taken without being delivered.
+TEST_F(PosixUdpTest, PassesAcrossBatchesKeepTheOrder) {
+  const int port = FreePort();
+  ASSERT_EQ(rx.SetLocalPort(port), "");
+  Socket peer;
+  const int kCount = 3 * static_cast<int>(PosixUdpReceiver::kVector) + 5;
+  int oversize = 0;
+  for (int k = 0; k < kCount; ++k) {
+    if (k % 37 == 5) {
+      peer.SendTo(port, std::string(PosixUdpReceiver::kMaxDatagram + 1, 'z'));
+      ++oversize;
+    } else {
+      peer.SendTo(port, std::to_string(k));
+    }
+  }
+  ASSERT_TRUE(Readable(rx));
+  size_t taken = 0;
+  for (size_t limit : {1, 50, 100, 7}) {
+    const size_t n = rx.ReadPending(limit);
+    EXPECT_EQ(n, limit);
+    taken += n;
+    EXPECT_EQ(rx.Queued(), 0u);
+  }
+  taken += rx.ReadPending();
+  EXPECT_EQ(taken, static_cast<size_t>(kCount));
+  ASSERT_EQ(got.size(), static_cast<size_t>(kCount - oversize));
+  int expected = 0;
+  for (const Received& r : got) {
+    if (expected % 37 == 5) ++expected;
+    EXPECT_EQ(r.bytes, std::to_string(expected));
+    EXPECT_EQ(r.ip, "127.0.0.1");
+    EXPECT_EQ(r.port, peer.Port());
+    ++expected;
+  }
+  EXPECT_EQ(rx.ReadPending(), 0u);
+}
+
+// A handler that reads on (as one that waits in the event pump would) gets
+// the datagrams already fetched first, so the order holds, and no pass ends
+// with datagrams fetched but not delivered (the socket's readiness is all
+// that starts the next one).
+TEST_F(PosixUdpTest, AHandlerThatReadsOnKeepsTheOrder) {
+  const int port = FreePort();
+  ASSERT_EQ(rx.SetLocalPort(port), "");
+  Socket peer;
+  for (int k = 0; k < 20; ++k) peer.SendTo(port, std::to_string(k));
+  std::vector<std::string> order;
+  std::string nested_at = "2";
+  size_t nested_limit = 3;
+  rx.OnDataReceived = [&](const std::string& b, const std::string&, int) {
+    order.push_back(b);
+    if (b == nested_at) rx.ReadPending(nested_limit);
+  };
+  auto numbers = [](int from, int to) {
+    std::vector<std::string> v;
+    for (int k = from; k <= to; ++k) v.push_back(std::to_string(k));
+    return v;
+  };
+  ASSERT_TRUE(Readable(rx));
+  // The outer pass fetches 0-9 at once; the nested one takes 3-5 of them.
+  EXPECT_EQ(rx.ReadPending(10), 10u);
+  EXPECT_EQ(order, numbers(0, 12));
+  EXPECT_EQ(rx.Queued(), 0u);
+  // The nested pass takes all the outer one fetched, and fetches on.
+  order.clear();
+  nested_at = "13";
+  nested_limit = 4;
+  EXPECT_EQ(rx.ReadPending(3), 3u);
+  EXPECT_EQ(order, numbers(13, 19));
+  EXPECT_EQ(rx.Queued(), 0u);
+  EXPECT_EQ(rx.ReadPending(), 0u);
+}
+
 TEST_F(PosixUdpTest, BindFailuresGiveTheSystemsReason) {
   Socket holder;
   ASSERT_TRUE(holder.bound());

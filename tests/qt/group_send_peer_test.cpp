@@ -175,7 +175,9 @@ TEST(GroupSendRealPeer, ARunOverEveryKindOfDeviceThroughTheTab) {
   Lines texts;
   for (const auto& b : peer.boxes.shown) texts.push_back(b.text);
   EXPECT_EQ(texts, (Lines{"G001 本社にコマンド送信します。よろしいですか？\r\rコマンド名称 : 再起動", "送信完了しました"}));
-  // The window shows the end, the new results and the counters.
+  // The window, once the operator looks at it, shows the end, the new
+  // results and the counters.
+  f.Show();
   peer.ui.mirror().Poll();
   EXPECT_TRUE(view.log->toPlainText().endsWith(QStringLiteral(u"終了 [成功 1 失敗 6]")));
   ASSERT_EQ(view.list->count(), 7);

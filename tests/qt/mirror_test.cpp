@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTableView>
 #include <QPushButton>
 #include <QTest>
@@ -18,6 +20,7 @@
 #include "console/splash_window.h"
 #include "monitor/debug_window.h"
 #include "qt/adapters.h"
+#include "qt/icon_list_model.h"
 #include "qt/mirror.h"
 #include "qt/sjis.h"
 #include "qt/console_ui.h"
@@ -121,6 +124,190 @@ TEST_F(Console, DebugWindowToolsReachTheCore) {
   EXPECT_EQ(ui.debug().unreg->model()->index(1, 5).data().toString(), QStringLiteral("02:5A:3C:00:00:00"));
   ui.debug().close();  // closing only hides
   EXPECT_FALSE(f.app->Form4().Visible());
+}
+
+// The debug window's texts change with every datagram while the window is
+// usually hidden: they wait, and are current the moment it is shown (before
+// its first paint). Showing or hiding a widget is applied at once.
+TEST_F(Console, AHiddenWindowsTextsWaitAndAreCurrentWhenItIsShown) {
+  DebugWindow& debug = f.app->Form4();
+  auto* memo = ui.debug().findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+  ASSERT_NE(memo, nullptr);
+  ASSERT_FALSE(ui.debug().isVisible());
+  const QString before = memo->toPlainText();
+  const uint64_t applied = ui.mirror().Applied();
+  for (int i = 0; i < 5; ++i) {
+    debug.Memo1.Assign({"2010/11/16", "12:52:0" + std::to_string(i)});
+    ui.mirror().Poll();
+  }
+  EXPECT_EQ(memo->toPlainText(), before);
+  EXPECT_EQ(ui.mirror().Applied(), applied);
+  debug.Memo2.SetVisible(false);
+  ui.mirror().Poll();
+  auto* memo2 = ui.debug().findChild<QPlainTextEdit*>(QStringLiteral("Memo2"));
+  ASSERT_NE(memo2, nullptr);
+  EXPECT_TRUE(memo2->isHidden());
+
+  QString at_show;
+  struct OnShow : QObject {
+    QPlainTextEdit* memo;
+    QString* seen;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Show) *seen = memo->toPlainText();
+      return false;
+    }
+  } probe;
+  probe.memo = memo;
+  probe.seen = &at_show;
+  ui.debug().installEventFilter(&probe);  // the window's own show event comes after its widgets'
+  debug.Show();
+  ui.mirror().Poll();
+  ASSERT_TRUE(ui.debug().isVisible());
+  EXPECT_EQ(at_show, QStringLiteral("2010/11/16\n12:52:04"));
+  EXPECT_EQ(memo->toPlainText(), at_show);
+  // Shown, a change appears at the next look.
+  debug.Memo1.Assign({"later"});
+  ui.mirror().Poll();
+  EXPECT_EQ(memo->toPlainText(), QStringLiteral("later"));
+  ui.debug().removeEventFilter(&probe);
+  debug.Hide();
+  ui.mirror().Poll();
+}
+
+// The icon view is told only of the icons whose picture or caption changed
+// between two looks, and shows the final state of every icon after any
+// burst: changes undone within the burst, many icons at once, an icon
+// deleted and another added.
+TEST_F(Console, TheIconViewIsToldOfChangedIconsAndShowsTheFinalState) {
+  IconList& list = core().icons.ListView1;
+  for (int i = 0; i < 400; ++i) list.Add(IconItem{"Outlet" + std::to_string(i), i % 10, "key" + std::to_string(i)});
+  ui.mirror().Poll();
+  auto* model = qobject_cast<IconListModel*>(ui.main().icons->model());
+  ASSERT_NE(model, nullptr);
+  auto shows_the_core = [&] {
+    if (model->rowCount() != static_cast<int>(list.Count())) return false;
+    for (int i = 0; i < model->rowCount(); ++i) {
+      const QModelIndex index = model->index(i);
+      const IconItem& item = list.Item(static_cast<size_t>(i));
+      if (index.data().toString() != FromSjis(item.caption)) return false;
+      const QPixmap shown = index.data(Qt::DecorationRole).value<QPixmap>();
+      if (shown.toImage() != model->index(0).data(Qt::DecorationRole).value<QPixmap>().toImage() &&
+          item.image == list.Item(0).image)
+        return false;
+    }
+    return true;
+  };
+  int changed_rows = 0;
+  QObject::connect(model, &QAbstractItemModel::dataChanged, [&](const QModelIndex& a, const QModelIndex& b) {
+    changed_rows += b.row() - a.row() + 1;
+  });
+  const uint64_t told = model->IconsRefreshed();
+  list.SetImage(5, 8);
+  list.SetImage(100, 4);
+  list.SetCaption(200, "改名");
+  list.SetImage(7, 2);
+  list.SetImage(7, 7);  // back as it was
+  for (int i = 0; i < 50; ++i) list.SetCaption(300, "c" + std::to_string(i));
+  ui.mirror().Poll();
+  EXPECT_EQ(model->IconsRefreshed() - told, 4u);
+  EXPECT_EQ(changed_rows, 4);
+  EXPECT_EQ(model->index(200).data().toString(), QStringLiteral(u"改名"));
+  EXPECT_EQ(model->index(300).data().toString(), QStringLiteral("c49"));
+  EXPECT_TRUE(shows_the_core());
+
+  // Many at once: one report of the span.
+  changed_rows = 0;
+  for (size_t i = 10; i < 390; ++i) list.SetImage(i, (list.Item(i).image + 1) % 10);
+  ui.mirror().Poll();
+  EXPECT_EQ(changed_rows, 380);
+  EXPECT_TRUE(shows_the_core());
+
+  // A deletion and an addition between two looks: the same count, other icons.
+  list.Delete(0);
+  list.Add(IconItem{"new", 3, "keyN"});
+  ui.mirror().Poll();
+  EXPECT_EQ(model->index(0).data().toString(), QStringLiteral("Outlet1"));
+  EXPECT_EQ(model->index(399).data().toString(), QStringLiteral("new"));
+  EXPECT_TRUE(shows_the_core());
+  // Nothing changed: nothing told.
+  changed_rows = 0;
+  ui.mirror().Poll();
+  EXPECT_EQ(changed_rows, 0);
+}
+
+// A list box of often changing lines keeps its layout while the lines keep
+// its extent, and is laid out again when they widen it, or narrow it (the
+// widest line shortened): its scroll range and line places are always
+// those of a list filled afresh with the same lines.
+TEST(LineList, KeepsItsExtentExactAndRepaintsOnlyChangedLines) {
+  LineList list;
+  QListWidget fresh;
+  for (QListWidget* w : {static_cast<QListWidget*>(&list), &fresh}) {
+    w->resize(160, 120);
+    w->show();
+  }
+  QStringList lines = {QStringLiteral("short"), QStringLiteral("a line long enough to scroll sideways"),
+                       QStringLiteral("middle line"), QStringLiteral("x"), QStringLiteral("y")};
+  auto matches = [&] {
+    fresh.clear();
+    fresh.addItems(lines);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    bool same = list.count() == fresh.count() &&
+                list.horizontalScrollBar()->maximum() == fresh.horizontalScrollBar()->maximum() &&
+                list.verticalScrollBar()->maximum() == fresh.verticalScrollBar()->maximum();
+    for (int i = 0; same && i < lines.size(); ++i) {
+      same = list.item(i)->text() == lines[i] && list.visualItemRect(list.item(i)) == fresh.visualItemRect(fresh.item(i));
+    }
+    return same;
+  };
+  list.SetLines(lines);
+  ASSERT_TRUE(matches());
+  ASSERT_GT(list.horizontalScrollBar()->maximum(), 0);
+  int scroll_bar_paints = 0;
+  struct Count : QObject {
+    int* n;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Paint) ++*n;
+      return false;
+    }
+  } counter;
+  counter.n = &scroll_bar_paints;
+  list.horizontalScrollBar()->installEventFilter(&counter);
+
+  // The lines move down by one and the last drops out (the receive list's
+  // way): the widest line passes from line to line, the layout holds.
+  for (int round = 0; round < 3; ++round) {
+    lines.prepend(QStringLiteral("new %1").arg(round));
+    lines.removeLast();
+    list.SetLines(lines);
+    EXPECT_TRUE(matches()) << round;
+  }
+  EXPECT_EQ(scroll_bar_paints, 0);
+
+  const struct {
+    int row;
+    const char* text;
+  } steps[] = {
+      {0, "a much longer line than any line before it, wider still"},  // widens
+      {0, "short again"},                                             // the widest shortened: narrows
+      {2, "a line long enough to scroll sideways"},                   // as wide as the widest: holds
+      {3, "z"},                                                       // one of two widest shortened: holds
+      {2, "q"},                                                       // the last widest shortened: narrows
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.text);
+    lines[step.row] = QString::fromLatin1(step.text);
+    list.SetLines(lines);
+    EXPECT_TRUE(matches());
+  }
+  // More lines, and fewer.
+  lines << QStringLiteral("six") << QStringLiteral("a seventh line, the widest of them all by far");
+  list.SetLines(lines);
+  EXPECT_TRUE(matches());
+  lines = QStringList{QStringLiteral("one")};
+  list.SetLines(lines);
+  EXPECT_TRUE(matches());
 }
 
 // Answers the next modal box: checks its title and clicks the button with
