@@ -69,6 +69,7 @@ void Prepare(AppFixture& f, int devices, bool plain) {
     t.SetCell(dtcol::ItemImages, r, "0009 0009 0009 0009 0009 0009 0009 0009 ");
   }
   f.app->Form4().LastDataCnt();
+  f.app->tree().ComboBoxEx1.items.Add("G001 グループ1");  // the devices' group: a node per device
   f.app->tree().ReStetingData();
   w.monitoring.YabStart();
   w.monitoring.Timer4.SetEnabled(false);  // the scan has its own benchmark

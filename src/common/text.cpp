@@ -176,11 +176,16 @@ struct HexPairs {
 
 }  // namespace
 
-std::string BytesToHex(const uint8_t* data, size_t size) {
+void BytesToHex(const uint8_t* data, size_t size, std::string* out) {
   static const HexPairs kHex;
-  std::string out(size * 2, '\0');
-  char* p = &out[0];
+  out->resize(size * 2);
+  char* p = &(*out)[0];
   for (size_t i = 0; i < size; ++i, p += 2) std::memcpy(p, kHex.pair[data[i]], 2);
+}
+
+std::string BytesToHex(const uint8_t* data, size_t size) {
+  std::string out;
+  BytesToHex(data, size, &out);
   return out;
 }
 

@@ -76,5 +76,7 @@ bool FitTypedText(const std::string& before, std::string* after, size_t* cursor,
 // Upper-case hex digits of the bytes.
 std::string BytesToHex(const std::string& bytes);
 std::string BytesToHex(const uint8_t* data, size_t size);
+// The same written into *out, whose buffer serves again.
+void BytesToHex(const uint8_t* data, size_t size, std::string* out);
 
 }  // namespace zol

@@ -16,7 +16,12 @@
 
 namespace zol {
 
-std::string DeviceIdText(int row) { return "ID" + ZeroPad(row, 3); }
+std::string DeviceIdText(int row) {
+  if (row < 0 || row > 999) return "ID" + ZeroPad(row, 3);
+  const char text[5] = {'I', 'D', static_cast<char>('0' + row / 100), static_cast<char>('0' + row / 10 % 10),
+                        static_cast<char>('0' + row % 10)};
+  return std::string(text, sizeof text);
+}
 
 std::string RecvLabel(const std::string& ip) {
   // "[" + ip + "]" and seven blanks, cut to 17 characters.

@@ -23,18 +23,6 @@ constexpr int kMaxRecords = 6;
 
 const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
-// out made the upper-case hex digits of the bytes (BytesToHex), in the
-// string's own buffer.
-void AssignHex(std::string& out, const uint8_t* data, size_t size) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  out.resize(size * 2);
-  char* p = &out[0];
-  for (size_t i = 0; i < size; ++i) {
-    *p++ = kDigits[data[i] >> 4];
-    *p++ = kDigits[data[i] & 0x0F];
-  }
-}
-
 }  // namespace
 
 Reception::Reception(App& a) : app(a) {
@@ -68,7 +56,7 @@ void Reception::NMUDP1DataReceived(const std::string& bytes, const std::string& 
   }
 
   const uint8_t* data = Bytes(bytes);
-  AssignHex(lines[count++], data, size < 8 ? size : 8);
+  BytesToHex(data, size < 8 ? size : 8, &lines[count++]);
 
   // Records follow the header one behind the other. A record is taken only
   // as far as it lies within the datagram, and reading stops when fewer
@@ -85,7 +73,7 @@ void Reception::NMUDP1DataReceived(const std::string& bytes, const std::string& 
     const size_t length = static_cast<size_t>(data[pos + 2]) << 8 | data[pos + 3];
     const size_t take = length < size - pos ? length : size - pos;
     std::string& text = lines[count];
-    AssignHex(text, data + pos, take);
+    BytesToHex(data + pos, take, &text);
     pos += take;
     if (rec == 1) {
       // The identity record with the family's MAC prefix, or nothing at all.

@@ -146,6 +146,16 @@ TEST(BytesToHex, UpperCasePairs) {
   EXPECT_EQ(BytesToHex(bytes, sizeof bytes), "000FA55AF0FF");
   EXPECT_EQ(BytesToHex(std::string("\x02\x5A\x3C", 3)), "025A3C");
   EXPECT_EQ(BytesToHex(std::string()), "");
+  // Into a string that held something longer, shorter or the same size.
+  std::string out = "previous text, longer than the next";
+  BytesToHex(bytes, sizeof bytes, &out);
+  EXPECT_EQ(out, "000FA55AF0FF");
+  BytesToHex(bytes, 2, &out);
+  EXPECT_EQ(out, "000F");
+  BytesToHex(bytes + 4, 2, &out);
+  EXPECT_EQ(out, "F0FF");
+  BytesToHex(bytes, 0, &out);
+  EXPECT_EQ(out, "");
 }
 
 }  // namespace

@@ -38,6 +38,10 @@ TEST_F(DeviceTableTest, LastDataCntCountsRegisteredRows) {
 TEST_F(DeviceTableTest, TextsOfTheReceiveList) {
   EXPECT_EQ(DeviceIdText(7), "ID007");
   EXPECT_EQ(DeviceIdText(123), "ID123");
+  EXPECT_EQ(DeviceIdText(0), "ID000");
+  EXPECT_EQ(DeviceIdText(999), "ID999");
+  EXPECT_EQ(DeviceIdText(1000), "ID1000");  // never cut
+  EXPECT_EQ(DeviceIdText(-5), "ID0-5");     // as ZeroPad writes it
   struct {
     const char* ip;
     const char* label;
