@@ -37,12 +37,20 @@ void NodeIcons::Seen(const TreeView& tree, const Grid& table) {
 void NodeIcons::Recorded(const TreeView& tree, const Grid& table, const std::vector<std::pair<TreeNode*, int>>& nodes) {
   valid_ = true;
   nodes_.clear();
-  by_row_.clear();
-  for (const auto& n : nodes) {
-    by_row_.emplace_back(n.second, nodes_.size());
-    nodes_.push_back(Node{n.first, n.second, table.RowRevision(n.second)});
+  outside_.clear();
+  for (const auto& n : nodes) nodes_.push_back(Node{n.first, n.second, table.RowRevision(n.second), -1});
+  first_of_row_.assign(static_cast<size_t>(std::max(table.RowCount(), 0)), -1);
+  // Each row's nodes chained in tree order, built from the last node back;
+  // a node of a row outside the table is looked at every time.
+  for (size_t k = nodes_.size(); k-- > 0;) {
+    Node& n = nodes_[k];
+    if (n.row < 0 || static_cast<size_t>(n.row) >= first_of_row_.size()) {
+      outside_.insert(outside_.begin(), k);
+      continue;
+    }
+    n.next = first_of_row_[static_cast<size_t>(n.row)];
+    first_of_row_[static_cast<size_t>(n.row)] = static_cast<int>(k);
   }
-  std::sort(by_row_.begin(), by_row_.end());
   Seen(tree, table);
 }
 
@@ -53,10 +61,12 @@ void NodeIcons::Refresh(TreeView& tree, const Grid& table) {
     due_.clear();
     if (table.RowsWrittenSince(cell_revision_, &written_)) {
       for (int row : written_) {
-        auto it = std::lower_bound(by_row_.begin(), by_row_.end(), std::make_pair(row, size_t{0}));
-        for (; it != by_row_.end() && it->first == row; ++it) due_.push_back(it->second);
+        if (static_cast<size_t>(row) >= first_of_row_.size()) continue;
+        for (int k = first_of_row_[static_cast<size_t>(row)]; k >= 0; k = nodes_[static_cast<size_t>(k)].next)
+          due_.push_back(static_cast<size_t>(k));
       }
-      std::sort(due_.begin(), due_.end());
+      due_.insert(due_.end(), outside_.begin(), outside_.end());
+      if (written_.size() > 1 || !outside_.empty()) std::sort(due_.begin(), due_.end());
     } else {
       for (size_t k = 0; k < nodes_.size(); ++k) due_.push_back(k);
     }

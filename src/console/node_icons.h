@@ -36,9 +36,11 @@ class NodeIcons {
     TreeNode* node;
     int row;
     uint64_t row_revision;
+    int next;  // the next node of the same row in nodes_, -1 for none
   };
   std::vector<Node> nodes_;
-  std::vector<std::pair<int, size_t>> by_row_;  // (row, index in nodes_), ascending
+  std::vector<int> first_of_row_;  // by row: its first node in nodes_, -1 for none
+  std::vector<size_t> outside_;    // the nodes of rows outside the table, ascending
   std::vector<int> written_;
   std::vector<size_t> due_;
 };
