@@ -143,13 +143,15 @@ constexpr uint64_t kUnchecked = ~uint64_t{0};
 }  // namespace
 
 int MacIndex::Find(const Grid& table, const std::string& mac, int last) {
+  const std::hash<std::string> hash;
   if (table.CellRevision() != cell_revision_) {
     const size_t rows = static_cast<size_t>(table.RowCount());
     const bool fresh = row_revision_.size() != rows;
     if (fresh) {
       row_revision_.assign(rows, ~uint64_t{0});
-      mac_of_.assign(rows, std::string());
-      rows_.clear();
+      hash_of_.assign(rows, 0);
+      has_mac_.assign(rows, 0);
+      stale_ = true;
     }
     // A fresh index reads every row; else the rows written since it last
     // read the table.
@@ -160,27 +162,54 @@ int MacIndex::Find(const Grid& table, const std::string& mac, int last) {
       if (rev == row_revision_[r]) continue;
       row_revision_[r] = rev;
       const std::string& now = table.Cell(dtcol::MacAddress, wr);
-      if (now == mac_of_[r]) continue;
-      if (!mac_of_[r].empty()) {
-        auto it = rows_.find(mac_of_[r]);
-        if (it != rows_.end()) {
-          std::vector<int>& v = it->second;
-          v.erase(std::lower_bound(v.begin(), v.end(), static_cast<int>(r)));
-          if (v.empty()) rows_.erase(it);
-        }
-      }
-      mac_of_[r] = now;
-      if (!now.empty()) {
-        std::vector<int>& v = rows_[now];
-        v.insert(std::lower_bound(v.begin(), v.end(), static_cast<int>(r)), static_cast<int>(r));
-      }
+      const char has = now.empty() ? 0 : 1;
+      const size_t h = has ? hash(now) : 0;
+      if (has == has_mac_[r] && h == hash_of_[r]) continue;
+      has_mac_[r] = has;
+      hash_of_[r] = h;
+      stale_ = true;
     }
     cell_revision_ = table.CellRevision();
   }
-  if (mac.empty()) return 0;
-  const auto it = rows_.find(mac);
-  if (it == rows_.end() || it->second.front() > last) return 0;
-  return it->second.front();
+  if (stale_) Rebuild();
+  if (mac.empty() || slots_.empty()) return 0;
+  const size_t h = hash(mac);
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = h & mask; slots_[i].count > 0; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.hash != h) continue;
+    // The rows of this hash in order; the first whose MAC is this one.
+    for (int k = 0; k < slot.count; ++k) {
+      const int r = k == 0 ? slot.first : rows_[static_cast<size_t>(slot.begin + k)];
+      if (table.Cell(dtcol::MacAddress, r) == mac) return r <= last ? r : 0;
+    }
+    return 0;
+  }
+  return 0;
+}
+
+void MacIndex::Rebuild() {
+  stale_ = false;
+  std::vector<std::pair<size_t, int>> keyed;  // (hash, row), rows with a MAC
+  for (size_t r = 1; r < has_mac_.size(); ++r) {
+    if (has_mac_[r]) keyed.emplace_back(hash_of_[r], static_cast<int>(r));
+  }
+  std::sort(keyed.begin(), keyed.end());
+  rows_.clear();
+  for (const auto& k : keyed) rows_.push_back(k.second);
+  size_t groups = 0;
+  for (size_t k = 0; k < keyed.size(); ++k) groups += k == 0 || keyed[k].first != keyed[k - 1].first;
+  size_t size = 16;
+  while (size < 2 * groups) size *= 2;
+  slots_.assign(size, Slot());
+  for (size_t k = 0; k < keyed.size();) {
+    size_t end = k + 1;
+    while (end < keyed.size() && keyed[end].first == keyed[k].first) ++end;
+    size_t i = keyed[k].first & (size - 1);
+    while (slots_[i].count > 0) i = (i + 1) & (size - 1);
+    slots_[i] = Slot{keyed[k].first, keyed[k].second, static_cast<int>(k), static_cast<int>(end - k)};
+    k = end;
+  }
 }
 
 bool TimeOutWatch::RowMayFire(IconView& icons, int row, bool* known) {

@@ -11,7 +11,6 @@
 #include <functional>
 #include <queue>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -90,9 +89,11 @@ class ItemIndex {
 
 class IconView;
 
-// The rows of the device table by their MacAddress, kept by the grid's row
-// revisions, so the registration match finds a datagram's row without
-// comparing every row's MAC.
+// The rows of the device table by the hash of their MacAddress, kept by the
+// grid's row revisions, so the registration match finds a datagram's row
+// without comparing every row's MAC: the rows whose MAC has the datagram's
+// hash are compared, in row order. The table of hashes is made again only
+// when a row's hash changes (a device added, deleted or edited).
 class MacIndex {
  public:
   // The first row from 1 to last whose MacAddress is not empty and equals
@@ -100,11 +101,24 @@ class MacIndex {
   int Find(const Grid& table, const std::string& mac, int last);
 
  private:
+  void Rebuild();
   uint64_t cell_revision_ = ~uint64_t{0};
   std::vector<uint64_t> row_revision_;
-  std::vector<std::string> mac_of_;
+  std::vector<size_t> hash_of_;  // by row: the hash of its MAC
+  std::vector<char> has_mac_;    // by row: its MAC is not empty
   std::vector<int> written_;
-  std::unordered_map<std::string, std::vector<int>> rows_;  // each ascending
+  bool stale_ = true;
+  // Open addressing on the hash: a used slot (count > 0) holds the rows
+  // whose MAC has that hash, rows_[begin, begin + count), ascending; the
+  // first of them also in the slot itself.
+  struct Slot {
+    size_t hash = 0;
+    int first = 0;
+    int begin = 0;
+    int count = 0;
+  };
+  std::vector<Slot> slots_;
+  std::vector<int> rows_;
 };
 
 // What the time-out scan knows between its passes, so that a pass while

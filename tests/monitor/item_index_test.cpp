@@ -3,6 +3,8 @@
 // time-out scan has nothing to do.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -37,6 +39,39 @@ TEST(DeadlineQueueTest, DueRowsLeaveInDeadlineOrderAndOnlyTheirCurrentDeadlineCo
   rows.clear();
   q.PopDue(1000000, &rows);
   EXPECT_EQ(rows, (std::vector<int>{7}));
+}
+
+// The index must answer what the match's plain search answers: the first
+// row from 1 to last whose MAC is not empty and equal, through rows added,
+// edited to another MAC, to a MAC another row has, emptied, a row count
+// change, and a header row that holds text.
+TEST(MacIndexTest, AnswersAsThePlainSearchThroughEdits) {
+  Grid table(70, 40);
+  table.SetCell(dtcol::MacAddress, 0, "1");  // the header row is never a device
+  MacIndex index;
+  const std::vector<std::string> macs = {"", "02:5A:3C:00:00:01", "02:5A:3C:00:00:02", "02:5A:3C:00:00:03", "1",
+                                         "a", "02:5a:3c:00:00:01"};
+  auto plain = [&table](const std::string& mac, int last) {
+    for (int r = 1; r <= last && r < table.RowCount(); ++r) {
+      const std::string& cell = table.Cell(dtcol::MacAddress, r);
+      if (!cell.empty() && cell == mac) return r;
+    }
+    return 0;
+  };
+  std::mt19937 rng(7);
+  for (int step = 0; step < 3000; ++step) {
+    const int what = static_cast<int>(rng() % 20);
+    if (what == 0) {
+      table.SetRowCount(20 + static_cast<int>(rng() % 30));
+    } else if (what < 8) {
+      table.SetCell(dtcol::MacAddress, 1 + static_cast<int>(rng() % 45), macs[rng() % macs.size()]);
+    } else if (what == 8) {
+      table.SetCell(dtcol::DeviceName, 1 + static_cast<int>(rng() % 45), "name");  // not the MAC
+    }
+    const std::string& mac = macs[rng() % macs.size()];
+    const int last = static_cast<int>(rng() % 50) - 2;
+    ASSERT_EQ(index.Find(table, mac, last), plain(mac, last)) << "step " << step << " mac " << mac << " last " << last;
+  }
 }
 
 TEST(TimeOutDeadlineTest, FirstSecondPastTheTimeOut) {
