@@ -251,6 +251,9 @@ void LineList::SetLines(const QStringList& lines) {
     widths_.clear();
     scheduleDelayedItemsLayout();
   }
+  // One report for the lines set: their span is repainted (every line of
+  // the view, when the lines moved down by one), unless the layout comes.
+  QAbstractItemView::dataChanged(model()->index(changed.front(), 0), model()->index(changed.back(), 0));
 }
 
 void LineList::Measure() {
@@ -271,12 +274,7 @@ void LineList::doItemsLayout() {
 }
 
 void LineList::dataChanged(const QModelIndex& top_left, const QModelIndex& bottom_right, const QList<int>& roles) {
-  if (setting_) {
-    // SetLines decides on the layout once every line is set; meanwhile only
-    // the lines' places are repainted.
-    QAbstractItemView::dataChanged(top_left, bottom_right, roles);
-    return;
-  }
+  if (setting_) return;  // SetLines reports the lines it set once they are all set
   widths_.clear();
   QListWidget::dataChanged(top_left, bottom_right, roles);  // lays the list out again
 }
