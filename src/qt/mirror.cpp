@@ -1,6 +1,7 @@
 #include "qt/mirror.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QColor>
 #include <QComboBox>
@@ -249,11 +250,21 @@ void LineList::SetLines(const QStringList& lines) {
   }
   if (!keeps) {
     widths_.clear();
-    scheduleDelayedItemsLayout();
+    scheduleDelayedItemsLayout();  // repaints it all
+  } else {
+    // The lines set are as a rule every line in view (they moved down by
+    // one): the viewport is repainted, without placing each line again
+    // (which measures its text once more).
+    viewport()->update();
   }
-  // One report for the lines set: their span is repainted (every line of
-  // the view, when the lines moved down by one), unless the layout comes.
-  QAbstractItemView::dataChanged(model()->index(changed.front(), 0), model()->index(changed.back(), 0));
+  if (QAccessible::isActive()) {
+    QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::DataChanged);
+    event.setFirstRow(changed.front());
+    event.setLastRow(changed.back());
+    event.setFirstColumn(0);
+    event.setLastColumn(0);
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 void LineList::Measure() {
