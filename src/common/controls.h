@@ -4,6 +4,7 @@
 // control's revision, by which the mirror finds what to repaint.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -115,6 +116,11 @@ class Lines : public Control {
     lines_.insert(lines_.begin() + static_cast<long>(i), s);
     Touch();
   }
+  void Insert(size_t i, std::string&& s) {
+    if (i > lines_.size()) i = lines_.size();
+    lines_.insert(lines_.begin() + static_cast<long>(i), std::move(s));
+    Touch();
+  }
   void Delete(size_t i) {
     if (i >= lines_.size()) return;
     lines_.erase(lines_.begin() + static_cast<long>(i));
@@ -127,6 +133,12 @@ class Lines : public Control {
   }
   void Assign(std::vector<std::string> lines) {
     lines_ = std::move(lines);
+    Touch();
+  }
+  // Takes lines as the new lines and leaves the old ones in lines, so a
+  // writer that replaces every line can reuse their strings.
+  void Swap(std::vector<std::string>& lines) {
+    lines_.swap(lines);
     Touch();
   }
   // Selected line, -1 for none.
@@ -196,6 +208,9 @@ class Grid : public Control {
     if (rows < 0) rows = 0;
     cells_.resize(static_cast<size_t>(cols_ * rows));
     row_revisions_.assign(static_cast<size_t>(rows), ++cell_revision_);
+    // Every row counts as written: the history starts again from here.
+    writes_.clear();
+    writes_floor_ = cell_revision_;
     rows_ = rows;
     if (used_rows_ > rows) used_rows_ = rows;
     Touch();
@@ -207,6 +222,23 @@ class Grid : public Control {
   uint64_t CellRevision() const { return cell_revision_; }
   uint64_t RowRevision(int row) const {
     return row >= 0 && row < rows_ ? row_revisions_[static_cast<size_t>(row)] : 0;
+  }
+  // The rows written after the grid's CellRevision was since, ascending,
+  // each once. false when the grid no longer holds that part of its history
+  // (it keeps the last few thousand writes, and none from before the last
+  // change of the row count): the reader then compares every row's
+  // RowRevision.
+  bool RowsWrittenSince(uint64_t since, std::vector<int>* rows) const {
+    rows->clear();
+    if (since < writes_floor_ || since > cell_revision_) return false;
+    auto it = std::upper_bound(writes_.begin(), writes_.end(), since,
+                               [](uint64_t rev, const Write& w) { return rev < w.revision; });
+    for (; it != writes_.end(); ++it) rows->push_back(it->row);
+    if (rows->size() > 1) {
+      std::sort(rows->begin(), rows->end());
+      rows->erase(std::unique(rows->begin(), rows->end()), rows->end());
+    }
+    return true;
   }
   // Every row from this one on holds only empty cells (rows past the last
   // row that was ever given a non-empty text), so a scan may stop here.
@@ -222,6 +254,7 @@ class Grid : public Control {
     cells_[Index(col, row)] = v;
     if (!v.empty() && row >= used_rows_) used_rows_ = row + 1;
     row_revisions_[static_cast<size_t>(row)] = ++cell_revision_;
+    Written(row);
     Touch();
   }
   // Selected row (whole-row selection), -1 for none.
@@ -265,6 +298,28 @@ class Grid : public Control {
     if (sizes.size() <= static_cast<size_t>(i)) sizes.resize(static_cast<size_t>(i) + 1, 0);
     Set(sizes[static_cast<size_t>(i)], px);
   }
+  // The history of writes: one entry per run of writes to the same row,
+  // with the revision of the run's last write, oldest first.
+  struct Write {
+    uint64_t revision;
+    int row;
+  };
+  static constexpr size_t kWritesKept = 4096;
+  void Written(int row) {
+    if (!writes_.empty() && writes_.back().row == row) {
+      writes_.back().revision = cell_revision_;
+      return;
+    }
+    if (writes_.size() >= kWritesKept) {
+      // The older half goes; a reader that far behind compares every row.
+      const size_t gone = kWritesKept / 2;
+      writes_floor_ = writes_[gone - 1].revision;
+      writes_.erase(writes_.begin(), writes_.begin() + static_cast<long>(gone));
+    }
+    writes_.push_back(Write{cell_revision_, row});
+  }
+  std::vector<Write> writes_;
+  uint64_t writes_floor_ = 0;  // no history for since below this
   std::vector<int> row_heights_;
   bool InRange(int c, int r) const { return c >= 0 && r >= 0 && c < cols_ && r < rows_; }
   size_t Index(int c, int r) const { return static_cast<size_t>(r) * static_cast<size_t>(cols_) + static_cast<size_t>(c); }

@@ -1,5 +1,7 @@
 #include "console/node_icons.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "console/device_tree.h"
 #include "monitor/device_table.h"
@@ -35,13 +37,31 @@ void NodeIcons::Seen(const TreeView& tree, const Grid& table) {
 void NodeIcons::Recorded(const TreeView& tree, const Grid& table, const std::vector<std::pair<TreeNode*, int>>& nodes) {
   valid_ = true;
   nodes_.clear();
-  for (const auto& n : nodes) nodes_.push_back(Node{n.first, n.second, table.RowRevision(n.second)});
+  by_row_.clear();
+  for (const auto& n : nodes) {
+    by_row_.emplace_back(n.second, nodes_.size());
+    nodes_.push_back(Node{n.first, n.second, table.RowRevision(n.second)});
+  }
+  std::sort(by_row_.begin(), by_row_.end());
   Seen(tree, table);
 }
 
 void NodeIcons::Refresh(TreeView& tree, const Grid& table) {
   if (table.CellRevision() != cell_revision_) {
-    for (Node& n : nodes_) {
+    // The nodes of the rows written since the last look, in tree order;
+    // every node when the table no longer knows which rows those are.
+    due_.clear();
+    if (table.RowsWrittenSince(cell_revision_, &written_)) {
+      for (int row : written_) {
+        auto it = std::lower_bound(by_row_.begin(), by_row_.end(), std::make_pair(row, size_t{0}));
+        for (; it != by_row_.end() && it->first == row; ++it) due_.push_back(it->second);
+      }
+      std::sort(due_.begin(), due_.end());
+    } else {
+      for (size_t k = 0; k < nodes_.size(); ++k) due_.push_back(k);
+    }
+    for (size_t k : due_) {
+      Node& n = nodes_[k];
       const uint64_t rev = table.RowRevision(n.row);
       if (rev == n.row_revision) continue;
       n.row_revision = rev;

@@ -38,6 +38,9 @@ class NodeIcons {
     uint64_t row_revision;
   };
   std::vector<Node> nodes_;
+  std::vector<std::pair<int, size_t>> by_row_;  // (row, index in nodes_), ascending
+  std::vector<int> written_;
+  std::vector<size_t> due_;
 };
 
 }  // namespace zol

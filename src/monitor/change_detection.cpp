@@ -84,6 +84,11 @@ struct ItemImageSlots {
     return true;
   }
   static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+  // Slot k of a cell in the stored form.
+  static int StoredSlot(const std::string& images, int k) {
+    const size_t p = 5 * static_cast<size_t>(k - 1);
+    return (images[p] - '0') * 1000 + (images[p + 1] - '0') * 100 + (images[p + 2] - '0') * 10 + (images[p + 3] - '0');
+  }
   // The text written back: each slot ZeroPad (slot, 4) + " ".
   std::string Text() const {
     std::string out;
@@ -162,8 +167,10 @@ void Alerts::ListDataCheck(const ItemRow& row, int i, const std::string& code) {
   if (new_image != old_image) app.icons().ImagesChanged(r);
 
   // The recorded slots; a changed item while monitoring runs is recorded
-  // and raises its log line, sound and mail line.
+  // and raises its log line, sound and mail line. The usual case, a cell in
+  // its written-back form whose slot holds the picture, reads one slot.
   const std::string& images = table.Cell(dtcol::ItemImages, r);
+  if (i <= kSlots && ItemImageSlots::InStoredForm(images) && ItemImageSlots::StoredSlot(images, i) == new_image) return;
   ItemImageSlots slots(images);
   bool changed = !slots.stored_form;
 

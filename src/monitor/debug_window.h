@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/controls.h"
 #include "monitor/item_index.h"
@@ -68,6 +69,10 @@ class DebugWindow : public Form {
   Edit Edit2;   // sender address of the test datagram
   Button BitBtn1;  // "吐き出し" (row dump)
   Button BitBtn2;  // "追加" (test injection)
+
+  // The strings of the live record before the last, reused by the parser.
+  std::vector<std::string> live_scratch_;
+  std::string prev_recv_;  // the PrevRecv text being made
 
   int CaptureNo = 0;
   int LiveColumnOffset = 20;

@@ -18,10 +18,27 @@ namespace zol {
 
 std::string DeviceIdText(int row) { return "ID" + ZeroPad(row, 3); }
 
-std::string RecvLabel(const std::string& ip) { return ("[" + ip + "]" + std::string(7, ' ')).substr(0, 17); }
+std::string RecvLabel(const std::string& ip) {
+  // "[" + ip + "]" and seven blanks, cut to 17 characters.
+  std::string label;
+  label.reserve(24);
+  label += '[';
+  label.append(ip, 0, 16);
+  if (label.size() < 17) label += ']';
+  label.resize(std::min<size_t>(17, ip.size() + 2 + 7), ' ');
+  return label;
+}
 
 std::string RecvLogLine(const std::string& date, const std::string& time, const std::string& label) {
-  return date + " " + time + " DATAを受信しました。" + label;
+  static const std::string kReceived = " DATAを受信しました。";
+  std::string line;
+  line.reserve(date.size() + 1 + time.size() + kReceived.size() + label.size());
+  line += date;
+  line += ' ';
+  line += time;
+  line += kReceived;
+  line += label;
+  return line;
 }
 
 ReceiveView::ReceiveView() {
@@ -67,7 +84,11 @@ void DebugWindow::DataInviteCheck(int b) {
   std::string label = RecvLabel(ip);
   if (found > 0) {
     const int r = found;
-    table.SetCell(dtcol::PrevRecv, r, table.Cell(dtcol::RecvDate, r) + "," + table.Cell(dtcol::RecvTime, r));
+    std::string& prev = prev_recv_;
+    prev.assign(table.Cell(dtcol::RecvDate, r));
+    prev += ',';
+    prev += table.Cell(dtcol::RecvTime, r);
+    table.SetCell(dtcol::PrevRecv, r, prev);
     table.SetCell(dtcol::RecvTick, r, std::to_string(ReceiveClock(app.clock())));
     for (int k = 0; k < kLiveFields; ++k) table.SetCell(dtcol::Live + k, r, live(k));
     table.SetCell(dtcol::MacAddress, r, table.Cell(dtcol::SrcMac, r));
@@ -78,10 +99,13 @@ void DebugWindow::DataInviteCheck(int b) {
     const int n = std::min(DecimalOr(table.Cell(dtcol::OlCount, r), 0), kOutletSlots);
 
     alerts.MailBodyClear();
-    // Outlets past the end of the flag texts have no flag set.
+    // Outlets past the end of the flag texts have no flag set. The row's
+    // cells are looked up once for all its outlets; the evaluation writes
+    // only ItemImages, which no item state reads.
     const std::string icon_flags = table.Cell(dtcol::IconFlags, r);
+    const ItemRow item_row(table, r, ReceiveClock(app.clock()), settings.TimeOutMin);
     for (int i = 1; i <= n && static_cast<size_t>(i) <= icon_flags.size(); ++i) {
-      if (icon_flags[static_cast<size_t>(i - 1)] == '1') alerts.ListDataCheck(r, i);
+      if (icon_flags[static_cast<size_t>(i - 1)] == '1') alerts.ListDataCheck(item_row, i, ItemStateOf(item_row, i));
     }
 
     // A mail error is shown and the rest of the datagram still runs, so its

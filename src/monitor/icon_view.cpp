@@ -39,6 +39,19 @@ std::pair<int, int> IndexKeyOf(const std::string& key) {
   return {WordDecimalOr(CopyView(key, 1, 4), 0), WordDecimalOr(CopyView(key, 6, 4), 0)};
 }
 
+// Whether key is the key of (row, outlet) as FindIcon compares them: its
+// own text ItemKey(row, outlet) answers at once, any other is read.
+bool KeyOf(const std::string& key, const std::pair<int, int>& want) {
+  if (key.size() == 9 && want.first >= 0 && want.first <= 9999 && want.second >= 0 && want.second <= 9999) {
+    char text[9];
+    ZeroPad4(want.first, text);
+    text[4] = ' ';
+    ZeroPad4(want.second, text + 5);
+    if (key.compare(0, 9, text, 9) == 0) return true;
+  }
+  return IndexKeyOf(key) == want;
+}
+
 }  // namespace
 
 IconView::IconView(App& a) : app(a) {
@@ -52,6 +65,15 @@ IconView::IconView(App& a) : app(a) {
 
 int IconView::FindIcon(int row, int outlet) {
   const std::pair<int, int> want(row, outlet);
+  // A row's items are evaluated in outlet order: the icon after the one
+  // found last is looked at first. It answers only where the search below
+  // would give the same icon (the first of the key, the index current).
+  const size_t h = find_hint_;
+  if (IconIndexSorted && h < IconIndex.size() && IconIndex.size() == ListView1.Count() && IconIndex[h] == want &&
+      (h == 0 || IconIndex[h - 1] < want) && KeyOf(ListView1.Item(h).key, want)) {
+    find_hint_ = h + 1;
+    return static_cast<int>(h);
+  }
   for (int pass = 0; pass < 2; ++pass) {
     // Icons are only appended between full re-indexings; a view that shrank
     // under the index, or changed under it (a stale entry below), is indexed
@@ -70,7 +92,10 @@ int IconView::FindIcon(int row, int outlet) {
                               : std::find(IconIndex.begin(), IconIndex.end(), want);
     if (it == IconIndex.end() || *it != want) return -1;
     const size_t idx = static_cast<size_t>(it - IconIndex.begin());
-    if (idx >= fresh || IndexKeyOf(ListView1.Item(idx).key) == want) return static_cast<int>(idx);
+    if (idx >= fresh || KeyOf(ListView1.Item(idx).key, want)) {
+      find_hint_ = idx + 1;
+      return static_cast<int>(idx);
+    }
   }
   return -1;
 }
@@ -170,7 +195,8 @@ void IconView::RebuildRow(int r, int64_t now, int timeout_min, const bool down[8
   if (same) {
     // The icons start again from the outlet's name and picture 9.
     for (size_t k = 0; k < shown.size(); ++k) {
-      ListView1.SetCaption(begin + k, std::string(CsvFieldView(names, shown[k].first)));
+      const std::string_view name = CsvFieldView(names, shown[k].first);
+      if (ListView1.Item(begin + k).caption != name) ListView1.SetCaption(begin + k, std::string(name));
       ListView1.SetImage(begin + k, kImageUnknown);
     }
   } else {

@@ -101,6 +101,7 @@ class IconView {
   void RebuildRow(int r, int64_t now, int timeout_min, const bool down[8]);
   ViewInputs Inputs() const;
   ItemIndex index_;
+  size_t find_hint_ = 0;  // the icon after the one FindIcon found last
   std::vector<int> changed_rows_;
   std::vector<uint64_t> row_image_stamp_;
   uint64_t image_stamp_ = 0;

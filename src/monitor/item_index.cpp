@@ -9,6 +9,22 @@
 
 namespace zol {
 
+namespace {
+
+// The rows from 1 on that a reader of the table must read again: every row
+// when all is set or the table no longer knows its history that far back,
+// else the rows written since the table's revision was since.
+void RowsToRead(const Grid& table, uint64_t since, bool all, std::vector<int>* rows) {
+  if (all || !table.RowsWrittenSince(since, rows)) {
+    rows->clear();
+    for (int r = 1; r < table.RowCount(); ++r) rows->push_back(r);
+    return;
+  }
+  rows->erase(std::remove_if(rows->begin(), rows->end(), [](int r) { return r < 1; }), rows->end());
+}
+
+}  // namespace
+
 int64_t TimeOutDeadline(const Grid& table, int row, int timeout_min) {
   // The overlay of ItemState: timed out when tick < now - TimeOutMin * 60,
   // that is from now = tick + TimeOutMin * 60 + 1 on.
@@ -67,6 +83,7 @@ bool ItemIndex::Current(const ViewInputs& inputs, const IconList& view, size_t k
 void ItemIndex::Recorded(const Grid& table, const ViewInputs& inputs, const IconList& view, int64_t now) {
   valid_ = true;
   inputs_ = inputs;
+  looked_at_ = table.CellRevision();
   deadlines_.Clear();
   row_revision_.assign(static_cast<size_t>(table.RowCount()), 0);
   for (int r = 1; r < table.RowCount(); ++r) RowRecorded(table, r, now);
@@ -77,10 +94,14 @@ void ItemIndex::ChangedRows(const Grid& table, int64_t now, std::vector<int>* ro
   rows->clear();
   if (table.CellRevision() != cell_revision_) {
     const int last = std::min(table.RowCount(), static_cast<int>(row_revision_.size()));
-    for (int r = 1; r < last; ++r) {
-      if (table.RowRevision(r) != row_revision_[static_cast<size_t>(r)]) rows->push_back(r);
+    // Every row recorded since was recorded after the table stood at
+    // looked_at_, so only the rows written after that can differ.
+    RowsToRead(table, looked_at_, false, &written_);
+    for (int r : written_) {
+      if (r < last && table.RowRevision(r) != row_revision_[static_cast<size_t>(r)]) rows->push_back(r);
     }
   }
+  looked_at_ = table.CellRevision();
   const size_t written = rows->size();
   deadlines_.PopDue(now, rows);
   if (rows->size() > written) {
@@ -124,16 +145,21 @@ constexpr uint64_t kUnchecked = ~uint64_t{0};
 int MacIndex::Find(const Grid& table, const std::string& mac, int last) {
   if (table.CellRevision() != cell_revision_) {
     const size_t rows = static_cast<size_t>(table.RowCount());
-    if (row_revision_.size() != rows) {
+    const bool fresh = row_revision_.size() != rows;
+    if (fresh) {
       row_revision_.assign(rows, ~uint64_t{0});
       mac_of_.assign(rows, std::string());
       rows_.clear();
     }
-    for (size_t r = 1; r < rows; ++r) {
-      const uint64_t rev = table.RowRevision(static_cast<int>(r));
+    // A fresh index reads every row; else the rows written since it last
+    // read the table.
+    RowsToRead(table, cell_revision_, fresh, &written_);
+    for (int wr : written_) {
+      const size_t r = static_cast<size_t>(wr);
+      const uint64_t rev = table.RowRevision(wr);
       if (rev == row_revision_[r]) continue;
       row_revision_[r] = rev;
-      const std::string& now = table.Cell(dtcol::MacAddress, static_cast<int>(r));
+      const std::string& now = table.Cell(dtcol::MacAddress, wr);
       if (now == mac_of_[r]) continue;
       if (!mac_of_[r].empty()) {
         auto it = rows_.find(mac_of_[r]);
@@ -188,8 +214,10 @@ bool TimeOutWatch::MayFire(const Grid& table, IconView& icons, int timeout_min, 
 
   // Rows written since the last pass: their deadlines again.
   if (table.CellRevision() != cell_revision_) {
-    for (size_t r = 1; r < rows; ++r) {
-      const uint64_t rev = table.RowRevision(static_cast<int>(r));
+    RowsToRead(table, cell_revision_, cell_revision_ == kUnchecked, &written_);
+    for (int wr : written_) {
+      const size_t r = static_cast<size_t>(wr);
+      const uint64_t rev = table.RowRevision(wr);
       if (rev == row_revision_[r]) continue;
       row_revision_[r] = rev;
       is_expired_[r] = 0;

@@ -81,8 +81,10 @@ class ItemIndex {
   bool valid_ = false;
   ViewInputs inputs_;
   uint64_t cell_revision_ = 0;
+  uint64_t looked_at_ = 0;  // the table's revision when its rows were last compared
   uint64_t view_structure_ = 0;
   std::vector<uint64_t> row_revision_;
+  std::vector<int> written_;
   DeadlineQueue deadlines_;
 };
 
@@ -101,6 +103,7 @@ class MacIndex {
   uint64_t cell_revision_ = ~uint64_t{0};
   std::vector<uint64_t> row_revision_;
   std::vector<std::string> mac_of_;
+  std::vector<int> written_;
   std::unordered_map<std::string, std::vector<int>> rows_;  // each ascending
 };
 
@@ -127,6 +130,7 @@ class TimeOutWatch {
   std::vector<char> is_expired_;      // by row
   std::vector<uint64_t> checked_;     // by row: the row's picture stamp when it was last found quiet
   std::vector<int> due_;
+  std::vector<int> written_;
 };
 
 }  // namespace zol

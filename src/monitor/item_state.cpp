@@ -55,7 +55,8 @@ int64_t NoRespSum(const std::string& list, int n, int i, bool hex) {
   int64_t sum = 0;
   for (size_t first = 0; first < list.size(); first += stride) {
     const int pos = static_cast<int>(first) + 5 * (i - 1) + 1;
-    sum += hex ? HexToInt(Copy(list, pos, 4)) : WordDecimalOr(CopyView(list, pos, 4), 0);
+    const std::string_view word = CopyView(list, pos, 4);
+    sum += hex ? HexToInt(word) : WordDecimalOr(word, 0);
   }
   return sum;
 }
@@ -94,7 +95,7 @@ int TempState(const ItemRow& row, int i) {
 
 ItemRow::ItemRow(const Grid& table, int r, int64_t now, int timeout_min)
     : row(r),
-      outlets(DecimalOr(CsvField(table.Cell(dtcol::OutletInfo, r), 1), 1)),
+      outlets(DecimalOr(CsvFieldView(table.Cell(dtcol::OutletInfo, r), 1), 1)),
       status(DecimalOr(table.Cell(dtcol::Status, r), 9)),
       timed_out(false),
       kinds(table.Cell(dtcol::ItemKinds, r)),
@@ -127,9 +128,17 @@ std::string ItemStateOf(const ItemRow& row, int outlet) {
 }
 
 std::string ItemStateTripleOf(const ItemRow& row, int outlet) {
-  int power = WordDecimalOr(WordView(row.outlet_word_b, outlet), 9);
-  int ping = PingJudge(row, outlet, false) - 1;
-  return std::to_string(power) + "," + std::to_string(ping) + "," + std::to_string(TempState(row, outlet));
+  const int power = WordDecimalOr(WordView(row.outlet_word_b, outlet), 9);
+  const int ping = PingJudge(row, outlet, false) - 1;
+  const int temp = TempState(row, outlet);
+  // power "," ping "," temp, in decimal.
+  char text[40];
+  char* end = std::to_chars(text, text + 12, power).ptr;
+  *end++ = ',';
+  end = std::to_chars(end, end + 12, ping).ptr;
+  *end++ = ',';
+  end = std::to_chars(end, end + 12, temp).ptr;
+  return std::string(text, static_cast<size_t>(end - text));
 }
 
 ItemStates::ItemStates(App& a) : app(a) {}

@@ -23,6 +23,18 @@ constexpr int kMaxRecords = 6;
 
 const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
+// out made the upper-case hex digits of the bytes (BytesToHex), in the
+// string's own buffer.
+void AssignHex(std::string& out, const uint8_t* data, size_t size) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  out.resize(size * 2);
+  char* p = &out[0];
+  for (size_t i = 0; i < size; ++i) {
+    *p++ = kDigits[data[i] >> 4];
+    *p++ = kDigits[data[i] & 0x0F];
+  }
+}
+
 }  // namespace
 
 Reception::Reception(App& a) : app(a) {
@@ -37,23 +49,26 @@ Reception::Reception(App& a) : app(a) {
 void Reception::NMUDP1DataReceived(const std::string& bytes, const std::string& from_ip, int port) {
   Memo& memo = app.Form4().Memo1;
   const DateTime now = app.clock().Now();
-  std::vector<std::string> lines;
-  lines.reserve(5 + kMaxRecords);
-  lines.push_back(DateText(now));
-  lines.push_back(TimeText(now));
-  lines.push_back(from_ip);
-  lines.push_back(std::to_string(port));
+  // The lines are written into the strings of an earlier datagram's lines.
+  std::vector<std::string>& lines = lines_;
+  lines.resize(5 + kMaxRecords);
+  lines[0] = DateText(now);
+  lines[1] = TimeText(now);
+  lines[2] = from_ip;
+  lines[3] = std::to_string(port);
+  size_t count = 4;
 
   const size_t size = bytes.size();
   if (size == kLegacySize) {
-    memo.Assign(std::move(lines));
+    lines.resize(count);
+    memo.Swap(lines);
     oldZolDataCnv(bytes);
     memo.Clear();
     return;
   }
 
   const uint8_t* data = Bytes(bytes);
-  lines.push_back(BytesToHex(data, size < 8 ? size : 8));
+  AssignHex(lines[count++], data, size < 8 ? size : 8);
 
   // Records follow the header one behind the other. A record is taken only
   // as far as it lies within the datagram, and reading stops when fewer
@@ -69,7 +84,8 @@ void Reception::NMUDP1DataReceived(const std::string& bytes, const std::string& 
     }
     const size_t length = static_cast<size_t>(data[pos + 2]) << 8 | data[pos + 3];
     const size_t take = length < size - pos ? length : size - pos;
-    std::string text = BytesToHex(data + pos, take);
+    std::string& text = lines[count];
+    AssignHex(text, data + pos, take);
     pos += take;
     if (rec == 1) {
       // The identity record with the family's MAC prefix, or nothing at all.
@@ -80,9 +96,10 @@ void Reception::NMUDP1DataReceived(const std::string& bytes, const std::string& 
     } else if (rec >= 5 && text.compare(0, 4, "0000") == 0) {
       continue;
     }
-    lines.push_back(std::move(text));
+    ++count;
   }
-  memo.Assign(std::move(lines));
+  lines.resize(count);
+  memo.Swap(lines);
   app.Form4().RevDataLoging();
 }
 

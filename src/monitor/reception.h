@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zol {
 
@@ -17,6 +18,10 @@ class Reception {
 
   void NMUDP1DataReceived(const std::string& bytes, const std::string& from_ip, int port);
   void oldZolDataCnv(const std::string& bytes);
+
+ private:
+  // The receive text's lines before the last datagram's, reused.
+  std::vector<std::string> lines_;
 };
 
 }  // namespace zol

@@ -7,8 +7,10 @@
 // Lists stop at the end of the line: an item that would start past it is not
 // read, so a forged count (up to 9999 outlets times 9999 targets) costs no
 // more than the line is long, while every item of a complete record is read.
+#include <charconv>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,28 +29,56 @@ constexpr int kRingSlots = 20;
 constexpr int kLiveFields = 44;
 constexpr int kMaxCapture = 9;
 
-// The four characters at 1-based position pos (the part that exists).
-std::string Word(const std::string& line, int64_t pos) {
-  if (pos < 1 || static_cast<uint64_t>(pos) > line.size()) return std::string();
-  return line.substr(static_cast<size_t>(pos - 1), 4);
-}
+// The live record's fields, written one after the other into the strings
+// of an earlier record, so that their buffers serve again.
+class Fields {
+ public:
+  explicit Fields(std::vector<std::string>& v) : v_(v) {}
+  // The next field, empty.
+  std::string& Next() {
+    if (n_ == v_.size()) v_.emplace_back();
+    std::string& s = v_[n_++];
+    s.clear();
+    return s;
+  }
+  void Add(std::string_view text) { Next().assign(text.data(), text.size()); }
+  size_t size() const { return n_; }
+  const std::string& operator[](size_t i) const { return v_[i]; }
+  // Drops what is left of the earlier record.
+  void Finish() { v_.resize(n_); }
 
-std::string Pair(const std::string& line, int64_t pos) {
-  if (pos < 1 || static_cast<uint64_t>(pos) > line.size()) return std::string();
-  return line.substr(static_cast<size_t>(pos - 1), 2);
-}
+ private:
+  std::vector<std::string>& v_;
+  size_t n_ = 0;
+};
 
 bool Within(const std::string& line, int64_t pos) { return pos >= 1 && static_cast<uint64_t>(pos) <= line.size(); }
 
+// The width characters at 1-based position pos (the part that exists).
+std::string_view At(const std::string& line, int64_t pos, size_t width) {
+  if (!Within(line, pos)) return std::string_view();
+  return std::string_view(line).substr(static_cast<size_t>(pos - 1), width);
+}
+
+// The four characters at 1-based position pos (the part that exists).
+std::string_view Word(const std::string& line, int64_t pos) { return At(line, pos, 4); }
+std::string_view Pair(const std::string& line, int64_t pos) { return At(line, pos, 2); }
+
 // Appends the width characters at 1-based position pos (the part that
-// exists) without a text of their own.
+// exists).
 void AppendAt(std::string& out, const std::string& line, int64_t pos, size_t width) {
   if (Within(line, pos)) out.append(line, static_cast<size_t>(pos - 1), width);
 }
 
+void AppendInt(std::string& out, int value) {
+  char text[16];
+  const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+  out.append(text, static_cast<size_t>(end - text));
+}
+
 // Decimal reading of a count word: its digits as a decimal number; a text
 // that is empty or holds anything but digits reads as 0 ("000A" reads 0).
-int DecimalReading(const std::string& text) {
+int DecimalReading(std::string_view text) {
   if (text.empty()) return 0;
   int v = 0;
   for (char c : text) {
@@ -60,7 +90,7 @@ int DecimalReading(const std::string& text) {
 
 // Signed reading of a temperature word: hex, 0 when empty or not hex, then
 // taken as a signed 16-bit number.
-int SignedReading(const std::string& text) {
+int SignedReading(std::string_view text) {
   if (text.empty()) return 0;
   unsigned v = 0;
   for (char c : text) {
@@ -72,25 +102,25 @@ int SignedReading(const std::string& text) {
 }
 
 // Whole degrees of a temperature word (hundredths, truncated toward zero).
-std::string WholeDegrees(const std::string& line, int64_t pos) {
-  return std::to_string(SignedReading(Word(line, pos)) / 100);
+void WholeDegrees(const std::string& line, int64_t pos, std::string& out) {
+  AppendInt(out, SignedReading(Word(line, pos)) / 100);
 }
 
 // One decimal of the current temperature; empty for "no reading".
-std::string CurrentTemperature(const std::string& word) {
+void CurrentTemperature(std::string_view word, std::string& out) {
   const int v = SignedReading(word);
-  if (word.size() == 4 && v == 0x7FFF) return std::string();
+  if (word.size() == 4 && v == 0x7FFF) return;
   const int a = v < 0 ? -v : v;
-  std::string text = std::to_string(a / 100) + "." + std::to_string((a % 100) / 10);
-  return v <= -10 ? "-" + text : text;
+  if (v <= -10) out += '-';
+  AppendInt(out, a / 100);
+  out += '.';
+  AppendInt(out, (a % 100) / 10);
 }
 
 // Items of width chars at first + stride * i, i = 0 .. count-1, joined by
 // blanks; the first is taken even when count is below 1; later ones only
 // while they start within the line.
-std::string List(const std::string& line, int64_t first, int64_t stride, int count, int width) {
-  std::string out;
-  out.reserve(static_cast<size_t>(count > 1 ? (count < 64 ? count : 64) : 1) * static_cast<size_t>(width + 1));
+void List(const std::string& line, int64_t first, int64_t stride, int count, int width, std::string& out) {
   for (int i = 0; i == 0 || i < count; ++i) {
     const int64_t pos = first + stride * i;
     if (i > 0) {
@@ -99,18 +129,17 @@ std::string List(const std::string& line, int64_t first, int64_t stride, int cou
     }
     AppendAt(out, line, pos, static_cast<size_t>(width));
   }
-  return out;
 }
 
-void OutletRecord(const std::string& line, std::vector<std::string>& f) {
+void OutletRecord(const std::string& line, Fields& f) {
   const int n = DecimalReading(Word(line, 9));
-  f.push_back(std::to_string(n));
-  f.push_back(List(line, 13, 12, n, 4));
-  f.push_back(List(line, 17, 12, n, 4));
-  f.push_back(List(line, 21, 12, n, 4));
+  AppendInt(f.Next(), n);
+  List(line, 13, 12, n, 4, f.Next());
+  List(line, 17, 12, n, 4, f.Next());
+  List(line, 21, 12, n, 4, f.Next());
 }
 
-void OldPingRecord(const std::string& line, std::vector<std::string>& f) {
+void OldPingRecord(const std::string& line, Fields& f) {
   static const std::string kZeros = "0000 0000 0000 0000";
   const int n = DecimalReading(Word(line, 9));
   // The B words of the outlet record before it, as the live record holds them now.
@@ -129,22 +158,22 @@ void OldPingRecord(const std::string& line, std::vector<std::string>& f) {
     action += j > 0 ? "0009" : "0000";
     exec += ZeroPad(DecimalReading(Word(line, pos + 4)), 4);
   }
-  f.push_back(std::to_string(n));
-  f.push_back("1");
-  f.push_back(words_b);
-  f.push_back(judge);
-  f.push_back(kZeros);
-  f.push_back(kZeros);
-  f.push_back(kZeros);
-  f.push_back(action);
-  f.push_back(kZeros);
-  f.push_back(kZeros);
-  f.push_back(exec);
-  f.push_back(std::string());
-  f.push_back(std::string());
+  AppendInt(f.Next(), n);
+  f.Add("1");
+  f.Add(words_b);
+  f.Add(judge);
+  f.Add(kZeros);
+  f.Add(kZeros);
+  f.Add(kZeros);
+  f.Add(action);
+  f.Add(kZeros);
+  f.Add(kZeros);
+  f.Add(exec);
+  f.Next();
+  f.Next();
 }
 
-void PingRecord(const std::string& line, std::vector<std::string>& f) {
+void PingRecord(const std::string& line, Fields& f) {
   const int len = HexToInt(Word(line, 5));
   const int n = DecimalReading(Word(line, 9));
   const int m = DecimalReading(Word(line, 13));
@@ -155,13 +184,12 @@ void PingRecord(const std::string& line, std::vector<std::string>& f) {
   if (n == 2) k -= 2;
   if (k > 0 && n > 0 && m > 0) k = (k / n) / m;
   const int w = (n > 0 && m > 0 && k > 12) ? 2 : 1;
-  f.push_back(std::to_string(n));
-  f.push_back(std::to_string(m));
+  AppendInt(f.Next(), n);
+  AppendInt(f.Next(), m);
   const int64_t s = 36 + 8 * static_cast<int64_t>(m) * w;  // block stride in hex digits
-  for (int word = 0; word < 9; ++word) f.push_back(List(line, 17 + 4 * word, s, n, 4));
+  for (int word = 0; word < 9; ++word) List(line, 17 + 4 * word, s, n, 4, f.Next());
   // No-response counts, target by target, every outlet within a target.
-  std::string counts;
-  counts.reserve(static_cast<size_t>(n > 0 && m > 0 && n * m < 256 ? n * m : 1) * 5);
+  std::string& counts = f.Next();
   bool first = true;
   for (int j = 0; j < m && n > 0; ++j) {
     const int64_t base = 57 + 8 * static_cast<int64_t>(w) * j;
@@ -174,26 +202,27 @@ void PingRecord(const std::string& line, std::vector<std::string>& f) {
       AppendAt(counts, line, pos, 4);
     }
   }
-  f.push_back(counts);
-  f.push_back(counts);
+  const size_t at = f.size() - 1;
+  std::string& again = f.Next();  // may move the strings: counts is read again by index
+  again = f[at];
 }
 
-void TempRecord(const std::string& line, std::vector<std::string>& f) {
+void TempRecord(const std::string& line, Fields& f) {
   const int n = DecimalReading(Word(line, 9));
-  f.push_back(std::to_string(n));
-  for (int pos = 13; pos <= 19; pos += 2) f.push_back(Pair(line, pos));
-  f.push_back(List(line, 21, 2, n, 2));
+  AppendInt(f.Next(), n);
+  for (int pos = 13; pos <= 19; pos += 2) f.Add(Pair(line, pos));
+  List(line, 21, 2, n, 2, f.Next());
   const int64_t p = 2 * static_cast<int64_t>(n);
-  f.push_back(WholeDegrees(line, p + 21));
-  f.push_back(WholeDegrees(line, p + 25));
-  f.push_back(WholeDegrees(line, p + 29));
-  f.push_back(Pair(line, p + 33));
-  f.push_back(Pair(line, p + 35));
-  f.push_back(WholeDegrees(line, p + 37));
-  f.push_back(WholeDegrees(line, p + 41));
-  f.push_back(WholeDegrees(line, p + 45));
-  for (int64_t pos = p + 49; pos <= p + 55; pos += 2) f.push_back(Pair(line, pos));
-  f.push_back(CurrentTemperature(Word(line, p + 57)));
+  WholeDegrees(line, p + 21, f.Next());
+  WholeDegrees(line, p + 25, f.Next());
+  WholeDegrees(line, p + 29, f.Next());
+  f.Add(Pair(line, p + 33));
+  f.Add(Pair(line, p + 35));
+  WholeDegrees(line, p + 37, f.Next());
+  WholeDegrees(line, p + 41, f.Next());
+  WholeDegrees(line, p + 45, f.Next());
+  for (int64_t pos = p + 49; pos <= p + 55; pos += 2) f.Add(Pair(line, pos));
+  CurrentTemperature(Word(line, p + 57), f.Next());
 }
 
 std::string CrLfText(const std::vector<std::string>& lines) {
@@ -214,21 +243,19 @@ void DebugWindow::RevDataLoging() {
   const std::vector<std::string>& text = Memo1.All();
 
   // 1. The reception lines.
-  std::vector<std::string> fields;
-  fields.reserve(kLiveFields);
-  for (size_t i = 0; i < 4; ++i) fields.push_back(Memo1.Line(i));
+  Fields fields(live_scratch_);
+  for (size_t i = 0; i < 4; ++i) fields.Add(i < text.size() ? std::string_view(text[i]) : std::string_view());
 
   // 2. Every record line, by its type.
   for (size_t i = 5; i < text.size(); ++i) {
     const std::string& line = text[i];
     if (line.size() < 4) continue;
     if (line.compare(0, 4, "0001") == 0) {
-      std::string mac;
+      std::string& mac = fields.Next();
       for (int b = 0; b < 6; ++b) {
         if (b > 0) mac += ':';
-        mac += Pair(line, 13 + 2 * b);
+        AppendAt(mac, line, 13 + 2 * b, 2);
       }
-      fields.push_back(mac);
     } else if (line.compare(0, 4, "0110") == 0) {
       OutletRecord(line, fields);
     } else if (line.compare(0, 4, "0300") == 0) {
@@ -239,6 +266,7 @@ void DebugWindow::RevDataLoging() {
       TempRecord(line, fields);
     }
   }
+  fields.Finish();
 
   // 3. The ring: capture number 1..9, slot 1..20.
   CaptureNo = CaptureNo % kMaxCapture + 1;
@@ -249,7 +277,9 @@ void DebugWindow::RevDataLoging() {
   for (int k = 0; k < kLiveFields; ++k) {
     StringGridBuff.SetCell(k + 1, slot, static_cast<size_t>(k) < fields.size() ? fields[static_cast<size_t>(k)] : kEmpty);
   }
-  Memo2.Assign(std::move(fields));
+  // The live record text takes the fields; the strings of the record it
+  // held serve the next one.
+  Memo2.Swap(live_scratch_);
 
   // 4. Icon view rebuild, device-table match, header counters.
   IconView& main = app.icons();

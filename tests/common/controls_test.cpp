@@ -31,6 +31,57 @@ TEST(GridUsedRows, CoversEveryRowThatHoldsText) {
 }
 
 
+// The rows written after a revision, as a reader that keeps what it derived
+// from each row asks for them; the answer must match a comparison of every
+// row's revision, and the grid must refuse what it no longer knows.
+TEST(GridRowsWrittenSince, MatchesTheRowRevisionsOrRefuses) {
+  Grid g(4, 50);
+  std::vector<int> rows;
+  // Every row written after since, by comparing the row revisions.
+  auto by_revisions = [&g](uint64_t since) {
+    std::vector<int> out;
+    for (int r = 0; r < g.RowCount(); ++r) {
+      if (g.RowRevision(r) > since) out.push_back(r);
+    }
+    return out;
+  };
+  ASSERT_TRUE(g.RowsWrittenSince(0, &rows));
+  EXPECT_TRUE(rows.empty());
+
+  g.SetCell(1, 7, "a");
+  const uint64_t after_first = g.CellRevision();
+  g.SetCell(2, 7, "b");  // the same row again
+  g.SetCell(0, 3, "c");
+  g.SetCell(3, 7, "d");  // back to an earlier row
+  g.SetCell(1, 60, "x"); // outside: not written
+  ASSERT_TRUE(g.RowsWrittenSince(0, &rows));
+  EXPECT_EQ(rows, (std::vector<int>{3, 7}));
+  for (uint64_t since = 0; since <= g.CellRevision(); ++since) {
+    ASSERT_TRUE(g.RowsWrittenSince(since, &rows));
+    EXPECT_EQ(rows, by_revisions(since)) << since;
+  }
+  ASSERT_TRUE(g.RowsWrittenSince(after_first, &rows));
+  EXPECT_EQ(rows, (std::vector<int>{3, 7}));
+  EXPECT_FALSE(g.RowsWrittenSince(g.CellRevision() + 1, &rows));  // not this grid's history
+
+  // A long history keeps its recent part; a reader far behind is refused.
+  for (int k = 0; k < 20000; ++k) g.SetCell(0, k % 2 == 0 ? k % 50 : 49 - k % 50, "w");
+  EXPECT_FALSE(g.RowsWrittenSince(after_first, &rows));
+  const uint64_t recent = g.CellRevision() - 100;
+  ASSERT_TRUE(g.RowsWrittenSince(recent, &rows));
+  EXPECT_EQ(rows, by_revisions(recent));
+
+  // A change of the row count writes every row: earlier readers are refused.
+  const uint64_t before_resize = g.CellRevision();
+  g.SetRowCount(30);
+  EXPECT_FALSE(g.RowsWrittenSince(before_resize, &rows));
+  ASSERT_TRUE(g.RowsWrittenSince(g.CellRevision(), &rows));
+  EXPECT_TRUE(rows.empty());
+  g.SetCell(2, 29, "z");
+  ASSERT_TRUE(g.RowsWrittenSince(g.CellRevision() - 1, &rows));
+  EXPECT_EQ(rows, (std::vector<int>{29}));
+}
+
 // Texts of the nodes in tree order, each prefixed by its level, and the
 // absolute index of each.
 std::vector<std::string> Outline(const TreeView& t) {
