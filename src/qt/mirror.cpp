@@ -1,6 +1,7 @@
 #include "qt/mirror.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QColor>
 #include <QComboBox>
@@ -249,7 +250,20 @@ void LineList::SetLines(const QStringList& lines) {
   }
   if (!keeps) {
     widths_.clear();
-    scheduleDelayedItemsLayout();
+    scheduleDelayedItemsLayout();  // repaints it all
+  } else {
+    // The lines set are as a rule every line in view (they moved down by
+    // one): the viewport is repainted, without placing each line again
+    // (which measures its text once more).
+    viewport()->update();
+  }
+  if (QAccessible::isActive()) {
+    QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::DataChanged);
+    event.setFirstRow(changed.front());
+    event.setLastRow(changed.back());
+    event.setFirstColumn(0);
+    event.setLastColumn(0);
+    QAccessible::updateAccessibility(&event);
   }
 }
 
@@ -271,12 +285,7 @@ void LineList::doItemsLayout() {
 }
 
 void LineList::dataChanged(const QModelIndex& top_left, const QModelIndex& bottom_right, const QList<int>& roles) {
-  if (setting_) {
-    // SetLines decides on the layout once every line is set; meanwhile only
-    // the lines' places are repainted.
-    QAbstractItemView::dataChanged(top_left, bottom_right, roles);
-    return;
-  }
+  if (setting_) return;  // SetLines reports the lines it set once they are all set
   widths_.clear();
   QListWidget::dataChanged(top_left, bottom_right, roles);  // lays the list out again
 }

@@ -8,7 +8,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
+#include <QRegion>
 #include <QScrollBar>
 #include <QTableView>
 #include <QPushButton>
@@ -264,25 +266,48 @@ TEST(LineList, KeepsItsExtentExactAndRepaintsOnlyChangedLines) {
   list.SetLines(lines);
   ASSERT_TRUE(matches());
   ASSERT_GT(list.horizontalScrollBar()->maximum(), 0);
+  // Counts the scroll bar's paints and collects what the lines' viewport
+  // repainted.
   int scroll_bar_paints = 0;
-  struct Count : QObject {
-    int* n;
-    bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() == QEvent::Paint) ++*n;
+  QRegion repainted;
+  struct Watch : QObject {
+    QObject* bar;
+    int* bar_paints;
+    QRegion* lines;
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (e->type() != QEvent::Paint) return false;
+      if (o == bar) ++*bar_paints;
+      else *lines += static_cast<QPaintEvent*>(e)->region();
       return false;
     }
-  } counter;
-  counter.n = &scroll_bar_paints;
-  list.horizontalScrollBar()->installEventFilter(&counter);
+  } watch;
+  watch.bar = list.horizontalScrollBar();
+  watch.bar_paints = &scroll_bar_paints;
+  watch.lines = &repainted;
+  list.horizontalScrollBar()->installEventFilter(&watch);
+  list.viewport()->installEventFilter(&watch);
 
   // The lines move down by one and the last drops out (the receive list's
-  // way): the widest line passes from line to line, the layout holds.
+  // way): the widest line passes from line to line, the layout holds, and
+  // every line is repainted in its place.
   for (int round = 0; round < 3; ++round) {
     lines.prepend(QStringLiteral("new %1").arg(round));
     lines.removeLast();
+    repainted = QRegion();
     list.SetLines(lines);
     EXPECT_TRUE(matches()) << round;
+    for (int i = 0; i < list.count(); ++i) {
+      const QRect place = list.visualItemRect(list.item(i)).intersected(list.viewport()->rect());
+      if (!place.isEmpty()) EXPECT_TRUE(repainted.contains(place)) << round << " line " << i;
+    }
   }
+  EXPECT_EQ(scroll_bar_paints, 0);
+  // One line changed in place, as wide as it was: its place is repainted.
+  repainted = QRegion();
+  lines[0] = QStringLiteral("new 9");
+  list.SetLines(lines);
+  EXPECT_TRUE(matches());
+  EXPECT_TRUE(repainted.contains(list.visualItemRect(list.item(0))));
   EXPECT_EQ(scroll_bar_paints, 0);
 
   const struct {
