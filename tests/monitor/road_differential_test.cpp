@@ -331,7 +331,9 @@ void RunPair(unsigned seed, int steps) {
       FAIL() << "seed " << seed << " step " << step << " (" << last_step << "): first difference at line " << k
              << ":\n plain: " << (k < a.size() ? a[k] : "(end)") << "\n quick: " << (k < b.size() ? b[k] : "(end)");
     }
-    if (step % 100 == 99) ASSERT_EQ(plain.LogFiles(), quick.LogFiles()) << "seed " << seed << " step " << step;
+    if (step % 100 == 99) {
+      ASSERT_EQ(plain.LogFiles(), quick.LogFiles()) << "seed " << seed << " step " << step;
+    }
   }
   ASSERT_EQ(plain.LogFiles(), quick.LogFiles()) << "seed " << seed;
   // The run went through what it is meant to cover.

@@ -298,7 +298,9 @@ TEST(LineList, KeepsItsExtentExactAndRepaintsOnlyChangedLines) {
     EXPECT_TRUE(matches()) << round;
     for (int i = 0; i < list.count(); ++i) {
       const QRect place = list.visualItemRect(list.item(i)).intersected(list.viewport()->rect());
-      if (!place.isEmpty()) EXPECT_TRUE(repainted.contains(place)) << round << " line " << i;
+      if (!place.isEmpty()) {
+        EXPECT_TRUE(repainted.contains(place)) << round << " line " << i;
+      }
     }
   }
   EXPECT_EQ(scroll_bar_paints, 0);
