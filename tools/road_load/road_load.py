@@ -154,6 +154,10 @@ def run_ladder(name, pid, offer, count, per_datagram, ladder):
     print(f"{'offered/s':>10} {'sent':>8} {'processed':>10} {'lost':>6} {'CPU/datagram':>14}")
     lossless, still = 0, True
     for rate in ladder:
+        # Each rung starts with the page cache written back, so neither program
+        # pays for the other's (or an earlier rung's) dirty files.
+        os.sync()
+        time.sleep(1)
         before, cpu0 = count(), cpu_seconds(pid)
         t0 = time.time()
         sent = offer(rate)
