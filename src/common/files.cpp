@@ -121,18 +121,6 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
   return true;
 }
 
-void AppendToFile(const std::string& path, const std::string& text) {
-  const int fd = ::open(FileSystemName(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  // A line goes in whole or not at all: after a short write (a full disk,
-  // a size limit) the file is cut back to where the line began, so the next
-  // line does not continue a broken one.
-  struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && !WriteAll(fd, text.data(), text.size()))
-    (void)!::ftruncate(fd, st.st_size);
-  ::close(fd);
-}
-
 namespace {
 
 // Appends a whole line to fd; after a short write (a full disk, a size
@@ -152,6 +140,7 @@ void AppendLine(int fd, const char* data, size_t size) {
     done += static_cast<size_t>(w);
   }
 }
+
 
 // File systems whose changes made by other computers no watch reports:
 // their files are looked up by name.
@@ -186,6 +175,14 @@ std::string WatchKey(int wd, const char* name, size_t len) {
 }
 
 }  // namespace
+
+void AppendToFile(const std::string& path, const std::string& text) {
+  const int fd = ::open(FileSystemName(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) AppendLine(fd, text.data(), text.size());
+  ::close(fd);
+}
 
 AppendFiles::AppendFiles(size_t capacity, bool watch_folders)
     : capacity_(capacity ? capacity : DefaultCapacity()), watch_folders_(watch_folders) {}

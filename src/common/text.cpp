@@ -61,6 +61,12 @@ std::string CsvSetField(const std::string& text, const std::string& value, int n
   return text.substr(0, start) + value + text.substr(comma);
 }
 
+void AppendDecimal(std::string& out, int32_t value) {
+  char text[16];
+  const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+  out.append(text, static_cast<size_t>(end - text));
+}
+
 int32_t HexToInt(std::string_view text) {
   uint32_t sum = 0;
   uint32_t weight = 1;

@@ -11,6 +11,8 @@ namespace zol {
 // Decimal text of value with "0"s in front up to width (at most 16 zeros are
 // added; the text is never cut). ZeroPad(-5, 4) == "00-5".
 std::string ZeroPad(int32_t value, int width);
+// The decimal text of value (as std::to_string gives it) added to out.
+void AppendDecimal(std::string& out, int32_t value);
 // ZeroPad(value, 4) of a value from 0 to 9999, as the four characters at out.
 inline void ZeroPad4(int32_t value, char* out) {
   out[0] = static_cast<char>('0' + value / 1000);

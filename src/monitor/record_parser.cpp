@@ -7,7 +7,6 @@
 // Lists stop at the end of the line: an item that would start past it is not
 // read, so a forged count (up to 9999 outlets times 9999 targets) costs no
 // more than the line is long, while every item of a complete record is read.
-#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -70,12 +69,6 @@ void AppendAt(std::string& out, const std::string& line, int64_t pos, size_t wid
   if (Within(line, pos)) out.append(line, static_cast<size_t>(pos - 1), width);
 }
 
-void AppendInt(std::string& out, int value) {
-  char text[16];
-  const char* end = std::to_chars(text, text + sizeof text, value).ptr;
-  out.append(text, static_cast<size_t>(end - text));
-}
-
 // Decimal reading of a count word: its digits as a decimal number; a text
 // that is empty or holds anything but digits reads as 0 ("000A" reads 0).
 int DecimalReading(std::string_view text) {
@@ -103,7 +96,7 @@ int SignedReading(std::string_view text) {
 
 // Whole degrees of a temperature word (hundredths, truncated toward zero).
 void WholeDegrees(const std::string& line, int64_t pos, std::string& out) {
-  AppendInt(out, SignedReading(Word(line, pos)) / 100);
+  AppendDecimal(out, SignedReading(Word(line, pos)) / 100);
 }
 
 // One decimal of the current temperature; empty for "no reading".
@@ -112,9 +105,9 @@ void CurrentTemperature(std::string_view word, std::string& out) {
   if (word.size() == 4 && v == 0x7FFF) return;
   const int a = v < 0 ? -v : v;
   if (v <= -10) out += '-';
-  AppendInt(out, a / 100);
+  AppendDecimal(out, a / 100);
   out += '.';
-  AppendInt(out, (a % 100) / 10);
+  AppendDecimal(out, (a % 100) / 10);
 }
 
 // Items of width chars at first + stride * i, i = 0 .. count-1, joined by
@@ -133,7 +126,7 @@ void List(const std::string& line, int64_t first, int64_t stride, int count, int
 
 void OutletRecord(const std::string& line, Fields& f) {
   const int n = DecimalReading(Word(line, 9));
-  AppendInt(f.Next(), n);
+  AppendDecimal(f.Next(), n);
   List(line, 13, 12, n, 4, f.Next());
   List(line, 17, 12, n, 4, f.Next());
   List(line, 21, 12, n, 4, f.Next());
@@ -158,7 +151,7 @@ void OldPingRecord(const std::string& line, Fields& f) {
     action += j > 0 ? "0009" : "0000";
     exec += ZeroPad(DecimalReading(Word(line, pos + 4)), 4);
   }
-  AppendInt(f.Next(), n);
+  AppendDecimal(f.Next(), n);
   f.Add("1");
   f.Add(words_b);
   f.Add(judge);
@@ -184,8 +177,8 @@ void PingRecord(const std::string& line, Fields& f) {
   if (n == 2) k -= 2;
   if (k > 0 && n > 0 && m > 0) k = (k / n) / m;
   const int w = (n > 0 && m > 0 && k > 12) ? 2 : 1;
-  AppendInt(f.Next(), n);
-  AppendInt(f.Next(), m);
+  AppendDecimal(f.Next(), n);
+  AppendDecimal(f.Next(), m);
   const int64_t s = 36 + 8 * static_cast<int64_t>(m) * w;  // block stride in hex digits
   for (int word = 0; word < 9; ++word) List(line, 17 + 4 * word, s, n, 4, f.Next());
   // No-response counts, target by target, every outlet within a target.
@@ -209,7 +202,7 @@ void PingRecord(const std::string& line, Fields& f) {
 
 void TempRecord(const std::string& line, Fields& f) {
   const int n = DecimalReading(Word(line, 9));
-  AppendInt(f.Next(), n);
+  AppendDecimal(f.Next(), n);
   for (int pos = 13; pos <= 19; pos += 2) f.Add(Pair(line, pos));
   List(line, 21, 2, n, 2, f.Next());
   const int64_t p = 2 * static_cast<int64_t>(n);

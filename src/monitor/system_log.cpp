@@ -1,7 +1,6 @@
 // System log, per-outlet CSV log and the append-a-line writer.
 #include "monitor/system_log.h"
 
-#include <charconv>
 #include <string>
 #include <vector>
 
@@ -74,15 +73,6 @@ void SystemLog::SysLogViewLoad() {
   }
 }
 
-namespace {
-
-void AddNumber(std::string* out, int32_t value) {
-  char text[16];
-  out->append(text, static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text));
-}
-
-}  // namespace
-
 void SystemLog::AddCsvLine(std::string* out, int row, int outlet) {
   const Grid& t = app.Form4().StringGrid1;
   const ItemRow item(t, row, ReceiveClock(app.clock()), app.settings().TimeOutMin);
@@ -92,9 +82,9 @@ void SystemLog::AddCsvLine(std::string* out, int row, int outlet) {
   *out += ',';
   *out += t.Cell(22, row);  // RecvTime
   *out += ',';
-  AddNumber(out, row);  // device ID
+  AppendDecimal(*out, row);  // device ID
   *out += ',';
-  AddNumber(out, outlet);
+  AppendDecimal(*out, outlet);
   *out += ',';
   // item kind
   if (!code.empty() && code[0] >= '0' && code[0] <= '9')
@@ -104,17 +94,17 @@ void SystemLog::AddCsvLine(std::string* out, int row, int outlet) {
   *out += ',';
   *out += ItemStateTripleOf(item, outlet);  // power,ping,temperature
   *out += ',';
-  AddNumber(out, word(27));  // OlWordA
+  AppendDecimal(*out, word(27));  // OlWordA
   *out += ',';
-  AddNumber(out, word(29) / 10);  // OlWordC
+  AppendDecimal(*out, word(29) / 10);  // OlWordC
   *out += ',';
-  AddNumber(out, word(33));  // PngJudge
+  AppendDecimal(*out, word(33));  // PngJudge
   *out += ',';
-  AddNumber(out, word(40));  // PngExecNum
+  AppendDecimal(*out, word(40));  // PngExecNum
   *out += ',';
   *out += t.Cell(61, row);  // CurTemp
   *out += ',';
-  AddNumber(out, HexToInt(t.Cell(60, row)));  // ActionStatus
+  AppendDecimal(*out, HexToInt(t.Cell(60, row)));  // ActionStatus
 }
 
 void SystemLog::logdatasave(const std::string& file, int row, int outlet) {

@@ -63,9 +63,10 @@ class QtSound : public Sound {
 // so no pass that ends early can leave the socket unwatched. Each
 // activation reads one pass of at most kBatch datagrams, in arrival order
 // (fetched with one system call while they wait); the rest wait for the
-// next round, after the repaints, timers and clicks that are due. While a handler runs (also while it waits in Delay) the
-// notifier is off, so the handler is not entered again and Delay sleeps
-// instead of spinning on a readable socket; the pass reads on afterwards.
+// next round, after the repaints, timers and clicks that are due. While a
+// handler runs (also while it waits in Delay) the notifier is off, so the
+// handler is not entered again and Delay sleeps instead of spinning on a
+// readable socket; the pass reads on afterwards.
 // A datagram of more than 2048 bytes is dropped.
 class QtUdpReceiver : public QObject, public UdpReceiver {
   Q_OBJECT

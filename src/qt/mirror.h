@@ -3,8 +3,8 @@
 // repaints only the controls that changed; a burst of changes between two
 // looks costs one repaint. The contents of lists, texts and grids in a
 // hidden window wait until it is shown: they are brought up to date as they
-// appear, before they are painted. The operator's events go the other way, into the core's
-// handlers, through the views.
+// appear, before they are painted. The operator's events go the other way,
+// into the core's handlers, through the views.
 #pragma once
 
 #include <QAbstractTableModel>
