@@ -121,11 +121,6 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
   return true;
 }
 
-namespace {
-
-// Appends a whole line to fd; after a short write (a full disk, a size
-// limit) the file is cut back to where the line began, so the next line
-// does not continue a broken one.
 void AppendLine(int fd, const char* data, size_t size) {
   size_t done = 0;
   while (done < size) {
@@ -141,6 +136,7 @@ void AppendLine(int fd, const char* data, size_t size) {
   }
 }
 
+namespace {
 
 // File systems whose changes made by other computers no watch reports:
 // their files are looked up by name.
@@ -184,10 +180,11 @@ void AppendToFile(const std::string& path, const std::string& text) {
   ::close(fd);
 }
 
-AppendFiles::AppendFiles(size_t capacity, bool watch_folders)
-    : capacity_(capacity ? capacity : DefaultCapacity()), watch_folders_(watch_folders) {}
+AppendFiles::AppendFiles(size_t capacity, bool watch_folders, LineWriter::Helper helper)
+    : capacity_(capacity ? capacity : DefaultCapacity()), watch_folders_(watch_folders), writer_(helper) {}
 
 AppendFiles::~AppendFiles() {
+  writer_.Finish();
   CloseAll();
   if (notify_fd_ >= 0) ::close(notify_fd_);
 }
@@ -221,6 +218,7 @@ void AppendFiles::PushFront(uint32_t i) {
 }
 
 void AppendFiles::Close(uint32_t i) {
+  if (writer_.Pending()) writer_.Finish();  // its lines in before the file goes
   Entry& e = entries_[i];
   ::close(e.fd);
   e.fd = -1;
@@ -408,13 +406,24 @@ bool AppendFiles::Write(uint32_t i, const char* data, size_t size, uint64_t now_
       return false;
     }
   }
-  AppendLine(e.fd, data, size);
+  Put(e.fd, data, size);
   e.last_ms = now_ms;
   if (head_ != i) {
     Unlink(i);
     PushFront(i);
   }
   return true;
+}
+
+void AppendFiles::Put(int fd, const char* data, size_t size) {
+  if (batch_ > 0)
+    writer_.Post(fd, data, size);
+  else
+    AppendLine(fd, data, size);
+}
+
+void AppendFiles::EndBatch() {
+  if (--batch_ == 0) writer_.Finish();
 }
 
 bool AppendFiles::AppendTo(const Handle& handle, const char* data, size_t size, uint64_t now_ms) {
@@ -440,7 +449,7 @@ void AppendFiles::Append(const std::string& path, const char* data, size_t size,
   }
   const uint32_t i = Open(path, now_ms);
   if (i == kNone) return;  // the line is lost, quietly
-  AppendLine(entries_[i].fd, data, size);
+  Put(entries_[i].fd, data, size);
   if (handle) *handle = Handle{i, entries_[i].gen};
   while (open_count_ > capacity_ && tail_ != i) Close(tail_);
 }

@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/line_writer.h"
+
 namespace zol {
 
 // The system's reason for the error number e as a Shift-JIS text: the C
@@ -37,9 +39,14 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
 // is ignored (log writers lose the line).
 void AppendToFile(const std::string& path, const std::string& text);
 
+// Appends a whole line to fd; after a short write (a full disk, a size
+// limit) the file is cut back to where the line began, so the next line
+// does not continue a broken one. Errors lose the line quietly.
+void AppendLine(int fd, const char* data, size_t size);
+
 // AppendToFile with the files kept open between lines: the same bytes in
-// the same order, each text in the file (the kernel's) when Append returns,
-// whole or cut back off.
+// the same order, each text in the file (the kernel's) when Append returns
+// (inside a Batch: when the Batch ends), whole or cut back off.
 //
 // A file that was moved, deleted or replaced while open is created again at
 // its next text. The folder of every open file is watched (inotify): before
@@ -67,8 +74,11 @@ class AppendFiles {
   };
 
   // capacity 0: DefaultCapacity(). watch_folders false: every name is
-  // looked up before each write, as where inotify cannot be had.
-  explicit AppendFiles(size_t capacity = 0, bool watch_folders = true);
+  // looked up before each write, as where inotify cannot be had. helper:
+  // whether the lines of a Batch may be written by a helper thread while
+  // the caller goes on (LineWriter); they are all in when the Batch ends.
+  explicit AppendFiles(size_t capacity = 0, bool watch_folders = true,
+                       LineWriter::Helper helper = LineWriter::Helper::Off);
   ~AppendFiles();
   AppendFiles(const AppendFiles&) = delete;
   AppendFiles& operator=(const AppendFiles&) = delete;
@@ -86,13 +96,15 @@ class AppendFiles {
 
   // While a Batch lives the watches' news are read once, when it begins,
   // instead of before each write: for the lines of one datagram. A change
-  // made meanwhile is seen by the first write after the batch.
+  // made meanwhile is seen by the first write after the batch. Its lines
+  // may be written while the caller goes on; every one is in its file when
+  // the (outermost) Batch ends.
   class Batch {
    public:
     explicit Batch(AppendFiles& files) : files_(files) {
       if (files_.batch_++ == 0) files_.ReadNews();
     }
-    ~Batch() { --files_.batch_; }
+    ~Batch() { files_.EndBatch(); }
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
 
@@ -104,6 +116,7 @@ class AppendFiles {
   // files of a watched folder whose name no longer leads to it.
   void CloseIdle(uint64_t now_ms, uint64_t idle_ms);
   void CloseAll();
+  void SetHelper(LineWriter::Helper helper) { writer_.SetHelper(helper); }
   size_t OpenCount() const { return open_count_; }
   size_t Capacity() const { return capacity_; }
   // Folders watched now, and open files whose names are looked up per write.
@@ -137,6 +150,8 @@ class AppendFiles {
   };
   uint32_t Open(const std::string& path, uint64_t now_ms);
   bool Write(uint32_t i, const char* data, size_t size, uint64_t now_ms);
+  void Put(int fd, const char* data, size_t size);
+  void EndBatch();
   int WatchFolder(const std::string& folder);
   void DropFolderIfEmpty(int wd);
   void Close(uint32_t i);
@@ -158,6 +173,7 @@ class AppendFiles {
   std::unordered_map<std::string, uint32_t> by_watch_name_;
   std::unordered_map<int, Folder> folders_;
   std::unordered_map<std::string, int> folder_by_name_;
+  LineWriter writer_;
 };
 
 bool FileExists(const std::string& path);

@@ -1,6 +1,7 @@
 #include "monitor/device_table.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "common/text.h"
 #include "console/app.h"
@@ -70,6 +71,10 @@ void DebugWindow::DataInviteCheck(int b) {
   const ConsoleSettings& settings = app.settings();
   Grid& table = StringGrid1;
   auto live = [this, b](int k) -> const std::string& { return StringGridBuff.Cell(k + 1, b); };
+  // The CSV lines are written while the rest of the datagram goes on; all
+  // of them are in their files when this returns. (Not across the mail
+  // send: its error box would hold them back.)
+  std::optional<AppendFiles::Batch> csv_lines;
   const std::string mac = live(4);
   const std::string ip = live(2);
 
@@ -122,13 +127,11 @@ void DebugWindow::DataInviteCheck(int b) {
     const std::string log_flags = table.Cell(dtcol::LogFlags, r);
     const DateTime now = app.clock().Now();
     SystemLog& system_log = app.system_log();
-    {
-      // A flag is on when its one character is a digit above 0.
-      const auto batch = system_log.LogBatch();
-      for (int i = 1; i <= n && static_cast<size_t>(i) <= log_flags.size(); ++i) {
-        const char flag = log_flags[static_cast<size_t>(i - 1)];
-        if (flag >= '1' && flag <= '9') system_log.OutletLogSave(r, i, now);
-      }
+    // A flag is on when its one character is a digit above 0.
+    csv_lines.emplace(system_log.log_files);
+    for (int i = 1; i <= n && static_cast<size_t>(i) <= log_flags.size(); ++i) {
+      const char flag = log_flags[static_cast<size_t>(i - 1)];
+      if (flag >= '1' && flag <= '9') system_log.OutletLogSave(r, i, now);
     }
 
     main.RefTimePanel.SetCaption(DateText(now) + " " + TimeText(now));

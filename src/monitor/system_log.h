@@ -58,9 +58,9 @@ class SystemLog {
   // logdatasave of outlet's file of the day now (OutletCsvLogName in the
   // log folder): the name and its open file are remembered per outlet, so
   // the path is built only when the day or the folder changes or the file
-  // was closed. One datagram's lines run inside a LogBatch.
+  // was closed. One datagram's lines run inside a batch of log_files; they
+  // are all in their files when it ends.
   void OutletLogSave(int row, int outlet, const DateTime& now);
-  AppendFiles::Batch LogBatch() { return AppendFiles::Batch(log_files); }
   // Appends line + CR LF to path; errors lose the line. The files stay
   // open between lines (log_files) unless PlainLogSave is set, which opens,
   // appends and closes per line.
@@ -71,7 +71,8 @@ class SystemLog {
   void CloseIdleLogs();
   static constexpr uint64_t kLogIdleMs = 3000;
   bool PlainLogSave = false;
-  AppendFiles log_files;
+  // A flood's lines are shared with a helper thread (LineWriter).
+  AppendFiles log_files{0, true, LineWriter::Helper::Auto};
   // Fills the view from today's system log file, newest first, at most 100
   // lines; called once while the window is created, before the start line.
   void SysLogViewLoad();

@@ -102,6 +102,10 @@ struct Side {
     f.sim.SetNow(DateTime{2024, 5, 1, 23, 50, 0});
     f.app->icons().PlainRoad = plain;
     f.app->system_log().PlainLogSave = plain;
+    // The fast side's lines go to the helper thread whenever it can take
+    // them: the files compared after each step show every line is in when
+    // its datagram's processing ends.
+    if (!plain) f.app->system_log().log_files.SetHelper(LineWriter::Helper::Always);
     f.smtp.OnSend = [this](const SmtpMail& mail) { mails.push_back(MailBodyLines(mail)); };
   }
   MainWindow& w() { return f.app->Form2(); }
