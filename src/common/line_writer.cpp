@@ -10,7 +10,7 @@ namespace {
 // Batches finishing closer together than this come back to back.
 constexpr uint64_t kBackToBackNs = 40'000;
 // The helper waits this long for the next line before it sleeps.
-constexpr uint64_t kLingerNs = 100'000;
+constexpr uint64_t kLingerNs = 50'000;
 
 uint64_t NowNs() {
   struct timespec ts;

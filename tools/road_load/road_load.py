@@ -12,10 +12,11 @@ lines. Everything goes to 127.0.0.1 only; every rung is bounded in time.
 
 Prints, per rung, the offered rate, what was sent and processed, and the
 CPU time per datagram; then each program's lossless rate (the highest rung
-without a lost datagram, with every lower rung lossless too) and the ratio.
+without a lost datagram, with every lower rung lossless too; a rung that
+lost datagrams is run again, up to --tries times) and the ratio.
 
 Usage: road_load.py [--program build/src/qt/zolyab4] [--zolsim build/tools/zolsim/zolsim]
-                    [--ladder 2000,4000,...] [--duration 4] [--devices 999]
+                    [--ladder 2000,5000,...] [--duration 2] [--tries 2] [--devices 999]
 """
 import argparse
 import os
@@ -149,23 +150,29 @@ def send_paced(port, datagrams, rate, duration):
     return sent
 
 
-def run_ladder(name, pid, offer, count, per_datagram, ladder):
+def run_ladder(name, pid, offer, count, per_datagram, ladder, tries):
     print(f"\n{name}")
     print(f"{'offered/s':>10} {'sent':>8} {'processed':>10} {'lost':>6} {'CPU/datagram':>14}")
     lossless, still = 0, True
     for rate in ladder:
-        # Each rung starts with the page cache written back, so neither program
-        # pays for the other's (or an earlier rung's) dirty files.
-        os.sync()
-        time.sleep(1)
-        before, cpu0 = count(), cpu_seconds(pid)
-        t0 = time.time()
-        sent = offer(rate)
-        elapsed = time.time() - t0
-        processed = (settle(count) - before) // per_datagram
-        cpu = cpu_seconds(pid) - cpu0
-        lost = sent - processed
-        print(f"{rate:>10} {sent:>8} {processed:>10} {lost:>6} {1e6 * cpu / max(processed, 1):>11.1f} us")
+        # A rung that lost datagrams is tried again while the ladder still
+        # holds: on a shared machine a single loss may be another program's
+        # doing. Both programs get the same tries.
+        for attempt in range(tries if still else 1):
+            # Each rung starts with the page cache written back, so neither
+            # program pays for the other's (or an earlier rung's) dirty files.
+            os.sync()
+            time.sleep(1)
+            before, cpu0 = count(), cpu_seconds(pid)
+            t0 = time.time()
+            sent = offer(rate)
+            elapsed = time.time() - t0
+            processed = (settle(count) - before) // per_datagram
+            cpu = cpu_seconds(pid) - cpu0
+            lost = sent - processed
+            print(f"{rate:>10} {sent:>8} {processed:>10} {lost:>6} {1e6 * cpu / max(processed, 1):>11.1f} us")
+            if lost <= 0:
+                break
         if lost <= 0 and still:
             lossless = sent / elapsed if elapsed > 0 else rate
         else:
@@ -178,8 +185,11 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--program", default=os.path.join(ROOT, "build/src/qt/zolyab4"))
     ap.add_argument("--zolsim", default=os.path.join(ROOT, "build/tools/zolsim/zolsim"))
-    ap.add_argument("--ladder", default="1000,2000,4000,6000,8000,10000,12000,15000,20000,25000,30000,35000,40000,50000")
-    ap.add_argument("--duration", type=int, default=4)
+    # Up to where the trap daemon loses datagrams on this kind of machine, so
+    # neither figure is capped by the ladder.
+    ap.add_argument("--ladder", default="2000,5000,10000,20000,30000,40000,50000,60000,70000,80000,90000,100000")
+    ap.add_argument("--duration", type=int, default=2)
+    ap.add_argument("--tries", type=int, default=2, help="runs of a rung that lost datagrams")
     ap.add_argument("--devices", type=int, default=999)
     ap.add_argument("--port", type=int, default=15071)
     ap.add_argument("--snmp-port", type=int, default=16162)
@@ -206,7 +216,7 @@ def main():
             results["zolyab4"] = run_ladder(
                 f"zolyab4, {args.devices} devices x 8 outlets", console.pid,
                 lambda rate: blast(args.zolsim, args.port, args.devices, rate, args.duration),
-                lambda: csv_lines(folder), 8, ladder)
+                lambda: csv_lines(folder), 8, ladder, args.tries)
         finally:
             console.terminate()
             console.wait(timeout=10)
@@ -232,7 +242,7 @@ def main():
 
             results["snmptrapd"] = run_ladder(
                 "snmptrapd, every trap logged to a file", daemon.pid,
-                lambda rate: send_paced(args.snmp_port, traps, rate, args.duration), trap_lines, 1, ladder)
+                lambda rate: send_paced(args.snmp_port, traps, rate, args.duration), trap_lines, 1, ladder, args.tries)
         finally:
             daemon.terminate()
             daemon.wait(timeout=10)
