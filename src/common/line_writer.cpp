@@ -1,5 +1,6 @@
 #include "common/line_writer.h"
 
+#include <sched.h>
 #include <time.h>
 
 #include "common/files.h"
@@ -74,8 +75,14 @@ void LineWriter::Finish() {
   if (posted_ == finished_) return;
   uint64_t i;
   while (Take(&i)) Run(i);
-  // Left: at most the line the helper is writing now.
-  while (done_.load(std::memory_order_acquire) != posted_) Relax();
+  // Left: at most the line the helper is writing now. Should the helper
+  // lose its processor meanwhile, the wait gives this one up.
+  for (unsigned spins = 0; done_.load(std::memory_order_acquire) != posted_; ++spins) {
+    if (spins < 4096)
+      Relax();
+    else
+      sched_yield();
+  }
   finished_ = posted_;
   last_finish_ns_ = NowNs();
 }
