@@ -3,6 +3,8 @@
 #include <sched.h>
 #include <time.h>
 
+#include <system_error>
+
 #include "common/files.h"
 
 namespace zol {
@@ -61,7 +63,7 @@ void LineWriter::Post(int fd, const char* data, size_t size) {
     }
   }
   if (posted_ - finished_ == kSlots) Finish();
-  if (posted_ == finished_ && asleep_.load(std::memory_order_relaxed) &&
+  if (posted_ == finished_ && !no_thread_ && asleep_.load(std::memory_order_relaxed) &&
       (helper_ == Helper::Always || NowNs() - last_finish_ns_ < kBackToBackNs)) {
     Wake();
   }
@@ -107,11 +109,17 @@ void LineWriter::Run(uint64_t index) {
 void LineWriter::Wake() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    asleep_.store(false, std::memory_order_relaxed);
     if (!thread_.joinable()) {
-      thread_ = std::thread([this] { HelperLoop(); });
+      try {
+        thread_ = std::thread([this] { HelperLoop(); });
+      } catch (const std::system_error&) {
+        no_thread_ = true;  // no thread to be had: the caller writes every line
+        return;
+      }
+      asleep_.store(false, std::memory_order_relaxed);
       return;
     }
+    asleep_.store(false, std::memory_order_relaxed);
     woken_ = true;
   }
   wake_.notify_one();

@@ -64,6 +64,7 @@ class LineWriter {
   uint64_t posted_ = 0;
   uint64_t finished_ = 0;  // posted_ at the last Finish
   uint64_t last_finish_ns_ = 0;
+  bool no_thread_ = false;  // the helper could not be started
   // Shared: lines [taken_, published_) wait for a writer; done_ counts the
   // lines written.
   std::atomic<uint64_t> published_{0};
