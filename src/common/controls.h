@@ -111,12 +111,7 @@ class Lines : public Control {
     lines_.push_back(s);
     Touch();
   }
-  void Insert(size_t i, const std::string& s) {
-    if (i > lines_.size()) i = lines_.size();
-    lines_.insert(lines_.begin() + static_cast<long>(i), s);
-    Touch();
-  }
-  void Insert(size_t i, std::string&& s) {
+  void Insert(size_t i, std::string s) {
     if (i > lines_.size()) i = lines_.size();
     lines_.insert(lines_.begin() + static_cast<long>(i), std::move(s));
     Touch();

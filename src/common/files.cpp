@@ -184,8 +184,7 @@ AppendFiles::AppendFiles(size_t capacity, bool watch_folders, LineWriter::Helper
     : capacity_(capacity ? capacity : DefaultCapacity()), watch_folders_(watch_folders), writer_(helper) {}
 
 AppendFiles::~AppendFiles() {
-  writer_.Finish();
-  CloseAll();
+  CloseAll();  // each close writes the lines still pending first
   if (notify_fd_ >= 0) ::close(notify_fd_);
 }
 

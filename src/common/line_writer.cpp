@@ -10,7 +10,8 @@
 namespace zol {
 namespace {
 
-// Batches finishing closer together than this come back to back.
+// A batch that begins within this time after the last one finished comes
+// back to back.
 constexpr uint64_t kBackToBackNs = 40'000;
 // The helper waits this long for the next line before it sleeps.
 constexpr uint64_t kLingerNs = 50'000;
@@ -109,18 +110,17 @@ void LineWriter::Run(uint64_t index) {
 void LineWriter::Wake() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!thread_.joinable()) {
+    if (thread_.joinable()) {
+      woken_ = true;
+    } else {
       try {
         thread_ = std::thread([this] { HelperLoop(); });
       } catch (const std::system_error&) {
         no_thread_ = true;  // no thread to be had: the caller writes every line
         return;
       }
-      asleep_.store(false, std::memory_order_relaxed);
-      return;
     }
     asleep_.store(false, std::memory_order_relaxed);
-    woken_ = true;
   }
   wake_.notify_one();
 }

@@ -21,10 +21,10 @@ namespace zol {
 // helper has not taken yet itself, so nothing waits on a sleeping helper.
 //
 // The helper sleeps until batches of lines come back to back (a Finish
-// closely followed by the next one: the caller is busy nearly all the time,
-// a flood); then it waits for lines without sleeping, and sleeps again once
-// none came for 50 microseconds. So a flood costs a second core,
-// and ordinary traffic costs nothing extra.
+// closely followed by the next batch's first line: the caller is busy
+// nearly all the time, a flood); then it waits for lines without sleeping,
+// and sleeps again once none came for 50 microseconds. So a flood costs a
+// second core, and ordinary traffic costs nothing extra.
 //
 // A file must not be closed while a line to it is pending (Finish first).
 // One thread posts and finishes.
