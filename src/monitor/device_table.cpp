@@ -108,6 +108,28 @@ void DebugWindow::DataInviteCheck(int b) {
     label += DeviceIdText(r);
     const int n = std::min(DecimalOr(table.Cell(dtcol::OlCount, r), 0), kOutletSlots);
 
+    // The CSV lines of the outlets whose log flag is on (one character, a
+    // digit above 0), each read from the row as it stands, looked up once.
+    SystemLog& system_log = app.system_log();
+    DateTime now;
+    auto write_csv_lines = [&] {
+      const std::string log_flags = table.Cell(dtcol::LogFlags, r);
+      now = app.clock().Now();
+      csv_lines.emplace(system_log.log_files);
+      const uint64_t ms = app.clock().BootMillis();
+      const ItemRow csv_row(table, r, static_cast<int64_t>(ms / 1000), settings.TimeOutMin);
+      for (int i = 1; i <= n && static_cast<size_t>(i) <= log_flags.size(); ++i) {
+        const char flag = log_flags[static_cast<size_t>(i - 1)];
+        if (flag >= '1' && flag <= '9') system_log.OutletLogSave(csv_row, i, now, ms);
+      }
+    };
+    // They come after the mail send. With sending off no mail goes out, so
+    // nothing up to there runs a nested loop or writes a cell the lines
+    // read (the evaluation writes only ItemImages): the lines then go first
+    // and are written while the changes are detected.
+    const bool lines_first = !settings.MailOn && !app.icons().PlainRoad;
+    if (lines_first) write_csv_lines();
+
     alerts.MailBodyClear();
     // Outlets past the end of the flag texts have no flag set. The row's
     // cells are looked up once for all its outlets; the evaluation writes
@@ -124,15 +146,7 @@ void DebugWindow::DataInviteCheck(int b) {
 
     if (main.DetailDevice == r) app.Form6().Refill(r);
 
-    const std::string log_flags = table.Cell(dtcol::LogFlags, r);
-    const DateTime now = app.clock().Now();
-    SystemLog& system_log = app.system_log();
-    // A flag is on when its one character is a digit above 0.
-    csv_lines.emplace(system_log.log_files);
-    for (int i = 1; i <= n && static_cast<size_t>(i) <= log_flags.size(); ++i) {
-      const char flag = log_flags[static_cast<size_t>(i - 1)];
-      if (flag >= '1' && flag <= '9') system_log.OutletLogSave(r, i, now);
-    }
+    if (!lines_first) write_csv_lines();
 
     main.RefTimePanel.SetCaption(DateText(now) + " " + TimeText(now));
 

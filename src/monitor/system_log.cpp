@@ -74,8 +74,13 @@ void SystemLog::SysLogViewLoad() {
 }
 
 void SystemLog::AddCsvLine(std::string* out, int row, int outlet) {
+  const ItemRow item(app.Form4().StringGrid1, row, ReceiveClock(app.clock()), app.settings().TimeOutMin);
+  AddCsvLine(out, item, outlet);
+}
+
+void SystemLog::AddCsvLine(std::string* out, const ItemRow& item, int outlet) {
   const Grid& t = app.Form4().StringGrid1;
-  const ItemRow item(t, row, ReceiveClock(app.clock()), app.settings().TimeOutMin);
+  const int row = item.row;
   const std::string code = ItemStateOf(item, outlet);
   auto word = [&](int col) { return HexToInt(CopyView(t.Cell(col, row), 5 * (outlet - 1) + 1, 4)); };
   *out += t.Cell(21, row);  // RecvDate
@@ -118,6 +123,17 @@ void SystemLog::OutletLogSave(int row, int outlet, const DateTime& now) {
     logdatasave(OutletCsvLogName(row, outlet, now), row, outlet);
     return;
   }
+  const uint64_t ms = app.clock().BootMillis();
+  const ItemRow item(app.Form4().StringGrid1, row, static_cast<int64_t>(ms / 1000), app.settings().TimeOutMin);
+  OutletLogSave(item, outlet, now, ms);
+}
+
+void SystemLog::OutletLogSave(const ItemRow& item, int outlet, const DateTime& now, uint64_t ms) {
+  const int row = item.row;
+  if (PlainLogSave || row < 0 || outlet < 0 || outlet > 8) {
+    logdatasave(OutletCsvLogName(row, outlet, now), row, outlet);
+    return;
+  }
   const std::string& LogDir = app.settings().LogDir;
   if (LogDir != outlet_files_dir_) {
     outlet_files_.clear();
@@ -128,9 +144,8 @@ void SystemLog::OutletLogSave(int row, int outlet, const DateTime& now) {
   OutletFile& file = outlet_files_[slot];
   const int day = now.year * 10000 + now.month * 100 + now.day;
   line_.clear();
-  AddCsvLine(&line_, row, outlet);
+  AddCsvLine(&line_, item, outlet);
   line_ += "\r\n";
-  const uint64_t ms = app.clock().BootMillis();
   if (file.day == day && log_files.AppendTo(file.file, line_.data(), line_.size(), ms)) return;
   file.day = day;
   log_files.Append(LogPath(LogDir, OutletCsvLogName(row, outlet, now)), line_.data(), line_.size(), ms, &file.file);

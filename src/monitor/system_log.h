@@ -38,6 +38,7 @@ std::string OutletCsvLogName(int row, int outlet, const DateTime& now);
 std::string LogPath(const std::string& log_dir, const std::string& name);
 
 class App;
+struct ItemRow;
 
 // The system log view on the main window's "システムログ" tab and the log
 // writers.
@@ -61,6 +62,9 @@ class SystemLog {
   // was closed. One datagram's lines run inside a batch of log_files; they
   // are all in their files when it ends.
   void OutletLogSave(int row, int outlet, const DateTime& now);
+  // The same for the outlets of one datagram's device, whose row was looked
+  // up once (item) at boot clock ms.
+  void OutletLogSave(const ItemRow& item, int outlet, const DateTime& now, uint64_t ms);
   // Appends line + CR LF to path; errors lose the line. The files stay
   // open between lines (log_files) unless PlainLogSave is set, which opens,
   // appends and closes per line.
@@ -80,6 +84,7 @@ class SystemLog {
  private:
   // The CSV line of outlet of device row (without the line end) added to out.
   void AddCsvLine(std::string* out, int row, int outlet);
+  void AddCsvLine(std::string* out, const ItemRow& item, int outlet);
   struct OutletFile {
     int day = -1;  // yyyymmdd of the name
     AppendFiles::Handle file;
