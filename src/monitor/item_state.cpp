@@ -127,6 +127,12 @@ std::string ItemStateOf(const ItemRow& row, int outlet) {
   return code;
 }
 
+char ItemKindOf(const ItemRow& row, int outlet) {
+  const int k = WordDecimalOr(CopyView(row.kinds, outlet, 1), 99);
+  if (k >= 0 && k <= 2) return static_cast<char>('0' + k);
+  return row.timed_out ? '8' : '\0';
+}
+
 std::string ItemStateTripleOf(const ItemRow& row, int outlet) {
   const int power = WordDecimalOr(WordView(row.outlet_word_b, outlet), 9);
   const int ping = PingJudge(row, outlet, false) - 1;

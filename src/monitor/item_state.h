@@ -69,6 +69,10 @@ struct ItemRow {
 
 // ItemState and ItemStateTriple of outlet i of a looked-up row.
 std::string ItemStateOf(const ItemRow& row, int outlet);
+// The first character of ItemStateOf (its kind digit, or the time-out
+// digit of a code without a kind), '\0' for an empty code; without the
+// state, which it does not need to work out.
+char ItemKindOf(const ItemRow& row, int outlet);
 std::string ItemStateTripleOf(const ItemRow& row, int outlet);
 
 class App;

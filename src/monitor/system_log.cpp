@@ -75,13 +75,13 @@ void SystemLog::SysLogViewLoad() {
 
 void SystemLog::AddCsvLine(std::string* out, int row, int outlet) {
   const ItemRow item(app.Form4().StringGrid1, row, ReceiveClock(app.clock()), app.settings().TimeOutMin);
-  AddCsvLine(out, item, outlet);
+  const std::string code = ItemStateOf(item, outlet);
+  AddCsvLine(out, item, outlet, code.empty() ? '\0' : code[0]);
 }
 
-void SystemLog::AddCsvLine(std::string* out, const ItemRow& item, int outlet) {
+void SystemLog::AddCsvLine(std::string* out, const ItemRow& item, int outlet, char kind) {
   const Grid& t = app.Form4().StringGrid1;
   const int row = item.row;
-  const std::string code = ItemStateOf(item, outlet);
   auto word = [&](int col) { return HexToInt(CopyView(t.Cell(col, row), 5 * (outlet - 1) + 1, 4)); };
   *out += t.Cell(21, row);  // RecvDate
   *out += ',';
@@ -92,8 +92,8 @@ void SystemLog::AddCsvLine(std::string* out, const ItemRow& item, int outlet) {
   AppendDecimal(*out, outlet);
   *out += ',';
   // item kind
-  if (!code.empty() && code[0] >= '0' && code[0] <= '9')
-    *out += code[0];
+  if (kind >= '0' && kind <= '9')
+    *out += kind;
   else
     *out += "99";
   *out += ',';
@@ -144,7 +144,7 @@ void SystemLog::OutletLogSave(const ItemRow& item, int outlet, const DateTime& n
   OutletFile& file = outlet_files_[slot];
   const int day = now.year * 10000 + now.month * 100 + now.day;
   line_.clear();
-  AddCsvLine(&line_, item, outlet);
+  AddCsvLine(&line_, item, outlet, ItemKindOf(item, outlet));
   line_ += "\r\n";
   if (file.day == day && log_files.AppendTo(file.file, line_.data(), line_.size(), ms)) return;
   file.day = day;

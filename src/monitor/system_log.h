@@ -84,7 +84,9 @@ class SystemLog {
  private:
   // The CSV line of outlet of device row (without the line end) added to out.
   void AddCsvLine(std::string* out, int row, int outlet);
-  void AddCsvLine(std::string* out, const ItemRow& item, int outlet);
+  // The same on a looked-up row; kind: the first character of the outlet's
+  // item code ('\0' when the code is empty).
+  void AddCsvLine(std::string* out, const ItemRow& item, int outlet, char kind);
   struct OutletFile {
     int day = -1;  // yyyymmdd of the name
     AppendFiles::Handle file;

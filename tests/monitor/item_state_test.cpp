@@ -22,6 +22,11 @@ struct StateCase {
 
 class ItemStateTest : public MonitorFixture, public ::testing::WithParamInterface<StateCase> {};
 
+// ItemKindOf of an outlet of a device row, on the row as it stands now.
+char KindOf(MonitorFixture& f, int row, int outlet) {
+  return ItemKindOf(ItemRow(f.table(), row, ReceiveClock(f.sim), f.main().TimeOutMin), outlet);
+}
+
 TEST_P(ItemStateTest, CodeImageAndTriple) {
   const StateCase& c = GetParam();
   Register(7, MacOf(7), c.kinds);
@@ -29,6 +34,7 @@ TEST_P(ItemStateTest, CodeImageAndTriple) {
   for (const auto& cell : c.cells) table().SetCell(cell.first, 7, cell.second);
   const std::string code = main().states.ItemState(7, c.outlet);
   EXPECT_EQ(code, c.code);
+  EXPECT_EQ(KindOf(*this, 7, c.outlet), code.empty() ? '\0' : code[0]);
   EXPECT_EQ(StateImageOfCode(code), c.image);
   if (*c.triple) {
     EXPECT_EQ(main().states.ItemStateTriple(7, c.outlet), c.triple);
@@ -92,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {{dtcol::Status, "01"}, {dtcol::TmpActions, "05 05"}}, 1, "29", 9, "1,0,9"},
         StateCase{"temperature without record", "22222222", {{dtcol::Status, ""}}, 1, "29", 9, "1,0,9"},
         StateCase{"temperature without action", "22222222", {{dtcol::TmpActions, "00 00"}}, 1, "29", 9, ""},
-        StateCase{"kind digit 5", "50000000", {}, 1, "", 99, "1,0,0"}),
+        StateCase{"kind digit 5", "50000000", {}, 1, "", 99, "1,0,0"},
+        StateCase{"kind letter", "x0000000", {}, 1, "", 99, "1,0,0"}),
     [](const ::testing::TestParamInfo<StateCase>& info) {
       std::string name;
       for (const char* p = info.param.what; *p; ++p) name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
@@ -122,7 +129,12 @@ TEST_P(TimeOutTest, EveryKindEndsIn8) {
   sim.Advance(c.silent_ms);
   const std::vector<std::string> expect =
       c.timed_out ? std::vector<std::string>{"08", "18", "28", "8"} : std::vector<std::string>{"01", "10", "20", ""};
-  for (int i = 1; i <= 4; ++i) EXPECT_EQ(main().states.ItemState(7, i), expect[static_cast<size_t>(i - 1)]) << i;
+  for (int i = 1; i <= 4; ++i) {
+    EXPECT_EQ(main().states.ItemState(7, i), expect[static_cast<size_t>(i - 1)]) << i;
+    // The CSV line's kind: the code's first character, without the state.
+    const std::string& e = expect[static_cast<size_t>(i - 1)];
+    EXPECT_EQ(KindOf(*this, 7, i), e.empty() ? '\0' : e[0]) << i;
+  }
   if (c.timed_out) {
     EXPECT_EQ(StateImageOfCode(main().states.ItemState(7, 2)), 8);
   }
