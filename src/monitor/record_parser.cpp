@@ -7,7 +7,9 @@
 // Lists stop at the end of the line: an item that would start past it is not
 // read, so a forged count (up to 9999 outlets times 9999 targets) costs no
 // more than the line is long, while every item of a complete record is read.
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -114,14 +116,33 @@ void CurrentTemperature(std::string_view word, std::string& out) {
 // blanks; the first is taken even when count is below 1; later ones only
 // while they start within the line.
 void List(const std::string& line, int64_t first, int64_t stride, int count, int width, std::string& out) {
+  // The usual list is gathered in a buffer and added in one piece; a list
+  // that may not fit goes word by word.
+  char buf[512];
+  size_t used = 0;
+  const bool gather =
+      width >= 0 && static_cast<int64_t>(std::max(count, 1)) * (width + 1) <= static_cast<int64_t>(sizeof buf);
   for (int i = 0; i == 0 || i < count; ++i) {
     const int64_t pos = first + stride * i;
     if (i > 0) {
       if (!Within(line, pos)) break;
-      out += ' ';
+      if (gather) {
+        buf[used++] = ' ';
+      } else {
+        out += ' ';
+      }
     }
-    AppendAt(out, line, pos, static_cast<size_t>(width));
+    if (!Within(line, pos)) continue;
+    const size_t at = static_cast<size_t>(pos - 1);
+    const size_t n = std::min(static_cast<size_t>(width), line.size() - at);
+    if (gather) {
+      std::memcpy(buf + used, line.data() + at, n);
+      used += n;
+    } else {
+      out.append(line, at, n);
+    }
   }
+  if (used > 0) out.append(buf, used);
 }
 
 void OutletRecord(const std::string& line, Fields& f) {
