@@ -61,7 +61,7 @@ std::string CsvSetField(const std::string& text, const std::string& value, int n
   return text.substr(0, start) + value + text.substr(comma);
 }
 
-void AppendDecimal(std::string& out, int32_t value) {
+void AppendDecimalDigits(std::string& out, int32_t value) {
   char text[16];
   const char* end = std::to_chars(text, text + sizeof text, value).ptr;
   out.append(text, static_cast<size_t>(end - text));
@@ -155,15 +155,6 @@ std::string Copy(const std::string& text, int pos, int len) {
   }
   if (len <= 0 || static_cast<size_t>(pos) > text.size()) return std::string();
   return text.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
-}
-
-std::string_view CopyView(const std::string& text, int pos, int len) {
-  if (pos < 1) {
-    len += pos - 1;
-    pos = 1;
-  }
-  if (len <= 0 || static_cast<size_t>(pos) > text.size()) return std::string_view();
-  return std::string_view(text).substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
 }
 
 namespace {

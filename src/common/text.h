@@ -12,7 +12,16 @@ namespace zol {
 // added; the text is never cut). ZeroPad(-5, 4) == "00-5".
 std::string ZeroPad(int32_t value, int width);
 // The decimal text of value (as std::to_string gives it) added to out.
-void AppendDecimal(std::string& out, int32_t value);
+void AppendDecimalDigits(std::string& out, int32_t value);
+// The same; a single digit, the usual value of a state or a flag, is added
+// without a call.
+inline void AppendDecimal(std::string& out, int32_t value) {
+  if (value >= 0 && value <= 9) {
+    out += static_cast<char>('0' + value);
+    return;
+  }
+  AppendDecimalDigits(out, value);
+}
 // ZeroPad(value, 4) of a value from 0 to 9999, as the four characters at out.
 inline void ZeroPad4(int32_t value, char* out) {
   out[0] = static_cast<char>('0' + value / 1000);
@@ -59,8 +68,15 @@ bool ParseReal(std::string_view text, double* out);
 // Byte range [pos, pos+len) of text with 1-based pos; the part that exists.
 std::string Copy(const std::string& text, int pos, int len);
 // The same range as a view into text, without a copy; valid while text is
-// neither changed nor destroyed.
-std::string_view CopyView(const std::string& text, int pos, int len);
+// neither changed nor destroyed. (Inline: the road reads its words with it.)
+inline std::string_view CopyView(const std::string& text, int pos, int len) {
+  if (pos < 1) {
+    len += pos - 1;
+    pos = 1;
+  }
+  if (len <= 0 || static_cast<size_t>(pos) > text.size()) return std::string_view();
+  return std::string_view(text).substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
+}
 
 // The Shift-JIS lead-byte test: 0x81..0x9F and 0xE0..0xFC begin a
 // double-byte character.

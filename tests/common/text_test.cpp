@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,16 @@ TEST(ZeroPad, Table) {
     char out[4];
     ZeroPad4(v, out);
     EXPECT_EQ(std::string(out, 4), ZeroPad(v, 4)) << v;
+  }
+}
+
+// AppendDecimal adds what std::to_string gives, with or without its
+// single-digit shortcut, after what out already holds.
+TEST(AppendDecimal, AsToString) {
+  for (int32_t v : {0, 1, 9, 10, -1, -9, -10, 99, 12345, INT32_MAX, INT32_MIN}) {
+    std::string out = "x,";
+    AppendDecimal(out, v);
+    EXPECT_EQ(out, "x," + std::to_string(v)) << v;
   }
 }
 
