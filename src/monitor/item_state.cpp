@@ -133,18 +133,22 @@ char ItemKindOf(const ItemRow& row, int outlet) {
   return row.timed_out ? '8' : '\0';
 }
 
-std::string ItemStateTripleOf(const ItemRow& row, int outlet) {
+void AppendItemStateTriple(std::string& out, const ItemRow& row, int outlet) {
   const int power = WordDecimalOr(WordView(row.outlet_word_b, outlet), 9);
   const int ping = PingJudge(row, outlet, false) - 1;
   const int temp = TempState(row, outlet);
   // power "," ping "," temp, in decimal.
-  char text[40];
-  char* end = std::to_chars(text, text + 12, power).ptr;
-  *end++ = ',';
-  end = std::to_chars(end, end + 12, ping).ptr;
-  *end++ = ',';
-  end = std::to_chars(end, end + 12, temp).ptr;
-  return std::string(text, static_cast<size_t>(end - text));
+  AppendDecimal(out, power);
+  out += ',';
+  AppendDecimal(out, ping);
+  out += ',';
+  AppendDecimal(out, temp);
+}
+
+std::string ItemStateTripleOf(const ItemRow& row, int outlet) {
+  std::string text;
+  AppendItemStateTriple(text, row, outlet);
+  return text;
 }
 
 ItemStates::ItemStates(App& a) : app(a) {}

@@ -74,6 +74,8 @@ std::string ItemStateOf(const ItemRow& row, int outlet);
 // state, which it does not need to work out.
 char ItemKindOf(const ItemRow& row, int outlet);
 std::string ItemStateTripleOf(const ItemRow& row, int outlet);
+// ItemStateTripleOf added to out.
+void AppendItemStateTriple(std::string& out, const ItemRow& row, int outlet);
 
 class App;
 

@@ -97,7 +97,7 @@ void SystemLog::AddCsvLine(std::string* out, const ItemRow& item, int outlet, ch
   else
     *out += "99";
   *out += ',';
-  *out += ItemStateTripleOf(item, outlet);  // power,ping,temperature
+  AppendItemStateTriple(*out, item, outlet);  // power,ping,temperature
   *out += ',';
   AppendDecimal(*out, word(27));  // OlWordA
   *out += ',';
