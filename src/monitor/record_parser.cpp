@@ -132,14 +132,13 @@ void List(const std::string& line, int64_t first, int64_t stride, int count, int
         out += ' ';
       }
     }
-    if (!Within(line, pos)) continue;
-    const size_t at = static_cast<size_t>(pos - 1);
-    const size_t n = std::min(static_cast<size_t>(width), line.size() - at);
+    const std::string_view word = At(line, pos, static_cast<size_t>(width));
+    if (word.empty()) continue;
     if (gather) {
-      std::memcpy(buf + used, line.data() + at, n);
-      used += n;
+      std::memcpy(buf + used, word.data(), word.size());
+      used += word.size();
     } else {
-      out.append(line, at, n);
+      out.append(word.data(), word.size());
     }
   }
   if (used > 0) out.append(buf, used);

@@ -119,10 +119,6 @@ void SystemLog::logdatasave(const std::string& file, int row, int outlet) {
 }
 
 void SystemLog::OutletLogSave(int row, int outlet, const DateTime& now) {
-  if (PlainLogSave || row < 0 || outlet < 0 || outlet > 8) {
-    logdatasave(OutletCsvLogName(row, outlet, now), row, outlet);
-    return;
-  }
   const uint64_t ms = app.clock().BootMillis();
   const ItemRow item(app.Form4().StringGrid1, row, static_cast<int64_t>(ms / 1000), app.settings().TimeOutMin);
   OutletLogSave(item, outlet, now, ms);
