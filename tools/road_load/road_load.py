@@ -17,6 +17,12 @@ without a lost datagram; a rung that lost datagrams is run again, up to
 cut a figure short; the highest rung with every lower rung lossless too is
 printed beside it) and the ratio of the lossless rates.
 
+Both programs write into the same temporary folder, made where TMPDIR
+points (the system's temporary folder otherwise), and the file system it
+lies on is printed with the figures: the console's eight appends a datagram
+go into eight files, and what an append costs depends on the file system
+(TMPDIR=/dev/shm puts both programs' files in memory).
+
 Usage: road_load.py [--program build/src/qt/zolyab4] [--zolsim build/tools/zolsim/zolsim]
                     [--ladder 2000,5000,...] [--duration 2] [--tries 2] [--devices 999]
 """
@@ -37,6 +43,25 @@ def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / TICKS  # utime + stime
+
+
+def file_system(path):
+    """The type of the file system path lies on, from the longest mount point above it."""
+    path = os.path.realpath(path)
+    best, kind = "", "unknown"
+    try:
+        with open("/proc/self/mounts") as f:
+            for line in f:
+                fields = line.split()
+                if len(fields) < 3:
+                    continue
+                point = fields[1].replace("\\040", " ")
+                inside = path == point or path.startswith(point.rstrip("/") + "/")
+                if inside and len(point) >= len(best):
+                    best, kind = point, fields[2]
+    except OSError:
+        pass
+    return kind
 
 
 def sjis(text):
@@ -208,6 +233,8 @@ def main():
 
     results = {}
     with tempfile.TemporaryDirectory(prefix="road_load") as folder:
+        files_on = f"files in {folder} ({file_system(folder)})"
+        print(files_on)
         write_run_folder(folder, args.program, args.port, args.devices)
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
         console = subprocess.Popen([os.path.join(folder, "zolyab4")], cwd=folder, env=env,
@@ -254,7 +281,7 @@ def main():
 
     ratio = results["zolyab4"] / results["snmptrapd"] if results["snmptrapd"] else float("inf")
     print(f"\nlossless rate: zolyab4 {results['zolyab4']:.0f}/s, snmptrapd {results['snmptrapd']:.0f}/s, "
-          f"ratio {ratio:.2f}")
+          f"ratio {ratio:.2f}; {files_on}")
 
 
 if __name__ == "__main__":
