@@ -185,7 +185,7 @@ def run_ladder(name, pid, offer, count, per_datagram, ladder, tries):
         # A rung that lost datagrams is tried again: on a shared machine a
         # single loss may be another program's doing. Both programs get the
         # same tries.
-        for attempt in range(tries):
+        for attempt in range(max(tries, 1)):
             # Each rung starts with the page cache written back, so neither
             # program pays for the other's (or an earlier rung's) dirty files.
             os.sync()
