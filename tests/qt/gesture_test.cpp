@@ -50,11 +50,11 @@ std::string Datagram(int device, std::uint16_t judge3, std::uint16_t judge4, std
   std::vector<sim::PingBlock> blocks(4);
   const std::uint16_t judge[4] = {1, 1, judge3, judge4};
   for (size_t i = 0; i < blocks.size(); ++i) {
-    blocks[i].f = {1, judge[i], 10, 10, 1, 1, 1, 1, 0};
-    blocks[i].targets.assign(1, sim::TargetEntry{});
+    blocks[i].f = {1, judge[i], 10, 10, 4, 1, 1, 1, 0};
+    blocks[i].targets.assign(4, sim::TargetEntry{});
   }
   return Wire(sim::StatusDatagram(sim::Header(sequence), {sim::IdentRecord(FamilyMac(static_cast<std::uint32_t>(device))),
-                                                            sim::OutletRecord(outlets), sim::PingRecord(blocks, 1, 4)}));
+                                                            sim::OutletRecord(outlets), sim::PingRecord(blocks, 4, 4)}));
 }
 
 // A datagram of a device that is not registered (its MAC ends in suffix).
@@ -82,7 +82,7 @@ struct Gestures : ::testing::Test {
     Grid& t = f.app->Form4().StringGrid1;
     for (int r = 1; r <= kDevices; ++r) {
       t.SetCell(dtcol::MacAddress, r, "02:5A:3C:00:00:0" + std::to_string(r));
-      t.SetCell(dtcol::OutletInfo, r, "4,1");
+      t.SetCell(dtcol::OutletInfo, r, "4,4");
       t.SetCell(dtcol::IconFlags, r, "11110000");
       t.SetCell(dtcol::ItemKinds, r, "00110000");
       t.SetCell(dtcol::DeviceName, r, "ラック" + std::to_string(r));
@@ -188,6 +188,9 @@ TEST_F(Gestures, AnIconDoubleClickOpensTheDeviceWindowOfTheIconPressed) {
         ASSERT_GE(row, 0);
         ASSERT_EQ(icons().model()->index(row, 0).data().toString(), QStringLiteral(u"ルータ"));
         const QPoint at = icons().visualRect(icons().model()->index(row, 0)).center();
+        // Whether the icon moved, or icons after it came or went, on the way.
+        bool moved = false, counted = false;
+        const size_t count = main().icons.ListView1.Count();
         auto traffic = [&] {
           if (!layout.devices.empty()) Traffic(layout.devices, rate, poll);
           else
@@ -195,6 +198,8 @@ TEST_F(Gestures, AnIconDoubleClickOpensTheDeviceWindowOfTheIconPressed) {
               Send(3, 1, 1);
               if (poll) Settle();
             }
+          moved = moved || main().icons.FindIcon(3, 2) != row;
+          counted = counted || main().icons.ListView1.Count() != count;
         };
         QWidget* vp = icons().viewport();
         Mouse(vp, QEvent::MouseButtonPress, Qt::LeftButton, at);
@@ -211,6 +216,10 @@ TEST_F(Gestures, AnIconDoubleClickOpensTheDeviceWindowOfTheIconPressed) {
         EXPECT_EQ(device.Panel6.Caption(), "2");
         EXPECT_EQ(device.Panel1.Caption(), "ルータ");
         EXPECT_TRUE(ui.device().isVisible());
+        if (rate >= 6) {
+          EXPECT_EQ(moved, layout.devices.size() == 2u);
+          EXPECT_EQ(counted, !layout.devices.empty());
+        }
         // The selection stayed on the icon across every rebuild.
         ASSERT_GE(main().icons.ListView1.Selected(), 0);
         EXPECT_EQ(main().icons.ListView1.Item(static_cast<size_t>(main().icons.ListView1.Selected())).key, key);
@@ -231,6 +240,28 @@ TEST_F(Gestures, AnIconDoubleClickOpensTheDeviceWindowOfTheIconPressed) {
   Settle();
   EXPECT_FALSE(f.app->Form7().Visible());
   EXPECT_EQ(main().icons.ListView1.Selected(), -1);
+}
+
+// The devices fall silent between the two clicks: the time-out scan turns
+// every item to TimeOut and rebuilds the view, whose hidden PING items now
+// show before the icon; the double click still opens the icon pressed.
+TEST_F(Gestures, AnIconDoubleClickAcrossATimeOut) {
+  const int row = main().icons.FindIcon(3, 2);
+  ASSERT_GE(row, 0);
+  const QPoint at = icons().visualRect(icons().model()->index(row, 0)).center();
+  QWidget* vp = icons().viewport();
+  Mouse(vp, QEvent::MouseButtonPress, Qt::LeftButton, at);
+  Mouse(vp, QEvent::MouseButtonRelease, Qt::LeftButton, at);
+  f.sim.Advance(11 * 60 * 1000);  // past the ten minutes of silence
+  ASSERT_GT(main().icons.FindIcon(3, 2), row);
+  Mouse(vp, QEvent::MouseButtonDblClick, Qt::LeftButton, at);
+  Mouse(vp, QEvent::MouseButtonRelease, Qt::LeftButton, at);
+  Settle();
+  DeviceWindow& device = f.app->Form7();
+  ASSERT_TRUE(device.Visible());
+  EXPECT_EQ(device.Panel4.Caption(), "ID0003");
+  EXPECT_EQ(device.Panel6.Caption(), "2");
+  EXPECT_EQ(device.Panel3.Caption(), "TimeOut");
 }
 
 // A right press on a node, datagrams, then the menu: the node pressed is
