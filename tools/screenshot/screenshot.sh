@@ -51,6 +51,14 @@ start_display() {
   sleep 1
 }
 
+# end_run: the caller's console (console_pid) ends as on SIGTERM, then its
+# X server (xvfb).
+end_run() {
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
 # start_console FOLDER DISPLAY: the console of the run folder; its pid in the
 # caller's console_pid.
 start_console() {
@@ -94,9 +102,7 @@ run_once() {
   fi
   sleep 1
   DISPLAY=$display import -window root "$out/$name.png"
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_run
 }
 
 # run_tree: monitoring stopped, the password lock on with an empty password.
@@ -150,9 +156,7 @@ run_tree() {
   DISPLAY=$display xdotool key g
   sleep 1
   DISPLAY=$display import -window root "$out/group_dialog.png"
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_run
 }
 
 # run_backup: the backup tool beside the console's files, with a folder of
@@ -219,9 +223,7 @@ run_settings() {
       DISPLAY=$display import -window root "$out/settings-missing.png"
     fi
   fi
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_run
 }
 
 # run_group_tab: the main window with the tab グループ in send mode after a
@@ -275,9 +277,7 @@ run_device() {
   DISPLAY=$display xdotool mousemove --window "$wid" 499 127 click --repeat 2 --delay 120 1
   sleep 1.5
   DISPLAY=$display import -window root "$out/device.png"
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_run
 }
 
 # run_tree_click: a full table of 255 devices reporting every second; a
@@ -304,9 +304,7 @@ run_tree_click() {
   DISPLAY=$display xdotool mousemove --window "$wid" 120 266 click 1
   sleep 1.5
   DISPLAY=$display import -window root "$out/tree_click.png"
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_run
 }
 
 run_once main ''
