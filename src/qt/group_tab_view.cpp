@@ -124,22 +124,28 @@ GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidg
   panel30 = Named(new QWidget(this), "Panel30", S("送信先"));
   auto* p30 = new QVBoxLayout(panel30);
   p30->setContentsMargins(0, 0, 0, 0);
-  auto* heads = new QLabel(panel30);
+  // The captions above the list's columns lie on a strip that asks for no
+  // width of its own, so the tab stays as narrow as the left pane; they move
+  // with the list when it is scrolled sideways.
+  auto* strip = new QWidget(panel30);
+  strip->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  auto* heads = new QLabel(strip);
   heads->setFont(ListFont());
-  heads->setContentsMargins(24, 0, 0, 0);  // past the check boxes
   // Above the columns of the list lines: ID and name from 1, address from
   // 38, time from 55, result from 75.
   heads->setText(S("ID/機器名称") + QString(26, QLatin1Char(' ')) + S("IPアドレス") +
                  QString(7, QLatin1Char(' ')) + S("最終接続時間") + QString(8, QLatin1Char(' ')) + S("結果"));
-  // The captions ask for no width of their own (the tab stays as narrow as
-  // the left pane) and move with the list when it is scrolled sideways.
-  heads->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  p30->addWidget(heads);
+  heads->adjustSize();
+  constexpr int kPastCheckBoxes = 24;
+  heads->move(kPastCheckBoxes, 0);
+  strip->setFixedHeight(heads->height());
+  p30->addWidget(strip);
   list = Named(new QListWidget(panel30), "CheckListBox1", S("送信先"));
   list->setFont(ListFont());
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   connect(list->horizontalScrollBar(), &QScrollBar::valueChanged, heads,
-          [heads](int x) { heads->setContentsMargins(24 - x, 0, 0, 0); });
+          [heads](int x) { heads->move(kPastCheckBoxes - x, 0); });
   p30->addWidget(list, 1);
   mirror.Watch(t.CheckListBox1, [this, &t] {
     const CheckListBox& c = t.CheckListBox1;
