@@ -1,21 +1,17 @@
-// The libcurl SMTP client and the mail form against a real SMTP peer: an
-// aiosmtpd sink on 127.0.0.1, started and stopped by each test.
+// The libcurl SMTP client and the mail form against a real SMTP peer on
+// 127.0.0.1 (an aiosmtpd sink or a scripted server), started and stopped by
+// each test.
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <thread>
-#include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/curl_smtp.h"
@@ -26,71 +22,12 @@
 #include "settings/message_editor.h"
 #include "settings/settings_dialog.h"
 #include "support/app_fixture.h"
-
-extern char** environ;
+#include "support/smtp_peer.h"
 
 namespace zol {
 namespace {
 
-std::string SinkScript() {
-  const char* src = std::getenv("ZOL_SOURCE_DIR");
-  return src ? std::string(src) + "/tests/support/smtp_sink.py" : std::string();
-}
-
-bool HaveAiosmtpd() {
-  static const bool have = std::system("/usr/bin/python3 -c 'import aiosmtpd' >/dev/null 2>&1") == 0;
-  return have;
-}
-
-#define REQUIRE_SINK()                                                                            \
-  do {                                                                                            \
-    if (SinkScript().empty()) GTEST_SKIP() << "ZOL_SOURCE_DIR not set: run the test through ctest"; \
-    if (!HaveAiosmtpd()) GTEST_SKIP() << "python3-aiosmtpd is not installed (scripts/setup)";      \
-  } while (0)
-
-// The sink program on a free port of 127.0.0.1; terminated when destroyed.
-class Sink {
- public:
-  explicit Sink(const std::string& mode = "sink", const std::string& credentials = "") {
-    std::vector<std::string> args = {"/usr/bin/python3", SinkScript(), dir_.path(), mode};
-    if (!credentials.empty()) args.push_back(credentials);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int out[2];
-    if (::pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    // "PORT <n>" once it listens.
-    std::string line;
-    char ch;
-    while (pid_ > 0 && ::read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
-    ::close(out[0]);
-    if (line.rfind("PORT ", 0) == 0) port_ = std::atoi(line.c_str() + 5);
-  }
-  ~Sink() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  int port() const { return port_; }
-  std::string File(const std::string& name) const {
-    std::string bytes;
-    ReadFile(dir_.File(name), &bytes);
-    return bytes;
-  }
-
- private:
-  TempDir dir_;
-  pid_t pid_ = -1;
-  int port_ = 0;
-};
+using Sink = SmtpPeer;
 
 // A TCP socket bound to a free port of 127.0.0.1, its address in a.
 int BoundLoopbackSocket(sockaddr_in* a) {
@@ -142,7 +79,7 @@ class InlineClient : public SmtpClient {
 };
 
 TEST(SmtpPeer, MailFormMessageArrivesByteForByte) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   Sink sink;
   ASSERT_GT(sink.port(), 0);
   AppFixture f;
@@ -176,7 +113,7 @@ TEST(SmtpPeer, MailFormMessageArrivesByteForByte) {
 }
 
 TEST(SmtpPeer, LoginWithValuesAndWithEmptyOnes) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   Sink sink;
   ASSERT_GT(sink.port(), 0);
   CurlSmtpClient client;
@@ -195,7 +132,7 @@ TEST(SmtpPeer, LoginWithValuesAndWithEmptyOnes) {
 }
 
 TEST(SmtpPeer, Failures) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   CurlSmtpClient client;
   {
     SCOPED_TRACE("535 refused");
@@ -247,7 +184,7 @@ TEST(SmtpPeer, Failures) {
 // Servers that never answer end in the client's time-out (small limits here),
 // reported like any other mail error.
 TEST(SmtpPeer, SilentServersEndInTheTimeOut) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   CurlSmtpClient quick(300, 1500);
   {
     SCOPED_TRACE("no greeting");
@@ -291,7 +228,7 @@ TEST(SmtpPeer, SilentServersEndInTheTimeOut) {
 // One scripted peer per case, all at once, with small bounds: 2 s for the
 // connect phase, 1 s for each later answer, 3 s for the whole mail.
 TEST(SmtpPeer, EveryStepIsBounded) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   const long kConnect = 2000, kMail = 3000, kStep = 1000;
   const CurlSmtpClient client(kConnect, kMail, kStep);
   struct Case {
@@ -353,7 +290,7 @@ TEST(SmtpPeer, EveryStepIsBounded) {
 // settings are stored and the test line arrives; a refused recipient ends in
 // the error box with the server's reply instead of "送信しました。".
 TEST(SmtpPeer, SettingsDialogTestMail) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   CurlSmtpClient curl;
   for (const std::string mode : {"sink", "refuse-rcpt"}) {
     SCOPED_TRACE(mode);
