@@ -48,7 +48,7 @@ def main():
         delay = float(mode.split(":", 1)[1])
         serve_raw(lambda conn: scripted(conn, out_dir, delay=delay), threaded=True)
     elif mode == "drop-data":
-        serve_raw(drop_data)
+        serve_raw(lambda conn: scripted(conn, out_dir, drop_data=True), threaded=True)
     elif mode == "trickle":
         serve_raw(trickle)
     else:
@@ -136,10 +136,11 @@ mail_count = [0]
 mail_lock = threading.Lock()
 
 
-def scripted(conn, out_dir, stall_at=None, delay=0.0):
+def scripted(conn, out_dir, stall_at=None, delay=0.0, drop_data=False):
     """A small SMTP server: EHLO, MAIL, RCPT, DATA, the message, QUIT.
     From the step stall_at on it answers nothing; every answer waits delay
-    seconds. An accepted message is written as the sink writes it."""
+    seconds; with drop_data the connection is closed after the message's
+    first line. An accepted message is written as the sink writes it."""
     f = conn.makefile("rb")
     stalled = [False]
 
@@ -170,6 +171,10 @@ def scripted(conn, out_dir, stall_at=None, delay=0.0):
                 answer("RCPT", "250 OK")
             elif verb == b"DATA":
                 answer("DATA", "354 go ahead")
+                if drop_data:
+                    f.readline()
+                    conn.shutdown(socket.SHUT_RDWR)
+                    break
                 data = b""
                 while True:
                     l = f.readline()
@@ -201,27 +206,6 @@ def scripted(conn, out_dir, stall_at=None, delay=0.0):
 
 def stall(conn):
     pass  # never a byte
-
-
-def drop_data(conn):
-    f = conn.makefile("rb")
-    conn.sendall(b"220 sink.test ESMTP\r\n")
-    while True:
-        line = f.readline()
-        if not line:
-            break
-        verb = line[:4].upper()
-        if verb in (b"EHLO", b"HELO"):
-            conn.sendall(b"250 sink.test\r\n")
-        elif verb == b"DATA":
-            conn.sendall(b"354 go ahead\r\n")
-            f.readline()  # the first line of the message
-            break
-        else:
-            conn.sendall(b"250 OK\r\n")
-    f.close()
-    conn.shutdown(socket.SHUT_RDWR)
-    conn.close()
 
 
 def trickle(conn):
