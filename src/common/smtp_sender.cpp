@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <exception>
+#include <string>
 #include <utility>
 
 namespace zol {
@@ -27,8 +29,17 @@ SmtpSender::~SmtpSender() {
 
 void SmtpSender::Send(const SmtpMail& mail, SmtpDone done) {
   std::lock_guard<std::mutex> lock(mu_);
+  if (!worker_.joinable()) {
+    try {
+      worker_ = std::thread([this] { Run(); });
+    } catch (const std::exception& e) {  // no thread to be had: this mail fails, a later one tries again
+      SmtpResult result;
+      result.error = std::string("SMTP: the mail sender could not start: ") + e.what();
+      if (done) post_([done = std::move(done), result] { done(result); });
+      return;
+    }
+  }
   queue_.push_back(Job{mail, std::move(done)});
-  if (!worker_.joinable()) worker_ = std::thread([this] { Run(); });
   wake_.notify_one();
 }
 
@@ -41,7 +52,12 @@ void SmtpSender::Run() {
     queue_.pop_front();
     busy_ = true;
     lock.unlock();
-    const SmtpResult result = deliver_(job.mail, cancel_);
+    SmtpResult result;
+    try {
+      result = deliver_(job.mail, cancel_);
+    } catch (const std::exception& e) {  // no thread or memory for the mail
+      result.error = std::string("SMTP: ") + e.what();
+    }
     if (cancel_ && !result.sent)
       std::fprintf(stderr, "zolyab4: mail to %s not sent: %s\n", job.mail.host.c_str(), result.error.c_str());
     // The mail's end goes to the GUI thread; so does the callback, which is
