@@ -642,11 +642,16 @@ class TreeNode {
   // Position among all nodes in tree order (depth first, parents before
   // their children), from 0.
   int AbsoluteIndex() const;
+  // The node's identity for the run, never given to another node of its
+  // tree: a node held by its id is found again while it exists, and not
+  // after it was deleted (TreeView::NodeById).
+  uint64_t Id() const { return id_; }
 
  private:
   friend class TreeView;
   explicit TreeNode(TreeView* owner) : owner_(owner) {}
   TreeView* owner_;
+  uint64_t id_ = 0;
   std::string text_;
   int image_ = -1;
   bool expanded_ = false;
@@ -684,6 +689,16 @@ class TreeView : public Control {
   TreeNode* Node(size_t absolute) const {
     const std::vector<TreeNode*>& all = Nodes();
     return absolute < all.size() ? all[absolute] : nullptr;
+  }
+
+  // The node of an id (TreeNode::Id), null when it is no node of the tree
+  // (any more).
+  TreeNode* NodeById(uint64_t id) const {
+    if (id == 0) return nullptr;
+    for (TreeNode* n : Nodes()) {
+      if (n->id_ == id) return n;
+    }
+    return nullptr;
   }
 
   // Adds a node as the last child of parent (null: as the last top-level node).
@@ -824,6 +839,7 @@ class TreeView : public Control {
   }
   TreeNode* Make(const std::string& text, int image) {
     TreeNode* n = new TreeNode(this);
+    n->id_ = ++last_id_;
     n->text_ = text;
     n->image_ = image;
     return n;
@@ -893,6 +909,7 @@ class TreeView : public Control {
   }
 
   std::vector<TreeNode*> top_;  // owned
+  uint64_t last_id_ = 0;
   TreeNode* selected_ = nullptr;
   TreeNode* drop_target_ = nullptr;
   uint64_t structure_revision_ = 0;

@@ -23,6 +23,7 @@
 #include "qt/device_tree_view.h"
 #include "qt/form_view.h"
 #include "qt/group_tab_view.h"
+#include "qt/icon_list_model.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/sjis.h"
@@ -67,9 +68,9 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   mirror.Bind(start, f.monitoring.ToolButton1);
   mirror.Bind(stop, f.monitoring.ToolButton2);
   mirror.Bind(settings, f.monitoring.ToolButton7);
-  connect(start, &QToolButton::clicked, this, [&f] { f.monitoring.ToolButton1Click(); });
-  connect(stop, &QToolButton::clicked, this, [&f] { f.monitoring.ToolButton2Click(); });
-  connect(settings, &QToolButton::clicked, this, [&f] { f.ToolButton7Click(); });
+  OnClicked(start, mirror, [&f] { f.monitoring.ToolButton1Click(); });
+  OnClicked(stop, mirror, [&f] { f.monitoring.ToolButton2Click(); });
+  OnClicked(settings, mirror, [&f] { f.ToolButton7Click(); });
 
   panel20 = Named(new QLabel(bar), "Panel20");
   panel20->setAlignment(Qt::AlignCenter);
@@ -112,8 +113,9 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     auto* caption = new QLabel(S(counter_labels[i]), bar);
     caption->setContentsMargins(4, 0, 2, 0);
     bar->addWidget(caption);
-    counters[static_cast<size_t>(i)] = Named(new QLabel(bar), counter_names[i], S(counter_labels[i]));
+    counters[static_cast<size_t>(i)] = Named(new QLabel(bar), counter_names[i]);
     QLabel* c = counters[static_cast<size_t>(i)];
+    caption->setBuddy(c);  // the count is read, its caption is its label
     c->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     c->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     c->setIndent(kPanelPadding);
@@ -155,7 +157,8 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     QToolButton* b = filters[static_cast<size_t>(i)];
     Button& core = f.icons.ToolButtonChk[static_cast<size_t>(i)];
     mirror.Bind(b, core);
-    connect(b, &QToolButton::clicked, this, [&f, &core, b, i] {
+    connect(b, &QToolButton::clicked, this, [&f, &core, &mirror, b, i] {
+      if (!mirror.Usable(b)) return;
       core.SetDown(b->isChecked());  // the click has toggled the button
       switch (i) {
         case 1: f.icons.ToolButtonChk1Click(); break;
@@ -173,7 +176,7 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   all->setText(QStringLiteral("ALL"));
   all->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   mirror.Bind(all, f.icons.ToolButton3);
-  connect(all, &QToolButton::clicked, this, [&f] { f.icons.ToolButton3Click(); });
+  OnClicked(all, mirror, [&f] { f.icons.ToolButton3Click(); });
   filter_row->addWidget(bar2, 1);
   temp_panel = Named(new QWidget(panel5), "Panel21");
   auto* temp_row = new QHBoxLayout(temp_panel);
@@ -188,15 +191,16 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   auto* chart = Named(new QToolButton(temp_panel), "BitBtn1", S("温度センサー"));
   chart->setIcon(ToolIcon(ToolPicture::Chart));
   temp_row->addWidget(chart);
-  connect(chart, &QToolButton::clicked, this, [&f] { f.icons.BitBtn1Click(); });
+  OnClicked(chart, mirror, [&f] { f.icons.BitBtn1Click(); });
   mirror.Watch(f.receive.Panel21, [this, &f] { ApplyControl(temp_panel, f.receive.Panel21); });
+  mirror.Tie(temp_panel, f.receive.Panel21);
   mirror.Bind(temp, f.receive.TempLabel);
   filter_row->addWidget(temp_panel);
   right->addLayout(filter_row);
 
   right_tabs = Named(new QTabWidget(panel5), "PageControl2");
   auto* icon_split = new QSplitter(Qt::Vertical, right_tabs);
-  icons = Named(new QListView(icon_split), "ListView1", S("アイコン表示"));
+  icons = Named(new IconListView(icon_split), "ListView1", S("アイコン表示"));
   icons->setViewMode(QListView::IconMode);
   icons->setMovement(QListView::Static);
   icons->setResizeMode(QListView::Adjust);
@@ -209,14 +213,23 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   icons->setLayoutMode(QListView::Batched);
   icons->setBatchSize(500);
   mirror.Bind(icons, f.icons.ListView1);
+  // The icons are named by their keys: the icon pointed at is the one
+  // selected and double-clicked, wherever the rebuilds moved it since.
+  auto* icon_model = static_cast<IconListModel*>(icons->model());
   connect(icons->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [&f](const QModelIndex& cur, const QModelIndex&) {
-            const int row = cur.isValid() ? cur.row() : -1;
-            if (row == f.icons.ListView1.Selected()) return;
-            f.icons.ListView1.SetSelected(row);
-            if (row >= 0) f.icons.ListView1SelectItem();
+          [this, &f, &mirror, icon_model](const QModelIndex& cur, const QModelIndex&) {
+            if (icon_model->Applying() || !mirror.Usable(icons)) return;
+            f.icons.SelectIcon(icon_model->KeyAt(cur.isValid() ? cur.row() : -1));
           });
-  connect(icons, &QListView::doubleClicked, this, [&f](const QModelIndex&) { f.icons.ListView1DblClick(); });
+  icons->OnPress = [this, &f, &mirror](const std::string& key) {
+    if (mirror.Usable(icons)) f.icons.SelectIcon(key);
+  };
+  icons->OnDoubleClick = [this, &f, &mirror](const std::string& key) {
+    if (!mirror.Usable(icons)) return;
+    f.icons.SelectIcon(key);
+    f.icons.ListView1DblClick();
+    mirror.Poll();
+  };
   icons->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(icons, &QListView::customContextMenuRequested, this,
           [this, icon_menu](const QPoint& at) { icon_menu->popup(icons->viewport()->mapToGlobal(at)); });

@@ -20,6 +20,7 @@ class App;
 class GroupTabView;
 class LineList;
 class DeviceTreeView;
+class IconListView;
 class Mirror;
 
 class MainView : public QMainWindow {
@@ -37,7 +38,7 @@ class MainView : public QMainWindow {
   QLabel* time_panel = nullptr;
   QLabel* ref_time_panel = nullptr;
   std::array<QLabel*, 6> counters{};  // Panel12, 13, 14, 15, 17, 19
-  QListView* icons = nullptr;
+  IconListView* icons = nullptr;  // ListView1
   LineList* recv_list = nullptr;
   LineList* syslog_list = nullptr;
   QSplitter* split = nullptr;  // PageControl1 on the left, Panel5 on the right

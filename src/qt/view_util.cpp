@@ -30,7 +30,8 @@ QValidator::State SjisValidator::validate(QString& input, int&) const {
 QString ColorName(Color c) { return QStringLiteral("#%1").arg(c & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
 
 void OnClicked(QAbstractButton* button, Mirror& mirror, std::function<void()> handler) {
-  QObject::connect(button, &QAbstractButton::clicked, button, [&mirror, handler = std::move(handler)] {
+  QObject::connect(button, &QAbstractButton::clicked, button, [button, &mirror, handler = std::move(handler)] {
+    if (!mirror.Usable(button)) return;
     handler();
     mirror.Poll();
   });

@@ -39,8 +39,9 @@ class SjisValidator : public QValidator {
 
 class Mirror;
 
-// A click of the button runs the core's handler, and the mirror shows what
-// it changed at once.
+// A click of the button runs the core's handler while the mirror finds the
+// button usable (Mirror::Usable), and the mirror shows what it changed at
+// once.
 void OnClicked(QAbstractButton* button, Mirror& mirror, std::function<void()> handler);
 
 // A tool button with a picture, added to the bar.

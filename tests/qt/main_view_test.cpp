@@ -30,6 +30,7 @@
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "qt/console_ui.h"
+#include "qt/icon_list_model.h"
 #include "qt/device_tree_view.h"
 #include "qt/group_tab_view.h"
 #include "qt/main_view.h"
