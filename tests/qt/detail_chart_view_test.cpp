@@ -199,7 +199,9 @@ TEST_F(DetailChartViews, NamedWidgetsHaveAccessibleNames) {
       ++named;
       const auto* label = qobject_cast<QLabel*>(w);
       if (label && label->accessibleName().isEmpty()) {
-        if (!ShownText(label).isEmpty()) EXPECT_EQ(ReadName(w), ShownText(label)) << w->objectName().toStdString();
+        if (!ShownText(label).isEmpty()) {
+          EXPECT_EQ(ReadName(w), ShownText(label)) << w->objectName().toStdString();
+        }
       } else {
         EXPECT_FALSE(ReadName(w).isEmpty()) << w->objectName().toStdString();  // pictures by their names
       }

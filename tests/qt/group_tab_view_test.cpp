@@ -77,8 +77,11 @@ TEST_F(GroupTabView_, EveryControlIsNamedAndCaptioned) {
     ASSERT_NE(w, nullptr) << name;
     // A value panel is read by the value it shows; the others by name.
     const auto* label = qobject_cast<QLabel*>(w);
-    if (label && !label->text().isEmpty()) EXPECT_EQ(ReadName(w), label->text()) << name;
-    else if (!label) EXPECT_FALSE(ReadName(w).isEmpty()) << name;
+    if (label && !label->text().isEmpty()) {
+      EXPECT_EQ(ReadName(w), label->text()) << name;
+    } else if (!label) {
+      EXPECT_FALSE(ReadName(w).isEmpty()) << name;
+    }
   }
   EXPECT_EQ(view().send_btn->text(), QStringLiteral(u"送信開始"));
   EXPECT_EQ(view().edit_btn->text(), QStringLiteral(u"編集"));
