@@ -190,7 +190,8 @@ void DeviceEditor::IdTelnet1DataAvailable(const std::string& text) {
   switch (SessionState) {
     case 1:  // banner
       if (Contains(".")) {
-        Timer1.SetInterval(static_cast<uint32_t>(std::max(0, app.settings().GrpTimeOut)));
+        // A new period from the banner, also when the interval stays.
+        Timer1.Restart(static_cast<uint32_t>(std::max(0, app.settings().GrpTimeOut)));
         TelnetBuffer.clear();
         IdTelnet1.WriteLn("");
         PromptNudges = 0;

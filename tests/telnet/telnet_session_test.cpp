@@ -340,21 +340,36 @@ TEST_F(TelnetFixture, BusyDeviceEndsEachModeByItsRule) {
 }
 
 TEST_F(TelnetFixture, SessionTimeOutIs5000MsToTheBannerThenGrpTimeOut) {
+  struct Case {
+    const char* what;
+    bool banner;
+    uint64_t banner_ms;  // after the connection
+    int grp_time_out;
+    uint64_t due;  // of the time-out, after the start
+  };
+  const Case cases[] = {
+      // Silent: 5000 ms from the connection.
+      {"silent", false, 0, 2000, 5000},
+      // The banner is held through the connected notification's 500 ms and
+      // arrives about 520 ms after the start.
+      {"banner at once", true, 20, 2000, 520 + 2000},
+      // The banner restarts the time-out also when GrpTimeOut is the 5000 ms
+      // it already runs with.
+      {"banner at 4000 ms, GrpTimeOut 5000", true, 4000, 5000, 4000 + 5000},
+  };
   Register(1, "10.0.0.1", "pw");
-  app->settings().GrpTimeOut = 2000;
-  for (bool banner : {false, true}) {
-    SCOPED_TRACE(banner ? "banner only" : "silent");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    app->settings().GrpTimeOut = c.grp_time_out;
     boxes.shown.clear();
     SwitchButtonsOff();
     telnet.written.clear();
-    dev.silent = !banner;
-    dev.banner_only = banner;
+    dev.silent = !c.banner;
+    dev.banner_only = c.banner;
+    dev.banner_ms = c.banner_ms;
     const uint64_t start = sim.BootMillis();
     OutletCommand(1, "PON1");
-    // The banner arrives 520 ms after the start; silent: 5000 ms from the
-    // connection.
-    const uint64_t due = banner ? 520 + 2000 : 5000;
-    sim.Advance(due - 100 - (sim.BootMillis() - start));
+    sim.Advance(c.due - 100 - (sim.BootMillis() - start));
     EXPECT_TRUE(boxes.shown.empty());
     sim.Advance(200);
     EXPECT_EQ(BoxTexts(), Lines{"接続が出来ませんでした"});
