@@ -196,7 +196,9 @@ void DeviceEditor::IdTelnet1DataAvailable(const std::string& text) {
         IdTelnet1.WriteLn("");
         PromptNudges = 0;
         Timer2.SetEnabled(true);
-        SessionState = ScriptType == 0 ? 10 : 2;
+        // The script type is the group script's: an identity read or an
+        // outlet command always answers the password prompt.
+        SessionState = SessionMode == 2 && ScriptType == 1 ? 2 : 10;
       } else if (Contains("Too")) {
         ScriptError = "多重接続切断";
         TelnetDisConnect();
