@@ -56,7 +56,7 @@ struct DeviceViewTest : ::testing::Test {
 
   AppFixture f;
   ConsoleUi ui;
-  ScriptedDevice dev{f.telnet};
+  ScriptedDevice dev{f.telnet, f.sim};
 };
 
 TEST_F(DeviceViewTest, IconDoubleClickShowsTheOutlet) {
