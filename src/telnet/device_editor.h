@@ -14,6 +14,7 @@
 #include "common/controls.h"
 #include "common/platform.h"
 #include "console/app.h"
+#include "telnet/transcript.h"
 
 namespace zol {
 
@@ -61,7 +62,7 @@ class DeviceEditor : public Form {
   Panel Panel51;       // time of the last group command result
   Button BitBtn3;      // "情報取得"
   Memo Memo1;          // command script of the running group send, line 0 the header
-  Memo Memo2;          // session transcript (never cleared)
+  Memo Memo2;          // session transcript (never cleared; a bounded tail)
 
   // --- Tab "ログ保存" ---
   Panel Panel23, Panel24, Panel25, Panel26, Panel27, Panel28, Panel29, Panel30;  // row numbers
@@ -220,7 +221,7 @@ class DeviceEditor : public Form {
   void SessionEnded();
 
   bool engine_disconnect_ = false;
-  bool transcript_open_ = false;  // the transcript's last line goes on
+  Transcript transcript_{Memo2};  // appends what the device sends to Memo2
   // A refused connection ends its device and starts the next one; inside
   // that end the next start is queued here and run by the outer start, so a
   // long queue of refused devices does not nest.

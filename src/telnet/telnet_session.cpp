@@ -36,26 +36,6 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// Appends received text to a memo: line breaks (LF, with or without CR)
-// start a new line, text without one continues the last line.
-void AppendText(Memo& memo, bool& open, const std::string& text) {
-  size_t start = 0;
-  for (;;) {
-    const size_t nl = text.find('\n', start);
-    std::string seg = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
-    seg.erase(std::remove(seg.begin(), seg.end(), '\r'), seg.end());
-    if (open) {
-      if (!seg.empty()) memo.SetLine(memo.Count() - 1, memo[memo.Count() - 1] + seg);
-    } else if (!seg.empty() || nl != std::string::npos) {
-      memo.Add(seg);
-      open = true;
-    }
-    if (nl == std::string::npos) return;
-    open = false;
-    start = nl + 1;
-  }
-}
-
 // The pause of a script line that is a "wait" directive ("@" first, "wait"
 // in the rest in any case, its digits the milliseconds); -1 for any other
 // line.
@@ -224,7 +204,7 @@ void DeviceEditor::IdTelnet1DataAvailable(const std::string& text) {
   } else {
     TelnetBuffer += text;
   }
-  AppendText(Memo2, transcript_open_, text);
+  transcript_.Append(text);
 
   switch (SessionState) {
     case 1:  // banner

@@ -832,6 +832,14 @@ const Misbehaviour kMisbehaviours[] = {
        d.stream_every_ms = 100;
      },
      "接続が出来ませんでした", 0},
+    {"A100MbLine", 2, nullptr,
+     [](ScriptedDevice& d) {
+       d.stream_after_lines = 1;
+       d.stream_piece = std::string(65536, 'x');
+       d.stream_every_ms = 1;
+       d.stream_bytes = 100u << 20;
+     },
+     "× タイムアウト", 0},
     {"SilenceAfterLogin", 2, nullptr, [](ScriptedDevice& d) { d.silent_after_login = true; }, "× タイムアウト", 0},
     {"SilenceAfterLoginOfAnOutletCommand", 1, nullptr, [](ScriptedDevice& d) { d.silent_after_login = true; },
      "接続が出来ませんでした", 0},
@@ -928,13 +936,27 @@ TEST_P(MisbehavingDevice, SessionEndsWithinItsBoundAndWhatFollowsRuns) {
   EXPECT_LE(bound, 60000u);
 
   auto ended = [&] { return c.mode == 2 ? !table().Cell(dtcol::GroupSendResult, 1).empty() : !boxes.shown.empty(); };
-  while (!ended() && sim.BootMillis() - connected_at < 30 * 60 * 1000) sim.Advance(100);
+  size_t transcript = 0, buffer = 0;  // the most either held
+  while (!ended() && sim.BootMillis() - connected_at < 30 * 60 * 1000) {
+    sim.Advance(100);
+    size_t bytes = 0;
+    for (const std::string& line : form5().Memo2.All()) bytes += line.size();
+    transcript = std::max(transcript, bytes);
+    buffer = std::max(buffer, form5().TelnetBuffer.size());
+  }
   const uint64_t took = sim.BootMillis() - connected_at;
   ASSERT_TRUE(ended()) << "no end after 30 simulated minutes";
   EXPECT_LE(took, bound);
   EXPECT_GE(took + 100, c.not_before_ms);
   const int closings = static_cast<int>(std::count(to_bad.begin(), to_bad.end(), "q"));
   EXPECT_LE(closings, 1);
+  // Memory: the transcript a bounded tail, the buffer one received piece.
+  EXPECT_LE(transcript, (Transcript::kMaxLines + Transcript::kSlackLines + 65536 / Transcript::kLineBytes + 1) *
+                            (Transcript::kLineBytes + 1));
+  EXPECT_LE(buffer, 65536u);
+  if (dev.stream_bytes > 0) {
+    EXPECT_EQ(dev.streamed, dev.stream_bytes);  // all of it came during the session
+  }
 
   if (c.mode == 2) {
     EXPECT_EQ(Result(1), c.outcome);
