@@ -151,8 +151,8 @@ void QtTelnetClient::DeliverHeld(unsigned generation) {
   delivering_allowed_ = true;
   std::string data;
   data.swap(held_);
-  const bool closed = peer_closed_;
-  if (read_ && !closed && !stalled_) read_->setEnabled(true);  // reading paused at the limit goes on
+  const bool closed = peer_closed_ || stalled_;
+  if (read_ && !closed) read_->setEnabled(true);  // reading paused at the limit goes on
   if (!data.empty() && OnDataAvailable) OnDataAvailable(data);
   if (closed && generation == generation_) Close(true);
 }
@@ -219,12 +219,14 @@ void QtTelnetClient::Flush() {
 
 void QtTelnetClient::Stall() {
   // Nothing more is read or written; the connection ends from the event
-  // loop, not inside the handler that wrote or read.
+  // loop, not inside the handler that wrote or read, and not before the
+  // connected notification has returned (DeliverHeld ends it then).
   stalled_ = true;
   out_.clear();
   out_.shrink_to_fit();
   if (read_) read_->setEnabled(false);
   if (write_) write_->setEnabled(false);
+  if (!delivering_allowed_) return;
   const unsigned mine = generation_;
   QTimer::singleShot(0, this, [this, mine] {
     if (generation_ == mine) Close(true);

@@ -258,22 +258,36 @@ struct FloodingPeer {
 };
 
 // Option requests without end from a peer that reads none of the answers:
-// the answers queue up to the limit, then the connection ends.
+// the answers queue up to the limit, then the connection ends, never
+// before the connected notification has returned.
 TEST(QtTelnetClient, PeerThatDoesNotReadItsAnswersEndsItsConnection) {
+  PosixClock clock;
+  QtPump pump;
   std::string requests;
   for (int i = 0; i < 4096; ++i) requests += std::string("\xFF\xFD") + static_cast<char>(100 + i % 100);  // IAC DO x
-  FloodingPeer peer([&] { return requests; }, size_t{64} << 20);
-  QtTelnetClient client;
-  Events ev(client);
-  size_t most = 0;
-  QTimer sample;
-  QObject::connect(&sample, &QTimer::timeout, [&] { most = std::max(most, client.Queued()); });
-  sample.start(1);
-  ASSERT_TRUE(client.Connect("127.0.0.1", peer.port));
-  ASSERT_TRUE(WaitFor([&] { return !client.Connected(); }, 20000));
-  EXPECT_EQ(ev.log.back(), "disconnected");
-  EXPECT_LE(most, QtTelnetClient::kQueueLimit + 16 * 16384);
-  EXPECT_TRUE(WaitFor([&] { return peer.ended.load(); }));
+  for (uint32_t connected_wait : {0u, 500u}) {
+    SCOPED_TRACE(connected_wait);
+    FloodingPeer peer([&] { return requests; }, size_t{64} << 20);
+    QtTelnetClient client;
+    Events ev(client);
+    bool in_connected = false;
+    client.OnConnected = [&] {
+      ev.log.push_back("connected");
+      in_connected = true;
+      Delay(clock, pump, connected_wait);
+      in_connected = false;
+    };
+    client.OnDisconnected = [&] { ev.log.push_back(in_connected ? "disconnected too early" : "disconnected"); };
+    size_t most = 0;
+    QTimer sample;
+    QObject::connect(&sample, &QTimer::timeout, [&] { most = std::max(most, client.Queued()); });
+    sample.start(1);
+    ASSERT_TRUE(client.Connect("127.0.0.1", peer.port));
+    ASSERT_TRUE(WaitFor([&] { return !client.Connected(); }, 20000));
+    EXPECT_EQ(ev.log, (std::vector<std::string>{"connected", "disconnected"}));
+    EXPECT_LE(most, QtTelnetClient::kQueueLimit + 16 * 16384);
+    EXPECT_TRUE(WaitFor([&] { return peer.ended.load(); }));
+  }
 }
 
 // A peer that floods while the connected notification waits: the client
