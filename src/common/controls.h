@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,9 +48,22 @@ using Color = uint32_t;
 class TextControl : public Control {
  public:
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& v) { Set(caption_, v); }
+  void SetCaption(const std::string& v) { SetText(v); }
   const std::string& Text() const { return caption_; }
-  void SetText(const std::string& v) { Set(caption_, v); }
+  void SetText(const std::string& v) {
+    Set(caption_, v);
+    Set(unheld_, false);
+  }
+  // The operator's typing as the Qt layer converts it: held is false when
+  // it holds characters that Shift-JIS cannot hold, which stand as "?" in
+  // the text. Such a text is not the operator's: Unheld() says so until the
+  // operator or the program sets a text again, and the window that would
+  // store it refuses (UnheldField).
+  void SetTypedText(const std::string& v, bool held) {
+    Set(caption_, v);
+    Set(unheld_, !held);
+  }
+  bool Unheld() const { return unheld_; }
   Color FontColor() const { return font_color_; }
   void SetFontColor(Color c) { Set(font_color_, c); }
   // An entry box's limits on what the operator types or pastes (the
@@ -66,7 +80,23 @@ class TextControl : public Control {
   Color font_color_ = 0x000000;
   size_t max_bytes_ = 0;
   char refused_ = 0;
+  bool unheld_ = false;
 };
+
+// A text field of a window and the name the operator knows it by.
+struct NamedField {
+  const TextControl* field;
+  const char* name;
+};
+// The name of the first field whose typed text Shift-JIS cannot hold, or
+// nullptr.
+inline const char* UnheldField(std::initializer_list<NamedField> fields) {
+  for (const NamedField& f : fields)
+    if (f.field->Unheld()) return f.name;
+  return nullptr;
+}
+// The warning that refuses such a field.
+inline std::string UnheldMessage(const std::string& name) { return name + "に使用できない文字が含まれています。"; }
 
 using Label = TextControl;
 using Panel = TextControl;

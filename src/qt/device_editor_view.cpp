@@ -78,13 +78,13 @@ QLineEdit* EditBox(QWidget* parent, Mirror& mirror, Edit& c, const std::string& 
   mirror.Watch(c, [w, v, &c] {
     ApplyControl(w, c);
     const QString t = FromSjis(c.Text());
-    if (w->text() != t) {
+    if (!c.Unheld() && w->text() != t) {  // typing Shift-JIS cannot hold stays as typed
       v->SetProgramText(true);
       w->setText(t);
       v->SetProgramText(false);
     }
   });
-  QObject::connect(w, &QLineEdit::textEdited, w, [&c](const QString& t) { c.SetText(ToSjis(t)); });
+  QObject::connect(w, &QLineEdit::textEdited, w, [&c](const QString& t) { SetTyped(c, t); });
   return w;
 }
 
@@ -112,7 +112,7 @@ QComboBox* ComboEdit(QWidget* parent, Mirror& mirror, ComboBox& c, const std::st
       w->addItems(items);
     }
     const QString t = FromSjis(c.Text());
-    if (w->currentText() != t) {
+    if (!c.Unheld() && w->currentText() != t) {
       const QSignalBlocker block(w);
       w->setCurrentIndex(w->findText(t));
       w->setEditText(t);
@@ -125,7 +125,7 @@ QComboBox* ComboEdit(QWidget* parent, Mirror& mirror, ComboBox& c, const std::st
     if (on_change) on_change();
   });
   QObject::connect(w->lineEdit(), &QLineEdit::textEdited, w, [w, &c, on_change](const QString& t) {
-    c.SetText(ToSjis(t));
+    SetTyped(c, t);
     c.SetItemIndex(w->findText(t));
     if (on_change) on_change();
   });

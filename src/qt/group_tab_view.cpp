@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableView>
 #include <QTextCursor>
@@ -55,6 +56,9 @@ GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidg
   auto* chooser = new QHBoxLayout;
   chooser->addWidget(new QLabel(S("制御対象グループ指定"), this));
   combo_ex2 = Named(new QComboBox(this), "ComboBoxEx2", S("制御対象グループ指定"));
+  // A long group name does not widen the tab: the chooser takes the row.
+  combo_ex2->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  combo_ex2->setMinimumContentsLength(8);
   chooser->addWidget(combo_ex2, 1);
   top->addLayout(chooser);
   mirror.Bind(combo_ex2, t.ComboBoxEx2);
@@ -120,17 +124,28 @@ GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidg
   panel30 = Named(new QWidget(this), "Panel30", S("送信先"));
   auto* p30 = new QVBoxLayout(panel30);
   p30->setContentsMargins(0, 0, 0, 0);
-  auto* heads = new QLabel(panel30);
+  // The captions above the list's columns lie on a strip that asks for no
+  // width of its own, so the tab stays as narrow as the left pane; they move
+  // with the list when it is scrolled sideways.
+  auto* strip = new QWidget(panel30);
+  strip->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  auto* heads = new QLabel(strip);
   heads->setFont(ListFont());
-  heads->setContentsMargins(24, 0, 0, 0);  // past the check boxes
   // Above the columns of the list lines: ID and name from 1, address from
   // 38, time from 55, result from 75.
   heads->setText(S("ID/機器名称") + QString(26, QLatin1Char(' ')) + S("IPアドレス") +
                  QString(7, QLatin1Char(' ')) + S("最終接続時間") + QString(8, QLatin1Char(' ')) + S("結果"));
-  p30->addWidget(heads);
+  heads->adjustSize();
+  constexpr int kPastCheckBoxes = 24;
+  heads->move(kPastCheckBoxes, 0);
+  strip->setFixedHeight(heads->height());
+  p30->addWidget(strip);
   list = Named(new QListWidget(panel30), "CheckListBox1", S("送信先"));
   list->setFont(ListFont());
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  connect(list->horizontalScrollBar(), &QScrollBar::valueChanged, heads,
+          [heads](int x) { heads->move(kPastCheckBoxes - x, 0); });
   p30->addWidget(list, 1);
   mirror.Watch(t.CheckListBox1, [this, &t] {
     const CheckListBox& c = t.CheckListBox1;
@@ -161,7 +176,8 @@ GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidg
     t.grp_st_check();
   });
 
-  auto* boxes = new QHBoxLayout;
+  // The last results on a row of their own, the destinations and the check
+  // actions below them: the boxes fit the left pane's width.
   auto* last = new QGroupBox(S("前回の状態記録"), panel30);
   auto* last_grid = new QGridLayout(last);
   const struct {
@@ -170,15 +186,17 @@ GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidg
     Panel* panel;
   } last_panels[] = {{"成功", "Panel35", &t.Panel35}, {"失敗", "Panel36", &t.Panel36}, {"未接続", "Panel37", &t.Panel37},
                      {"開始", "Panel38", &t.Panel38}, {"終了", "Panel39", &t.Panel39}};
+  // The three counts on the first row, the start and end times below them.
   for (int i = 0; i < 5; ++i) {
     const auto& lp = last_panels[i];
-    const int row = i < 3 ? 0 : 1, col = i < 3 ? i * 2 : (i - 3) * 3;
+    const int row = i < 3 ? 0 : i - 2, col = i < 3 ? i * 2 : 0;
     last_grid->addWidget(new QLabel(S(lp.caption), last), row, col);
     QLabel* l = PanelLabel(last, lp.name, S(lp.caption), i < 3 ? 36 : 130);
     mirror.Bind(l, *lp.panel);
-    last_grid->addWidget(l, row, col + 1, 1, i < 3 ? 1 : 2);
+    last_grid->addWidget(l, row, col + 1, 1, i < 3 ? 1 : 5);
   }
-  boxes->addWidget(last);
+  p30->addWidget(last);
+  auto* boxes = new QHBoxLayout;
   auto* dest = new QGroupBox(S("送信先"), panel30);
   auto* dest_grid = new QGridLayout(dest);
   dest_grid->addWidget(new QLabel(S("総数"), dest), 0, 0);
@@ -207,8 +225,8 @@ GroupTabView::GroupTabView(GroupTab& t, Mirror& mirror, QWidget* parent) : QWidg
   p30->addLayout(boxes);
 
   auto* send_row = new QHBoxLayout;
-  panel23 = PanelLabel(panel30, "Panel23", S("コマンド名称"), 120);
-  panel27 = PanelLabel(panel30, "Panel27", S("状態"), 80);
+  panel23 = PanelLabel(panel30, "Panel23", S("コマンド名称"), 60);
+  panel27 = PanelLabel(panel30, "Panel27", S("状態"), 64);
   mirror.Bind(panel23, t.Panel23);
   mirror.Bind(panel27, t.Panel27);
   send_btn = Named(new QPushButton(panel30), "BitBtn5", S("送信開始"));

@@ -1,12 +1,18 @@
 #include "qt/main_view.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -23,6 +29,24 @@
 #include "qt/view_util.h"
 
 namespace zol {
+
+namespace {
+
+// Room between a header panel's frame and its text.
+constexpr int kPanelPadding = 3;
+
+// The width of pattern with each "0" replaced by the widest digit of fm.
+int DigitsWidth(const QFontMetrics& fm, const char* pattern) {
+  int widest = 0;
+  for (char d = '0'; d <= '9'; ++d) {
+    QString text = QString::fromLatin1(pattern);
+    text.replace(QLatin1Char('0'), QLatin1Char(d));
+    widest = std::max(widest, fm.horizontalAdvance(text));
+  }
+  return widest;
+}
+
+}  // namespace
 
 MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nullptr), app_(app) {
   MainWindow& f = app.Form2();
@@ -64,17 +88,20 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   mirror.Bind(label5, f.monitoring.Label5);
   label5->setStyleSheet(QStringLiteral("color: lime; background: transparent; border: none;"));
 
-  time_panel = Named(new QLabel(bar), "TimePanel");
-  time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  time_panel->setMinimumWidth(128);
-  time_panel->setAlignment(Qt::AlignCenter);
-  bar->addWidget(time_panel);
+  // The clock and the update time show their date above their time, so that
+  // the header keeps room for counts of a full table at the window's 800
+  // pixels.
+  for (QLabel** panel : {&time_panel, &ref_time_panel}) {
+    *panel = Named(new QLabel(bar), panel == &time_panel ? "TimePanel" : "RefTimePanel");
+    QLabel* l = *panel;
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setAlignment(Qt::AlignCenter);
+    l->setWordWrap(true);
+    l->setFixedWidth(std::max(DigitsWidth(l->fontMetrics(), "0000/00/00"), DigitsWidth(l->fontMetrics(), "00:00:00")) +
+                     2 * l->frameWidth() + 2 * kPanelPadding);
+    bar->addWidget(l);
+  }
   mirror.Bind(time_panel, f.TimePanel);
-  ref_time_panel = Named(new QLabel(bar), "RefTimePanel");
-  ref_time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  ref_time_panel->setMinimumWidth(64);
-  ref_time_panel->setAlignment(Qt::AlignCenter);
-  bar->addWidget(ref_time_panel);
   mirror.Bind(ref_time_panel, f.receive.RefTimePanel);
   bar->addSeparator();
 
@@ -88,14 +115,17 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     counters[static_cast<size_t>(i)] = Named(new QLabel(bar), counter_names[i], S(counter_labels[i]));
     QLabel* c = counters[static_cast<size_t>(i)];
     c->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    c->setMinimumWidth(30);
     c->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c->setIndent(kPanelPadding);
+    // A fixed width that holds the largest count, 999 devices x 8 outlets,
+    // so that the header does not move as the counts change.
+    c->setFixedWidth(DigitsWidth(c->fontMetrics(), "0000") + 2 * c->frameWidth() + 2 * kPanelPadding);
     bar->addWidget(c);
     mirror.Bind(c, *counter_panels[i]);
   }
 
   // Left: device tree and group tabs.
-  auto* split = new QSplitter(Qt::Horizontal, this);
+  split = new QSplitter(Qt::Horizontal, this);
   left_tabs = Named(new QTabWidget(split), "PageControl1");
   device_tree = new DeviceTreeView(app, mirror, left_tabs);
   left_tabs->addTab(device_tree, S("機器一覧"));
@@ -201,11 +231,11 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   right->addWidget(right_tabs, 1);
   mirror.Watch(f.PageControl2, [this, &f] { right_tabs->setCurrentIndex(f.PageControl2.ActivePageIndex()); });
   connect(right_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl2.SetActivePageIndex(i); });
-  split->setStretchFactor(0, 1);
-  split->setStretchFactor(1, 3);
-  // Wide enough for the detail grid's number, name and value columns and
-  // the group tab's destination lines.
-  split->setSizes({300, 500});
+  // PageControl1 stands at the left edge and keeps its width; Panel5 fills
+  // the rest, also when the window is resized (the widths: showEvent).
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  split->setChildrenCollapsible(false);
   setCentralWidget(split);
 
   // Bottom: the five status panels.
@@ -228,6 +258,20 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   new FormView(mirror, this, f, [&f, &app] {
     if (!app.Terminated()) f.FormClose();
   });
+}
+
+void MainView::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (panes_laid_out_) return;
+  panes_laid_out_ = true;
+  // The left pane as wide as the detail grid's columns with the grid's frame
+  // and scroll bar, measured once the panes have their sizes.
+  QTableView* grid = device_tree->grid;
+  const int grid_width = grid->verticalHeader()->width() + grid->horizontalHeader()->length() +
+                         2 * grid->frameWidth() + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
+  const int left = grid_width + left_tabs->width() - grid->width();
+  const int total = split->width() - split->handleWidth();
+  split->setSizes({left, std::max(total - left, 0)});
 }
 
 }  // namespace zol

@@ -8,6 +8,8 @@ class QLabel;
 class QListView;
 class QListWidget;
 class QMenu;
+class QShowEvent;
+class QSplitter;
 class QTabWidget;
 class QToolButton;
 
@@ -38,6 +40,7 @@ class MainView : public QMainWindow {
   QListView* icons = nullptr;
   LineList* recv_list = nullptr;
   LineList* syslog_list = nullptr;
+  QSplitter* split = nullptr;  // PageControl1 on the left, Panel5 on the right
   QTabWidget* left_tabs = nullptr;
   GroupTabView* group_tab = nullptr;  // the tab "グループ"
   DeviceTreeView* device_tree = nullptr;  // tab "機器一覧"
@@ -45,8 +48,12 @@ class MainView : public QMainWindow {
   std::array<QLabel*, 5> status{};
   QWidget* temp_panel = nullptr;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   App& app_;
+  bool panes_laid_out_ = false;
 };
 
 }  // namespace zol

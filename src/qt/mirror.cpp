@@ -150,9 +150,10 @@ void Mirror::Bind(QLineEdit* w, TextControl& c) {
   Watch(c, [w, &c] {
     ApplyControl(w, c);
     const QString t = FromSjis(c.Text());
-    if (w->text() != t) w->setText(t);
+    // Typing that Shift-JIS cannot hold stays as typed, for the operator to mend.
+    if (!c.Unheld() && w->text() != t) w->setText(t);
   });
-  connect(w, &QLineEdit::textEdited, this, [&c](const QString& t) { c.SetText(ToSjis(t)); });
+  connect(w, &QLineEdit::textEdited, this, [&c](const QString& t) { SetTyped(c, t); });
 }
 
 void Mirror::Bind(QComboBox* w, const ComboBox& c) {
@@ -169,6 +170,7 @@ void Mirror::Bind(QComboBox* w, const ComboBox& c) {
     }
     const QString text = FromSjis(c.Text());
     const int i = w->findText(text);
+    if (c.Unheld()) return;  // the operator's typing stays as typed
     if (i >= 0) w->setCurrentIndex(i);
     else if (w->isEditable()) w->setEditText(text);
     else w->setCurrentIndex(-1);

@@ -86,7 +86,7 @@ QComboBox* Combo(QWidget* parent, Mirror& mirror, ComboBox& c, const char* name,
   if (editable) {
     QObject::connect(w->lineEdit(), &QLineEdit::textEdited, w, [&c, on_change](const QString& t) {
       c.SetItemIndex(-1);
-      c.SetText(ToSjis(t));
+      SetTyped(c, t);
       if (on_change) on_change();
     });
   }

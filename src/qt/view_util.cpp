@@ -22,9 +22,9 @@ void CentreOnScreen(QWidget* w) {
 }
 
 QValidator::State SjisValidator::validate(QString& input, int&) const {
-  const std::string sjis = ToSjis(input);
-  if (FromSjis(sjis) != input) return Invalid;  // a character Shift-JIS cannot hold
-  return sjis.size() <= max_bytes_ ? Acceptable : Invalid;
+  // A character Shift-JIS cannot hold counts as its "?"; the dialog refuses
+  // it by name when the operator stores.
+  return ToSjis(input).size() <= max_bytes_ ? Acceptable : Invalid;
 }
 
 QString ColorName(Color c) { return QStringLiteral("#%1").arg(c & 0xFFFFFF, 6, 16, QLatin1Char('0')); }

@@ -25,9 +25,9 @@ void CentreOnScreen(QWidget* w);
 QString ColorName(Color c);
 
 // An entry that holds at most max_bytes bytes of Shift-JIS, a double-byte
-// character counting two, and only characters Shift-JIS can hold: an edit
-// that would break either is refused whole, so no character is ever cut in
-// half.
+// character counting two: an edit that would break it is refused whole, so
+// no character is ever cut in half. A character Shift-JIS cannot hold is let
+// through (as one byte) and refused by name when the dialog stores.
 class SjisValidator : public QValidator {
  public:
   SjisValidator(size_t max_bytes, QObject* parent) : QValidator(parent), max_bytes_(max_bytes) {}

@@ -3,7 +3,9 @@
 // enabling rules, and every way out giving the start button back.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -126,6 +128,52 @@ TEST_F(SettingsWindow, EscAndTheCloseBoxGiveTheStartButtonBack) {
     EXPECT_TRUE(f.app->monitoring().ToolButton1.Enabled());
     EXPECT_TRUE(f.app->monitoring().ToolButton7.Enabled());
   }
+}
+
+// Typing that Shift-JIS cannot hold stays in the field as typed and the
+// store is refused with a message that names the field: nothing is stored
+// with "?" in its place. Mended, the same field is stored.
+TEST_F(SettingsWindow, TextShiftJisCannotHoldIsRefusedByName) {
+  struct Case {
+    SettingsDialog::Page page;
+    const char* field;
+    QString typed;
+    const char* message;
+  };
+  const Case cases[] = {
+      {SettingsDialog::kCommon, "Edit1", QString::fromUtf8(u8"logs/caf\u00e9"), "保存先フォルダ名に使用できない文字が含まれています。"},
+      {SettingsDialog::kMail, "Edit10", QString::fromUtf8(u8"通知\U0001F600"), "件名に使用できない文字が含まれています。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    f.boxes.shown.clear();
+    const std::string log_dir = f.app->settings().LogDir, subject = f.app->settings().MailSubject;
+    Open();
+    dialog().tabs->setCurrentIndex(c.page);
+    auto* field = Find<QLineEdit>(c.field);
+    field->clear();
+    field->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, c.typed);
+    QApplication::sendEvent(field, &press);
+    ui.mirror().Poll();
+    EXPECT_EQ(field->text(), c.typed);  // not turned into "?"
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    ui.mirror().Poll();
+    EXPECT_TRUE(dialog().isVisible());
+    ASSERT_EQ(f.boxes.shown.size(), 1u);
+    EXPECT_EQ(f.boxes.shown[0].text, c.message);
+    EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Warning);
+    EXPECT_EQ(f.app->settings().LogDir, log_dir);
+    EXPECT_EQ(f.app->settings().MailSubject, subject);
+    // Mended: the last character goes, the field is stored.
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    ui.mirror().Poll();
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_EQ(f.boxes.shown.size(), 1u);
+  }
+  EXPECT_EQ(f.app->settings().LogDir, "logs/caf");
+  EXPECT_EQ(f.app->settings().MailSubject, "通知");
 }
 
 }  // namespace

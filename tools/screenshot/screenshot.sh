@@ -254,7 +254,7 @@ run_device() {
   # The first icon: the top left of the icon view, right of the tree and the
   # detail grid in the 800 x 640 main window.
   wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^ZOL YAB V4$' | head -n 1)
-  DISPLAY=$display xdotool mousemove --window "$wid" 499 127 click --repeat 2 --delay 120 1
+  DISPLAY=$display xdotool mousemove --window "$wid" 414 127 click --repeat 2 --delay 120 1
   sleep 1.5
   DISPLAY=$display import -window root "$out/device.png"
   kill -TERM "$console_pid" 2>/dev/null || true
