@@ -33,19 +33,28 @@
 namespace zol {
 namespace {
 
+// A listening socket on 127.0.0.1 with a port of the system's choice, its
+// receive buffer receive_buffer bytes (0: the system's); *a its address.
+int Listen(int backlog, int receive_buffer, sockaddr_in* a, int* port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (receive_buffer > 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+  *a = sockaddr_in{};
+  a->sin_family = AF_INET;
+  a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(a), sizeof *a);
+  ::listen(fd, backlog);
+  socklen_t len = sizeof *a;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(a), &len);
+  *port = ntohs(a->sin_port);
+  return fd;
+}
+
 // A listener with a backlog of 0 whose queue is filled by its own
 // connections: a new connection to it stays pending.
 struct NoAcceptListener {
   NoAcceptListener() {
-    fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(fd, 0);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    port = ntohs(a.sin_port);
+    sockaddr_in a;
+    fd = Listen(0, 0, &a, &port);
     for (int& f : fillers) {
       f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
       (void)::connect(f, reinterpret_cast<sockaddr*>(&a), sizeof a);
@@ -217,17 +226,8 @@ TEST(QtTelnetClient, DisconnectNotifiesFromWithinAndWritesAfterAClosedPeerDoNoHa
 // it, until the connection ends, max_bytes have gone or stop is set.
 struct FloodingPeer {
   FloodingPeer(std::function<std::string()> bytes, size_t max_bytes) {
-    fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    int small = 4096;  // what it does not read fills its side at once
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(fd, 1);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    port = ntohs(a.sin_port);
+    sockaddr_in a;
+    fd = Listen(1, 4096, &a, &port);  // what it does not read fills its small buffer at once
     thread = std::thread([this, bytes, max_bytes] {
       const int c = ::accept(fd, nullptr, nullptr);
       if (c < 0) return;

@@ -801,45 +801,25 @@ struct Misbehaviour {
 
 void PrintTo(const Misbehaviour& m, std::ostream* os) { *os << m.id; }
 
+// From the first line after the login on, no answer but piece every
+// every_ms, until bytes have gone (0: no end).
+std::function<void(ScriptedDevice&)> Streams(const std::string& piece, uint64_t every_ms, uint64_t bytes = 0) {
+  return [piece, every_ms, bytes](ScriptedDevice& d) {
+    d.stream_after_lines = 1;
+    d.stream_piece = piece;
+    d.stream_every_ms = every_ms;
+    d.stream_bytes = bytes;
+  };
+}
+
 const Misbehaviour kMisbehaviours[] = {
     {"PromptAfterEveryLineAndTheClosingCommand", 2, nullptr, [](ScriptedDevice& d) { d.prompt_on_close = true; },
      "○ 正常終了", 0},
-    {"EndlessTextWithoutAPrompt", 2, nullptr,
-     [](ScriptedDevice& d) {
-       d.stream_after_lines = 1;
-       d.stream_piece = "working...\r\n";
-       d.stream_every_ms = 50;
-     },
-     "× タイムアウト", 0},
-    {"OneByteEvery900Ms", 2, nullptr,
-     [](ScriptedDevice& d) {
-       d.stream_after_lines = 1;
-       d.stream_piece = ".";
-       d.stream_every_ms = 900;
-     },
-     "× タイムアウト", 0},
-    {"OneByteEvery900MsAfterAnOutletCommand", 1, nullptr,
-     [](ScriptedDevice& d) {
-       d.stream_after_lines = 1;
-       d.stream_piece = "-";
-       d.stream_every_ms = 900;
-     },
-     "接続が出来ませんでした", 0},
-    {"EndlessTextDuringAnIdentityRead", 0, nullptr,
-     [](ScriptedDevice& d) {
-       d.stream_after_lines = 1;
-       d.stream_piece = "reading...\r\n";
-       d.stream_every_ms = 100;
-     },
-     "接続が出来ませんでした", 0},
-    {"A100MbLine", 2, nullptr,
-     [](ScriptedDevice& d) {
-       d.stream_after_lines = 1;
-       d.stream_piece = std::string(65536, 'x');
-       d.stream_every_ms = 1;
-       d.stream_bytes = 100u << 20;
-     },
-     "× タイムアウト", 0},
+    {"EndlessTextWithoutAPrompt", 2, nullptr, Streams("working...\r\n", 50), "× タイムアウト", 0},
+    {"OneByteEvery900Ms", 2, nullptr, Streams(".", 900), "× タイムアウト", 0},
+    {"OneByteEvery900MsAfterAnOutletCommand", 1, nullptr, Streams("-", 900), "接続が出来ませんでした", 0},
+    {"EndlessTextDuringAnIdentityRead", 0, nullptr, Streams("reading...\r\n", 100), "接続が出来ませんでした", 0},
+    {"A100MbLine", 2, nullptr, Streams(std::string(65536, 'x'), 1, 100u << 20), "× タイムアウト", 0},
     {"SilenceAfterLogin", 2, nullptr, [](ScriptedDevice& d) { d.silent_after_login = true; }, "× タイムアウト", 0},
     {"SilenceAfterLoginOfAnOutletCommand", 1, nullptr, [](ScriptedDevice& d) { d.silent_after_login = true; },
      "接続が出来ませんでした", 0},
