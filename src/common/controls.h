@@ -125,7 +125,11 @@ class CheckBox : public TextControl {
 // button.
 using RadioButton = CheckBox;
 
-// A list of text lines: text box (memo), list box, rich edit.
+// A list of text lines: text box (memo), list box, rich edit. Besides its
+// revision it counts what a view needs to follow a growing text cheaply:
+// lines dropped from the front (Dropped) and every change that is not an
+// append at the end, a change of the last line or a drop from the front
+// (Rewrites).
 class Lines : public Control {
  public:
   size_t Count() const { return lines_.size(); }
@@ -133,6 +137,7 @@ class Lines : public Control {
   const std::vector<std::string>& All() const { return lines_; }
   std::string Line(size_t i) const { return i < lines_.size() ? lines_[i] : std::string(); }
   void SetLine(size_t i, const std::string& s) {
+    if (i + 1 < lines_.size()) ++rewrites_;
     if (i >= lines_.size()) lines_.resize(i + 1);
     lines_[i] = s;
     Touch();
@@ -143,36 +148,54 @@ class Lines : public Control {
   }
   void Insert(size_t i, std::string s) {
     if (i > lines_.size()) i = lines_.size();
+    if (i < lines_.size()) ++rewrites_;
     lines_.insert(lines_.begin() + static_cast<long>(i), std::move(s));
     Touch();
   }
   void Delete(size_t i) {
     if (i >= lines_.size()) return;
+    if (i == 0) ++dropped_;
+    else ++rewrites_;
     lines_.erase(lines_.begin() + static_cast<long>(i));
+    Touch();
+  }
+  // Removes the first n lines (all when there are fewer).
+  void DropFront(size_t n) {
+    n = std::min(n, lines_.size());
+    if (n == 0) return;
+    lines_.erase(lines_.begin(), lines_.begin() + static_cast<long>(n));
+    dropped_ += n;
     Touch();
   }
   void Clear() {
     if (lines_.empty()) return;
     lines_.clear();
+    ++rewrites_;
     Touch();
   }
   void Assign(std::vector<std::string> lines) {
     lines_ = std::move(lines);
+    ++rewrites_;
     Touch();
   }
   // Takes lines as the new lines and leaves the old ones in lines, so a
   // writer that replaces every line can reuse their strings.
   void Swap(std::vector<std::string>& lines) {
     lines_.swap(lines);
+    ++rewrites_;
     Touch();
   }
   // Selected line, -1 for none.
   int ItemIndex() const { return item_index_; }
   void SetItemIndex(int i) { Set(item_index_, i); }
+  uint64_t Dropped() const { return dropped_; }
+  uint64_t Rewrites() const { return rewrites_; }
 
  private:
   std::vector<std::string> lines_;
   int item_index_ = -1;
+  uint64_t dropped_ = 0;
+  uint64_t rewrites_ = 0;
 };
 
 using ListBox = Lines;

@@ -58,7 +58,9 @@ class TimerHost {
 // A window timer: fires OnTimer every Interval() ms while enabled. A new
 // interval, or enabling a disabled timer, starts a new period; enabling an
 // enabled timer or setting the interval it already has changes nothing (its
-// next firing stays due when it was). An interval of 0 never fires.
+// next firing stays due when it was). Restart sets the interval and, when
+// the timer is enabled, starts a new period whatever the interval was. An
+// interval of 0 never fires.
 class Timer {
  public:
   explicit Timer(TimerHost* host, uint32_t interval = 1000, bool enabled = false)
@@ -75,6 +77,10 @@ class Timer {
   bool Enabled() const { return enabled_; }
   void SetInterval(uint32_t ms) {
     if (ms == interval_) return;
+    interval_ = ms;
+    if (host_) host_->TimerChanged(this);
+  }
+  void Restart(uint32_t ms) {
     interval_ = ms;
     if (host_) host_->TimerChanged(this);
   }

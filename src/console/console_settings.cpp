@@ -1,5 +1,6 @@
 // The settings file: loading the console settings at the main window's
 // creation and writing them back (IniLoad, IniSave).
+#include <algorithm>
 #include <string>
 
 #include "common/files.h"
@@ -41,7 +42,9 @@ void MainWindow::IniLoad() {
   TempDevice = ini.ReadInteger("SYSTEM", "TEMP", 0);
   SysLogSave = ini.ReadBool("SYSLOG", "SAVE", false);
   SysLogMode = ini.ReadBool("SYSLOG", "MODE", true);
-  GrpTimeOut = ini.ReadInteger("SYSTEM", "GRPTIMEOUT", 10000);
+  // The group time-out is held to the settings dialog's range, 5 to 3600
+  // seconds: 0 or less would leave a session after the banner without end.
+  GrpTimeOut = std::clamp(ini.ReadInteger("SYSTEM", "GRPTIMEOUT", 10000), kGrpTimeOutMinMs, kGrpTimeOutMaxMs);
   SaveRecvData = ini.ReadBool("SYSTEM", "SDATA", false);
   NtpPort = ini.ReadInteger("SYSTEM", "NTPPORT", 37);
   LockPassword = Scramble(ini.ReadString("SYSTEM", "DATA30", ""), 0);

@@ -7,6 +7,11 @@
 
 namespace zol {
 
+// The range of the group time-out, as the settings dialog offers it (5 to
+// 3600 seconds); a value read from the settings file is held to it.
+constexpr int kGrpTimeOutMinMs = 5000;
+constexpr int kGrpTimeOutMaxMs = 3600000;
+
 struct ConsoleSettings {
   bool AutoStart = false;       // [START] AUTO
   int WindowMode = 0;           // [START] WINDOW

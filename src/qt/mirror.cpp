@@ -12,9 +12,11 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <memory>
@@ -399,24 +401,66 @@ bool LineList::event(QEvent* e) {
 }
 
 void Mirror::Bind(QPlainTextEdit* w, const Lines& l) {
-  // The lines last set, and the document's revision right after: while
-  // both hold, the widget shows them and nothing is converted again.
+  // What the widget shows: the lines' counts of drops and rewrites when it
+  // was last brought up to date, as many lines as it shows, its last line
+  // and the document's revision right after. While the counts of rewrites
+  // and the revision hold, the widget shows the first lines of l as they
+  // were, its last line perhaps changed since: lines dropped from the front
+  // are removed, the last line is set again when it changed, and new lines
+  // are added, so the cost follows what changed and not the whole text.
   struct Shown {
-    std::vector<std::string> lines;
+    uint64_t rewrites = ~uint64_t{0};
+    uint64_t dropped = 0;
+    size_t count = 0;
+    std::string last;
     int revision = -1;
   };
   auto shown = std::make_shared<Shown>();
   Watch(l, w, [w, &l, shown] {
     ApplyControl(w, l);
-    if (shown->revision == w->document()->revision() && shown->lines == l.All()) return;
-    QString text;
-    for (size_t i = 0; i < l.Count(); ++i) {
-      if (i) text += QLatin1Char('\n');
-      text += FromSjis(l[i]);
+    QTextDocument* doc = w->document();
+    const uint64_t dropped = l.Dropped() - shown->dropped;
+    const bool follow = w->isReadOnly() && shown->rewrites == l.Rewrites() && shown->revision == doc->revision() &&
+                        shown->count > 0 && dropped < shown->count && shown->count - dropped <= l.Count();
+    if (!follow) {
+      QString text;
+      for (size_t i = 0; i < l.Count(); ++i) {
+        if (i) text += QLatin1Char('\n');
+        text += FromSjis(l[i]);
+      }
+      if (w->toPlainText() != text) w->setPlainText(text);
+    } else {
+      // A read-only view keeps no undo history of these edits; a view
+      // scrolled to the end stays there.
+      doc->setUndoRedoEnabled(false);
+      QScrollBar* bar = w->verticalScrollBar();
+      const bool at_end = bar->value() == bar->maximum();
+      QTextCursor cursor(doc);
+      cursor.beginEditBlock();
+      if (dropped > 0) {
+        cursor.movePosition(QTextCursor::Start);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(dropped));
+        cursor.removeSelectedText();
+      }
+      const size_t kept = shown->count - static_cast<size_t>(dropped);
+      if (l[kept - 1] != shown->last) {
+        cursor.movePosition(QTextCursor::End);
+        cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(FromSjis(l[kept - 1]));
+      }
+      cursor.movePosition(QTextCursor::End);
+      for (size_t i = kept; i < l.Count(); ++i) {
+        cursor.insertBlock();
+        cursor.insertText(FromSjis(l[i]));
+      }
+      cursor.endEditBlock();
+      if (at_end) bar->setValue(bar->maximum());
     }
-    if (w->toPlainText() != text) w->setPlainText(text);
-    shown->lines = l.All();
-    shown->revision = w->document()->revision();
+    shown->rewrites = l.Rewrites();
+    shown->dropped = l.Dropped();
+    shown->count = l.Count();
+    shown->last = l.Count() ? l[l.Count() - 1] : std::string();
+    shown->revision = doc->revision();
   });
 }
 

@@ -132,6 +132,7 @@ bool QtTelnetClient::Connect(const std::string& host, int port) {
   out_.clear();
   held_.clear();
   peer_closed_ = false;
+  stalled_ = false;
   delivering_allowed_ = false;
   read_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
   QObject::connect(read_.get(), &QSocketNotifier::activated, this, [this] { OnReadable(); });
@@ -150,13 +151,14 @@ void QtTelnetClient::DeliverHeld(unsigned generation) {
   delivering_allowed_ = true;
   std::string data;
   data.swap(held_);
-  const bool closed = peer_closed_;
+  const bool closed = peer_closed_ || stalled_;
+  if (read_ && !closed) read_->setEnabled(true);  // reading paused at the limit goes on
   if (!data.empty() && OnDataAvailable) OnDataAvailable(data);
   if (closed && generation == generation_) Close(true);
 }
 
 void QtTelnetClient::OnReadable() {
-  if (fd_ < 0) return;
+  if (fd_ < 0 || stalled_) return;
   const unsigned mine = generation_;
   std::string data;
   bool closed = false;
@@ -179,6 +181,8 @@ void QtTelnetClient::OnReadable() {
   if (!delivering_allowed_) {
     held_ += data;
     peer_closed_ = peer_closed_ || closed;
+    // The peer waits (its socket fills) until the held text is handed over.
+    if (held_.size() >= kHeldLimit && read_) read_->setEnabled(false);
     return;
   }
   // The handler may wait in Delay: the notifier then fires again in the
@@ -190,7 +194,7 @@ void QtTelnetClient::OnReadable() {
 void QtTelnetClient::OnWritable() { Flush(); }
 
 void QtTelnetClient::Flush() {
-  if (fd_ < 0 || !protocol_) return;
+  if (fd_ < 0 || !protocol_ || stalled_) return;
   out_ += protocol_->TakeOutput();
   while (!out_.empty()) {
     const ssize_t n = ::send(fd_, out_.data(), out_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -200,6 +204,10 @@ void QtTelnetClient::Flush() {
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (out_.size() > kQueueLimit) {
+        Stall();
+        return;
+      }
       if (write_) write_->setEnabled(true);
       return;
     }
@@ -209,8 +217,24 @@ void QtTelnetClient::Flush() {
   if (write_) write_->setEnabled(false);
 }
 
+void QtTelnetClient::Stall() {
+  // Nothing more is read or written; the connection ends from the event
+  // loop, not inside the handler that wrote or read, and not before the
+  // connected notification has returned (DeliverHeld ends it then).
+  stalled_ = true;
+  out_.clear();
+  out_.shrink_to_fit();
+  if (read_) read_->setEnabled(false);
+  if (write_) write_->setEnabled(false);
+  if (!delivering_allowed_) return;
+  const unsigned mine = generation_;
+  QTimer::singleShot(0, this, [this, mine] {
+    if (generation_ == mine) Close(true);
+  });
+}
+
 void QtTelnetClient::WriteLn(const std::string& text) {
-  if (!Connected()) return;
+  if (!Connected() || stalled_) return;
   protocol_->Send(text + "\r\n");
   Flush();
 }

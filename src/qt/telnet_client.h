@@ -10,6 +10,13 @@
 // loop), but never before the connected notification has returned. On a
 // peer close the text before it comes first, then the disconnected
 // notification. Writes never raise SIGPIPE.
+//
+// Memory is bounded whatever the peer does: text read during the connected
+// notification is held up to kHeldLimit, then reading pauses until it is
+// handed over; output the peer does not take (answers to its negotiation,
+// lines written) is queued up to kQueueLimit, and a peer that leaves more
+// untaken ends its connection, with the disconnected notification from the
+// event loop.
 #pragma once
 
 #include <QObject>
@@ -38,10 +45,17 @@ class QtTelnetClient : public QObject, public TelnetClient {
   // The program is ending: Connect fails at once, a pending attempt ends.
   void SetEnding();
 
+  static constexpr size_t kHeldLimit = 256 * 1024;
+  static constexpr size_t kQueueLimit = 64 * 1024;
+  // Bytes written but not yet taken by the socket.
+  size_t Queued() const { return out_.size(); }
+
  private:
   void OnReadable();
   void OnWritable();
   void Flush();
+  // The peer leaves too much untaken: its connection ends.
+  void Stall();
   // Closes the socket; notify raises the disconnected notification.
   void Close(bool notify);
   void StopWaiting();
@@ -60,6 +74,7 @@ class QtTelnetClient : public QObject, public TelnetClient {
   std::string out_;  // bytes not yet taken by the socket
   std::string held_;  // text read during the connected notification
   bool peer_closed_ = false;  // ... and the peer's close after it
+  bool stalled_ = false;      // the peer leaves its output untaken: the connection ends
   QEventLoop* waiting_ = nullptr;  // the loop of a pending Connect
 };
 

@@ -65,6 +65,7 @@ DeviceEditor::DeviceEditor(App& a)
       Timer1(a.timers(), 5000, false),
       Timer2(a.timers(), 1000, false),
       Timer3(a.timers(), 1000, false),
+      SessionLimit(a.timers(), 0, false),
       IdTelnet1(a.telnet()) {
   SetCaption("機器情報　登録／編集");
   BitBtn1.SetCaption("登録");
@@ -110,6 +111,7 @@ DeviceEditor::DeviceEditor(App& a)
   Timer1.OnTimer = [this] { Timer1Timer(); };
   Timer2.OnTimer = [this] { Timer2Timer(); };
   Timer3.OnTimer = [this] { Timer3Timer(); };
+  SessionLimit.OnTimer = [this] { SessionLimitTimer(); };
   IdTelnet1.OnConnected = [this] { IdTelnet1Connected(); };
   IdTelnet1.OnDataAvailable = [this](const std::string& text) { IdTelnet1DataAvailable(text); };
   IdTelnet1.OnDisconnected = [this] { IdTelnet1Disconnected(); };

@@ -14,6 +14,7 @@
 #include "common/controls.h"
 #include "common/platform.h"
 #include "console/app.h"
+#include "telnet/transcript.h"
 
 namespace zol {
 
@@ -61,7 +62,7 @@ class DeviceEditor : public Form {
   Panel Panel51;       // time of the last group command result
   Button BitBtn3;      // "情報取得"
   Memo Memo1;          // command script of the running group send, line 0 the header
-  Memo Memo2;          // session transcript (never cleared)
+  Memo Memo2;          // session transcript (never cleared; a bounded tail)
 
   // --- Tab "ログ保存" ---
   Panel Panel23, Panel24, Panel25, Panel26, Panel27, Panel28, Panel29, Panel30;  // row numbers
@@ -144,6 +145,9 @@ class DeviceEditor : public Form {
   Timer Timer1;  // session time-out: 5000 ms, then GrpTimeOut
   Timer Timer2;  // prompt nudge, 1000 ms
   Timer Timer3;  // script watchdog, 1000 ms
+  // The overall bound of a session, from its connection: whatever the
+  // device does, the session ends when it passes (SessionBound).
+  Timer SessionLimit;
   TelnetClient& IdTelnet1;
 
   // --- The engine (telnet/telnet_session.cpp) ---
@@ -163,9 +167,20 @@ class DeviceEditor : public Form {
   void Timer1Timer();
   void Timer2Timer();
   void Timer3Timer();
+  // The bound has passed: the session ends as on its time-out, a group
+  // device with a failure.
+  void SessionLimitTimer();
+  // Milliseconds from the connection within which a session of the current
+  // mode ends whatever the device does: the time-out to the banner and
+  // GrpTimeOut after it, the engine's own waits of the login and, for a
+  // group device, the watchdog's 8 s and the pause of every "wait"
+  // directive for each step of the script in Memo1, and the 3 s after the
+  // closing command; one second to spare.
+  uint32_t SessionBound() const;
 
-  // Raised at every session start; a handler that waited and finds another
-  // number has lost its session to a newer one and stops.
+  // Raised at every session start and end; a handler that waited and finds
+  // another number has lost its session (ended, or taken by a newer one)
+  // and stops.
   unsigned SessionNo = 0;
 
  private:
@@ -201,9 +216,12 @@ class DeviceEditor : public Form {
   // A disconnect made by the engine, which never ends a device through the
   // disconnected notification.
   void EngineDisconnect();
+  // Every end of a session: its bound stops, and a handler that waits for it
+  // stops when it wakes.
+  void SessionEnded();
 
   bool engine_disconnect_ = false;
-  bool transcript_open_ = false;  // the transcript's last line goes on
+  Transcript transcript_{Memo2};  // appends what the device sends to Memo2
   // A refused connection ends its device and starts the next one; inside
   // that end the next start is queued here and run by the outer start, so a
   // long queue of refused devices does not nest.

@@ -408,8 +408,10 @@ void GroupTab::cancelbtn() {
 void GroupTab::ComboBoxEx2Refill() {
   const ComboBox& ex1 = app.group_selector();
   std::vector<std::string> items = ex1.items.All();
+  // The unregistered group by its number at the start of the item; a name
+  // may hold "G000" (or bytes that read so, as "烏000" does).
   for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i].find("G000") != std::string::npos) {
+    if (items[i].compare(0, 4, "G000") == 0) {
       items.erase(items.begin() + static_cast<long>(i));
       break;
     }

@@ -85,7 +85,7 @@ class GroupTab {
   void ComboBoxEx2Change();  // the operator chose a group
   void cancelbtn();
   // Refills ComboBoxEx2 from the group selector ComboBoxEx1 (its items
-  // without the first one holding "G000", its text), at the end of the
+  // without the first one beginning with "G000", its text), at the end of the
   // device tree's count refresh; never leaves send mode.
   void ComboBoxEx2Refill();
 

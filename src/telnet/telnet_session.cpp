@@ -20,6 +20,14 @@ namespace {
 
 constexpr uint32_t kConnectTimeOutMs = 5000;
 constexpr int kBufferKeep = 255;
+// What the bound of a session adds up: the login's own waits (a wrong
+// password's 500 ms and the password split's 100 ms, three times), the
+// script watchdog's limit per step, the closing command's 200 ms and the 3 s
+// after it, and a second to spare.
+constexpr uint64_t kLoginWaitsMs = 3 * (500 + 100);
+constexpr uint64_t kWatchdogLimitMs = 8000;
+constexpr uint64_t kClosingMs = 200 + 3000;
+constexpr uint64_t kBoundSpareMs = 1000;
 
 std::string Lower(std::string s) {
   for (char& c : s) {
@@ -28,27 +36,35 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// Appends received text to a memo: line breaks (LF, with or without CR)
-// start a new line, text without one continues the last line.
-void AppendText(Memo& memo, bool& open, const std::string& text) {
-  size_t start = 0;
-  for (;;) {
-    const size_t nl = text.find('\n', start);
-    std::string seg = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
-    seg.erase(std::remove(seg.begin(), seg.end(), '\r'), seg.end());
-    if (open) {
-      if (!seg.empty()) memo.SetLine(memo.Count() - 1, memo[memo.Count() - 1] + seg);
-    } else if (!seg.empty() || nl != std::string::npos) {
-      memo.Add(seg);
-      open = true;
-    }
-    if (nl == std::string::npos) return;
-    open = false;
-    start = nl + 1;
-  }
+// The pause of a script line that is a "wait" directive ("@" first, "wait"
+// in the rest in any case, its digits the milliseconds); -1 for any other
+// line.
+int32_t DirectiveWait(const std::string& line) {
+  if (line.empty() || line[0] != '@') return -1;
+  const std::string rest = Lower(Copy(line, 2, 255));
+  if (rest.find("wait") == std::string::npos) return -1;
+  return DecimalOr(DigitsOnly(rest), 0);
 }
 
 }  // namespace
+
+uint32_t DeviceEditor::SessionBound() const {
+  uint64_t ms = kConnectTimeOutMs + static_cast<uint64_t>(std::max(0, app.settings().GrpTimeOut)) + kLoginWaitsMs +
+                kBoundSpareMs;
+  if (SessionMode == 2) {
+    // Lines 1 to the last and the empty line after them are the steps; a
+    // step ends within the watchdog's limit after its pause.
+    ms += Memo1.Count() * kWatchdogLimitMs + kClosingMs;
+    for (size_t i = 1; i < Memo1.Count(); ++i) ms += static_cast<uint64_t>(std::max(0, DirectiveWait(Memo1[i])));
+  }
+  return static_cast<uint32_t>(std::min<uint64_t>(ms, INT32_MAX));
+}
+
+void DeviceEditor::SessionEnded() {
+  SessionLimit.SetEnabled(false);
+  // A handler still waiting in Delay for this session stops when it wakes.
+  ++SessionNo;
+}
 
 bool DeviceEditor::SessionAllowed(int mode) {
   // A session that starts drops a connected one. While a group send runs,
@@ -124,6 +140,7 @@ void DeviceEditor::StartSession(int mode, const std::string& command, int row) {
   PasswordRetries = 0;
   SessionState = 0;
   Timer3.SetEnabled(false);
+  SessionLimit.SetEnabled(false);
   // A busy device's text belongs to that device only.
   if (mode == 2) ScriptError.clear();
 
@@ -171,6 +188,8 @@ void DeviceEditor::IdTelnet1Connected() {
   TimedOut = false;
   Timer1.SetInterval(kConnectTimeOutMs);
   Timer1.SetEnabled(true);
+  SessionLimit.Restart(SessionBound());
+  SessionLimit.SetEnabled(true);
   if (!Wait(500)) return;
   if (SessionMode == 2) app.group_tab().grpmessin(DeviceIdText(app.group_tab().GroupQueue(0)) + " 接続成功");
   SessionState = 1;
@@ -185,17 +204,20 @@ void DeviceEditor::IdTelnet1DataAvailable(const std::string& text) {
   } else {
     TelnetBuffer += text;
   }
-  AppendText(Memo2, transcript_open_, text);
+  transcript_.Append(text);
 
   switch (SessionState) {
     case 1:  // banner
       if (Contains(".")) {
-        Timer1.SetInterval(static_cast<uint32_t>(std::max(0, app.settings().GrpTimeOut)));
+        // A new period from the banner, also when the interval stays.
+        Timer1.Restart(static_cast<uint32_t>(std::max(0, app.settings().GrpTimeOut)));
         TelnetBuffer.clear();
         IdTelnet1.WriteLn("");
         PromptNudges = 0;
         Timer2.SetEnabled(true);
-        SessionState = ScriptType == 0 ? 10 : 2;
+        // The script type is the group script's: an identity read or an
+        // outlet command always answers the password prompt.
+        SessionState = SessionMode == 2 && ScriptType == 1 ? 2 : 10;
       } else if (Contains("Too")) {
         ScriptError = "多重接続切断";
         TelnetDisConnect();
@@ -261,6 +283,7 @@ void DeviceEditor::IdTelnet1DataAvailable(const std::string& text) {
         InfoName = ReplyValue();
         TelnetBuffer.clear();
         Timer1.SetEnabled(false);
+        SessionEnded();
         IdentityConfirm();
       }
       return;
@@ -271,11 +294,12 @@ void DeviceEditor::IdTelnet1DataAvailable(const std::string& text) {
         TelnetBuffer.clear();
         app.Form7().btnmask(2);
         Timer1.SetEnabled(false);
+        SessionEnded();
       }
       return;
     case 9:  // script
-      Timer3.SetEnabled(false);
       if (Contains("bye.") || Contains("set.")) {
+        Timer3.SetEnabled(false);
         Timer2.SetEnabled(false);
         EngineDisconnect();
         SessionState = 0;
@@ -284,16 +308,18 @@ void DeviceEditor::IdTelnet1DataAvailable(const std::string& text) {
         sendend();
       } else if (Contains(">")) {
         TelnetBuffer.clear();
+        // The closing command goes once: a prompt after it changes nothing,
+        // and the watchdog ends the device 3 s after it.
+        if (ScriptClosed) return;
+        Timer3.SetEnabled(false);
         const int n = ScriptLine++;
         if (!sendtext(n)) return;
         WatchdogCount = 0;
         Timer3.SetEnabled(true);
-      } else {
-        // Output without a prompt: the watchdog counts again from 0, so a
-        // device that then falls silent still ends.
-        WatchdogCount = 0;
-        Timer3.SetEnabled(true);
       }
+      // Output without a prompt answers no line: the watchdog goes on
+      // counting from the line sent, so a device that talks without end
+      // still fails 8 s after it.
       return;
     default:  // 0 idle, 11 password split: text is only collected
       return;
@@ -338,6 +364,7 @@ void DeviceEditor::WrongPassword() {
   // The session time-out must not add its own box while this one is open.
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
+  SessionEnded();
   BitBtn3.SetEnabled(true);
   app.boxes().Show("パスワードが違います", BoxKind::Error, BoxButtons::Ok);
   TelnetDisConnect();
@@ -363,6 +390,7 @@ void DeviceEditor::IdentityConfirm() {
 bool DeviceEditor::sendtext(int n) {
   const int count = static_cast<int>(Memo1.Count());
   if (n > count) {
+    if (ScriptClosed) return true;  // sent once per session
     WatchdogCount = 0;
     Timer3.SetEnabled(true);
     ScriptClosed = true;
@@ -374,9 +402,8 @@ bool DeviceEditor::sendtext(int n) {
   // Line n = count lies past the last line: an empty line.
   const std::string line = n == count ? std::string() : Memo1[static_cast<size_t>(n)];
   if (!line.empty() && line[0] == '@') {
-    const std::string rest = Lower(Copy(line, 2, 255));
-    if (rest.find("wait") != std::string::npos) return Wait(static_cast<uint32_t>(DecimalOr(DigitsOnly(rest), 0)));
-    return true;
+    const int32_t pause = DirectiveWait(line);
+    return pause < 0 || Wait(static_cast<uint32_t>(pause));
   }
   if (!line.empty() && line[0] == '/') return true;
   if (Lower(line).find("cpureset") != std::string::npos) {
@@ -401,10 +428,21 @@ void DeviceEditor::Timer1Timer() {
     sendend();
     return;
   }
+  SessionEnded();
   if (IdTelnet1.Connected()) EngineDisconnect();
   app.boxes().Show("接続が出来ませんでした", BoxKind::Error, BoxButtons::Ok);
   BitBtn3.SetEnabled(true);
   app.Form7().btnmask(2);
+}
+
+void DeviceEditor::SessionLimitTimer() {
+  SessionLimit.SetEnabled(false);
+  Timer2.SetEnabled(false);
+  Timer3.SetEnabled(false);
+  // A device still in its session at the bound has failed, whatever it was
+  // sent.
+  ScriptClosed = false;
+  Timer1Timer();
 }
 
 void DeviceEditor::Timer2Timer() {
@@ -447,6 +485,7 @@ void DeviceEditor::TelnetDisConnect() {
   // no further box follows this one.
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
+  SessionEnded();
   if (IdTelnet1.Connected()) EngineDisconnect();
   app.boxes().Show("接続が切断されました。", BoxKind::Error, BoxButtons::Ok);
   BitBtn3.SetEnabled(true);
@@ -455,6 +494,7 @@ void DeviceEditor::TelnetDisConnect() {
 
 void DeviceEditor::sendend() {
   if (SessionMode != 2) return;
+  SessionEnded();
   SessionState = 0;
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);

@@ -94,6 +94,44 @@ std::vector<std::string> Outline(const TreeView& t) {
   return out;
 }
 
+// A view follows a growing text by what it was told: appends at the end,
+// changes of the last line and drops from the front need no rewrite of what
+// it shows; every other change does.
+TEST(Lines, CountsDropsFromTheFrontAndRewrites) {
+  struct Case {
+    const char* what;
+    std::function<void(Lines&)> change;  // on the lines a, b, c
+    uint64_t dropped, rewrites;
+  };
+  const Case cases[] = {
+      {"append", [](Lines& l) { l.Add("d"); }, 0, 0},
+      {"last line changed", [](Lines& l) { l.SetLine(2, "c2"); }, 0, 0},
+      {"line past the end", [](Lines& l) { l.SetLine(5, "f"); }, 0, 0},
+      {"insert at the end", [](Lines& l) { l.Insert(3, "d"); }, 0, 0},
+      {"first two dropped", [](Lines& l) { l.DropFront(2); }, 2, 0},
+      {"more dropped than held", [](Lines& l) { l.DropFront(9); }, 3, 0},
+      {"first deleted", [](Lines& l) { l.Delete(0); }, 1, 0},
+      {"middle line changed", [](Lines& l) { l.SetLine(1, "b2"); }, 0, 1},
+      {"insert inside", [](Lines& l) { l.Insert(1, "x"); }, 0, 1},
+      {"middle deleted", [](Lines& l) { l.Delete(1); }, 0, 1},
+      {"cleared", [](Lines& l) { l.Clear(); }, 0, 1},
+      {"assigned", [](Lines& l) { l.Assign({"z"}); }, 0, 1},
+  };
+  for (const Case& c : cases) {
+    Lines l;
+    l.Assign({"a", "b", "c"});
+    const uint64_t rewrites = l.Rewrites(), revision = l.Revision();
+    c.change(l);
+    EXPECT_EQ(l.Dropped(), c.dropped) << c.what;
+    EXPECT_EQ(l.Rewrites() - rewrites, c.rewrites) << c.what;
+    EXPECT_GT(l.Revision(), revision) << c.what;
+  }
+  Lines l;
+  l.Assign({"a", "b", "c"});
+  l.DropFront(1);
+  EXPECT_EQ(l.All(), (std::vector<std::string>{"b", "c"}));
+}
+
 TEST(TreeView, ShapeOperationsKeepOrderLevelsAndIndexes) {
   TreeView t;
   TreeNode* a = t.AddChild(nullptr, "A", 0);

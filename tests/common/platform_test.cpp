@@ -64,6 +64,8 @@ TEST(SimPlatform, TimerKeepsItsDueTimeUnlessReallyChanged) {
       {"both, twice", [](Timer& t) { t.SetEnabled(true); t.SetInterval(1500); t.SetEnabled(true); }, 1500},
       {"disabled and enabled", [](Timer& t) { t.SetEnabled(false); t.SetEnabled(true); }, 2500},
       {"new interval", [](Timer& t) { t.SetInterval(1400); }, 2400},
+      {"restarted with the same interval", [](Timer& t) { t.Restart(1500); }, 2500},
+      {"restarted with a new interval", [](Timer& t) { t.Restart(700); }, 1700},
   };
   for (const Case& c : cases) {
     SimPlatform sim;
@@ -96,6 +98,24 @@ TEST(Timer, TellsTheHostOnlyOfRealChanges) {
   t.SetInterval(700);
   t.SetInterval(700);
   EXPECT_EQ(host.changed, 2);
+  // A restart is a change even with the interval it has.
+  t.Restart(700);
+  EXPECT_EQ(host.changed, 3);
+  EXPECT_TRUE(t.Enabled());
+}
+
+TEST(SimPlatform, RestartOfADisabledTimerLeavesItOff) {
+  SimPlatform sim;
+  int fired = 0;
+  Timer t(&sim, 1500, false);
+  t.OnTimer = [&] { ++fired; };
+  t.Restart(500);
+  sim.Advance(3000);
+  EXPECT_EQ(fired, 0);
+  EXPECT_EQ(t.Interval(), 500u);
+  t.SetEnabled(true);
+  sim.Advance(500);
+  EXPECT_EQ(fired, 1);
 }
 
 TEST(SimPlatform, PostedEventsInterleaveWithTimers) {

@@ -317,7 +317,7 @@ class DeviceSwitchTest : public DeviceWindowTest {
   static std::string Connect(const std::string& password, const std::string& telnet_port) {
     return "telnet,10.0.0.7,80," + Scramble(password, 1) + "," + telnet_port + ",0,1,0";
   }
-  ScriptedDevice dev{telnet};
+  ScriptedDevice dev{telnet, sim};
 };
 
 TEST_F(DeviceSwitchTest, TheThreeButtonsSendTheirCommandForTheOutlet) {

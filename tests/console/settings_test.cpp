@@ -32,7 +32,7 @@ class SettingsTest : public ::testing::Test {
     m.UdpPort = 8000;
     m.TimeOutMin = 0;
     m.TempDevice = 7;
-    m.GrpTimeOut = 3000;
+    m.GrpTimeOut = 30000;
     m.SaveRecvData = true;
     m.LockPassword = "pass";
     m.LockOn = true;
@@ -128,6 +128,14 @@ TEST_F(SettingsTest, ValueForms) {
          for (int i = 1; i <= 7; ++i) EXPECT_EQ(m.icons.ToolButtonChk[i].Down(), i != 3) << i;
        }},
       {"[LOG]\r\nDIR=\r\n", [](MainWindow& m) { EXPECT_EQ(m.LogDir, ""); }},
+      // The group time-out is held to the dialog's 5 to 3600 seconds.
+      {"[SYSTEM]\r\nGRPTIMEOUT=0\r\n", [](MainWindow& m) { EXPECT_EQ(m.GrpTimeOut, 5000); }},
+      {"[SYSTEM]\r\nGRPTIMEOUT=-1\r\n", [](MainWindow& m) { EXPECT_EQ(m.GrpTimeOut, 5000); }},
+      {"[SYSTEM]\r\nGRPTIMEOUT=4999\r\n", [](MainWindow& m) { EXPECT_EQ(m.GrpTimeOut, 5000); }},
+      {"[SYSTEM]\r\nGRPTIMEOUT=5000\r\n", [](MainWindow& m) { EXPECT_EQ(m.GrpTimeOut, 5000); }},
+      {"[SYSTEM]\r\nGRPTIMEOUT=3600000\r\n", [](MainWindow& m) { EXPECT_EQ(m.GrpTimeOut, 3600000); }},
+      {"[SYSTEM]\r\nGRPTIMEOUT=3600001\r\n", [](MainWindow& m) { EXPECT_EQ(m.GrpTimeOut, 3600000); }},
+      {"[SYSTEM]\r\nGRPTIMEOUT=x\r\n", [](MainWindow& m) { EXPECT_EQ(m.GrpTimeOut, 10000); }},
       // Present but not decodable: empty texts, number defaults.
       {"[EMAIL]\r\nDATA08=0\r\nDATA10=XYZ\r\nDATA06=00\r\nDATA09=1234\r\n", [](MainWindow& m) {
          EXPECT_EQ(m.MailLimit, "");
@@ -329,7 +337,7 @@ TEST_F(SettingsTest, PythonConfigParserReadsTheFile) {
   line("SYSTEM", "PORT", "8000");
   line("SYSTEM", "LTIME", "0");
   line("SYSTEM", "TEMP", "7");
-  line("SYSTEM", "GRPTIMEOUT", "3000");
+  line("SYSTEM", "GRPTIMEOUT", "30000");
   line("SYSTEM", "SDATA", "1");
   line("SYSTEM", "DATA30", Scramble("pass", 1));
   line("SYSTEM", "DATA31", "1");

@@ -58,7 +58,7 @@ struct DeviceViewTest : ::testing::Test {
 
   AppFixture f;
   ConsoleUi ui;
-  ScriptedDevice dev{f.telnet};
+  ScriptedDevice dev{f.telnet, f.sim};
 };
 
 TEST_F(DeviceViewTest, IconDoubleClickShowsTheOutlet) {

@@ -62,7 +62,7 @@ struct GroupTabView_ : ::testing::Test {
   GroupTabView& view() { return *ui.main().group_tab; }
 
   AppFixture f;
-  ScriptedDevice dev{f.telnet};
+  ScriptedDevice dev{f.telnet, f.sim};
   ConsoleUi ui;
 };
 

@@ -15,8 +15,12 @@
 #include <QTableView>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
+
+#include <functional>
 
 #include "console/main_window.h"
 #include "console/splash_window.h"
@@ -354,6 +358,56 @@ void AnswerNextBox(const QString& title, const QString& button, QString* text_se
     ADD_FAILURE() << "no button " << button.toStdString();
     box->reject();
   });
+}
+
+// A read-only text view follows a growing text: what was dropped from the
+// front goes, a changed last line is set again, new lines are added, and
+// the lines it already shows stay as they are (their blocks keep a mark);
+// any other change sets the whole text again.
+TEST(TextMirror, FollowsAGrowingTextAndSetsItAllOnlyWhenItMust) {
+  Mirror mirror;
+  QPlainTextEdit view;
+  view.setReadOnly(true);
+  view.show();
+  Lines l;
+  mirror.Bind(&view, l);
+  struct Step {
+    const char* what;
+    std::function<void(Lines&)> change;
+    bool kept;  // the view's first line is one it showed before
+  };
+  const Step steps[] = {
+      {"first lines", [](Lines& x) { x.Assign({"a", "b", "c"}); }, false},
+      {"appended", [](Lines& x) { x.Add("d"); }, true},
+      {"last line goes on", [](Lines& x) { x.SetLine(3, "d2"); }, true},
+      {"dropped from the front, more appended", [](Lines& x) {
+         x.DropFront(2);
+         x.Add("e");
+         x.Add("日本語");
+       }, true},
+      {"last line goes on, then appended", [](Lines& x) {
+         x.SetLine(x.Count() - 1, "日本語と");
+         x.Add("f");
+       }, true},
+      {"a line before the last changed", [](Lines& x) { x.SetLine(0, "c2"); }, false},
+      {"all dropped, one appended", [](Lines& x) {
+         x.DropFront(x.Count());
+         x.Add("g");
+       }, false},
+      {"emptied", [](Lines& x) { x.Clear(); }, false},
+  };
+  for (const Step& s : steps) {
+    for (QTextBlock b = view.document()->firstBlock(); b.isValid(); b = b.next()) b.setUserState(7);
+    s.change(l);
+    mirror.Poll();
+    QString want;
+    for (size_t i = 0; i < l.Count(); ++i) {
+      if (i) want += QLatin1Char('\n');
+      want += FromSjis(l[i]);
+    }
+    EXPECT_EQ(view.toPlainText(), want) << s.what;
+    EXPECT_EQ(view.document()->firstBlock().userState() == 7, s.kept) << s.what;
+  }
 }
 
 TEST(QtMessageBoxes, AnsweredWithoutHanging) {

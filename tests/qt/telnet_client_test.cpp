@@ -16,6 +16,11 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,19 +33,28 @@
 namespace zol {
 namespace {
 
+// A listening socket on 127.0.0.1 with a port of the system's choice, its
+// receive buffer receive_buffer bytes (0: the system's); *a its address.
+int Listen(int backlog, int receive_buffer, sockaddr_in* a, int* port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (receive_buffer > 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+  *a = sockaddr_in{};
+  a->sin_family = AF_INET;
+  a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(a), sizeof *a);
+  ::listen(fd, backlog);
+  socklen_t len = sizeof *a;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(a), &len);
+  *port = ntohs(a->sin_port);
+  return fd;
+}
+
 // A listener with a backlog of 0 whose queue is filled by its own
 // connections: a new connection to it stays pending.
 struct NoAcceptListener {
   NoAcceptListener() {
-    fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(fd, 0);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    port = ntohs(a.sin_port);
+    sockaddr_in a;
+    fd = Listen(0, 0, &a, &port);
     for (int& f : fillers) {
       f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
       (void)::connect(f, reinterpret_cast<sockaddr*>(&a), sizeof a);
@@ -205,6 +219,95 @@ TEST(QtTelnetClient, DisconnectNotifiesFromWithinAndWritesAfterAClosedPeerDoNoHa
   client.Disconnect();
   client.WriteLn("ignored");
   EXPECT_EQ(ev.log.size(), 1u);
+}
+
+// A peer on a thread of its own that never reads: it accepts one
+// connection and writes what bytes() gives as fast as the connection takes
+// it, until the connection ends, max_bytes have gone or stop is set.
+struct FloodingPeer {
+  FloodingPeer(std::function<std::string()> bytes, size_t max_bytes) {
+    sockaddr_in a;
+    fd = Listen(1, 4096, &a, &port);  // what it does not read fills its small buffer at once
+    thread = std::thread([this, bytes, max_bytes] {
+      const int c = ::accept(fd, nullptr, nullptr);
+      if (c < 0) return;
+      timeval limit{0, 100000};  // a blocked write looks at stop again
+      ::setsockopt(c, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+      while (!stop && sent < max_bytes) {
+        const std::string b = bytes();
+        const ssize_t n = ::send(c, b.data(), b.size(), MSG_NOSIGNAL);
+        if (n > 0) sent += static_cast<size_t>(n);
+        else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) break;  // closed by the client
+      }
+      ended = true;
+      while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      ::close(c);
+    });
+  }
+  ~FloodingPeer() {
+    stop = true;
+    ::shutdown(fd, SHUT_RDWR);
+    thread.join();
+    ::close(fd);
+  }
+  int fd = -1;
+  int port = 0;
+  std::atomic<bool> stop{false}, ended{false};
+  std::atomic<size_t> sent{0};
+  std::thread thread;
+};
+
+// Option requests without end from a peer that reads none of the answers:
+// the answers queue up to the limit, then the connection ends, never
+// before the connected notification has returned.
+TEST(QtTelnetClient, PeerThatDoesNotReadItsAnswersEndsItsConnection) {
+  PosixClock clock;
+  QtPump pump;
+  std::string requests;
+  for (int i = 0; i < 4096; ++i) requests += std::string("\xFF\xFD") + static_cast<char>(100 + i % 100);  // IAC DO x
+  for (uint32_t connected_wait : {0u, 500u}) {
+    SCOPED_TRACE(connected_wait);
+    FloodingPeer peer([&] { return requests; }, size_t{64} << 20);
+    QtTelnetClient client;
+    Events ev(client);
+    bool in_connected = false;
+    client.OnConnected = [&] {
+      ev.log.push_back("connected");
+      in_connected = true;
+      Delay(clock, pump, connected_wait);
+      in_connected = false;
+    };
+    client.OnDisconnected = [&] { ev.log.push_back(in_connected ? "disconnected too early" : "disconnected"); };
+    size_t most = 0;
+    QTimer sample;
+    QObject::connect(&sample, &QTimer::timeout, [&] { most = std::max(most, client.Queued()); });
+    sample.start(1);
+    ASSERT_TRUE(client.Connect("127.0.0.1", peer.port));
+    ASSERT_TRUE(WaitFor([&] { return !client.Connected(); }, 20000));
+    EXPECT_EQ(ev.log, (std::vector<std::string>{"connected", "disconnected"}));
+    EXPECT_LE(most, QtTelnetClient::kQueueLimit + 16 * 16384);
+    EXPECT_TRUE(WaitFor([&] { return peer.ended.load(); }));
+  }
+}
+
+// A peer that floods while the connected notification waits: the client
+// holds at most its limit (and one read) and reads on once it hands it over.
+TEST(QtTelnetClient, TextHeldDuringTheConnectedNotificationIsBounded) {
+  PosixClock clock;
+  QtPump pump;
+  FloodingPeer peer([] { return std::string(65536, 'x'); }, size_t{64} << 20);
+  QtTelnetClient client;
+  Events ev(client);
+  size_t first = 0, total = 0;
+  client.OnConnected = [&] { Delay(clock, pump, 500); };
+  client.OnDataAvailable = [&](const std::string& t) {
+    if (first == 0) first = t.size();
+    total += t.size();
+  };
+  ASSERT_TRUE(client.Connect("127.0.0.1", peer.port));
+  ASSERT_TRUE(WaitFor([&] { return total > QtTelnetClient::kHeldLimit * 4; }, 20000));
+  EXPECT_LE(first, QtTelnetClient::kHeldLimit + 16 * 16384);
+  client.Disconnect();
 }
 
 }  // namespace

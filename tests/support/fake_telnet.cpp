@@ -68,16 +68,33 @@ void FakeTelnetClient::PeerClose(uint64_t delay_ms) {
   });
 }
 
-ScriptedDevice::ScriptedDevice(FakeTelnetClient& client) : client_(client) {
+ScriptedDevice::ScriptedDevice(FakeTelnetClient& client, SimPlatform& sim) : client_(client), sim_(sim) {
   client_.on_connect = [this] { OnConnect(); };
   client_.on_line = [this](const std::string& line) { OnLine(line); };
-  client_.on_close = [this] { phase_ = 3; };
+  client_.on_close = [this] {
+    phase_ = 3;
+    ++generation_;
+  };
+}
+
+void ScriptedDevice::StreamOn(unsigned gen) {
+  // A peer close ends the stream as well: the client is no longer connected.
+  if (gen != generation_ || !client_.Connected()) return;
+  if (stream_bytes > 0 && streamed >= stream_bytes) return;
+  std::string piece = stream_piece;
+  if (stream_bytes > 0 && stream_bytes - streamed < piece.size()) piece.resize(stream_bytes - streamed);
+  streamed += piece.size();
+  client_.Send(piece);
+  sim_.Post(stream_every_ms, [this, gen] { StreamOn(gen); });
 }
 
 void ScriptedDevice::OnConnect() {
+  ++generation_;
+  streaming_ = false;
   wrong_ = 0;
   after_login_ = 0;
   phase_ = 3;
+  if (close_after_ms > 0) client_.PeerClose(close_after_ms);
   if (silent) return;
   if (busy) {
     client_.Send("Too many sessions\r\n", banner_ms);
@@ -114,7 +131,7 @@ void ScriptedDevice::OnLine(const std::string& line) {
       }
       if (line == password && (user.empty() || given_user_ == user)) {
         phase_ = 2;
-        Reply("\r\n" + name + ">");
+        if (!silent_after_login) Reply("\r\n" + name + ">");
         return;
       }
       if (++wrong_ >= 3) {
@@ -138,10 +155,23 @@ void ScriptedDevice::OnLine(const std::string& line) {
     return;
   }
   if (silent_after_lines > 0 && after_login_ >= silent_after_lines) return;
+  if (silent_after_login) return;
+  if (stream_after_lines > 0 && after_login_ >= stream_after_lines) {
+    if (!streaming_) {
+      streaming_ = true;
+      const unsigned gen = generation_;
+      sim_.Post(reply_ms, [this, gen] { StreamOn(gen); });
+    }
+    return;
+  }
   std::string lower = line;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (lower == "q" || lower == "cpureset" || lower == "bye.") {
     if (ignore_close) return;
+    if (prompt_on_close) {
+      Reply(name + ">");
+      return;
+    }
     if (lower == "bye." && script_type == 1) Reply("bye.\r\n");
     client_.PeerClose(reply_ms);
     phase_ = 3;

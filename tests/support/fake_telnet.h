@@ -62,7 +62,7 @@ class FakeTelnetClient : public TelnetClient {
 // "bye.". Replies arrive reply_ms after the line that asked for them.
 class ScriptedDevice {
  public:
-  explicit ScriptedDevice(FakeTelnetClient& client);
+  ScriptedDevice(FakeTelnetClient& client, SimPlatform& sim);
 
   int script_type = 0;           // 0: password asked; 1: none, "bye." closes
   std::string password = "pw";
@@ -76,8 +76,19 @@ class ScriptedDevice {
   bool silent = false;           // never says anything
   bool banner_only = false;      // the banner, then never a prompt
   bool ignore_close = false;     // closing commands are taken silently
+  bool prompt_on_close = false;  // closing commands are answered with the prompt
+  bool silent_after_login = false;  // takes the right password, then says nothing
   int close_after_lines = 0;     // closes on this line after the login (0: never)
+  uint64_t close_after_ms = 0;   // closes this long after the connection (0: never)
   int silent_after_lines = 0;    // says nothing from this line after the login on (0: never)
+  // From this line after the login on (0: never) the device answers no line
+  // and sends stream_piece every stream_every_ms instead, until the
+  // connection ends or stream_bytes have gone (0: no end).
+  int stream_after_lines = 0;
+  std::string stream_piece;
+  uint64_t stream_every_ms = 0;
+  uint64_t stream_bytes = 0;
+  uint64_t streamed = 0;  // bytes of the stream sent, all connections
   uint64_t banner_ms = 20;
   uint64_t reply_ms = 20;
 
@@ -87,7 +98,12 @@ class ScriptedDevice {
   void OnConnect();
   void OnLine(const std::string& line);
   void Reply(const std::string& text) { client_.Send(text, reply_ms); }
+  // The next piece of the stream of connection generation gen.
+  void StreamOn(unsigned gen);
   FakeTelnetClient& client_;
+  SimPlatform& sim_;
+  unsigned generation_ = 0;  // raised by every connection and close
+  bool streaming_ = false;
   int phase_ = 0;  // 0 user, 1 password, 2 logged in, 3 closed
   int wrong_ = 0;
   int after_login_ = 0;

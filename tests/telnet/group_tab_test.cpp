@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -506,6 +507,57 @@ TEST_F(SendFixture, ABadHeaderAtSendTimeStopsTheSend) {
   EXPECT_FALSE(tab().Sending());
 }
 
+// The script type belongs to the group script: a "@qm" entry chosen on the
+// tab leaves the device window's commands and the editor's identity read
+// logging in with the device's password, and the "@qm" send itself asks none.
+TEST_F(SendFixture, AQmEntryChosenOnTheTabLeavesSingleSessionsTheirPassword) {
+  Entry(2, "QM", Script("qm.txt", {"@qm", "a"}));
+  ASSERT_EQ(tab().grpsendcik(), GroupTab::ScriptLoad::Good);
+  ASSERT_EQ(form5().ScriptType, 1);
+  tab().cancelbtn();
+  struct Case {
+    const char* what;
+    std::function<void()> start;
+    Lines written;
+    bool buttons_back;  // the device window's switch buttons
+  };
+  const Case cases[] = {
+      {"outlet command", [this] { OutletCommand(3, "PON1"); }, {"", "pw", "PON1"}, true},
+      {"identity read",
+       [this] {
+         form5().Panel33.SetCaption("10.0.0.4");
+         form5().Edit12.SetText("23");
+         form5().MaskEdit1.SetText("pw");
+         form5().Panel20.SetCaption("1");
+         form5().BitBtn3Click();
+       },
+       {"", "pw", "?debOlName", "?sysDescr", "?sysName"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.shown.clear();
+    telnet.written.clear();
+    SwitchButtonsOff();
+    c.start();
+    sim.Advance(30000);
+    EXPECT_EQ(telnet.written, c.written);
+    EXPECT_EQ(form5().SessionState, 0);
+    EXPECT_EQ(SwitchButtonsBack(), c.buttons_back);
+  }
+  EXPECT_EQ(BoxTexts().size(), 1u);  // the identity read's confirmation only
+  EXPECT_EQ(BoxTexts()[0].rfind("下記の情報を設定に入力しますか？", 0), 0u);
+  EXPECT_EQ(form5().ScriptType, 1);
+  // The "@qm" send goes straight from the banner to the prompt.
+  dev.script_type = 1;
+  telnet.written.clear();
+  boxes.answers = {BoxResult::Yes};
+  tab().grpsendcik();
+  tab().BitBtn5Click();
+  sim.Advance(300000);
+  EXPECT_EQ(std::count(telnet.written.begin(), telnet.written.end(), "pw"), 0);
+  EXPECT_EQ(Result(1), "○ 正常終了");
+}
+
 TEST_F(SendFixture, ANoIdQueueEndsTheRunAtOnce) {
   tab().grpsendcik();
   tab().CheckListBox1.Clear();
@@ -607,12 +659,25 @@ TEST_F(SendFixture, LockedEditingAsksThePasswordAndSendsToTheListShown) {
 }
 
 TEST_F(GroupTabFixture, RefillDropsTheFirstUnregisteredGroupOnly) {
+  struct Case {
+    Lines items;
+    Lines kept;
+  };
+  // "烏" is 0x89 0x47 in Shift-JIS: "烏000" holds the bytes of "G000".
+  const Case cases[] = {
+      {{"G000 未登録グループ", "G001 Floor", "G000 copy"}, {"G001 Floor", "G000 copy"}},
+      {{"G001 Floor", "G002 xG000", "G000 未登録グループ"}, {"G001 Floor", "G002 xG000"}},
+      {{"G003 烏000", "G001 Floor", "G000 未登録グループ (2)"}, {"G003 烏000", "G001 Floor"}},
+  };
   ComboBox& ex1 = app->group_selector();
-  ex1.items.Assign({"G000 未登録グループ", "G001 Floor", "G000 copy"});
-  ex1.SetText("G001 Floor");
-  tab().ComboBoxEx2Refill();
-  EXPECT_EQ(tab().ComboBoxEx2.items.All(), (Lines{"G001 Floor", "G000 copy"}));
-  EXPECT_EQ(tab().ComboBoxEx2.Text(), "G001 Floor");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.items[0]);
+    ex1.items.Assign(c.items);
+    ex1.SetText("G001 Floor");
+    tab().ComboBoxEx2Refill();
+    EXPECT_EQ(tab().ComboBoxEx2.items.All(), c.kept);
+    EXPECT_EQ(tab().ComboBoxEx2.Text(), "G001 Floor");
+  }
 }
 
 }  // namespace

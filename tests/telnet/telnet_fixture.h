@@ -88,7 +88,7 @@ struct TelnetFixture : ::testing::Test, AppFixture {
   // The text of a result cell after its date and time.
   std::string Result(int row) { return table().Cell(dtcol::GroupSendResult, row).substr(20); }
 
-  ScriptedDevice dev{telnet};
+  ScriptedDevice dev{telnet, sim};
 };
 
 }  // namespace zol

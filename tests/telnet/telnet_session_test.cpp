@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/files.h"
+#include "console/main_window.h"
 #include "monitor/system_log.h"
 #include "telnet/telnet_fixture.h"
 
@@ -340,21 +342,36 @@ TEST_F(TelnetFixture, BusyDeviceEndsEachModeByItsRule) {
 }
 
 TEST_F(TelnetFixture, SessionTimeOutIs5000MsToTheBannerThenGrpTimeOut) {
+  struct Case {
+    const char* what;
+    bool banner;
+    uint64_t banner_ms;  // after the connection
+    int grp_time_out;
+    uint64_t due;  // of the time-out, after the start
+  };
+  const Case cases[] = {
+      // Silent: 5000 ms from the connection.
+      {"silent", false, 0, 2000, 5000},
+      // The banner is held through the connected notification's 500 ms and
+      // arrives about 520 ms after the start.
+      {"banner at once", true, 20, 2000, 520 + 2000},
+      // The banner restarts the time-out also when GrpTimeOut is the 5000 ms
+      // it already runs with.
+      {"banner at 4000 ms, GrpTimeOut 5000", true, 4000, 5000, 4000 + 5000},
+  };
   Register(1, "10.0.0.1", "pw");
-  app->settings().GrpTimeOut = 2000;
-  for (bool banner : {false, true}) {
-    SCOPED_TRACE(banner ? "banner only" : "silent");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    app->settings().GrpTimeOut = c.grp_time_out;
     boxes.shown.clear();
     SwitchButtonsOff();
     telnet.written.clear();
-    dev.silent = !banner;
-    dev.banner_only = banner;
+    dev.silent = !c.banner;
+    dev.banner_only = c.banner;
+    dev.banner_ms = c.banner_ms;
     const uint64_t start = sim.BootMillis();
     OutletCommand(1, "PON1");
-    // The banner arrives 520 ms after the start; silent: 5000 ms from the
-    // connection.
-    const uint64_t due = banner ? 520 + 2000 : 5000;
-    sim.Advance(due - 100 - (sim.BootMillis() - start));
+    sim.Advance(c.due - 100 - (sim.BootMillis() - start));
     EXPECT_TRUE(boxes.shown.empty());
     sim.Advance(200);
     EXPECT_EQ(BoxTexts(), Lines{"接続が出来ませんでした"});
@@ -708,6 +725,258 @@ TEST_F(ScriptFixture, NewSessionDropsAConnectedOneWithoutAResult) {
   EXPECT_TRUE(SwitchButtonsBack());
   EXPECT_EQ(telnet.attempts.size(), 2u);
 }
+
+// --- The overall bound of a session ---
+
+// The bound leaves a slow device that answers every step in time, and
+// scripts that wait long, their whole session.
+TEST_F(ScriptFixture, SlowButTimelyDeviceWithLongWaitsEndsWellInsideItsBound) {
+  app->settings().GrpTimeOut = 5000;
+  dev.banner_ms = 4900;  // just before the connection's 5000 ms
+  dev.reply_ms = 3500;   // every answer just before the watchdog's first nudge
+  GroupSend({"@zol", "@wait 20000", "a", "@WAIT20000", "b"}, {1});
+  const uint64_t bound = form5().SessionBound();
+  const uint64_t start = sim.BootMillis();
+  while (table().Cell(dtcol::GroupSendResult, 1).empty() && sim.BootMillis() - start < 10 * 60000) sim.Advance(100);
+  EXPECT_EQ(Result(1), "○ 正常終了");
+  EXPECT_GT(sim.BootMillis() - start, 40000u);  // the two waits took place
+  EXPECT_LT(sim.BootMillis() - start, bound);
+  EXPECT_EQ(std::count(telnet.written.begin(), telnet.written.end(), "q"), 1);
+}
+
+// Whatever is still under way when the bound passes ends as a time-out.
+TEST_F(ScriptFixture, PassingTheBoundEndsTheSessionAsATimeOut) {
+  for (int mode : {0, 1, 2}) {
+    SCOPED_TRACE(mode);
+    boxes.shown.clear();
+    SwitchButtonsOff();
+    table().SetCell(dtcol::GroupSendResult, 1, "");
+    dev.ignore_close = true;       // a group session past its closing command
+    dev.banner_only = mode != 2;  // the others waiting for the login
+    if (mode == 0) {
+      form5().Panel33.SetCaption("10.0.0.1");
+      form5().Edit12.SetText("23");
+      form5().MaskEdit1.SetText("pw");
+      form5().BitBtn3Click();
+    } else if (mode == 1) {
+      OutletCommand(1, "PON1");
+    } else {
+      GroupSend({"@zol", "a"}, {1, 2});
+    }
+    sim.Advance(mode == 2 ? 1500 : 700);
+    ASSERT_TRUE(form5().SessionLimit.Enabled());
+    ASSERT_EQ(form5().ScriptClosed, mode == 2);
+    form5().SessionLimit.Fire();
+    if (mode == 2) {
+      EXPECT_EQ(Result(1), "× タイムアウト");
+      dev.ignore_close = false;
+      sim.Advance(60000);
+      EXPECT_EQ(Result(2), "○ 正常終了");
+      EXPECT_EQ(BoxTexts(), Lines{"送信完了しました"});
+    } else {
+      EXPECT_EQ(BoxTexts(), Lines{"接続が出来ませんでした"});
+      EXPECT_FALSE(form5().SessionLimit.Enabled());
+      EXPECT_TRUE(form5().BitBtn3.Enabled());
+      EXPECT_TRUE(SwitchButtonsBack());
+      EXPECT_FALSE(telnet.Connected());
+      sim.Advance(60000);
+      EXPECT_EQ(boxes.shown.size(), 1u);
+    }
+    dev.banner_only = false;
+  }
+}
+
+// --- Devices that misbehave ---
+
+// What the device at 10.0.0.1 does, and how its session must end. The other
+// devices behave.
+struct Misbehaviour {
+  const char* id;
+  int mode;         // 0 identity read, 1 outlet command, 2 group script (devices 1 and 2)
+  const char* ini;  // the settings file loaded first, or nullptr for GrpTimeOut 5000
+  std::function<void(ScriptedDevice&)> behave;
+  std::string outcome;       // the box of modes 0 and 1, device 1's result in mode 2
+  uint64_t not_before_ms;    // the end comes no earlier, from the connection (0: any time)
+};
+
+void PrintTo(const Misbehaviour& m, std::ostream* os) { *os << m.id; }
+
+// From the first line after the login on, no answer but piece every
+// every_ms, until bytes have gone (0: no end).
+std::function<void(ScriptedDevice&)> Streams(const std::string& piece, uint64_t every_ms, uint64_t bytes = 0) {
+  return [piece, every_ms, bytes](ScriptedDevice& d) {
+    d.stream_after_lines = 1;
+    d.stream_piece = piece;
+    d.stream_every_ms = every_ms;
+    d.stream_bytes = bytes;
+  };
+}
+
+const Misbehaviour kMisbehaviours[] = {
+    {"PromptAfterEveryLineAndTheClosingCommand", 2, nullptr, [](ScriptedDevice& d) { d.prompt_on_close = true; },
+     "○ 正常終了", 0},
+    {"EndlessTextWithoutAPrompt", 2, nullptr, Streams("working...\r\n", 50), "× タイムアウト", 0},
+    {"OneByteEvery900Ms", 2, nullptr, Streams(".", 900), "× タイムアウト", 0},
+    {"OneByteEvery900MsAfterAnOutletCommand", 1, nullptr, Streams("-", 900), "接続が出来ませんでした", 0},
+    {"EndlessTextDuringAnIdentityRead", 0, nullptr, Streams("reading...\r\n", 100), "接続が出来ませんでした", 0},
+    {"A100MbLine", 2, nullptr, Streams(std::string(65536, 'x'), 1, 100u << 20), "× タイムアウト", 0},
+    {"SilenceAfterLogin", 2, nullptr, [](ScriptedDevice& d) { d.silent_after_login = true; }, "× タイムアウト", 0},
+    {"SilenceAfterLoginOfAnOutletCommand", 1, nullptr, [](ScriptedDevice& d) { d.silent_after_login = true; },
+     "接続が出来ませんでした", 0},
+    {"SilenceMidScript", 2, nullptr, [](ScriptedDevice& d) { d.silent_after_lines = 2; }, "× タイムアウト", 0},
+    {"CloseMidScript", 2, nullptr, [](ScriptedDevice& d) { d.close_after_lines = 2; }, "× 切断", 0},
+    // A peer that floods option requests and does not read: the client ends
+    // the connection (the real client's part, tests/qt).
+    {"PeerThatDoesNotReadIsClosedByTheClient", 2, nullptr,
+     [](ScriptedDevice& d) {
+       d.banner_only = true;
+       d.close_after_ms = 1500;
+     },
+     "× 切断", 0},
+    {"PeerThatDoesNotReadDuringAnOutletCommand", 1, nullptr,
+     [](ScriptedDevice& d) {
+       d.banner_only = true;
+       d.close_after_ms = 1500;
+     },
+     "接続が出来ませんでした", 0},
+    {"BannerAt4000MsWithGrpTimeOut5000", 1, "[SYSTEM]\r\nGRPTIMEOUT=5000\r\n",
+     [](ScriptedDevice& d) {
+       d.banner_only = true;
+       d.banner_ms = 4000;
+     },
+     "接続が出来ませんでした", 4000 + 5000},
+    {"GrpTimeOut0InTheFile", 1, "[SYSTEM]\r\nGRPTIMEOUT=0\r\n", [](ScriptedDevice& d) { d.banner_only = true; },
+     "接続が出来ませんでした", 500 + 5000},
+    {"GrpTimeOutMinus1InTheFile", 2, "[SYSTEM]\r\nGRPTIMEOUT=-1\r\n",
+     [](ScriptedDevice& d) { d.banner_only = true; }, "× タイムアウト", 500 + 5000},
+};
+
+struct MisbehavingDevice : ScriptFixture, ::testing::WithParamInterface<Misbehaviour> {
+  // Device behaviour back to the good one, then the case's for 10.0.0.1.
+  void Behave(const std::string& host) {
+    dev.prompt_on_close = false;
+    dev.silent_after_login = false;
+    dev.silent_after_lines = 0;
+    dev.close_after_lines = 0;
+    dev.close_after_ms = 0;
+    dev.banner_only = false;
+    dev.banner_ms = 20;
+    dev.stream_after_lines = 0;
+    if (host == "10.0.0.1") GetParam().behave(dev);
+  }
+};
+
+TEST_P(MisbehavingDevice, SessionEndsWithinItsBoundAndWhatFollowsRuns) {
+  const Misbehaviour& c = GetParam();
+  app->settings().GrpTimeOut = 5000;
+  if (c.ini) {
+    std::string err;
+    ASSERT_TRUE(WriteFileAtomic(dir.File("zolyab4.Ini"), c.ini, &err)) << err;
+    app->Form2().IniLoad();
+    app->settings().LogDir = dir.path();
+  }
+  std::string host;
+  telnet.accept = [&](const std::string& h, int) {
+    host = h;
+    Behave(h);
+    return true;
+  };
+  bool connected = false;
+  uint64_t connected_at = 0;
+  auto device_connect = telnet.on_connect;
+  telnet.on_connect = [&, device_connect] {
+    if (host == "10.0.0.1" && !connected) {
+      connected = true;
+      connected_at = sim.BootMillis();
+    }
+    device_connect();
+  };
+  Lines to_bad;  // every line written to the misbehaving device
+  auto device_line = telnet.on_line;
+  telnet.on_line = [&, device_line](const std::string& line) {
+    if (host == "10.0.0.1") to_bad.push_back(line);
+    device_line(line);
+  };
+
+  const Lines script{"@zol", "a", "b"};
+  if (c.mode == 0) {
+    form5().Panel33.SetCaption("10.0.0.1");
+    form5().Edit12.SetText("23");
+    form5().MaskEdit1.SetText("pw");
+    form5().Panel20.SetCaption("4");
+    form5().BitBtn3Click();
+  } else if (c.mode == 1) {
+    OutletCommand(1, "PON1");
+  } else {
+    GroupSend(script, {1, 2});
+  }
+  ASSERT_TRUE(connected);
+  const uint64_t bound = form5().SessionBound();
+  // Within the bound whatever the device does: at most a minute here.
+  EXPECT_LE(bound, 60000u);
+
+  auto ended = [&] { return c.mode == 2 ? !table().Cell(dtcol::GroupSendResult, 1).empty() : !boxes.shown.empty(); };
+  size_t transcript = 0, buffer = 0;  // the most either held
+  while (!ended() && sim.BootMillis() - connected_at < 30 * 60 * 1000) {
+    sim.Advance(100);
+    size_t bytes = 0;
+    for (const std::string& line : form5().Memo2.All()) bytes += line.size();
+    transcript = std::max(transcript, bytes);
+    buffer = std::max(buffer, form5().TelnetBuffer.size());
+  }
+  const uint64_t took = sim.BootMillis() - connected_at;
+  ASSERT_TRUE(ended()) << "no end after 30 simulated minutes";
+  EXPECT_LE(took, bound);
+  EXPECT_GE(took + 100, c.not_before_ms);
+  const int closings = static_cast<int>(std::count(to_bad.begin(), to_bad.end(), "q"));
+  EXPECT_LE(closings, 1);
+  // Memory: the transcript a bounded tail, the buffer one received piece.
+  EXPECT_LE(transcript, (Transcript::kMaxLines + Transcript::kSlackLines + 65536 / Transcript::kLineBytes + 1) *
+                            (Transcript::kLineBytes + 1));
+  EXPECT_LE(buffer, 65536u);
+  if (dev.stream_bytes > 0) {
+    EXPECT_EQ(dev.streamed, dev.stream_bytes);  // all of it came during the session
+  }
+
+  if (c.mode == 2) {
+    EXPECT_EQ(Result(1), c.outcome);
+    // The run goes on: the next device succeeds and the run ends with its
+    // log file, the device file and the send button back.
+    sim.Advance(2 * bound);
+    EXPECT_EQ(Result(2), "○ 正常終了");
+    EXPECT_EQ(BoxTexts(), Lines{"送信完了しました"});
+    EXPECT_EQ(SendLog().back(), "終了 [成功 " + std::to_string(c.outcome == "○ 正常終了" ? 2 : 1) + " 失敗 " +
+                                    std::to_string(c.outcome == "○ 正常終了" ? 0 : 1) + "]");
+    EXPECT_TRUE(group().BitBtn5.Enabled());
+    const std::string& end = app->settings().GrpLastTimeE;
+    ASSERT_EQ(end.size(), 19u);
+    EXPECT_TRUE(FileExists(dir.File("gs" + end.substr(0, 4) + end.substr(5, 2) + end.substr(8, 2) + end.substr(11, 2) +
+                                    end.substr(14, 2) + end.substr(17, 2) + ".log")));
+    EXPECT_NE(ReadAll(dir.File("zolyab4.dat")).find(table().Cell(dtcol::GroupSendResult, 1)), std::string::npos);
+  } else {
+    EXPECT_EQ(BoxTexts(), Lines{c.outcome});
+    EXPECT_TRUE(form5().BitBtn3.Enabled());
+    if (c.mode == 1) {
+      EXPECT_TRUE(SwitchButtonsBack());
+    }
+    // Nothing of it is left: later the box stays alone, and the next
+    // command runs.
+    sim.Advance(2 * bound);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    SwitchButtonsOff();
+    telnet.written.clear();
+    OutletCommand(2, "POF2");
+    sim.Advance(10000);
+    EXPECT_EQ(telnet.written, (Lines{"", "pw", "POF2"}));
+    EXPECT_TRUE(SwitchButtonsBack());
+    EXPECT_EQ(boxes.shown.size(), 1u);
+  }
+  telnet.on_connect = device_connect;
+  telnet.on_line = device_line;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MisbehavingDevice, ::testing::ValuesIn(kMisbehaviours),
+                         [](const ::testing::TestParamInfo<Misbehaviour>& info) { return std::string(info.param.id); });
 
 }  // namespace
 }  // namespace zol

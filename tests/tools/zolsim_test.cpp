@@ -713,6 +713,63 @@ TEST(ZolSimTelnet, NewFaultsClosingReplyAndSay) {
   EXPECT_EQ(say.Take(), "hello. world\r\nZOL-009>");
 }
 
+// Consoles that never end a session by themselves, for the console's
+// session bounds: a prompt for the closing commands too, a trickle, a flood
+// without a line break, and a peer that reads nothing and floods option
+// requests.
+TEST(ZolSimTelnet, FaultsOfConsolesThatNeverEndASession) {
+  UdpSink sink;
+  ZolSim sim(ZolSimPath(), {"--port", sink.port_text(), "--duration", "30", "--devices", "4", "--telnet-base", "0",
+                  "--event", "0 1 fault prompt-on-close", "--event", "0 2 fault trickle 200",
+                  "--event", "0 3 fault flood", "--event", "0 4 fault no-read"});
+  int ports[5] = {0};
+  for (int k = 1; k <= 4; ++k) ASSERT_GT(ports[k] = sim.TelnetPort(k), 0) << k;
+
+  Telnet prompt(ports[1]);
+  ASSERT_TRUE(Login(prompt));
+  for (const char* closing : {"q", "cpureset", "q"}) {
+    prompt.Take();
+    prompt.Line(closing);
+    ASSERT_TRUE(prompt.WaitFor("ZOL-001>")) << closing;
+  }
+  EXPECT_FALSE(prompt.closed());
+
+  Telnet trickle(ports[2]);
+  ASSERT_TRUE(Login(trickle));
+  trickle.Take();
+  trickle.Line("a");
+  const std::string dots = trickle.Collect(1100);
+  EXPECT_GE(dots.size(), 4u);
+  EXPECT_LE(dots.size(), 6u);
+  EXPECT_EQ(dots.find_first_not_of('.'), std::string::npos) << dots;
+  trickle.Line("b");
+  EXPECT_EQ(trickle.Collect(500).find('>'), std::string::npos);
+
+  Telnet flood(ports[3]);
+  ASSERT_TRUE(Login(flood));
+  flood.Take();
+  flood.Line("a");
+  std::string text;
+  while (text.size() < (4u << 20) && !flood.closed()) {
+    flood.Collect(50);
+    text += flood.Take();
+  }
+  ASSERT_GE(text.size(), 4u << 20);
+  EXPECT_EQ(text.find_first_of("\r\n>.:="), std::string::npos);
+
+  Telnet no_read(ports[4]);
+  std::string requests;
+  while (requests.size() < (1u << 20) && !no_read.closed()) {
+    no_read.Collect(50);
+    requests += no_read.Take();
+  }
+  ASSERT_GE(requests.size(), 1u << 20);
+  for (size_t i = 0; i + 2 < requests.size(); i += 3) {
+    ASSERT_EQ(static_cast<unsigned char>(requests[i]), 255u) << i;  // IAC
+    ASSERT_EQ(static_cast<unsigned char>(requests[i + 1]), 253u) << i;  // DO
+  }
+}
+
 TEST(ZolSimTelnet, IdentityRepliesTakeADevicesOwnNamesAndDescriptionAsBytes) {
   UdpSink sink;
   // The texts reach the program as Shift-JIS bytes and come back unchanged.

@@ -65,6 +65,28 @@ std::string Garbage() {
   return g;
 }
 
+// Option requests the client must answer (IAC DO of options it refuses),
+// for the no-read fault.
+const std::string& Requests() {
+  static const std::string r = [] {
+    std::string s;
+    for (int i = 0; i < 4096; ++i) {
+      s += static_cast<char>(kIac);
+      s += static_cast<char>(kDo);
+      s += static_cast<char>(100 + i % 100);
+    }
+    return s;
+  }();
+  return r;
+}
+
+// Text without a line break or a marker the console looks for, for the
+// flood fault.
+const std::string& FloodText() {
+  static const std::string f(65536, 'x');
+  return f;
+}
+
 std::string LongLine() {
   static const char kPattern[] = "abcdefghijklmnopqrstuvwxyz0123456789 ";
   std::string s;
@@ -135,6 +157,13 @@ void Console::OnAccept(double now_ms) {
   session_.fd = fd;
   session_.negotiate_until = now_ms + kNegotiateMs;
   record_(device_->index, "[connect]");
+  if (device_->faults.no_read) {
+    record_(device_->index, "[fault no-read]");
+    session_.no_read = true;
+    session_.phase = Phase::kSilent;
+    OnWritable();
+    return;
+  }
   Send(std::string{static_cast<char>(kIac), static_cast<char>(kDo), static_cast<char>(kTtype)});
   if (device_->echo) {
     Send(std::string{static_cast<char>(kIac), static_cast<char>(kWill), static_cast<char>(kEcho),
@@ -160,6 +189,9 @@ void Console::OnReadable(double now_ms) {
 
 void Console::OnWritable() {
   if (session_.fd < 0) return;
+  // The flood and no-read faults refill what the client took, once a call.
+  if (session_.out.empty() && session_.flooding) session_.out = FloodText();
+  if (session_.out.empty() && session_.no_read) session_.out = Requests();
   while (!session_.out.empty()) {
     ssize_t w = ::send(session_.fd, session_.out.data(), session_.out.size(), MSG_NOSIGNAL);
     if (w < 0) {
@@ -175,6 +207,11 @@ void Console::OnWritable() {
 
 void Console::OnTick(double now_ms) {
   now_ms_ = now_ms;
+  if (session_.fd >= 0 && session_.trickle_next >= 0 && now_ms >= session_.trickle_next) {
+    session_.out += ".";
+    session_.trickle_next += device_->faults.trickle_ms;
+    OnWritable();
+  }
   if (session_.fd >= 0 && !session_.later.empty()) {
     while (!session_.later.empty() && session_.later.front().first <= now_ms) {
       session_.out += session_.later.front().second;
@@ -190,7 +227,9 @@ void Console::OnTick(double now_ms) {
 
 double Console::NextDeadline() const {
   double next = -1;
-  if (session_.fd >= 0 && session_.phase == Phase::kNegotiate) next = session_.negotiate_until;
+  if (session_.fd >= 0 && session_.trickle_next >= 0) next = session_.trickle_next;
+  if (session_.fd >= 0 && session_.phase == Phase::kNegotiate && (next < 0 || session_.negotiate_until < next))
+    next = session_.negotiate_until;
   if (session_.fd >= 0 && !session_.later.empty() && (next < 0 || session_.later.front().first < next))
     next = session_.later.front().first;
   return next;
@@ -427,11 +466,28 @@ void Console::LoggedInLine(const std::string& raw, double now_ms) {
     session_.phase = Phase::kSilent;
     return;
   }
+  if (d.faults.trickle_ms > 0) {
+    record_(d.index, "[fault trickle]");
+    session_.phase = Phase::kSilent;
+    session_.trickle_next = now_ms + d.faults.trickle_ms;
+    return;
+  }
+  if (d.faults.flood) {
+    record_(d.index, "[fault flood]");
+    session_.phase = Phase::kSilent;
+    session_.flooding = true;
+    return;
+  }
   const std::string line = Trim(raw);
   const std::string lower = Lower(line);
   if (lower == "q" || lower == "cpureset" || lower == "bye.") {
     if (d.faults.ignore_close) {
       record_(d.index, "[fault ignore close]");
+      return;
+    }
+    if (d.faults.prompt_on_close) {
+      record_(d.index, "[fault prompt on close]");
+      Prompt();
       return;
     }
     if (lower == "bye." && d.script_type == 1) Send("bye.\r\n");

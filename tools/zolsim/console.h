@@ -34,7 +34,10 @@ class Console {
   // False for a listener that never accepts (its queue stays full).
   bool accepting() const { return !device_->faults.no_accept; }
   int session_fd() const { return session_.fd; }
-  bool wants_write() const { return !session_.out.empty(); }
+  // A no-read session is not read (a close shows when a write fails); a
+  // flooding one always has more to write.
+  bool wants_read() const { return !session_.no_read; }
+  bool wants_write() const { return !session_.out.empty() || session_.flooding || session_.no_read; }
 
   // Handlers for the main poll loop.
   void OnAccept(double now_ms);
@@ -64,6 +67,9 @@ class Console {
     bool echo = false;  // the client accepted the server's echo
     std::string out;
     std::deque<std::pair<double, std::string>> later;  // output due at a time (slow, split)
+    double trickle_next = -1;  // the next byte of the trickle fault is due
+    bool flooding = false;     // the flood fault is under way
+    bool no_read = false;      // the no-read fault: nothing read, option requests sent
   };
 
   void Start(double now_ms);

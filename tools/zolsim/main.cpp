@@ -112,6 +112,14 @@ const char kHelp[] =
     "                         split-replies[=MS] a reply's closing quote MS ms after the\n"
     "                                            rest (300)\n"
     "                         ignore-close       q, cpureset and bye. are taken silently\n"
+    "                         prompt-on-close    q, cpureset and bye. get the prompt, the\n"
+    "                                            session stays\n"
+    "                         trickle[=MS]       from the first line after login, one \".\" every\n"
+    "                                            MS ms (900), never a prompt\n"
+    "                         flood              from the first line after login, text without\n"
+    "                                            a line break or prompt, as fast as it is taken\n"
+    "                         no-read            reads nothing and sends option requests\n"
+    "                                            without end from the connection on\n"
     "                         garbage, long-lines  noise before the banner and every prompt\n"
     "  --telnet-log FILE    append every received console line as \"DEVICE TEXT\" (events in\n"
     "                       brackets: [connect], [do echo], [will ttype], [ttype dumb],\n"
@@ -483,7 +491,8 @@ int Run(const Options& o) {
     for (auto& c : consoles) {
       fds.push_back({c->accepting() ? c->listen_fd() : -1, POLLIN, 0});
       if (c->session_fd() >= 0)
-        fds.push_back({c->session_fd(), static_cast<short>(POLLIN | (c->wants_write() ? POLLOUT : 0)), 0});
+        fds.push_back({c->session_fd(),
+                       static_cast<short>((c->wants_read() ? POLLIN : 0) | (c->wants_write() ? POLLOUT : 0)), 0});
       double dl = c->NextDeadline();
       if (dl >= 0) wake = std::min(wake, dl);
     }
@@ -502,8 +511,10 @@ int Run(const Options& o) {
       pollfd sp{-1, 0, 0};
       if (c->session_fd() >= 0 && i < fds.size() && fds[i].fd == c->session_fd()) sp = fds[i++];
       if (r > 0 && sp.fd >= 0) {
-        if (sp.revents & POLLOUT) c->OnWritable();
-        if (c->session_fd() == sp.fd && (sp.revents & (POLLIN | POLLHUP | POLLERR))) c->OnReadable(now);
+        // A session that is not read learns of the client's close by its writes.
+        if ((sp.revents & POLLOUT) || (!c->wants_read() && (sp.revents & (POLLERR | POLLHUP)))) c->OnWritable();
+        if (c->session_fd() == sp.fd && c->wants_read() && (sp.revents & (POLLIN | POLLHUP | POLLERR)))
+          c->OnReadable(now);
       }
       if (r > 0 && (lp.revents & POLLIN)) c->OnAccept(now);
       c->OnTick(now);

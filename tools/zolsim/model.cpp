@@ -438,7 +438,8 @@ bool ApplyVerb(Device& d, const std::string& verb, const std::vector<std::string
       return false;
     }
     std::string f = Lower(args[0]);
-    const bool counted = f == "close-mid-script" || f == "slow" || f == "split-replies" || f == "silent-mid-script";
+    const bool counted = f == "close-mid-script" || f == "slow" || f == "split-replies" || f == "silent-mid-script" ||
+                         f == "trickle";
     if (args.size() == 2 && !counted) return bad("fault arguments");
     if (f == "none") d.faults = Faults{};
     else if (f == "no-banner") d.faults.no_banner = true;
@@ -450,6 +451,14 @@ bool ApplyVerb(Device& d, const std::string& verb, const std::vector<std::string
     else if (f == "banner-only") d.faults.banner_only = true;
     else if (f == "no-accept") d.faults.no_accept = true;
     else if (f == "ignore-close") d.faults.ignore_close = true;
+    else if (f == "prompt-on-close") d.faults.prompt_on_close = true;
+    else if (f == "flood") d.faults.flood = true;
+    else if (f == "no-read") d.faults.no_read = true;
+    else if (f == "trickle") {
+      n = 900;
+      if (args.size() == 2 && !ParseLong(args[1], 1, 600000, &n)) return bad("milliseconds '" + args[1] + "'");
+      d.faults.trickle_ms = static_cast<int>(n);
+    }
     else if (f == "close-mid-script" || f == "silent-mid-script") {
       n = 1;
       if (args.size() == 2 && !ParseLong(args[1], 1, 100000, &n)) return bad("line count '" + args[1] + "'");
@@ -503,7 +512,8 @@ const char* VerbHelp() {
       "    fault no-banner|silent-after-login|garbage|long-lines|busy|busy-open|banner-only|\n"
       "          no-accept|ignore-close|none\n"
       "    fault close-mid-script [N]   fault silent-mid-script [N]\n"
-      "    fault slow MS                fault split-replies [MS]\n";
+      "    fault slow MS                fault split-replies [MS]\n"
+      "    fault prompt-on-close|flood|no-read   fault trickle [MS]\n";
 }
 
 }  // namespace zol::sim

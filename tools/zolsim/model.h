@@ -37,6 +37,10 @@ struct Faults {
   int slow_ms = 0;                  // > 0: all output this many ms late
   int split_ms = 0;                 // > 0: a reply's closing quote this many ms after the rest
   int silent_mid_script = 0;        // > 0: the Nth line after login gets "OK" without a prompt, then nothing
+  bool prompt_on_close = false;     // closing commands are answered with the prompt, the session stays
+  int trickle_ms = 0;               // > 0: from the first line after login, one "." every this many ms, no prompt
+  bool flood = false;               // from the first line after login, text without a line break as fast as taken
+  bool no_read = false;             // reads nothing and sends option requests without end from the connection on
 };
 
 struct Device {
