@@ -2,11 +2,13 @@
 
 #include <QAbstractButton>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
 
+#include "common/text.h"
 #include "qt/mirror.h"
 #include "qt/sjis.h"
 
@@ -21,10 +23,19 @@ void CentreOnScreen(QWidget* w) {
   }
 }
 
-QValidator::State SjisValidator::validate(QString& input, int&) const {
-  const std::string sjis = ToSjis(input);
+SjisValidator::SjisValidator(size_t max_bytes, QLineEdit* entry) : QValidator(entry), max_bytes_(max_bytes) {
+  QObject::connect(entry, &QLineEdit::textChanged, this, [this](const QString& text) { before_ = text; });
+}
+
+QValidator::State SjisValidator::validate(QString& input, int& pos) const {
+  std::string sjis = ToSjis(input);
   if (FromSjis(sjis) != input) return Invalid;  // a character Shift-JIS cannot hold
-  return sjis.size() <= max_bytes_ ? Acceptable : Invalid;
+  if (sjis.size() <= max_bytes_) return Acceptable;
+  size_t cursor = ToSjis(input.left(pos)).size();
+  if (!FitTypedText(ToSjis(before_), &sjis, &cursor, max_bytes_, 0)) return Invalid;
+  input = FromSjis(sjis);
+  pos = static_cast<int>(FromSjis(sjis.substr(0, cursor)).size());
+  return Acceptable;
 }
 
 QString ColorName(Color c) { return QStringLiteral("#%1").arg(c & 0xFFFFFF, 6, 16, QLatin1Char('0')); }

@@ -105,6 +105,30 @@ TEST_F(Dialogs, TheGroupEntryHoldsTwentyShiftJisBytes) {
     EXPECT_EQ(v.edit1->text(), c.kept) << c.typed.toStdString();
     EXPECT_EQ(f.app->Form3().Edit1.Text(), ToSjis(c.kept)) << c.typed.toStdString();
   }
+  // A paste is cut to the limit at a whole character, as the editor's
+  // boxes cut it; one with a character Shift-JIS cannot hold is refused.
+  struct Paste {
+    QString before;
+    bool select_all;
+    QString pasted;
+    QString kept;
+  } pastes[] = {
+      {QStringLiteral(u"グループ2"), true, QStringLiteral("abcdefghijklmnopqrstuvwxyz"),
+       QStringLiteral("abcdefghijklmnopqrst")},
+      {QStringLiteral("abc"), false, QStringLiteral(u"一二三四五六七八九十"), QStringLiteral(u"abc一二三四五六七八")},
+      {QStringLiteral(u"ｱｲｳ"), false, QStringLiteral(u"倉庫") + kCafe, QStringLiteral(u"ｱｲｳ")},
+  };
+  for (const Paste& p : pastes) {
+    f.app->Form3().Edit1.SetText(ToSjis(p.before));
+    ui.mirror().Poll();
+    ASSERT_EQ(v.edit1->text(), p.before);
+    v.edit1->setFocus();
+    if (p.select_all) v.edit1->selectAll();
+    else v.edit1->end(false);
+    v.edit1->insert(p.pasted);
+    EXPECT_EQ(v.edit1->text(), p.kept) << p.pasted.toStdString();
+    EXPECT_EQ(f.app->Form3().Edit1.Text(), ToSjis(p.kept)) << p.pasted.toStdString();
+  }
   QTest::mouseClick(v.ok, Qt::LeftButton);
   EXPECT_FALSE(v.isVisible());
   EXPECT_EQ(f.app->tree().TreeGroupTexts()[1], "G002 ｱｲｳ (0)");
