@@ -38,12 +38,7 @@ bool ReadFile(const std::string& path, std::string* bytes) {
   return ok;
 }
 
-namespace {
-
-// The file a data file's name stands for: a symbolic link is followed, hop
-// by hop, to the name it finally points to (which need not exist yet), so
-// the rewrite replaces the link's target and the link stays a link.
-std::string FollowLinks(const std::string& path) {
+std::string LinkedFileName(const std::string& path) {
   std::string cur = path;
   for (int hops = 0; hops < 40; ++hops) {
     struct stat st;
@@ -57,6 +52,8 @@ std::string FollowLinks(const std::string& path) {
   }
   return cur;  // a loop of links: the rename then fails with the system's reason
 }
+
+namespace {
 
 // Writes all of bytes to fd; false with errno set on an error.
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -79,7 +76,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
 }  // namespace
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* err) {
-  const std::string target = FollowLinks(FileSystemName(path));
+  const std::string target = LinkedFileName(FileSystemName(path));
   // A name of our own, created exclusively: a file or link planted under a
   // fixed temporary name is never opened, followed or replaced.
   std::string tmp = target + ".tmpXXXXXX";

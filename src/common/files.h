@@ -39,6 +39,12 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
 // is ignored (log writers lose the line).
 void AppendToFile(const std::string& path, const std::string& text);
 
+// The file that the file system's name stands for: a symbolic link is
+// followed, hop by hop, to the name it finally points to (which need not
+// exist yet); any other name is itself. A rewrite of that file keeps the
+// link a link.
+std::string LinkedFileName(const std::string& system_name);
+
 // Appends a whole line to fd; after a short write (a full disk, a size
 // limit) the file is cut back to where the line began, so the next line
 // does not continue a broken one. Errors lose the line quietly.
