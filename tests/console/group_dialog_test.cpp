@@ -184,7 +184,9 @@ TEST_F(GroupDialogTest, AFailedSaveKeepsTheDialogOpenAndOkAgainSaves) {
     const std::vector<std::string> saved = mode == 0
         ? std::vector<std::string>{"G001 一", "G003 三", "G002 倉庫A", kG000}
         : std::vector<std::string>{"G001 一", "G003 倉庫A", "G002 倉庫A", kG000};
-    if (mode == 1) EXPECT_EQ(table().Cell(dtcol::GroupName, 1), "G003 倉庫A");
+    if (mode == 1) {
+      EXPECT_EQ(table().Cell(dtcol::GroupName, 1), "G003 倉庫A");
+    }
     EXPECT_EQ(selector().items.All(), saved);
     EXPECT_EQ(ReadAll(lst), CrLf(saved));
   }
