@@ -419,7 +419,9 @@ TEST(BackupWindow, ARestoreKilledAtAnyStepLeavesAWholeFileUnderEveryName) {
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     const bool finished = WIFEXITED(status);
-    if (!finished) ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    if (!finished) {
+      ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    }
     // Each name: the current file or the restored one, whole.
     const Files now = Listing(prog);
     for (size_t i = 0; i < 3; ++i) {
