@@ -173,8 +173,8 @@ TEST_F(FolderTreeFixture, ListsFoldersOnlyAndHandsTheChoiceOverInShiftJis) {
   EXPECT_EQ(names, (QStringList{kCafe, QStringLiteral(u"ログ")}));
 
   ASSERT_TRUE(v.folders.Select(root + QStringLiteral(u"/ログ")));
-  // With ZOL_SCREENSHOT_DIR set, the chooser as it stands (the settings
-  // dialog that opens it in the program is still to come).
+  // With ZOL_SCREENSHOT_DIR set, the chooser as it stands (in the program
+  // the settings dialog's "参照" button opens it).
   if (const char* out = std::getenv("ZOL_SCREENSHOT_DIR")) {
     WaitFor([&] { return m.rowCount(m.index(QStringLiteral("/tmp"))) > 0; }, 1000);
     QTest::qWait(100);
