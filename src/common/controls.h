@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,9 +48,22 @@ using Color = uint32_t;
 class TextControl : public Control {
  public:
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& v) { Set(caption_, v); }
+  void SetCaption(const std::string& v) { SetText(v); }
   const std::string& Text() const { return caption_; }
-  void SetText(const std::string& v) { Set(caption_, v); }
+  void SetText(const std::string& v) {
+    Set(caption_, v);
+    Set(unheld_, false);
+  }
+  // The operator's typing as the Qt layer converts it: held is false when
+  // it holds characters that Shift-JIS cannot hold, which stand as "?" in
+  // the text. Such a text is not the operator's: Unheld() says so until the
+  // operator or the program sets a text again, and the window that would
+  // store it refuses (UnheldField).
+  void SetTypedText(const std::string& v, bool held) {
+    Set(caption_, v);
+    Set(unheld_, !held);
+  }
+  bool Unheld() const { return unheld_; }
   Color FontColor() const { return font_color_; }
   void SetFontColor(Color c) { Set(font_color_, c); }
   // An entry box's limits on what the operator types or pastes (the
@@ -66,7 +80,23 @@ class TextControl : public Control {
   Color font_color_ = 0x000000;
   size_t max_bytes_ = 0;
   char refused_ = 0;
+  bool unheld_ = false;
 };
+
+// A text field of a window and the name the operator knows it by.
+struct NamedField {
+  const TextControl* field;
+  const char* name;
+};
+// The name of the first field whose typed text Shift-JIS cannot hold, or
+// nullptr.
+inline const char* UnheldField(std::initializer_list<NamedField> fields) {
+  for (const NamedField& f : fields)
+    if (f.field->Unheld()) return f.name;
+  return nullptr;
+}
+// The warning that refuses such a field.
+inline std::string UnheldMessage(const std::string& name) { return name + "に使用できない文字が含まれています。"; }
 
 using Label = TextControl;
 using Panel = TextControl;
@@ -612,11 +642,16 @@ class TreeNode {
   // Position among all nodes in tree order (depth first, parents before
   // their children), from 0.
   int AbsoluteIndex() const;
+  // The node's identity for the run, never given to another node of its
+  // tree: a node held by its id is found again while it exists, and not
+  // after it was deleted (TreeView::NodeById).
+  uint64_t Id() const { return id_; }
 
  private:
   friend class TreeView;
   explicit TreeNode(TreeView* owner) : owner_(owner) {}
   TreeView* owner_;
+  uint64_t id_ = 0;
   std::string text_;
   int image_ = -1;
   bool expanded_ = false;
@@ -654,6 +689,16 @@ class TreeView : public Control {
   TreeNode* Node(size_t absolute) const {
     const std::vector<TreeNode*>& all = Nodes();
     return absolute < all.size() ? all[absolute] : nullptr;
+  }
+
+  // The node of an id (TreeNode::Id), null when it is no node of the tree
+  // (any more).
+  TreeNode* NodeById(uint64_t id) const {
+    if (id == 0) return nullptr;
+    for (TreeNode* n : Nodes()) {
+      if (n->id_ == id) return n;
+    }
+    return nullptr;
   }
 
   // Adds a node as the last child of parent (null: as the last top-level node).
@@ -794,6 +839,7 @@ class TreeView : public Control {
   }
   TreeNode* Make(const std::string& text, int image) {
     TreeNode* n = new TreeNode(this);
+    n->id_ = ++last_id_;
     n->text_ = text;
     n->image_ = image;
     return n;
@@ -863,6 +909,7 @@ class TreeView : public Control {
   }
 
   std::vector<TreeNode*> top_;  // owned
+  uint64_t last_id_ = 0;
   TreeNode* selected_ = nullptr;
   TreeNode* drop_target_ = nullptr;
   uint64_t structure_revision_ = 0;

@@ -107,6 +107,12 @@ class MessageBoxes {
   virtual ~MessageBoxes() = default;
   // Shows text (Shift-JIS) and returns the operator's answer.
   virtual BoxResult Show(const std::string& text, BoxKind kind, BoxButtons buttons) = 0;
+  // A box with the one button "OK" that runs no loop of its own: it is
+  // shown from the event loop after the caller has returned, the operator
+  // cannot use the other windows while it is open, and closed runs (from
+  // the event loop) when the operator has closed it. Reception and timers
+  // go on meanwhile.
+  virtual void Open(const std::string& text, BoxKind kind, std::function<void()> closed) = 0;
 };
 
 // "情報", "警告", "エラー", "確認".
@@ -199,25 +205,23 @@ struct SmtpMail {
   std::string message;
 };
 
-// A mail that could not be sent. connection tells a failure of the
-// connection itself (connect, greeting, authentication, time-out, a server
-// that cannot be addressed), after which the next mail to the same server
-// would fail the same way; otherwise the server refused this mail.
-class SmtpError : public std::runtime_error {
- public:
-  SmtpError(const std::string& text, bool connection) : std::runtime_error(text), connection_(connection) {}
-  bool Connection() const { return connection_; }
-
- private:
-  bool connection_;
+// How the sending of one mail ended: sent when the server accepted the
+// message's data (whatever became of QUIT afterwards); otherwise the error
+// text.
+struct SmtpResult {
+  bool sent = false;
+  std::string error;
 };
+using SmtpDone = std::function<void(const SmtpResult&)>;
 
-// Sends one mail synchronously over its own connection, closed before the
-// call returns. Throws SmtpError with the error text on failure.
+// Sends mails beside the GUI thread, one after the other in the order they
+// were handed over, each over a connection of its own. Send returns at
+// once; done runs on the GUI thread, from the event loop, once that mail's
+// sending has ended.
 class SmtpClient {
  public:
   virtual ~SmtpClient() = default;
-  virtual void Send(const SmtpMail& mail) = 0;
+  virtual void Send(const SmtpMail& mail, SmtpDone done) = 0;
 };
 
 // Empty when host and port can address an SMTP server: the host holds only

@@ -62,6 +62,10 @@ void GroupDialog::EditMode() {
 void GroupDialog::BitBtn1Click() {
   DeviceTree& tree = app.tree();
   const std::string& name = Edit1.Text();
+  if (Edit1.Unheld()) {
+    app.boxes().Show(UnheldMessage("グループ名"), BoxKind::Warning, BoxButtons::Ok);
+    return;
+  }
   if (name.find('(') != std::string::npos) {
     app.boxes().Show("グループ名に ( は利用できません", BoxKind::Warning, BoxButtons::Ok);
     return;

@@ -258,26 +258,4 @@ void DebugWindow::eMailSend1(int /*row*/) {
   }
 }
 
-bool DebugWindow::eMailSendAll(int row) {
-  // A mail error is shown and the sending goes on with the next device's
-  // mail (the failed one has left the body), until a send neither fails nor
-  // shortens the body.
-  Alerts& main = app.alerts();
-  for (;;) {
-    const size_t before = main.MailBody.size();
-    try {
-      eMailSend1(row);
-      return true;
-    } catch (const SmtpError& e) {
-      // The server cannot be reached: the other mails would wait for the
-      // same failure. They stay collected for the next send.
-      app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
-      if (e.Connection()) return false;
-    } catch (const std::runtime_error& e) {
-      app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
-    }
-    if (main.MailBody.empty() || main.MailBody.size() >= before) return true;
-  }
-}
-
 }  // namespace zol

@@ -27,14 +27,10 @@ class DebugWindow : public Form {
   void LastDataCnt();
 
   // --- Change detection and alerts (monitor/change_detection.cpp) ---
-  // Sends the collected notice lines, one mail per device, within the
-  // daily limit. Throws std::runtime_error when a mail cannot be sent.
+  // Hands the collected notice lines to mail sending, one mail per device,
+  // within the daily limit, and returns: the mails go out beside the
+  // window, and a mail error reaches the mail form's error box later.
   void eMailSend1(int row);
-  // eMailSend1 with every mail error shown in an error box; the sending
-  // goes on with the next device's mail while the collected body shrinks.
-  // A failure of the connection itself ends it at once, the other mails
-  // staying collected, and gives false.
-  bool eMailSendAll(int row);
 
   // --- Debug tools (monitor/debug_window.cpp) ---
   void FormCreate();    // grid headers, sample datagram, counters

@@ -72,8 +72,7 @@ void DebugWindow::DataInviteCheck(int b) {
   Grid& table = StringGrid1;
   auto live = [this, b](int k) -> const std::string& { return StringGridBuff.Cell(k + 1, b); };
   // The CSV lines are written while the rest of the datagram goes on; all
-  // of them are in their files when this returns. (Not across the mail
-  // send: its error box would hold them back.)
+  // of them are in their files when this returns.
   std::optional<AppendFiles::Batch> csv_lines;
   const std::string mac = live(4);
   const std::string ip = live(2);
@@ -123,10 +122,10 @@ void DebugWindow::DataInviteCheck(int b) {
         if (flag >= '1' && flag <= '9') system_log.OutletLogSave(csv_row, i, now, ms);
       }
     };
-    // They come after the mail send. With sending off no mail goes out, so
-    // nothing up to there runs a nested loop or writes a cell the lines
-    // read (the evaluation writes only ItemImages): the lines then go first
-    // and are written while the changes are detected.
+    // They come after the mails are handed over. With sending off no mail
+    // goes out, so nothing up to there writes a cell the lines read (the
+    // evaluation writes only ItemImages): the lines then go first and are
+    // written while the changes are detected.
     const bool lines_first = !settings.MailOn && !app.icons().PlainRoad;
     if (lines_first) write_csv_lines();
 
@@ -140,9 +139,9 @@ void DebugWindow::DataInviteCheck(int b) {
       if (icon_flags[static_cast<size_t>(i - 1)] == '1') alerts.ListDataCheck(item_row, i, ItemStateOf(item_row, i));
     }
 
-    // A mail error is shown and the rest of the datagram still runs, so its
-    // CSV lines, receive-list line and node icons are not lost.
-    eMailSendAll(r);
+    // The mails go out beside the window: the rest of the datagram runs at
+    // once, and a mail error is shown later, from the event loop.
+    eMailSend1(r);
 
     if (main.DetailDevice == r) app.Form6().Refill(r);
 

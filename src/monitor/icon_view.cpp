@@ -135,6 +135,7 @@ void IconView::IconReStetingDataPlain() {
   bool down[8];
   for (int b = 1; b <= 7; ++b) down[b] = ToolButtonChk[static_cast<size_t>(b)].Down();
 
+  const std::string selected = SelectedKey();
   ListView1.Clear();
   KeyList.clear();
   IconIndex.clear();
@@ -152,6 +153,18 @@ void IconView::IconReStetingDataPlain() {
     ShownItems(row, down, &shown);
     for (const auto& item : shown) ListDataNew(row, item.first, item.second);
   }
+  Reselect(selected);
+}
+
+std::string IconView::SelectedKey() const {
+  const int sel = ListView1.Selected();
+  return sel >= 0 && static_cast<size_t>(sel) < ListView1.Count() ? ListView1.Item(static_cast<size_t>(sel)).key
+                                                                    : std::string();
+}
+
+void IconView::Reselect(const std::string& key) {
+  if (key.empty()) return;
+  ListView1.SetSelected(FindIcon(KeyRow(key, -1), KeyOutlet(key, -1)));
 }
 
 void IconView::IconReStetingData() {
@@ -172,12 +185,12 @@ void IconView::IconReStetingData() {
     index_.Recorded(table, inputs, ListView1, now);
     return;
   }
-  // A rebuild removes the selection with the icons.
-  ListView1.SetSelected(-1);
+  const std::string selected = SelectedKey();
   index_.ChangedRows(table, now, &changed_rows_);
   bool down[8];
   for (size_t b = 1; b <= 7; ++b) down[b] = inputs.down[b];
   for (int r : changed_rows_) RebuildRow(r, now, inputs.timeout_min, down);
+  Reselect(selected);
   index_.ViewRecorded(table, ListView1);
 }
 
@@ -320,6 +333,13 @@ void IconView::LvIconClk() {
 
   const std::string& date = table.Cell(dtcol::RecvDate, r);
   if (!date.empty()) StatusBar1.SetPanel(4, "更新時間 " + date + " " + table.Cell(dtcol::RecvTime, r));
+}
+
+void IconView::SelectIcon(const std::string& key) {
+  const int idx = key.empty() ? -1 : FindIcon(KeyRow(key, -1), KeyOutlet(key, -1));
+  if (idx == ListView1.Selected()) return;
+  ListView1.SetSelected(idx);
+  ListView1SelectItem();
 }
 
 void IconView::ListView1SelectItem() { LvIconClk(); }

@@ -45,12 +45,20 @@ class IconView {
   // rebuild only (see ItemIndex).
   void IconReStetingData();
   // The straightforward rebuild: every icon removed, every shown item of
-  // every registered row added and evaluated again.
+  // every registered row added and evaluated again. The selected icon stays
+  // selected by its key while its item is shown, so a datagram between the
+  // operator's clicks does not take the operator's choice away.
   void IconReStetingDataPlain();
   void IconDataCheck();
   void ListDataNew(int row, int outlet);
   void ListDataDel(int row, int outlet);
   void LvIconClk();
+  // The operator selects the icon of key (empty: none, as a click on empty
+  // space): the first icon of that key is selected, none when no icon has
+  // it, and ListView1SelectItem runs when the selection changed. The view
+  // names the icon that was under the pointer by its key, so the selection
+  // is the icon pointed at whatever rebuilds came since.
+  void SelectIcon(const std::string& key);
   void ListView1SelectItem();
   void ListView1Click();
   void ListView1DblClick();
@@ -100,6 +108,10 @@ class IconView {
   // the outlet's name) and evaluated, as the plain rebuild would.
   void RebuildRow(int r, int64_t now, int timeout_min, const bool down[8]);
   ViewInputs Inputs() const;
+  // The key of the selected icon, empty for none; after a rebuild the first
+  // icon of that key is selected again (none when it is no longer shown).
+  std::string SelectedKey() const;
+  void Reselect(const std::string& key);
   ItemIndex index_;
   size_t find_hint_ = 0;  // the icon after the one FindIcon found last
   std::vector<int> changed_rows_;

@@ -117,13 +117,10 @@ void MonitorControls::ScanIcons() {
   IconView& icons = app.icons();
   IconList& ListView1 = icons.ListView1;
   const int TimeOutMin = app.settings().TimeOutMin;
-  // A mail error is shown and the scan goes on with the next icon, so that
-  // the other silent devices are still marked and told.
+  // Each timed-out device's mail is handed to mail sending and the scan
+  // goes on with the next icon at once.
   const size_t count = ListView1.Count();
   int pending = 0;
-  // After the mail server could not be reached once, the pass sends no more
-  // mails: their lines stay collected for the next send.
-  bool mail_reachable = true;
   for (size_t idx = 0; idx < count; ++idx) {
     // A rebuild inside the pass can leave fewer icons than it counted: the
     // pass ends at the current last icon.
@@ -132,7 +129,7 @@ void MonitorControls::ScanIcons() {
     const int image = ListView1.Item(idx).image;
     const int r = DecimalOr(Copy(key, 1, 4), 0);
     if (pending != 0 && r != pending) {
-      if (mail_reachable) mail_reachable = app.Form4().eMailSendAll(pending);
+      app.Form4().eMailSend1(pending);
       pending = 0;
     }
     const int i = DecimalOr(Copy(key, 6, 4), 0);
@@ -146,7 +143,7 @@ void MonitorControls::ScanIcons() {
       icons.IconDataCheck();
     }
   }
-  if (pending != 0 && mail_reachable) app.Form4().eMailSendAll(pending);
+  if (pending != 0) app.Form4().eMailSend1(pending);
 }
 
 }  // namespace zol

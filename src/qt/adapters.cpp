@@ -15,6 +15,10 @@
 
 namespace zol {
 
+void PostToGui(std::function<void()> fn) {
+  QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(fn), Qt::QueuedConnection);
+}
+
 void QtPump::ProcessPending() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 void QtPump::WaitForEvents(uint32_t max_ms) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -16,6 +17,10 @@ class QSoundEffect;
 class QSocketNotifier;
 
 namespace zol {
+
+// Runs fn on the GUI thread from its event loop; may be called from any
+// thread (the mail sender hands each mail's end back through it).
+void PostToGui(std::function<void()> fn);
 
 // Delay's pump: pending events once, and a wait in a local event loop that
 // a single-shot timer ends (no busy loop).

@@ -79,10 +79,12 @@ BackupView::BackupView(BackupWindow& f, Mirror& mirror) : QWidget(nullptr, Qt::W
             FillCombo();
           });
   connect(bitbtn1, &QPushButton::clicked, this, [this] {
+    if (!mirror_.Usable(bitbtn1)) return;
     form_.BitBtn1Click();
     mirror_.Poll();
   });
   connect(bitbtn2, &QPushButton::clicked, this, [this] {
+    if (!mirror_.Usable(bitbtn2)) return;
     form_.BitBtn2Click();
     mirror_.Poll();
   });

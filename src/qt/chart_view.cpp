@@ -121,11 +121,11 @@ ChartView::ChartView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window), f
   view->installEventFilter(this);
 
   label1 = new QLabel(view);
-  label1->setObjectName(QStringLiteral("Label1"));
-  label1->setAccessibleName(FromSjis("温度"));
+  label1->setObjectName(QStringLiteral("Label1"));  // the temperature, read by its text
   label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   label1->setAttribute(Qt::WA_TranslucentBackground);
   label1->setStyleSheet(QStringLiteral("QLabel { background: transparent; }"));
+  mirror.Tie(label1, f.Label1);
   mirror.Watch(f.Label1, [this, &f] {
     ApplyControl(label1, f.Label1);
     label1->setText(FromSjis(f.Label1.Caption()));
@@ -166,10 +166,10 @@ ChartView::ChartView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window), f
   close->setAccessibleName(FromSjis(f.BitBtn1.Caption()));
   close->setMinimumSize(90, 30);
   mirror.Bind(close, f.BitBtn1);
-  connect(clear, &QPushButton::clicked, this, [&f] { f.BitBtn2Click(); });
-  connect(hide_list, &QPushButton::clicked, this, [&f] { f.BitBtn3Click(); });
-  connect(show_list, &QPushButton::clicked, this, [&f] { f.BitBtn4Click(); });
-  connect(close, &QPushButton::clicked, this, [&f] { f.BitBtn1Click(); });
+  OnClicked(clear, mirror, [&f] { f.BitBtn2Click(); });
+  OnClicked(hide_list, mirror, [&f] { f.BitBtn3Click(); });
+  OnClicked(show_list, mirror, [&f] { f.BitBtn4Click(); });
+  OnClicked(close, mirror, [&f] { f.BitBtn1Click(); });
 
   auto* top = new QVBoxLayout(this);
   top->setContentsMargins(0, 0, 0, 4);

@@ -57,7 +57,9 @@ DebugView::DebugView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window) {
   grids->addTab(table, QStringLiteral("StringGrid1"));
   grids->addTab(unreg, QStringLiteral("StringGrid2"));
   grids->addTab(ring, QStringLiteral("StringGridBuff"));
-  connect(table, &QTableView::doubleClicked, this, [&f](const QModelIndex&) { f.BitBtn1Click(); });
+  connect(table, &QTableView::doubleClicked, this, [&f, &mirror, this](const QModelIndex&) {
+    if (mirror.Usable(table)) f.BitBtn1Click();
+  });
 
   auto* texts = new QTabWidget(split);
   auto add_memo = [&](Memo& m, const char* name, bool mono) {
@@ -91,8 +93,8 @@ DebugView::DebugView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Window) {
   top->addLayout(tools);
   mirror.Bind(edit1, f.Edit1);
   mirror.Bind(edit2, f.Edit2);
-  connect(dump, &QPushButton::clicked, this, [&f] { f.BitBtn1Click(); });
-  connect(inject, &QPushButton::clicked, this, [&f] { f.BitBtn2Click(); });
+  OnClicked(dump, mirror, [&f] { f.BitBtn1Click(); });
+  OnClicked(inject, mirror, [&f] { f.BitBtn2Click(); });
   // Closing only hides the window.
   new FormView(mirror, this, f, [&f] { f.Hide(); });
 }

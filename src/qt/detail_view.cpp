@@ -30,12 +30,13 @@ QLabel* CaptionCell(QWidget* parent, const std::string& text, const QRect& r) {
   return l;
 }
 
-// A value field: a sunken white panel bound to its control.
-QLabel* ValueCell(QWidget* parent, Mirror& mirror, const TextControl& c, const char* name, const std::string& label,
+// A value field: a sunken white panel bound to its control, read by its
+// text, with the caption cell as its label.
+QLabel* ValueCell(QWidget* parent, Mirror& mirror, const TextControl& c, const char* name, QLabel* caption,
                   const QRect& r) {
   auto* l = new QLabel(parent);
   l->setObjectName(QString::fromLatin1(name));
-  l->setAccessibleName(S(label));
+  if (caption) caption->setBuddy(l);
   l->setGeometry(r);
   l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   l->setAutoFillBackground(true);
@@ -110,12 +111,12 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   setFixedSize(490, 480);
 
   // Above the pages: name, memo, update time.
-  CaptionCell(this, "機器名称", QRect(8, 8, 72, 22));
-  ValueCell(this, mirror, f.NamePanel, "NamePanel", "機器名称", QRect(82, 8, 400, 22));
-  CaptionCell(this, "メモ", QRect(8, 32, 72, 22));
-  ValueCell(this, mirror, f.MemoPanel, "MemoPanel", "メモ", QRect(82, 32, 400, 22));
-  CaptionCell(this, "更新時間", QRect(8, 56, 72, 22));
-  ValueCell(this, mirror, f.DatePanel, "DatePanel", "更新時間", QRect(82, 56, 180, 22));
+  ValueCell(this, mirror, f.NamePanel, "NamePanel", CaptionCell(this, "機器名称", QRect(8, 8, 72, 22)),
+            QRect(82, 8, 400, 22));
+  ValueCell(this, mirror, f.MemoPanel, "MemoPanel", CaptionCell(this, "メモ", QRect(8, 32, 72, 22)),
+            QRect(82, 32, 400, 22));
+  ValueCell(this, mirror, f.DatePanel, "DatePanel", CaptionCell(this, "更新時間", QRect(8, 56, 72, 22)),
+            QRect(82, 56, 180, 22));
 
   pages = new QTabWidget(this);
   pages->setObjectName(QStringLiteral("PageControl1"));
@@ -138,13 +139,12 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
 
   // Page 1: address, MAC or terminal ID, the outlets, the description.
   QWidget* p1 = sheets[0];
-  CaptionCell(p1, "IPアドレス", QRect(8, 8, 96, 22));
-  ValueCell(p1, mirror, f.IpaddrPanel, "IpaddrPanel", "IPアドレス", QRect(106, 8, 150, 22));
+  ValueCell(p1, mirror, f.IpaddrPanel, "IpaddrPanel", CaptionCell(p1, "IPアドレス", QRect(8, 8, 96, 22)),
+            QRect(106, 8, 150, 22));
   QLabel* label7 = CaptionCell(p1, f.Label7.Caption(), QRect(8, 32, 96, 22));
   label7->setObjectName(QStringLiteral("Label7"));
-  label7->setAccessibleName(S("MACアドレス"));
-  mirror.Bind(label7, f.Label7);
-  ValueCell(p1, mirror, f.MacAddrPanel, "MacAddrPanel", "MACアドレス", QRect(106, 32, 150, 22));
+  mirror.Bind(label7, f.Label7);  // "MACアドレス" or "ターミナルID"
+  ValueCell(p1, mirror, f.MacAddrPanel, "MacAddrPanel", label7, QRect(106, 32, 150, 22));
   CaptionCell(p1, "アウトレット名称", QRect(36, 62, 258, 20));
   CaptionCell(p1, "状態", QRect(300, 62, 80, 20));
   const QPixmap strip = OnOffStrip();
@@ -153,10 +153,9 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
     const int y = 84 + (k - 1) * 27;
     QLabel* no = CaptionCell(p1, f.OlNoLabel[i].Caption(), QRect(8, y, 26, 25));
     no->setObjectName(QStringLiteral("OlNoLabel%1").arg(k));
-    no->setAccessibleName(S(f.OlNoLabel[i].Caption()));
     mirror.Bind(no, f.OlNoLabel[i]);
     const std::string name = "OlNamePanel" + std::to_string(k);
-    ValueCell(p1, mirror, f.OlNamePanel[i], name.c_str(), "アウトレット名称 " + std::to_string(k), QRect(36, y, 258, 25));
+    ValueCell(p1, mirror, f.OlNamePanel[i], name.c_str(), no, QRect(36, y, 258, 25));
     auto* image = new QLabel(p1);
     images[i] = image;
     image->setObjectName(QStringLiteral("OlImage%1").arg(k));
@@ -173,8 +172,7 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
     });
   }
   auto* label26 = new QLabel(p1);
-  label26->setObjectName(QStringLiteral("Label26"));
-  label26->setAccessibleName(S("機器情報"));
+  label26->setObjectName(QStringLiteral("Label26"));  // the device's description
   label26->setGeometry(8, 304, 454, 18);
   mirror.Bind(label26, f.Label26);
 
@@ -203,9 +201,9 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   Panel* lines[8] = {&f.Panel16, &f.Panel17, &f.Panel18, &f.Panel19, &f.Panel20, &f.Panel21, &f.Panel22, &f.Panel23};
   for (int k = 1; k <= 8; ++k) {
     const int y = 40 + (k - 1) * 18;
-    CaptionCell(settings, std::to_string(k), QRect(8, y, 20, 17));
+    QLabel* no = CaptionCell(settings, std::to_string(k), QRect(8, y, 20, 17));
     const std::string name = "Panel" + std::to_string(15 + k);
-    ValueCell(settings, mirror, *lines[k - 1], name.c_str(), "設定内容 " + std::to_string(k), QRect(30, y, 416, 17));
+    ValueCell(settings, mirror, *lines[k - 1], name.c_str(), no, QRect(30, y, 416, 17));
   }
   auto* limits = new QGroupBox(S("指定温度設定 "), p4);
   limits->setGeometry(8, 200, 300, 120);
@@ -217,18 +215,18 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
                  {"下限警報", &f.Panel13, "Panel13"}, {"下限注意", &f.Panel14, "Panel14"}, {"下限Hys", &f.Panel15, "Panel15"}};
   for (int k = 0; k < 6; ++k) {
     const int x = 8 + (k / 3) * 146, y = 20 + (k % 3) * 32;
-    CaptionCell(limits, fields[k].label, QRect(x, y, 70, 26));
-    QLabel* v = ValueCell(limits, mirror, *fields[k].panel, fields[k].name, fields[k].label, QRect(x + 72, y, 64, 26));
+    QLabel* caption = CaptionCell(limits, fields[k].label, QRect(x, y, 70, 26));
+    QLabel* v = ValueCell(limits, mirror, *fields[k].panel, fields[k].name, caption, QRect(x + 72, y, 64, 26));
     v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   }
   auto* state = new QGroupBox(S("温度状態"), p4);
   state->setGeometry(316, 200, 146, 120);
   alam_panel = new QLabel(state);
-  alam_panel->setObjectName(QStringLiteral("AlamPanel"));
-  alam_panel->setAccessibleName(S("温度状態"));
+  alam_panel->setObjectName(QStringLiteral("AlamPanel"));  // read by its text, in "温度状態"
   alam_panel->setGeometry(10, 22, 126, 28);
   alam_panel->setAlignment(Qt::AlignCenter);
   alam_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  mirror.Tie(alam_panel, f.AlamPanel);
   mirror.Watch(f.AlamPanel, [this, &f] {
     ApplyControl(alam_panel, f.AlamPanel);
     alam_panel->setText(S(f.AlamPanel.Caption()));
@@ -237,7 +235,6 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   });
   auto* temp = new QLabel(state);
   temp->setObjectName(QStringLiteral("TempLabel"));
-  temp->setAccessibleName(S("現在温度"));
   temp->setGeometry(10, 58, 96, 44);
   temp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   QFont big = temp->font();
@@ -253,7 +250,7 @@ DetailView::DetailView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   close->setAccessibleName(S(f.BitBtn1.Caption()));
   close->setGeometry(392, 444, 90, 28);
   mirror.Bind(close, f.BitBtn1);
-  connect(close, &QPushButton::clicked, this, [&f] { f.BitBtn1Click(); });
+  OnClicked(close, mirror, [&f] { f.BitBtn1Click(); });
 
   CentreOnScreen(this);
   new FormView(mirror, this, f, [&f] { f.Close(); });

@@ -48,12 +48,16 @@ QValidator::State ByteLimitValidator::validate(QString& input, int& pos) const {
 
 namespace {
 
-QLabel* PanelLabel(QWidget* parent, Mirror& mirror, const Panel& panel, const std::string& name, const QString& accessible) {
+// A value panel, read by its text; caption, when it has one beside it, is
+// its label.
+QLabel* PanelLabel(QWidget* parent, Mirror& mirror, const Panel& panel, const std::string& name,
+                   QLabel* caption = nullptr) {
   auto* l = new QLabel(parent);
   l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   l->setMinimumHeight(22);
   l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  Named(l, name.c_str(), accessible);
+  Named(l, name.c_str());
+  if (caption) caption->setBuddy(l);
   mirror.Bind(l, panel);
   return l;
 }
@@ -75,16 +79,17 @@ QLineEdit* EditBox(QWidget* parent, Mirror& mirror, Edit& c, const std::string& 
   auto* v = new ByteLimitValidator(c, w);
   w->setValidator(v);
   QObject::connect(w, &QLineEdit::textChanged, v, &ByteLimitValidator::Accepted);
+  mirror.Tie(w, c);
   mirror.Watch(c, [w, v, &c] {
     ApplyControl(w, c);
     const QString t = FromSjis(c.Text());
-    if (w->text() != t) {
+    if (!c.Unheld() && w->text() != t) {  // typing Shift-JIS cannot hold stays as typed
       v->SetProgramText(true);
-      w->setText(t);
+      SetProgramText(w, t);
       v->SetProgramText(false);
     }
   });
-  QObject::connect(w, &QLineEdit::textEdited, w, [&c](const QString& t) { c.SetText(ToSjis(t)); });
+  mirror.OnOperatorText(w, [&c](const QString& t) { SetTyped(c, t); });
   return w;
 }
 
@@ -99,8 +104,10 @@ QComboBox* ComboEdit(QWidget* parent, Mirror& mirror, ComboBox& c, const std::st
   auto* v = new ByteLimitValidator(c, w);
   w->setValidator(v);
   QObject::connect(w->lineEdit(), &QLineEdit::textChanged, v, &ByteLimitValidator::Accepted);
+  mirror.Tie(w, c);
   mirror.Watch(c, [w, v, &c] {
     ApplyControl(w, c);
+    const ProgramText program(w->lineEdit());
     v->SetProgramText(true);
     QStringList items;
     for (const std::string& s : c.items.All()) items << FromSjis(s);
@@ -112,20 +119,21 @@ QComboBox* ComboEdit(QWidget* parent, Mirror& mirror, ComboBox& c, const std::st
       w->addItems(items);
     }
     const QString t = FromSjis(c.Text());
-    if (w->currentText() != t) {
+    if (!c.Unheld() && w->currentText() != t) {
       const QSignalBlocker block(w);
       w->setCurrentIndex(w->findText(t));
       w->setEditText(t);
     }
     v->SetProgramText(false);
   });
-  QObject::connect(w, &QComboBox::textActivated, w, [w, &c, on_change](const QString& t) {
+  QObject::connect(w, &QComboBox::textActivated, w, [w, &c, &mirror, on_change](const QString& t) {
+    if (!mirror.Usable(w)) return;
     c.SetText(ToSjis(t));
     c.SetItemIndex(w->currentIndex());
     if (on_change) on_change();
   });
-  QObject::connect(w->lineEdit(), &QLineEdit::textEdited, w, [w, &c, on_change](const QString& t) {
-    c.SetText(ToSjis(t));
+  mirror.OnOperatorText(w->lineEdit(), [w, &c, on_change](const QString& t) {
+    SetTyped(c, t);
     c.SetItemIndex(w->findText(t));
     if (on_change) on_change();
   });
@@ -135,11 +143,14 @@ QComboBox* ComboEdit(QWidget* parent, Mirror& mirror, ComboBox& c, const std::st
 QCheckBox* Check(QWidget* parent, Mirror& mirror, CheckBox& c, const std::string& name) {
   auto* w = new QCheckBox(FromSjis(c.Caption()), parent);
   Named(w, name.c_str(), FromSjis(c.Caption()));
+  mirror.Tie(w, c);
   mirror.Watch(c, [w, &c] {
     ApplyControl(w, c);
     if (w->isChecked() != c.Checked()) w->setChecked(c.Checked());
   });
-  QObject::connect(w, &QCheckBox::clicked, w, [&c](bool on) { c.SetChecked(on); });
+  QObject::connect(w, &QCheckBox::clicked, w, [w, &c, &mirror](bool on) {
+    if (mirror.Usable(w)) c.SetChecked(on);
+  });
   return w;
 }
 
@@ -153,11 +164,17 @@ void RadioPair(QWidget* parent, Mirror& mirror, RadioButton& a, const char* name
     group->addButton(w);
     row->addWidget(w);
     RadioButton* mine = c;
+    mirror.Tie(w, *mine);
     mirror.Watch(*mine, [w, mine] {
       ApplyControl(w, *mine);
       if (mine->Checked() && !w->isChecked()) w->setChecked(true);
     });
-    QObject::connect(w, &QRadioButton::clicked, w, [mine, other] {
+    QObject::connect(w, &QRadioButton::clicked, w, [w, mine, other, &mirror] {
+      if (!mirror.Usable(w)) {
+        mirror.Reapply(*other);  // the pair's other button keeps its mark
+        mirror.Poll();
+        return;
+      }
       mine->SetChecked(true);
       other->SetChecked(false);
     });
@@ -168,7 +185,7 @@ QPushButton* Push(QWidget* parent, Mirror& mirror, Button& c, const char* name, 
   auto* w = new QPushButton(FromSjis(c.Caption()), parent);
   Named(w, name, FromSjis(c.Caption()));
   mirror.Bind(w, c);
-  QObject::connect(w, &QPushButton::clicked, w, [click] { click(); });
+  OnClicked(w, mirror, std::move(click));
   return w;
 }
 
@@ -193,7 +210,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   auto* stack = new QStackedLayout;
   stack->setStackingMode(QStackedLayout::StackAll);
   group = ComboEdit(group_box, mirror, f.ComboBoxEx1, "ComboBoxEx1", S("登録するグループ"));
-  QLabel* panel44 = PanelLabel(group_box, mirror, f.Panel44, "Panel44", S("登録するグループ"));
+  QLabel* panel44 = PanelLabel(group_box, mirror, f.Panel44, "Panel44");
   stack->addWidget(group);
   stack->addWidget(panel44);
   group->raise();
@@ -202,7 +219,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   head->addWidget(group_box, 3);
   auto* mac_box = new QGroupBox(S("MACアドレス"), this);
   auto* mac_layout = new QVBoxLayout(mac_box);
-  mac_layout->addWidget(PanelLabel(mac_box, mirror, f.Panel18, "Panel18", S("MACアドレス")));
+  mac_layout->addWidget(PanelLabel(mac_box, mirror, f.Panel18, "Panel18"));
   head->addWidget(mac_box, 3);
   auto* buttons = new QVBoxLayout;
   store = Push(this, mirror, f.BitBtn1, "BitBtn1", [&f] { f.BitBtn1Click(); });
@@ -254,7 +271,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   auto* info = new QGroupBox(S("機器情報"), t1);
   auto* info_layout = new QHBoxLayout(info);
   auto* label1 = new QLabel(info);
-  Named(label1, "Label1", S("機器情報"));
+  Named(label1, "Label1");  // the device's description
   label1->setWordWrap(true);
   mirror.Bind(label1, f.Label1);
   info_layout->addWidget(label1, 1);
@@ -293,7 +310,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   password = EditBox(telnet, mirror, f.MaskEdit1, "MaskEdit1", S("パスワード"));
   password->setEchoMode(QLineEdit::Password);
   password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-  connect(password, &QLineEdit::textEdited, this, [&f] { f.MaskEdit1Change(); });
+  mirror.OnOperatorText(password, [&f](const QString&) { f.MaskEdit1Change(); });
   telnet_grid->addWidget(password, 0, 1);
   telnet_grid->addWidget(new QLabel(S("TELNET PORT"), telnet), 1, 0);
   telnet_grid->addWidget(EditBox(telnet, mirror, f.Edit12, "Edit12", S("TELNET PORT")), 1, 1);
@@ -312,7 +329,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
             S("グループ設定変更"));
   change->addStretch(1);
   telnet_grid->addLayout(change, 3, 1);
-  telnet_grid->addWidget(PanelLabel(telnet, mirror, f.Panel51, "Panel51", S("最終時間")), 4, 0, 1, 2);
+  telnet_grid->addWidget(PanelLabel(telnet, mirror, f.Panel51, "Panel51"), 4, 0, 1, 2);
   identity = Push(telnet, mirror, f.BitBtn3, "BitBtn3", [&f] { f.BitBtn3Click(); });
   telnet_grid->addWidget(identity, 5, 1, Qt::AlignRight);
   t2_layout->addWidget(telnet);
@@ -341,9 +358,7 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   const int file_panels[8] = {34, 36, 37, 38, 39, 40, 41, 42};
   for (int k = 1; k <= 8; ++k) {
     logs_grid->addWidget(NumberPanel(logs, mirror, f.LogPanel(k), Nm("Panel", k + 22)), k, 0);
-    logs_grid->addWidget(PanelLabel(logs, mirror, f.FilePanel(k), Nm("Panel", file_panels[k - 1]),
-                                    S("ファイル名") + QString::number(k)),
-                         k, 1);
+    logs_grid->addWidget(PanelLabel(logs, mirror, f.FilePanel(k), Nm("Panel", file_panels[k - 1])), k, 1);
     logs_grid->addWidget(Check(logs, mirror, f.LogCheck(k), Nm("CheckBox", k + 8)), k, 2);
   }
   logs_grid->setColumnStretch(1, 1);
@@ -382,10 +397,12 @@ DeviceEditorView::DeviceEditorView(App& app, Mirror& mirror) : QWidget(nullptr, 
   auto* t5 = new QWidget(tabs);
   t5->setObjectName(QStringLiteral("TabSheet4"));
   auto* t5_grid = new QGridLayout(t5);
-  t5_grid->addWidget(new QLabel(S("アウトレット数"), t5), 0, 0);
-  t5_grid->addWidget(PanelLabel(t5, mirror, f.Panel20, "Panel20", S("アウトレット数")), 0, 1);
-  t5_grid->addWidget(new QLabel(S("IPアドレス"), t5), 1, 0);
-  t5_grid->addWidget(PanelLabel(t5, mirror, f.Panel33, "Panel33", S("IPアドレス")), 1, 1);
+  auto* count = new QLabel(S("アウトレット数"), t5);
+  t5_grid->addWidget(count, 0, 0);
+  t5_grid->addWidget(PanelLabel(t5, mirror, f.Panel20, "Panel20", count), 0, 1);
+  auto* ip = new QLabel(S("IPアドレス"), t5);
+  t5_grid->addWidget(ip, 1, 0);
+  t5_grid->addWidget(PanelLabel(t5, mirror, f.Panel33, "Panel33", ip), 1, 1);
   t5_grid->setColumnStretch(1, 1);
   t5_grid->setRowStretch(2, 1);
   tabs->addTab(t5, S("情報"));

@@ -1,6 +1,7 @@
 #include "qt/device_tree_view.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
@@ -33,13 +34,14 @@ const char* const kTreeNodeMime = "application/x-zolyab4-tree-node";
 
 namespace {
 
-// The core's absolute index of the node an item shows.
+// The id of the core's node an item shows (TreeNode::Id): the item names
+// its node also while the model waits for the next look.
 constexpr int kNodeRole = Qt::UserRole + 1;
 
 }  // namespace
 
 TreeMirror::TreeMirror(Mirror& mirror, QTreeView* view, TreeView& tree)
-    : QObject(view), view_(view), tree_(tree), model_(new TreeItemModel(view)) {
+    : QObject(view), mirror_(mirror), view_(view), tree_(tree), model_(new TreeItemModel(view)) {
   for (int i = 0; i < kTreePictures; ++i) icons_.push_back(QIcon(TreePicture(i)));
   view_->setModel(model_);
   view_->setHeaderHidden(true);
@@ -48,8 +50,8 @@ TreeMirror::TreeMirror(Mirror& mirror, QTreeView* view, TreeView& tree)
   view_->setSelectionMode(QAbstractItemView::SingleSelection);
   view_->setIconSize(QSize(16, 16));
   view_->setAnimated(false);
-  view_->setContextMenuPolicy(Qt::CustomContextMenu);
   mirror.Watch(tree_, [this] { Apply(); });
+  mirror.Tie(view_, tree_);
 
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& cur, const QModelIndex&) {
@@ -61,41 +63,73 @@ TreeMirror::TreeMirror(Mirror& mirror, QTreeView* view, TreeView& tree)
   connect(view_, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
     if (!applying_) tree_.SetExpanded(NodeOf(index), false);
   });
-  // A click selects (on the press), then reaches the core's click handler
-  // (on the release): the tree may have opened and closed branches
-  // in between, so the release is not matched to an item.
-  viewport_ = view_->viewport();
-  viewport_->installEventFilter(this);
-  // A right click selects the node under the pointer.
-  connect(view_, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
-    const QModelIndex index = view_->indexAt(at);
-    if (index.isValid() && NodeOf(index)) OperatorSelects(index);
-    if (OnContextMenu) OnContextMenu(view_->viewport()->mapToGlobal(at));
-  });
 }
 
-bool TreeMirror::eventFilter(QObject* watched, QEvent* event) {
-  // Only mouse events touch the view: the filter also sees the viewport's
-  // events while the view is being destroyed.
-  if (watched == viewport_) {
-    if (event->type() == QEvent::MouseButtonPress) {
-      const auto* e = static_cast<QMouseEvent*>(event);
-      click_pending_ = e->button() == Qt::LeftButton && NodeOf(view_->indexAt(e->position().toPoint()));
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-      const auto* e = static_cast<QMouseEvent*>(event);
-      if (click_pending_ && e->button() == Qt::LeftButton) {
-        click_pending_ = false;
-        if (OnClick) OnClick();
-      }
+void TreeMirror::PressBegins(const QPoint& at, Qt::MouseButton button) {
+  const QModelIndex index = view_->indexAt(at);
+  TreeNode* node = NodeOf(index);
+  pressed_ = node ? node->Id() : 0;
+  click_pending_ = button == Qt::LeftButton && node;
+  menu_press_ = button == Qt::RightButton;
+  holding_ = true;
+  // Either button selects the node under the pointer, but a press on the
+  // branch's open/close mark left of the node only opens or closes it.
+  if (node && at.x() >= view_->visualRect(index).left()) tree_.Select(node);
+}
+
+void TreeMirror::PressEnds() {
+  holding_ = false;
+  Apply();
+}
+
+TreeNode* TreeMirror::Pressed() const { return tree_.NodeById(pressed_); }
+
+bool TreeMirror::Usable() { return mirror_.Usable(view_); }
+
+void TreeMirror::Released(Qt::MouseButton button) {
+  if (!click_pending_ || button != Qt::LeftButton) return;
+  click_pending_ = false;
+  // The core's click handler acts on the selected node; a node that went
+  // away since the press (a rebuild) takes no click.
+  if (Pressed() && OnClick) OnClick();
+}
+
+void TreeMirror::DoubleClicked() {
+  TreeNode* node = Pressed();
+  // The first press selected the node, unless it only opened or closed it.
+  if (!node || tree_.Selected() != node) return;
+  if (OnDoubleClick) OnDoubleClick();
+  // As the platform's tree does, a double click also opens or closes the
+  // node's branch.
+  node = Pressed();
+  if (node && node->HasChildren()) tree_.SetExpanded(node, !node->Expanded());
+  Apply();
+}
+
+void TreeMirror::ContextMenu(bool by_mouse, const QPoint& at, const QPoint& global) {
+  if (by_mouse) {
+    TreeNode* node = nullptr;
+    if (menu_press_) {
+      // The node of the right press: gone since, no menu opens for it.
+      menu_press_ = false;
+      node = Pressed();
+      if (pressed_ && !node) return;
+    } else {
+      node = NodeOf(view_->indexAt(at));
+    }
+    if (node && tree_.Selected() != node) {
+      tree_.Select(node);
+      Apply();
     }
   }
-  return QObject::eventFilter(watched, event);
+  // From the keyboard, the menu is for the selected node.
+  if (OnContextMenu) OnContextMenu(global);
 }
 
 TreeNode* TreeMirror::NodeOf(const QModelIndex& index) const {
-  if (!index.isValid() || shape_ != tree_.StructureRevision()) return nullptr;
-  const QVariant abs = model_->data(index, kNodeRole);
-  return abs.isValid() ? tree_.Node(static_cast<size_t>(abs.toInt())) : nullptr;
+  if (!index.isValid()) return nullptr;
+  const QVariant id = model_->data(index, kNodeRole);
+  return id.isValid() ? tree_.NodeById(id.toULongLong()) : nullptr;
 }
 
 QModelIndex TreeMirror::IndexOf(const TreeNode* node) const {
@@ -129,7 +163,7 @@ void TreeMirror::Rebuild() {
     item->setEditable(false);
     item->setDragEnabled(true);  // drags start by themselves; the core decides what a drop does
     item->setDropEnabled(false);
-    item->setData(static_cast<int>(i), kNodeRole);
+    item->setData(QVariant::fromValue<qulonglong>(n->Id()), kNodeRole);
     items_[i] = item;
     shown_images_[i] = image;
     return item;
@@ -183,7 +217,8 @@ void TreeMirror::ApplyView() {
       sel->clearSelection();
       sel->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
-  } else if (sel->currentIndex() != want || !sel->isSelected(want)) {
+  } else if (sel->currentIndex() != want || !sel->isSelected(want) || sel->selectedIndexes().size() != 1) {
+    // The highlight is on the core's selected node, and on no other.
     sel->setCurrentIndex(want, QItemSelectionModel::ClearAndSelect);
     view_->scrollTo(want);
   }
@@ -221,7 +256,9 @@ void TreeMirror::OperatorSelects(const QModelIndex& index) {
   TreeNode* node = NodeOf(index);
   if (!node) return;
   tree_.Select(node);
-  ApplyView();  // the other branches close at once
+  // The other branches close at once; during a press once the view has
+  // handled it, so the rows stay where they are until then.
+  if (!holding_) ApplyView();
 }
 
 DeviceTreeWidget::DeviceTreeWidget(TreeOperations& ops, TreeView& tree, QWidget* parent)
@@ -234,6 +271,33 @@ DeviceTreeWidget::DeviceTreeWidget(TreeOperations& ops, TreeView& tree, QWidget*
   setAutoExpandDelay(-1);
   setDropIndicatorShown(false);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);  // one line per step
+}
+
+void DeviceTreeWidget::mousePressEvent(QMouseEvent* event) {
+  if (mirror_ && !mirror_->Usable()) return;
+  if (mirror_) mirror_->PressBegins(event->position().toPoint(), event->button());
+  QTreeView::mousePressEvent(event);
+  if (mirror_) mirror_->PressEnds();
+}
+
+void DeviceTreeWidget::mouseReleaseEvent(QMouseEvent* event) {
+  QTreeView::mouseReleaseEvent(event);
+  if (mirror_ && mirror_->Usable()) mirror_->Released(event->button());
+}
+
+void DeviceTreeWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  // Not handed to the tree view: where the first click moved the rows, it
+  // would take the second click as a press on another node.
+  event->accept();
+  if (mirror_ && event->button() == Qt::LeftButton && mirror_->Usable()) mirror_->DoubleClicked();
+}
+
+void DeviceTreeWidget::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  if (!mirror_ || !mirror_->Usable()) return;
+  const bool by_mouse = event->reason() == QContextMenuEvent::Mouse;
+  // A mouse's menu event comes through the viewport, in its coordinates.
+  mirror_->ContextMenu(by_mouse, event->pos(), event->globalPos());
 }
 
 void DeviceTreeWidget::startDrag(Qt::DropActions) {
@@ -324,12 +388,11 @@ DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWid
   layout->addWidget(splitter, 1);
   tree_mirror = new TreeMirror(mirror, tree, core.TreeView1);
   tree->SetMirror(tree_mirror);
-  tree_mirror->OnClick = [&app] { app.detail_grid().TreeView1Click(); };
-  connect(tree, &QTreeView::doubleClicked, this, [this, &ops](const QModelIndex& index) {
-    if (!tree_mirror->NodeOf(index)) return;
-    ops.TreeView1DblClick();
-    tree_mirror->Apply();
-  });
+  tree_mirror->OnClick = [&app, &mirror] {
+    app.detail_grid().TreeView1Click();
+    mirror.Poll();
+  };
+  tree_mirror->OnDoubleClick = [&ops] { ops.TreeView1DblClick(); };
 
   // The popup menu PopupMenu1: its items bound to the core's; before it
   // opens the core fills them by the selected node.
@@ -351,8 +414,10 @@ DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWid
     Button* item = it.item;
     QAction* action = it.click ? menu->addAction(FromSjis(item->Caption())) : menu->addSeparator();
     action->setObjectName(QString::fromLatin1(it.name));
+    mirror.Tie(action, *item);
     if (it.click) {
-      connect(action, &QAction::triggered, this, [&ops, &mirror, click = it.click] {
+      connect(action, &QAction::triggered, this, [&ops, &mirror, action, click = it.click] {
+        if (!mirror.Usable(action)) return;
         (ops.*click)();
         mirror.Poll();
       });
@@ -369,6 +434,7 @@ DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWid
   // operator's choosing and typing reach the change handler.
   auto show = [this, &box] {
     const QSignalBlocker block(selector);
+    const ProgramText program(selector->lineEdit());
     ApplyControl(selector, box);
     const std::vector<std::string>& items = box.items.All();
     bool same = selector->count() == static_cast<int>(items.size());
@@ -386,13 +452,15 @@ DeviceTreeView::DeviceTreeView(App& app, Mirror& mirror, QWidget* parent) : QWid
   };
   mirror.Watch(box, show);
   mirror.Watch(box.items, show);
-  connect(selector, &QComboBox::textActivated, this, [this, &box, &core](const QString& text) {
+  mirror.Tie(selector, box);
+  connect(selector, &QComboBox::textActivated, this, [this, &box, &core, &mirror](const QString& text) {
+    if (!mirror.Usable(selector)) return;
     box.SetText(ToSjis(text));
     box.SetItemIndex(selector->currentIndex());
     core.ComboBoxEx1Change();
     tree_mirror->Apply();
   });
-  connect(selector->lineEdit(), &QLineEdit::textEdited, this, [this, &box, &core](const QString& text) {
+  mirror.OnOperatorText(selector->lineEdit(), [this, &box, &core](const QString& text) {
     box.SetText(ToSjis(text));
     box.SetItemIndex(-1);
     core.ComboBoxEx1Change();

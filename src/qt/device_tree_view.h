@@ -42,7 +42,12 @@ class TreeItemModel : public QStandardItemModel {
   void EndReset() { endResetModel(); }
 };
 
-// A tree view control mirrored into a QTreeView.
+// A tree view control mirrored into a QTreeView. The operator's gestures
+// act on the node that was under the pointer at the press, whatever the
+// tree did between the press and the gesture's end: the press remembers
+// the node by its id (TreeNode::Id) and selects it, and the view's rows
+// stay in place until the view has handled the press (the tree then
+// closes the other branches, which moves the rows).
 class TreeMirror : public QObject {
   Q_OBJECT
  public:
@@ -50,22 +55,36 @@ class TreeMirror : public QObject {
 
   // The operator clicked a node (it is selected by then).
   std::function<void()> OnClick;
+  // The operator double-clicked the node selected by the first click.
+  std::function<void()> OnDoubleClick;
   // The operator asked for the context menu at a global position (the node
   // under the pointer is selected by then).
   std::function<void(const QPoint& global)> OnContextMenu;
 
+  // The tree widget's mouse, handed over: a press at a point of the
+  // viewport (PressBegins before the view handles it, PressEnds after), its
+  // release, a double click, a context menu asked for by the mouse (at a
+  // point of the viewport) or by the keyboard.
+  void PressBegins(const QPoint& at, Qt::MouseButton button);
+  void PressEnds();
+  void Released(Qt::MouseButton button);
+  void DoubleClicked();
+  void ContextMenu(bool by_mouse, const QPoint& at, const QPoint& global);
+  // The node of the last press while it exists; null for none or gone.
+  TreeNode* Pressed() const;
+  // Whether the operator's events reach the core now (Mirror::Usable).
+  bool Usable();
+
   QStandardItemModel* model() const { return model_; }
   // Model rebuilds so far.
   uint64_t Rebuilds() const { return rebuilds_; }
-  // The core's node of a model index; null when the model is out of date.
+  // The core's node of a model index, also while the model waits for the
+  // next look; null when the node is gone.
   TreeNode* NodeOf(const QModelIndex& index) const;
   // The model index of a core node (invalid when the model is out of date).
   QModelIndex IndexOf(const TreeNode* node) const;
   // Brings the widget up to the core's state now.
   void Apply();
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void Rebuild();
@@ -73,8 +92,8 @@ class TreeMirror : public QObject {
   void RefreshIcons();
   void OperatorSelects(const QModelIndex& index);
 
+  Mirror& mirror_;
   QTreeView* view_;
-  QWidget* viewport_ = nullptr;
   TreeView& tree_;
   TreeItemModel* model_;
   std::vector<QIcon> icons_;
@@ -85,7 +104,10 @@ class TreeMirror : public QObject {
   uint64_t view_revision_ = ~uint64_t{0};
   uint64_t rebuilds_ = 0;
   bool applying_ = false;
+  bool holding_ = false;        // a press is being handled: the view waits
+  uint64_t pressed_ = 0;        // the id of the node of the last press, 0 none
   bool click_pending_ = false;  // a left press on a node, waiting for its release
+  bool menu_press_ = false;     // a right press, waiting for its menu
 };
 
 // The tree widget: drags of its nodes and drops on it go to the tree
@@ -98,6 +120,10 @@ class DeviceTreeWidget : public QTreeView {
   void SetMirror(TreeMirror* mirror) { mirror_ = mirror; }
 
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void startDrag(Qt::DropActions actions) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;

@@ -25,10 +25,10 @@ QLabel* CaptionCell(QWidget* parent, const char* text, int y) {
   return l;
 }
 
-// A value panel: a sunken white field, named after its control.
-QLabel* ValueCell(QWidget* parent, Mirror& mirror, const Panel& panel, const char* name, const char* label,
-                  const QRect& at) {
-  auto* l = Named(new QLabel(parent), name, S(label));
+// A value panel: a sunken white field, named after its control and read
+// by its text.
+QLabel* ValueCell(QWidget* parent, Mirror& mirror, const Panel& panel, const char* name, const QRect& at) {
+  auto* l = Named(new QLabel(parent), name);
   l->setGeometry(at);
   l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   l->setAutoFillBackground(true);
@@ -83,13 +83,14 @@ DeviceView::DeviceView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   };
   int y = 46;
   for (const auto& r : rows) {
-    CaptionCell(this, r.caption, y);
+    QLabel* caption = CaptionCell(this, r.caption, y);
     if (r.widget == &id) {
-      id = ValueCell(this, mirror, f.Panel4, "Panel4", "登録ID", QRect(kValueX, y, 90, kRowH));
-      outlet_no = ValueCell(this, mirror, f.Panel6, "Panel6", "アウトレットNo", QRect(kValueX + 94, y, kValueW - 94, kRowH));
+      id = ValueCell(this, mirror, f.Panel4, "Panel4", QRect(kValueX, y, 90, kRowH));
+      outlet_no = ValueCell(this, mirror, f.Panel6, "Panel6", QRect(kValueX + 94, y, kValueW - 94, kRowH));
     } else {
-      *r.widget = ValueCell(this, mirror, r.panel, r.name, r.caption, QRect(kValueX, y, kValueW, kRowH));
+      *r.widget = ValueCell(this, mirror, r.panel, r.name, QRect(kValueX, y, kValueW, kRowH));
     }
+    caption->setBuddy(*r.widget);  // the value's label
     y += 26;
   }
 
@@ -104,13 +105,13 @@ DeviceView::DeviceView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) 
   edit = NamedButton(this, mirror, f.BitBtn2, "BitBtn2", QRect(8, 250, 162, 32));
   close_button = NamedButton(this, mirror, f.BitBtn3, "BitBtn3", QRect(175, 250, 162, 32));
 
-  connect(on, &QPushButton::clicked, this, [&f] { f.BitBtn7Click(); });
-  connect(off, &QPushButton::clicked, this, [&f] { f.BitBtn8Click(); });
-  connect(reboot, &QPushButton::clicked, this, [&f] { f.BitBtn9Click(); });
-  connect(connect_button, &QPushButton::clicked, this, [&f] { f.BitBtn4Click(); });
-  connect(details, &QPushButton::clicked, this, [&f] { f.BitBtn1Click(); });
-  connect(edit, &QPushButton::clicked, this, [&f] { f.BitBtn2Click(); });
-  connect(close_button, &QPushButton::clicked, this, [&f] { f.BitBtn3Click(); });
+  OnClicked(on, mirror, [&f] { f.BitBtn7Click(); });
+  OnClicked(off, mirror, [&f] { f.BitBtn8Click(); });
+  OnClicked(reboot, mirror, [&f] { f.BitBtn9Click(); });
+  OnClicked(connect_button, mirror, [&f] { f.BitBtn4Click(); });
+  OnClicked(details, mirror, [&f] { f.BitBtn1Click(); });
+  OnClicked(edit, mirror, [&f] { f.BitBtn2Click(); });
+  OnClicked(close_button, mirror, [&f] { f.BitBtn3Click(); });
 
   CentreOnScreen(this);
   new FormView(mirror, this, f, [&f] { f.BitBtn3Click(); });

@@ -13,6 +13,7 @@ namespace zol {
 FormView::FormView(Mirror& mirror, QWidget* widget, Form& form, std::function<void()> on_close)
     : QObject(widget), widget_(widget), form_(form), on_close_(std::move(on_close)) {
   widget_->installEventFilter(this);
+  mirror.SetForm(widget_, form_);
   mirror.Watch(form_, [this] { Apply(); });
 }
 

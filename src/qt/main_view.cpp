@@ -1,12 +1,18 @@
 #include "qt/main_view.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -17,12 +23,31 @@
 #include "qt/device_tree_view.h"
 #include "qt/form_view.h"
 #include "qt/group_tab_view.h"
+#include "qt/icon_list_model.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
 #include "qt/sjis.h"
 #include "qt/view_util.h"
 
 namespace zol {
+
+namespace {
+
+// Room between a header panel's frame and its text.
+constexpr int kPanelPadding = 3;
+
+// The width of pattern with each "0" replaced by the widest digit of fm.
+int DigitsWidth(const QFontMetrics& fm, const char* pattern) {
+  int widest = 0;
+  for (char d = '0'; d <= '9'; ++d) {
+    QString text = QString::fromLatin1(pattern);
+    text.replace(QLatin1Char('0'), QLatin1Char(d));
+    widest = std::max(widest, fm.horizontalAdvance(text));
+  }
+  return widest;
+}
+
+}  // namespace
 
 MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nullptr), app_(app) {
   MainWindow& f = app.Form2();
@@ -43,9 +68,9 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   mirror.Bind(start, f.monitoring.ToolButton1);
   mirror.Bind(stop, f.monitoring.ToolButton2);
   mirror.Bind(settings, f.monitoring.ToolButton7);
-  connect(start, &QToolButton::clicked, this, [&f] { f.monitoring.ToolButton1Click(); });
-  connect(stop, &QToolButton::clicked, this, [&f] { f.monitoring.ToolButton2Click(); });
-  connect(settings, &QToolButton::clicked, this, [&f] { f.ToolButton7Click(); });
+  OnClicked(start, mirror, [&f] { f.monitoring.ToolButton1Click(); });
+  OnClicked(stop, mirror, [&f] { f.monitoring.ToolButton2Click(); });
+  OnClicked(settings, mirror, [&f] { f.ToolButton7Click(); });
 
   panel20 = Named(new QLabel(bar), "Panel20");
   panel20->setAlignment(Qt::AlignCenter);
@@ -64,17 +89,20 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   mirror.Bind(label5, f.monitoring.Label5);
   label5->setStyleSheet(QStringLiteral("color: lime; background: transparent; border: none;"));
 
-  time_panel = Named(new QLabel(bar), "TimePanel");
-  time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  time_panel->setMinimumWidth(128);
-  time_panel->setAlignment(Qt::AlignCenter);
-  bar->addWidget(time_panel);
+  // The clock and the update time show their date above their time, so that
+  // the header keeps room for counts of a full table at the window's 800
+  // pixels.
+  for (QLabel** panel : {&time_panel, &ref_time_panel}) {
+    *panel = Named(new QLabel(bar), panel == &time_panel ? "TimePanel" : "RefTimePanel");
+    QLabel* l = *panel;
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setAlignment(Qt::AlignCenter);
+    l->setWordWrap(true);
+    l->setFixedWidth(std::max(DigitsWidth(l->fontMetrics(), "0000/00/00"), DigitsWidth(l->fontMetrics(), "00:00:00")) +
+                     2 * l->frameWidth() + 2 * kPanelPadding);
+    bar->addWidget(l);
+  }
   mirror.Bind(time_panel, f.TimePanel);
-  ref_time_panel = Named(new QLabel(bar), "RefTimePanel");
-  ref_time_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  ref_time_panel->setMinimumWidth(64);
-  ref_time_panel->setAlignment(Qt::AlignCenter);
-  bar->addWidget(ref_time_panel);
   mirror.Bind(ref_time_panel, f.receive.RefTimePanel);
   bar->addSeparator();
 
@@ -85,17 +113,21 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     auto* caption = new QLabel(S(counter_labels[i]), bar);
     caption->setContentsMargins(4, 0, 2, 0);
     bar->addWidget(caption);
-    counters[static_cast<size_t>(i)] = Named(new QLabel(bar), counter_names[i], S(counter_labels[i]));
+    counters[static_cast<size_t>(i)] = Named(new QLabel(bar), counter_names[i]);
     QLabel* c = counters[static_cast<size_t>(i)];
+    caption->setBuddy(c);  // the count is read, its caption is its label
     c->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    c->setMinimumWidth(30);
     c->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c->setIndent(kPanelPadding);
+    // A fixed width that holds the largest count, 999 devices x 8 outlets,
+    // so that the header does not move as the counts change.
+    c->setFixedWidth(DigitsWidth(c->fontMetrics(), "0000") + 2 * c->frameWidth() + 2 * kPanelPadding);
     bar->addWidget(c);
     mirror.Bind(c, *counter_panels[i]);
   }
 
   // Left: device tree and group tabs.
-  auto* split = new QSplitter(Qt::Horizontal, this);
+  split = new QSplitter(Qt::Horizontal, this);
   left_tabs = Named(new QTabWidget(split), "PageControl1");
   device_tree = new DeviceTreeView(app, mirror, left_tabs);
   left_tabs->addTab(device_tree, S("機器一覧"));
@@ -125,7 +157,8 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
     QToolButton* b = filters[static_cast<size_t>(i)];
     Button& core = f.icons.ToolButtonChk[static_cast<size_t>(i)];
     mirror.Bind(b, core);
-    connect(b, &QToolButton::clicked, this, [&f, &core, b, i] {
+    connect(b, &QToolButton::clicked, this, [&f, &core, &mirror, b, i] {
+      if (!mirror.Usable(b)) return;
       core.SetDown(b->isChecked());  // the click has toggled the button
       switch (i) {
         case 1: f.icons.ToolButtonChk1Click(); break;
@@ -143,7 +176,7 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   all->setText(QStringLiteral("ALL"));
   all->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   mirror.Bind(all, f.icons.ToolButton3);
-  connect(all, &QToolButton::clicked, this, [&f] { f.icons.ToolButton3Click(); });
+  OnClicked(all, mirror, [&f] { f.icons.ToolButton3Click(); });
   filter_row->addWidget(bar2, 1);
   temp_panel = Named(new QWidget(panel5), "Panel21");
   auto* temp_row = new QHBoxLayout(temp_panel);
@@ -158,15 +191,16 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   auto* chart = Named(new QToolButton(temp_panel), "BitBtn1", S("温度センサー"));
   chart->setIcon(ToolIcon(ToolPicture::Chart));
   temp_row->addWidget(chart);
-  connect(chart, &QToolButton::clicked, this, [&f] { f.icons.BitBtn1Click(); });
+  OnClicked(chart, mirror, [&f] { f.icons.BitBtn1Click(); });
   mirror.Watch(f.receive.Panel21, [this, &f] { ApplyControl(temp_panel, f.receive.Panel21); });
+  mirror.Tie(temp_panel, f.receive.Panel21);
   mirror.Bind(temp, f.receive.TempLabel);
   filter_row->addWidget(temp_panel);
   right->addLayout(filter_row);
 
   right_tabs = Named(new QTabWidget(panel5), "PageControl2");
   auto* icon_split = new QSplitter(Qt::Vertical, right_tabs);
-  icons = Named(new QListView(icon_split), "ListView1", S("アイコン表示"));
+  icons = Named(new IconListView(icon_split), "ListView1", S("アイコン表示"));
   icons->setViewMode(QListView::IconMode);
   icons->setMovement(QListView::Static);
   icons->setResizeMode(QListView::Adjust);
@@ -179,14 +213,23 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   icons->setLayoutMode(QListView::Batched);
   icons->setBatchSize(500);
   mirror.Bind(icons, f.icons.ListView1);
+  // The icons are named by their keys: the icon pointed at is the one
+  // selected and double-clicked, wherever the rebuilds moved it since.
+  auto* icon_model = static_cast<IconListModel*>(icons->model());
   connect(icons->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [&f](const QModelIndex& cur, const QModelIndex&) {
-            const int row = cur.isValid() ? cur.row() : -1;
-            if (row == f.icons.ListView1.Selected()) return;
-            f.icons.ListView1.SetSelected(row);
-            if (row >= 0) f.icons.ListView1SelectItem();
+          [this, &f, &mirror, icon_model](const QModelIndex& cur, const QModelIndex&) {
+            if (icon_model->Applying() || !mirror.Usable(icons)) return;
+            f.icons.SelectIcon(icon_model->KeyAt(cur.isValid() ? cur.row() : -1));
           });
-  connect(icons, &QListView::doubleClicked, this, [&f](const QModelIndex&) { f.icons.ListView1DblClick(); });
+  icons->OnPress = [this, &f, &mirror](const std::string& key) {
+    if (mirror.Usable(icons)) f.icons.SelectIcon(key);
+  };
+  icons->OnDoubleClick = [this, &f, &mirror](const std::string& key) {
+    if (!mirror.Usable(icons)) return;
+    f.icons.SelectIcon(key);
+    f.icons.ListView1DblClick();
+    mirror.Poll();
+  };
   icons->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(icons, &QListView::customContextMenuRequested, this,
           [this, icon_menu](const QPoint& at) { icon_menu->popup(icons->viewport()->mapToGlobal(at)); });
@@ -201,11 +244,11 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   right->addWidget(right_tabs, 1);
   mirror.Watch(f.PageControl2, [this, &f] { right_tabs->setCurrentIndex(f.PageControl2.ActivePageIndex()); });
   connect(right_tabs, &QTabWidget::currentChanged, this, [&f](int i) { f.PageControl2.SetActivePageIndex(i); });
-  split->setStretchFactor(0, 1);
-  split->setStretchFactor(1, 3);
-  // Wide enough for the detail grid's number, name and value columns and
-  // the group tab's destination lines.
-  split->setSizes({300, 500});
+  // PageControl1 stands at the left edge and keeps its width; Panel5 fills
+  // the rest, also when the window is resized (the widths: showEvent).
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  split->setChildrenCollapsible(false);
   setCentralWidget(split);
 
   // Bottom: the five status panels.
@@ -228,6 +271,20 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   new FormView(mirror, this, f, [&f, &app] {
     if (!app.Terminated()) f.FormClose();
   });
+}
+
+void MainView::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (panes_laid_out_) return;
+  panes_laid_out_ = true;
+  // The left pane as wide as the detail grid's columns with the grid's frame
+  // and scroll bar, measured once the panes have their sizes.
+  QTableView* grid = device_tree->grid;
+  const int grid_width = grid->verticalHeader()->width() + grid->horizontalHeader()->length() +
+                         2 * grid->frameWidth() + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
+  const int left = grid_width + left_tabs->width() - grid->width();
+  const int total = split->width() - split->handleWidth();
+  split->setSizes({left, std::max(total - left, 0)});
 }
 
 }  // namespace zol

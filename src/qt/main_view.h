@@ -8,6 +8,8 @@ class QLabel;
 class QListView;
 class QListWidget;
 class QMenu;
+class QShowEvent;
+class QSplitter;
 class QTabWidget;
 class QToolButton;
 
@@ -18,6 +20,7 @@ class App;
 class GroupTabView;
 class LineList;
 class DeviceTreeView;
+class IconListView;
 class Mirror;
 
 class MainView : public QMainWindow {
@@ -35,9 +38,10 @@ class MainView : public QMainWindow {
   QLabel* time_panel = nullptr;
   QLabel* ref_time_panel = nullptr;
   std::array<QLabel*, 6> counters{};  // Panel12, 13, 14, 15, 17, 19
-  QListView* icons = nullptr;
+  IconListView* icons = nullptr;  // ListView1
   LineList* recv_list = nullptr;
   LineList* syslog_list = nullptr;
+  QSplitter* split = nullptr;  // PageControl1 on the left, Panel5 on the right
   QTabWidget* left_tabs = nullptr;
   GroupTabView* group_tab = nullptr;  // the tab "グループ"
   DeviceTreeView* device_tree = nullptr;  // tab "機器一覧"
@@ -45,8 +49,12 @@ class MainView : public QMainWindow {
   std::array<QLabel*, 5> status{};
   QWidget* temp_panel = nullptr;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   App& app_;
+  bool panes_laid_out_ = false;
 };
 
 }  // namespace zol

@@ -70,6 +70,79 @@ void Mirror::Watch(const Control& c, QWidget* w, std::function<void()> apply) {
   apply();
   watched_.push_back(Watched{&c, c.Revision(), std::move(apply), w});
   w->installEventFilter(this);
+  Tie(w, c);
+}
+
+void Mirror::Tie(const QObject* w, const Control& c) {
+  if (ties_.emplace(w, &c).second) {
+    connect(w, &QObject::destroyed, this, [this, w] { ties_.erase(w); });
+  } else {
+    ties_[w] = &c;
+  }
+}
+
+const Control* Mirror::ControlOf(const QObject* w) const {
+  const auto it = ties_.find(w);
+  return it == ties_.end() ? nullptr : it->second;
+}
+
+void Mirror::SetForm(const QWidget* w, const Form& f) {
+  if (forms_.emplace(w, &f).second) connect(w, &QObject::destroyed, this, [this, w] { forms_.erase(w); });
+}
+
+bool Mirror::Usable(const QObject* w) {
+  // The control itself, the controls that hold it (a panel of buttons) and
+  // the nearest window that shows a form; an action's menu belongs to the
+  // widget it was made for.
+  bool usable = true;
+  for (const QObject* o = w; o && usable; o = o->parent()) {
+    if (const Control* c = ControlOf(o)) usable = c->Enabled() && c->Visible();
+    const auto it = forms_.find(o);
+    if (it == forms_.end()) continue;
+    usable = usable && it->second->Enabled() && it->second->Visible();
+    break;
+  }
+  if (!usable) {
+    if (const Control* c = ControlOf(w)) Reapply(*c);
+    Poll();
+  }
+  return usable;
+}
+
+void Mirror::Reapply(const Control& c) {
+  for (Watched& w : watched_) {
+    if (w.control == &c) w.seen = c.Revision() - 1;
+  }
+}
+
+namespace {
+const char* const kProgramText = "zolProgramText";
+}
+
+ProgramText::ProgramText(QLineEdit* w) : w_(w), was_(Active(w)) {
+  if (w_) w_->setProperty(kProgramText, true);
+}
+
+ProgramText::~ProgramText() {
+  if (w_) w_->setProperty(kProgramText, was_);
+}
+
+bool ProgramText::Active(const QLineEdit* w) { return w && w->property(kProgramText).toBool(); }
+
+void SetProgramText(QLineEdit* w, const QString& text) {
+  const ProgramText program(w);
+  w->setText(text);
+}
+
+void Mirror::OnOperatorText(QLineEdit* w, std::function<void(const QString&)> edited) {
+  connect(w, &QLineEdit::textChanged, this, [this, w, edited = std::move(edited)](const QString& t) {
+    if (ProgramText::Active(w)) return;
+    // A combo box's edit is read by the combo box's control. A refused text
+    // is taken back by Usable, which shows the control again.
+    const QObject* owner = w;
+    if (!ControlOf(w) && qobject_cast<const QComboBox*>(w->parent())) owner = w->parent();
+    if (Usable(owner)) edited(t);
+  });
 }
 
 bool Mirror::Unseen(const Watched& w) {
@@ -115,6 +188,7 @@ bool Mirror::eventFilter(QObject* obj, QEvent* ev) {
 }
 
 void Mirror::Bind(QAbstractButton* w, const Button& b) {
+  Tie(w, b);
   Watch(b, [w, &b] {
     ApplyControl(w, b);
     if (!b.Caption().empty()) w->setText(FromSjis(b.Caption()));
@@ -127,6 +201,7 @@ void Mirror::Bind(QAbstractButton* w, const Button& b) {
 }
 
 void Mirror::Bind(QAction* a, const Button& b) {
+  Tie(a, b);
   Watch(b, [a, &b] {
     a->setEnabled(b.Enabled());
     a->setVisible(b.Visible());
@@ -137,6 +212,10 @@ void Mirror::Bind(QAction* a, const Button& b) {
 }
 
 void Mirror::Bind(QLabel* w, const TextControl& c) {
+  Tie(w, c);
+  // A screen reader reads the label's text, the value the operator sees;
+  // its caption is its label by relation (a caption's buddy, a group box).
+  w->setAccessibleName(QString());
   Watch(c, [w, &c] {
     ApplyControl(w, c);
     const QString t = FromSjis(c.Caption());
@@ -145,17 +224,21 @@ void Mirror::Bind(QLabel* w, const TextControl& c) {
 }
 
 void Mirror::Bind(QLineEdit* w, TextControl& c) {
+  Tie(w, c);
   Watch(c, [w, &c] {
     ApplyControl(w, c);
     const QString t = FromSjis(c.Text());
-    if (w->text() != t) w->setText(t);
+    // Typing that Shift-JIS cannot hold stays as typed, for the operator to mend.
+    if (!c.Unheld() && w->text() != t) SetProgramText(w, t);
   });
-  connect(w, &QLineEdit::textEdited, this, [&c](const QString& t) { c.SetText(ToSjis(t)); });
+  OnOperatorText(w, [&c](const QString& t) { SetTyped(c, t); });
 }
 
 void Mirror::Bind(QComboBox* w, const ComboBox& c) {
+  Tie(w, c);
   auto apply = [w, &c] {
     ApplyControl(w, c);
+    const ProgramText program(w->lineEdit());
     const QSignalBlocker block(w);
     QStringList items;
     for (const std::string& s : c.items.All()) items << FromSjis(s);
@@ -167,6 +250,7 @@ void Mirror::Bind(QComboBox* w, const ComboBox& c) {
     }
     const QString text = FromSjis(c.Text());
     const int i = w->findText(text);
+    if (c.Unheld()) return;  // the operator's typing stays as typed
     if (i >= 0) w->setCurrentIndex(i);
     else if (w->isEditable()) w->setEditText(text);
     else w->setCurrentIndex(-1);
@@ -176,13 +260,16 @@ void Mirror::Bind(QComboBox* w, const ComboBox& c) {
 }
 
 void Mirror::Bind(QSpinBox* w, UpDown& u) {
+  Tie(w, u);
   Watch(u, [w, &u] {
     ApplyControl(w, u);
     const QSignalBlocker quiet(w);
     if (w->minimum() != u.Min() || w->maximum() != u.Max()) w->setRange(u.Min(), u.Max());
     if (w->value() != u.Position()) w->setValue(u.Position());
   });
-  connect(w, qOverload<int>(&QSpinBox::valueChanged), this, [&u](int v) { u.SetPosition(v); });
+  connect(w, qOverload<int>(&QSpinBox::valueChanged), this, [this, w, &u](int v) {
+    if (Usable(w)) u.SetPosition(v);
+  });
 }
 
 void Mirror::Bind(QLabel* w, const Image& i, std::function<QPixmap()> draw) {

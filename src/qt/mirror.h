@@ -15,6 +15,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "common/controls.h"
@@ -91,10 +92,34 @@ class Mirror : public QObject {
   // Number of repaints done (one per changed control per look).
   uint64_t Applied() const { return applied_; }
 
+  // The operator's events go to the core's handlers only for controls the
+  // core holds usable. The widgets follow the core at the next look, so a
+  // widget may still look usable when the core has just disabled or hidden
+  // its control (or its window): Usable tells, by the control that w (a
+  // widget or an action) shows and the controls of the widgets that hold
+  // it, as Bind and Tie record them, and by the form of its window, as
+  // FormView records it. A refused event changes nothing, and the widget
+  // is shown as the core has it at once.
+  bool Usable(const QObject* w);
+  // Records that w shows c, for a widget a view mirrors with Watch.
+  void Tie(const QObject* w, const Control& c);
+  // The control that w shows; null for none.
+  const Control* ControlOf(const QObject* w) const;
+  // Records that the window w shows the form f.
+  void SetForm(const QWidget* w, const Form& f);
+  // The watches of c run again at the next look, though c has not changed.
+  void Reapply(const Control& c);
+  // The operator's text in a line edit: edited runs with the new text for
+  // every change of the text that the program did not make (typing,
+  // pasting, an input method, undo, the accessibility interface), while w
+  // is Usable; a change refused is taken back. The program sets texts
+  // under a ProgramText.
+  void OnOperatorText(QLineEdit* w, std::function<void(const QString&)> edited);
+
   // Generic mirrors: visibility, enabling, hint and the control's content.
   void Bind(QAbstractButton* w, const Button& b);
   void Bind(QAction* a, const Button& b);
-  void Bind(QLabel* w, const TextControl& c);
+  void Bind(QLabel* w, const TextControl& c);  // read by its text
   void Bind(QLineEdit* w, TextControl& c);  // two-way: the operator's typing goes back
   void Bind(QListWidget* w, const Lines& l);
   void Bind(LineList* w, const Lines& l);
@@ -131,7 +156,29 @@ class Mirror : public QObject {
   std::vector<Watched> watched_;
   QTimer timer_;
   uint64_t applied_ = 0;
+  std::unordered_map<const QObject*, const Control*> ties_;
+  std::unordered_map<const QObject*, const Form*> forms_;
 };
+
+// While one lives, the changes of a line edit's text are the program's own
+// (the mirror showing the core's text), not the operator's: OnOperatorText
+// does not send them back.
+class ProgramText {
+ public:
+  explicit ProgramText(QLineEdit* w);
+  ~ProgramText();
+  ProgramText(const ProgramText&) = delete;
+  ProgramText& operator=(const ProgramText&) = delete;
+  // Whether w's text is being set by the program.
+  static bool Active(const QLineEdit* w);
+
+ private:
+  QLineEdit* w_;
+  bool was_;
+};
+
+// Sets a line edit's text as the program's own.
+void SetProgramText(QLineEdit* w, const QString& text);
 
 // Applies the common Control state (visible, enabled, hint) to a widget.
 void ApplyControl(QWidget* w, const Control& c);

@@ -6,6 +6,7 @@
 
 #include "common/curl_smtp.h"
 #include "common/posix_clock.h"
+#include "common/smtp_sender.h"
 #include "console/app.h"
 #include "qt/adapters.h"
 #include "qt/app_font.h"
@@ -29,7 +30,10 @@ struct ProgramServices {
   QtUdpReceiver udp;
   QtTelnetClient telnet;
   QtFileOpenDialog open_dialog;
-  CurlSmtpClient smtp;
+  CurlSmtpClient curl;
+  // The mails go out on the sender's own thread, one after the other.
+  SmtpSender smtp{[this](const SmtpMail& mail, const std::atomic<bool>& cancel) { return curl.Deliver(mail, &cancel); },
+                  PostToGui, kSmtpMailTimeoutMs};
   Services services;
 };
 

@@ -36,17 +36,19 @@ QLineEdit* EditField(QWidget* parent, Mirror& mirror, Edit& e, const char* name,
                      const Handler& on_edit = nullptr) {
   auto* w = Named(new QLineEdit(parent), name, S(label));
   mirror.Bind(w, e);
-  if (on_edit) QObject::connect(w, &QLineEdit::textEdited, w, [on_edit] { on_edit(); });
+  if (on_edit) mirror.OnOperatorText(w, [on_edit](const QString&) { on_edit(); });
   return w;
 }
 
 QCheckBox* Check(QWidget* parent, Mirror& mirror, CheckBox& c, const char* name, const Handler& on_click = nullptr) {
   auto* w = Named(new QCheckBox(FromSjis(c.Caption()), parent), name, FromSjis(c.Caption()));
+  mirror.Tie(w, c);
   mirror.Watch(c, [w, &c] {
     ApplyControl(w, c);
     if (w->isChecked() != c.Checked()) w->setChecked(c.Checked());
   });
-  QObject::connect(w, &QCheckBox::clicked, w, [&c, on_click](bool on) {
+  QObject::connect(w, &QCheckBox::clicked, w, [w, &c, &mirror, on_click](bool on) {
+    if (!mirror.Usable(w)) return;
     c.SetChecked(on);
     if (on_click) on_click();
   });
@@ -58,11 +60,13 @@ QCheckBox* Check(QWidget* parent, Mirror& mirror, CheckBox& c, const char* name,
 QRadioButton* Radio(QWidget* parent, Mirror& mirror, RadioButton& c, const char* name, const Handler& on_click) {
   auto* w = Named(new QRadioButton(FromSjis(c.Caption()), parent), name, FromSjis(c.Caption()));
   w->setAutoExclusive(false);
+  mirror.Tie(w, c);
   mirror.Watch(c, [w, &c] {
     ApplyControl(w, c);
     if (w->isChecked() != c.Checked()) w->setChecked(c.Checked());
   });
-  QObject::connect(w, &QRadioButton::clicked, w, [w, &c, on_click] {
+  QObject::connect(w, &QRadioButton::clicked, w, [w, &c, &mirror, on_click] {
+    if (!mirror.Usable(w)) return;
     on_click();
     w->setChecked(c.Checked());
   });
@@ -78,15 +82,16 @@ QComboBox* Combo(QWidget* parent, Mirror& mirror, ComboBox& c, const char* name,
   w->setEditable(editable);
   w->setInsertPolicy(QComboBox::NoInsert);
   mirror.Bind(w, c);
-  QObject::connect(w, qOverload<int>(&QComboBox::activated), w, [w, &c, on_change](int index) {
+  QObject::connect(w, qOverload<int>(&QComboBox::activated), w, [w, &c, &mirror, on_change](int index) {
+    if (!mirror.Usable(w)) return;
     c.SetItemIndex(index);
     c.SetText(ToSjis(w->itemText(index)));
     if (on_change) on_change();
   });
   if (editable) {
-    QObject::connect(w->lineEdit(), &QLineEdit::textEdited, w, [&c, on_change](const QString& t) {
+    mirror.OnOperatorText(w->lineEdit(), [&c, on_change](const QString& t) {
       c.SetItemIndex(-1);
-      c.SetText(ToSjis(t));
+      SetTyped(c, t);
       if (on_change) on_change();
     });
   }
@@ -95,8 +100,11 @@ QComboBox* Combo(QWidget* parent, Mirror& mirror, ComboBox& c, const char* name,
 
 QPushButton* PushButton(QWidget* parent, Mirror& mirror, Button& b, const char* name, const Handler& on_click) {
   auto* w = Named(new QPushButton(parent), name);
+  // No default button: Return in a field does nothing (QDialog would make
+  // its first button the default, here "参照", and open the folder chooser).
+  w->setAutoDefault(false);
   mirror.Bind(w, b);
-  QObject::connect(w, &QPushButton::clicked, w, [on_click] { on_click(); });
+  OnClicked(w, mirror, on_click);
   return w;
 }
 
@@ -324,8 +332,11 @@ SettingsView::SettingsView(App& app, Mirror& mirror) : QDialog(nullptr), form_(a
     il->addWidget(version);
     auto* basic = Box("基本情報", info);
     auto* bl = new QHBoxLayout(basic);
-    bl->addWidget(new QLabel(S("PC IPアドレス"), basic));
-    bl->addWidget(Text(basic, mirror, f.Label2, "Label2"), 1);
+    auto* pc = new QLabel(S("PC IPアドレス"), basic);
+    bl->addWidget(pc);
+    QLabel* address = Text(basic, mirror, f.Label2, "Label2");
+    pc->setBuddy(address);
+    bl->addWidget(address, 1);
     il->addWidget(basic);
     auto* debug = Box("デバッグ用 送受信データ", info);
     auto* gl = new QHBoxLayout(debug);

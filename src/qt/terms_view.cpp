@@ -31,8 +31,8 @@ TermsView::TermsView(App& app, Mirror& mirror) : QWidget(nullptr, Qt::Dialog) {
   mirror.Bind(text, f.RichEdit1);
   mirror.Bind(agree, f.BitBtn1);
   mirror.Bind(disagree, f.BitBtn2);
-  connect(agree, &QPushButton::clicked, this, [&f] { f.BitBtn1Click(); });
-  connect(disagree, &QPushButton::clicked, this, [&f] { f.BitBtn2Click(); });
+  OnClicked(agree, mirror, [&f] { f.BitBtn1Click(); });
+  OnClicked(disagree, mirror, [&f] { f.BitBtn2Click(); });
   setWindowIcon(ProgramIcon());
   CentreOnScreen(this);
   new FormView(mirror, this, f, [&f] { f.Close(); });

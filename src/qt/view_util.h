@@ -26,10 +26,10 @@ void CentreOnScreen(QWidget* w);
 QString ColorName(Color c);
 
 // Holds the operator's edits of entry to at most max_bytes bytes of
-// Shift-JIS, a double-byte character counting two, and to characters
-// Shift-JIS can hold: an edit with one it cannot is refused whole; a longer
-// paste is cut at a whole character as the device editor's boxes cut it
-// (FitTypedText), so no character is ever cut in half.
+// Shift-JIS, a double-byte character counting two: a longer paste is cut at
+// a whole character as the device editor's boxes cut it (FitTypedText), so
+// no character is ever cut in half. A character Shift-JIS cannot hold is let
+// through (as one byte) and refused by name when the dialog stores.
 class SjisValidator : public QValidator {
  public:
   SjisValidator(size_t max_bytes, QLineEdit* entry);
@@ -42,8 +42,9 @@ class SjisValidator : public QValidator {
 
 class Mirror;
 
-// A click of the button runs the core's handler, and the mirror shows what
-// it changed at once.
+// A click of the button runs the core's handler while the mirror finds the
+// button usable (Mirror::Usable), and the mirror shows what it changed at
+// once.
 void OnClicked(QAbstractButton* button, Mirror& mirror, std::function<void()> handler);
 
 // A tool button with a picture, added to the bar.

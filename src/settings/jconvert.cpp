@@ -39,6 +39,28 @@ uint16_t KanaWithMark(unsigned char k, unsigned char m, bool* merged) {
   return code;
 }
 
+// A Shift-JIS trail byte.
+bool TrailByte(unsigned char b) { return In(b, 0x40, 0x7E) || In(b, 0x80, 0xFC); }
+
+// The IBM extensions FA40..FC4B that are not kanji, in order: the place of
+// each character in the rest of the code (the NEC-selected rows ED/EE, NEC
+// row 13 or the standard rows), as Shift-JIS.
+const uint16_t kIbmNonKanji[28] = {
+    0xEEEF, 0xEEF0, 0xEEF1, 0xEEF2, 0xEEF3, 0xEEF4, 0xEEF5, 0xEEF6, 0xEEF7, 0xEEF8,  // small roman numerals
+    0x8754, 0x8755, 0x8756, 0x8757, 0x8758, 0x8759, 0x875A, 0x875B, 0x875C, 0x875D,  // roman numerals
+    0x81CA, 0xEEFA, 0xEEFB, 0xEEFC, 0x878A, 0x8782, 0x8784, 0x81E6};
+
+// The place of an IBM extension (lead FA..FC, a trail byte) in the rest of
+// the code: its 360 kanji are the NEC-selected kanji ED40..EEEC in the same
+// order.
+uint16_t IbmToNec(unsigned char s1, unsigned char s2) {
+  const int index = (s1 - 0xFA) * 188 + (s2 - 0x40 - (s2 > 0x7F ? 1 : 0));
+  if (index < 28) return kIbmNonKanji[index];
+  const int k = index - 28;
+  const int t = k % 188;
+  return static_cast<uint16_t>(((0xED + k / 188) << 8) | (0x40 + t + (t >= 0x3F ? 1 : 0)));
+}
+
 // The shared walk of SjisToJis and EucToJis; euc selects the EUC rules of
 // the double-byte step.
 std::string ToJis(const std::string& text, bool euc) {
@@ -63,7 +85,7 @@ std::string ToJis(const std::string& text, bool euc) {
         out += static_cast<char>(At(text, i + 1) & 0x7F);
         i += 2;
       } else {
-        out += SjisPairToJis(b, At(text, i + 1));
+        out += SjisCharToJis(b, At(text, i + 1));
         i += 2;
       }
       continue;
@@ -125,7 +147,12 @@ KanjiCode DetectKanjiCode(const std::string& text) {
     } else if (In(b, 0xA1, 0xDF)) {
       ++i;
       const unsigned char c = At(text, i);
-      if (In(c, 0xF0, 0xFE)) {
+      if (In(c, 0xFA, 0xFC) && TrailByte(At(text, i + 1))) {
+        // A half-width katakana and a pair of the IBM extensions: the
+        // console's texts are Shift-JIS. (An EUC pair whose second byte is
+        // F0..F9 is common; one of the user rows after a katakana is not.)
+        r = kKanjiSjis;
+      } else if (In(c, 0xF0, 0xFE)) {
         r = kKanjiEuc;
       } else if (In(c, 0xA1, 0xDF)) {
         r = kKanjiEucOrSjis;
@@ -141,6 +168,10 @@ KanjiCode DetectKanjiCode(const std::string& text) {
       } else if (c <= 0x9F) {
         r = kKanjiSjis;
       }
+    } else if (In(b, 0xF0, 0xFC) && TrailByte(At(text, i + 1))) {
+      // A valid pair of the IBM extensions (FA..FC) or the user rows
+      // (F0..F9): Shift-JIS, as the console holds its texts.
+      r = kKanjiSjis;
     } else if (In(b, 0xF0, 0xFE)) {
       r = kKanjiEuc;
     } else if (In(b, 0xE0, 0xEF)) {
@@ -185,11 +216,22 @@ std::string SjisPairToJis(unsigned char s1, unsigned char s2) {
   return out;
 }
 
+std::string SjisCharToJis(unsigned char s1, unsigned char s2) {
+  if (In(s1, 0xFA, 0xFC) && TrailByte(s2)) {
+    const uint16_t nec = IbmToNec(s1, s2);
+    return SjisPairToJis(static_cast<unsigned char>(nec >> 8), static_cast<unsigned char>(nec & 0xFF));
+  }
+  std::string jis = SjisPairToJis(s1, s2);
+  const unsigned char j1 = static_cast<unsigned char>(jis[0]), j2 = static_cast<unsigned char>(jis[1]);
+  if (!In(j1, 0x21, 0x7E) || !In(j2, 0x21, 0x7E)) return Code(kGetaMark);
+  return jis;
+}
+
 std::string SjisKanaToJis(const std::string& text, size_t& pos) {
   const unsigned char k = At(text, pos);
   if (!In(k, 0xA1, 0xDF)) {
     // Not a katakana byte: taken as a pair, as the body walk would.
-    std::string out = SjisPairToJis(k, At(text, pos + 1));
+    std::string out = SjisCharToJis(k, At(text, pos + 1));
     pos += 2;
     return out;
   }

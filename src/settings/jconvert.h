@@ -38,8 +38,20 @@ std::string ConvertKanjiCode(const std::string& text, KanjiCode target);
 std::string SjisToJis(const std::string& text);
 std::string EucToJis(const std::string& text);
 
-// The two JIS X 0208 bytes of one Shift-JIS pair.
+// The two JIS X 0208 bytes of one Shift-JIS pair, by the published
+// arithmetic alone.
 std::string SjisPairToJis(unsigned char s1, unsigned char s2);
+// The JIS bytes that the body and header conversion write for one Shift-JIS
+// (CP932) pair: the place where mail readers find the character in the JIS
+// code space. The standard rows, NEC row 13 and the NEC-selected IBM
+// extensions (rows 89..92) by the arithmetic; an IBM extension (lead
+// FA..FC) at its NEC-selected place, or where the character already has
+// one (NEC row 13, the standard rows); a pair with no place (the user rows
+// F0..F9, a malformed pair) as the geta mark 〓, so that no byte of 0x80 or
+// above and no control byte goes out inside ESC $ B.
+std::string SjisCharToJis(unsigned char s1, unsigned char s2);
+// "〓", the geta mark, in JIS X 0208.
+constexpr uint16_t kGetaMark = 0x222E;
 // The JIS X 0208 bytes of the half-width katakana at text[pos] (0-based),
 // merged with a following voicing mark where one applies; pos moves past the
 // bytes used.

@@ -113,12 +113,21 @@ std::string MessageEditor::MessageId(const std::string& sender) {
          std::to_string(app.clock().BootMillis()) + "." + std::to_string(++sent_) + "@" + domain + ">";
 }
 
-void MessageEditor::MailSend() {
+void MessageEditor::MailError(const std::string& text) {
+  if (error_box_open_) return;
+  error_box_open_ = true;
+  std::weak_ptr<int> alive = alive_;
+  app.boxes().Open(text, BoxKind::Error, [this, alive] {
+    if (!alive.expired()) error_box_open_ = false;
+  });
+}
+
+bool MessageEditor::MailSend(std::function<void()> sent) {
   const ConsoleSettings& s = app.settings();
   const std::string from = DropLineBreaks(s.MailFrom);
   const std::string to = DropLineBreaks(s.MailTo);
   const std::string subject = DropLineBreaks(s.MailSubject);
-  if (!MailAddressRule(from, s.MailServer, to)) return;
+  if (!MailAddressRule(from, s.MailServer, to)) return false;
 
   // The body: the lines with CR LF, in ISO-2022-JP, back into the list.
   std::string text;
@@ -160,8 +169,17 @@ void MessageEditor::MailSend() {
   for (const std::string& line : Memo1.All()) m += line + "\r\n";
 
   const std::string target_error = SmtpTargetError(mail.host, mail.port);
-  if (!target_error.empty()) throw SmtpError(target_error, true);
-  app.smtp().Send(mail);
+  if (!target_error.empty()) {
+    MailError(target_error);
+    return true;
+  }
+  std::weak_ptr<int> alive = alive_;
+  app.smtp().Send(mail, [this, alive, sent = std::move(sent)](const SmtpResult& result) {
+    if (alive.expired()) return;
+    if (!result.sent) MailError(result.error);
+    else if (sent) sent();
+  });
+  return true;
 }
 
 }  // namespace zol

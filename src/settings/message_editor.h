@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,12 +28,19 @@ class MessageEditor : public Form {
   App& app;
 
   // Sends Memo1 as one mail with the stored mail settings (From, To, Subject,
-  // server, port, authentication). Returns at once, sending nothing and
-  // leaving Memo1 as it is, when the addresses or the server fail the
+  // server, port, authentication). Returns false at once, sending nothing
+  // and leaving Memo1 as it is, when the addresses or the server fail the
   // address rule. Otherwise Memo1 holds the ISO-2022-JP form of the body
-  // afterwards, sent or not. Throws SmtpError (a std::runtime_error) with
-  // the error text when the mail cannot be sent.
-  void MailSend();
+  // when this returns, and the mail is on its way: sending goes on beside
+  // the window, after the mails handed over before it. When its sending
+  // has ended, sent runs (from the event loop) if the mail went out; an
+  // error goes to the mail error box.
+  bool MailSend(std::function<void()> sent = nullptr);
+
+  // The mail error box with the error text: at most one is open at a time,
+  // errors while it is open are not shown.
+  void MailError(const std::string& text);
+  bool ErrorBoxOpen() const { return error_box_open_; }
 
   Memo Memo1;  // the body list, one text line per line
 
@@ -49,6 +58,10 @@ class MessageEditor : public Form {
  private:
   std::string MessageId(const std::string& sender);
   uint64_t sent_ = 0;
+  bool error_box_open_ = false;
+  // The callbacks of mails and boxes still under way hold this weakly: none
+  // runs once the form is gone.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 // The address rule of the stored mail settings: MailFrom holds "." and "@",

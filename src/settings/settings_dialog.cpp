@@ -231,6 +231,27 @@ void SettingsDialog::FillTempDevices() {
 }
 
 bool SettingsDialog::Store() {
+  // A field holding characters that Shift-JIS cannot hold is refused: it
+  // would be stored with "?" in their place.
+  if (const char* field = UnheldField({{&Edit1, "保存先フォルダ名"},
+                                       {&Edit2, "受信ポート指定(UDP)"},
+                                       {&MaskEdit1, "パスワード設定"},
+                                       {&ComboBox2, "ソフト起動時"},
+                                       {&Edit8, "注意時のファイル"},
+                                       {&Edit5, "警報時のファイル"},
+                                       {&Edit6, "回復時のファイル"},
+                                       {&Edit7, "タイムアウト時のファイル"},
+                                       {&edtToMail, "送信先E-MAILアドレス"},
+                                       {&UserEmail, "送信元E-MAILアドレス"},
+                                       {&edtAccount, "ユーザーID"},
+                                       {&edtPassword, "パスワード"},
+                                       {&Edit10, "件名"},
+                                       {&SMTPServer, "SMTPサーバアドレス (送信)"},
+                                       {&SMTPPort, "SMTPポート (デフォルト 25)"},
+                                       {&Edit9, "1日の送信数を制限する"}})) {
+    app.boxes().Show(UnheldMessage(field), BoxKind::Warning, BoxButtons::Ok);
+    return false;
+  }
   ConsoleSettings& s = app.settings();
   s.LockOn = CheckBox6.Checked();
   s.LockPassword = MaskEdit1.Text();
@@ -282,13 +303,10 @@ void SettingsDialog::BitBtn10Click() {
   const DateTime now = app.clock().Now();
   mail.Memo1.Clear();
   mail.Memo1.Add(DateText(now) + " " + TimeText(now) + " Test mail");
-  try {
-    mail.MailSend();
-  } catch (const std::exception& e) {
-    app.boxes().Show(e.what(), BoxKind::Error, BoxButtons::Ok);
-    return;
-  }
-  app.boxes().Show("送信しました。", BoxKind::Info, BoxButtons::Ok);
+  // The answer comes once the mail has gone out (an error goes to the mail
+  // error box instead), or at once when the address rule sent nothing.
+  auto answer = [this] { app.boxes().Open("送信しました。", BoxKind::Info, nullptr); };
+  if (!mail.MailSend(answer)) answer();
 }
 
 void SettingsDialog::FormClose() {

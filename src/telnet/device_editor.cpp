@@ -411,6 +411,24 @@ bool DeviceEditor::StoreAllowed() {
   if (!app.group_selector().Enabled()) {
     return refuse("データファイルが読み込まれていないため保存できません。", BoxKind::Error);
   }
+  // A field holding characters that Shift-JIS cannot hold would be stored
+  // with "?" in their place.
+  if (const char* field = UnheldField({{&Edit9, "機器名称"},
+                                       {&MemoEdit, "メモ"},
+                                       {&Edit1, "アウトレット名称1"},
+                                       {&Edit2, "アウトレット名称2"},
+                                       {&Edit3, "アウトレット名称3"},
+                                       {&Edit4, "アウトレット名称4"},
+                                       {&Edit5, "アウトレット名称5"},
+                                       {&Edit6, "アウトレット名称6"},
+                                       {&Edit7, "アウトレット名称7"},
+                                       {&Edit8, "アウトレット名称8"},
+                                       {&Edit10, "IPアドレス"},
+                                       {&Edit11, "PORT"},
+                                       {&MaskEdit1, "パスワード"},
+                                       {&Edit12, "TELNET PORT"}})) {
+    return refuse(UnheldMessage(field), BoxKind::Warning);
+  }
   if (EditRow == 0) {
     const std::string& g = ComboBoxEx1.Text();
     const std::vector<std::string>& groups = ComboBoxEx1.items.All();

@@ -195,6 +195,59 @@ TEST_F(IconViewTest, DoubleClick) {
   EXPECT_EQ(ItemWindowKey("0007 0003", 12), "0007 0003 12");
 }
 
+// The operator's selection survives the rebuilds that datagrams, filters
+// and time-outs make between two clicks: it stays on the icon of its key,
+// wherever the icons before it moved, on either road of the rebuild, until
+// the item is no longer shown.
+TEST_F(IconViewTest, RebuildsKeepTheSelectedIconByItsKey) {
+  for (const bool plain : {false, true}) {
+    SCOPED_TRACE(plain ? "plain road" : "incremental road");
+    IconView& icons = main().icons;
+    icons.PlainRoad = plain;
+    icons.ToolButton3Click();
+    icons.SelectIcon("0002 0002");
+    ASSERT_EQ(icons.ListView1.Selected(), icons.FindIcon(2, 2));
+    EXPECT_EQ(icons.StatusBar1.Panel(1), " ID002 Dev2");  // the selection event ran
+
+    // A datagram's rebuild that changes nothing else keeps it.
+    icons.IconReStetingData();
+    EXPECT_EQ(icons.ListView1.Selected(), icons.FindIcon(2, 2));
+    // Icons before it go and come back (a device's icons hidden, then a
+    // filter): the selection follows the key to its new place.
+    table().SetCell(dtcol::IconFlags, 1, "00000011");
+    icons.IconReStetingData();
+    ASSERT_EQ(icons.ListView1.Count(), 5u);
+    EXPECT_EQ(icons.ListView1.Selected(), 3);
+    EXPECT_EQ(icons.ListView1.Item(3).key, "0002 0002");
+    icons.ToolButtonChk[1].SetDown(false);
+    icons.ToolButtonChk1Click();
+    EXPECT_EQ(icons.ListView1.Item(static_cast<size_t>(icons.ListView1.Selected())).key, "0002 0002");
+    table().SetCell(dtcol::IconFlags, 1, "00111222");
+    icons.ToolButton3Click();
+    EXPECT_EQ(icons.ListView1.Selected(), icons.FindIcon(2, 2));
+    EXPECT_EQ(icons.StatusBar1.Panel(1), " ID002 Dev2");
+
+    // Its item hidden (timed out, "?" up): nothing is selected, also after
+    // it is shown again.
+    icons.ToolButtonChk[7].SetDown(false);
+    icons.ToolButtonChk7Click();
+    EXPECT_EQ(icons.ListView1.Selected(), -1);
+    icons.ToolButton3Click();
+    EXPECT_EQ(icons.ListView1.Selected(), -1);
+
+    // A key that names no icon, or none at all (empty space), selects
+    // nothing and empties the status bar.
+    icons.SelectIcon("0001 0005");
+    icons.SelectIcon("0003 0001");
+    EXPECT_EQ(icons.ListView1.Selected(), -1);
+    EXPECT_EQ(icons.StatusBar1.Panel(1), "");
+    icons.SelectIcon("0001 0005");
+    icons.SelectIcon("");
+    EXPECT_EQ(icons.ListView1.Selected(), -1);
+    EXPECT_EQ(icons.StatusBar1.Panel(3), "");
+  }
+}
+
 TEST_F(IconViewTest, AllButtonPressesEveryFilterAndRebuilds) {
   for (int b = 1; b <= 7; ++b) main().icons.ToolButtonChk[size_t(b)].SetDown(b % 2 == 0);
   main().icons.ToolButton3Click();

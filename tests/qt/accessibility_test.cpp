@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -25,9 +26,18 @@
 #include <memory>
 #include <string>
 
+#include "accessible.h"
 #include "backup/backup_window.h"
+#include "console/detail_window.h"
+#include "console/device_window.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
+#include "monitor/device_table.h"
+#include "telnet/device_editor.h"
+#include "telnet/group_tab.h"
 #include "qt/backup_view.h"
 #include "qt/console_ui.h"
+#include "qt/icon_list_model.h"
 #include "qt/mirror.h"
 #include "support/app_fixture.h"
 #include "support/sim_platform.h"
@@ -50,12 +60,6 @@ bool Interactive(const QWidget* w) {
          qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QTextEdit*>(w) ||
          qobject_cast<const QTabBar*>(w) || qobject_cast<const QAbstractSlider*>(w) ||
          qobject_cast<const QAbstractSpinBox*>(w);
-}
-
-// The name a screen reader gets for w, through Qt's accessibility interface.
-QString ReadName(QWidget* w) {
-  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-  return a ? a->text(QAccessible::Name) : QString();
 }
 
 // "ClassName objectName" of every enabled interactive widget under top that
@@ -133,6 +137,81 @@ TEST_F(Views, ButtonsAndListsReadAsTheOperatorSeesThem) {
   EXPECT_EQ(ui.terms().agree->objectName(), QStringLiteral("BitBtn1"));
   // The icon view's items are read as Qt reads a list's items.
   EXPECT_EQ(QAccessible::queryAccessibleInterface(ui.main().icons)->role(), QAccessible::List);
+}
+
+// Every text a label shows, the values of panels and counters among them,
+// is what a screen reader reads for it, and a value with a caption beside
+// it (or around it, a group box) is labelled by that caption. The windows
+// are filled from a device first, so the values are there to be read.
+TEST_F(Views, EveryValueIsReadByItsTextWithItsCaptionAsLabel) {
+  Grid& t = f.app->Form4().StringGrid1;
+  t.SetCell(dtcol::MacAddress, 1, "02:5A:3C:00:00:01");
+  t.SetCell(dtcol::OutletInfo, 1, "2,1");
+  t.SetCell(dtcol::ConnectInfo, 1, "telnet,10.0.0.1,23,,23,0,1,1");
+  t.SetCell(dtcol::IpAddress, 1, "10.0.0.1");
+  t.SetCell(dtcol::DeviceName, 1, "ラック1");
+  t.SetCell(dtcol::DeviceMemo, 1, "二階");
+  t.SetCell(dtcol::OutletNames, 1, "電源,ルータ,");
+  t.SetCell(dtcol::GroupName, 1, "G001 グループ1");
+  t.SetCell(dtcol::DeviceInfo, 1, "ZOL-8");
+  t.SetCell(dtcol::RecvDate, 1, "2024/05/01");
+  t.SetCell(dtcol::RecvTime, 1, "09:30:05");
+  t.SetCell(dtcol::OlWordA, 1, "0001 0000");
+  f.app->Form4().LastDataCnt();
+  MainWindow& main = f.app->Form2();
+  main.icons.Panel12.SetCaption("5994");
+  main.icons.Panel15.SetCaption("1998");
+  main.icons.StatusBar1.SetPanel(1, " ID001 ラック1");
+  f.app->group_tab().Panel24.SetCaption("3");
+  f.app->group_tab().Panel35.SetCaption("12");
+  f.app->Form7().listicondata("0001 0002 7", 0);
+  f.app->Form6().OpenDevice(1);
+  f.app->Form5().OpenEdit(1);
+  ui.mirror().Poll();
+
+  QStringList misread;
+  int read = 0;
+  const std::vector<QWidget*> views = {&ui.main(),   &ui.debug(),        &ui.splash(),         &ui.terms(),
+                                       &ui.group_dialog(), &ui.settings(), &ui.folder_chooser(), &ui.password(),
+                                       &ui.device(), &ui.detail(),       &ui.chart(),          &ui.editor()};
+  for (QWidget* top : views) {
+    for (QLabel* l : top->findChildren<QLabel*>()) {
+      const QString shown = ShownText(l);
+      if (shown.isEmpty()) continue;
+      ++read;
+      if (ReadName(l) != shown) misread << l->objectName() + QStringLiteral(": ") + ReadName(l) + QStringLiteral(" for ") + shown;
+    }
+  }
+  EXPECT_EQ(misread.join(QLatin1Char('\n')).toStdString(), "");
+  EXPECT_GT(read, 100);  // the filled windows were walked
+
+  const struct {
+    QWidget* top;
+    const char* name;
+    const char16_t* value;
+    const char16_t* label;
+  } values[] = {
+      {&ui.main(), "Panel12", u"5994", u"OK"},
+      {&ui.main(), "Panel15", u"1998", u"？"},
+      {&ui.device(), "Panel2", u"ラック1", u"機器名称"},
+      {&ui.device(), "Panel1", u"ルータ", u"アウトレット名称"},
+      {&ui.device(), "Panel3", u"電源 ON", u"状態"},
+      {&ui.device(), "Panel4", u"ID0001", u"登録ID/アウトレットNo"},
+      {&ui.detail(), "NamePanel", u"ラック1", u"機器名称"},
+      {&ui.detail(), "MemoPanel", u"二階", u"メモ"},
+      {&ui.detail(), "DatePanel", u"2024/05/01 09:30:05", u"更新時間"},
+      {&ui.editor(), "Label1", u"ZOL-8", u"機器情報"},
+      {&ui.editor(), "Panel18", u"02:5A:3C:00:00:01", u"MACアドレス"},
+      {&ui.editor(), "Panel20", u"2", u"アウトレット数"},
+      {&ui.main(), "Panel24", u"3", u"成功"},
+      {&ui.main(), "Panel35", u"12", u"成功"},
+  };
+  for (const auto& v : values) {
+    auto* l = v.top->findChild<QLabel*>(QString::fromLatin1(v.name));
+    ASSERT_NE(l, nullptr) << v.name;
+    EXPECT_EQ(ReadName(l), QString::fromUtf16(v.value)) << v.name;
+    EXPECT_EQ(ReadLabel(l), QString::fromUtf16(v.label)) << v.name;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QHostAddress>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "common/posix_clock.h"
+#include "qt/message_boxes.h"
 #include "support/loopback.h"
 #include "wait_for.h"
 
@@ -185,6 +189,66 @@ TEST(QtUdpReceiver, BurstsWithPausesNeverStopReception) {
   }
   for (size_t i = 1; i < got.size(); ++i) ASSERT_LT(got[i - 1], got[i]) << "out of order at " << i;
   EXPECT_EQ(rx.LocalPort(), port);
+}
+
+// While a message box is open, a question of a button's handler (its own
+// loop) or a box of Open (no loop of its own), datagrams go on being handled,
+// in order, each on its own and never inside another's handling.
+TEST(QtUdpReceiver, EveryKindOfBoxLeavesReceptionGoing) {
+  QtUdpReceiver rx;
+  int port = 0;
+  for (int p = 47400; p < 47500 && port == 0; ++p) {
+    if (rx.SetLocalPort(p).empty()) port = p;
+  }
+  ASSERT_NE(port, 0);
+  std::vector<int> seen;
+  int depth = 0, max_depth = 0;
+  rx.OnDataReceived = [&](const std::string& bytes, const std::string&, int) {
+    max_depth = std::max(max_depth, ++depth);
+    seen.push_back(std::stoi(bytes));
+    --depth;
+  };
+  Sender tx(port);
+  QtMessageBoxes boxes;
+  auto open_box = [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return box;
+    return static_cast<QMessageBox*>(nullptr);
+  };
+  // 100 datagrams while the box is open; then the box is answered.
+  int while_open = -1;
+  auto flood_then_close = [&] {
+    QMessageBox* box = open_box();
+    ASSERT_NE(box, nullptr);
+    const size_t before = seen.size();
+    for (int k = 0; k < 100; ++k) tx.Send();
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == before + 100; }));
+    while_open = static_cast<int>(seen.size() - before);
+    box->defaultButton()->click();
+  };
+
+  // A question: the box runs its own loop inside the handler that asked.
+  QTimer::singleShot(0, [&] {
+    QTimer::singleShot(50, flood_then_close);
+    EXPECT_EQ(boxes.Show("よろしいですか？", BoxKind::Confirm, BoxButtons::YesNo), BoxResult::Yes);
+  });
+  ASSERT_TRUE(WaitFor([&] { return while_open >= 0 && !open_box(); }));
+  EXPECT_EQ(while_open, 100);
+
+  // A box of Open: shown from the event loop, the caller long gone.
+  while_open = -1;
+  bool closed = false;
+  boxes.Open("SMTP: RCPT failed: 550", BoxKind::Error, [&] { closed = true; });
+  EXPECT_EQ(open_box(), nullptr);  // not before the event loop runs
+  ASSERT_TRUE(WaitFor([&] { return open_box() != nullptr; }));
+  EXPECT_TRUE(open_box()->isModal());
+  flood_then_close();
+  EXPECT_EQ(while_open, 100);
+  ASSERT_TRUE(WaitFor([&] { return closed; }));
+
+  ASSERT_EQ(seen.size(), 200u);
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(seen[static_cast<size_t>(i)], i);
+  EXPECT_EQ(max_depth, 1);
 }
 
 TEST(QtUdpReceiver, ABusyPortIsReportedAndLeavesItUnbound) {

@@ -3,6 +3,7 @@
 // registration, the connection method's port only on the operator's change.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -208,6 +209,41 @@ TEST_F(EditorUi, PasswordStartsTheIdentityButton) {
   EXPECT_FALSE(view().identity->isEnabled());
   QTest::keyClicks(view().password, QStringLiteral("k"));
   EXPECT_TRUE(core().BitBtn3.Enabled());
+}
+
+// Text put into the editor's boxes through the accessibility interface
+// (a screen reader, an automation tool) is the operator's: the core holds
+// it and the box's change handler runs, for the connection method's combo
+// box edit and the password field; the name box keeps to its byte limit.
+TEST_F(EditorUi, TextSetThroughTheAccessibilityInterfaceReachesTheCore) {
+  Open();
+  auto set = [](QLineEdit* w, const QString& text) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    ASSERT_NE(a, nullptr);
+    a->setText(QAccessible::Value, text);
+  };
+  set(view().method->lineEdit(), QStringLiteral("http"));
+  EXPECT_EQ(core().ComboBox9.Text(), "http");
+  EXPECT_EQ(core().Edit11.Text(), "80");  // ComboBox9Change ran
+  set(view().password, QString());
+  EXPECT_EQ(core().MaskEdit1.Text(), "");
+  EXPECT_FALSE(core().BitBtn3.Enabled());  // MaskEdit1Change ran
+  set(view().password, QStringLiteral("kelpo"));
+  EXPECT_EQ(core().MaskEdit1.Text(), "kelpo");
+  EXPECT_TRUE(core().BitBtn3.Enabled());
+  set(view().name, QStringLiteral(u"ラック") + Times(kA, 3));
+  EXPECT_EQ(core().Edit9.Text(), ToSjis(QStringLiteral(u"ラック") + Times(kA, 3)));
+  set(view().name, Times(kA, 11));  // past the limit
+  EXPECT_LE(core().Edit9.Text().size(), 20u);
+  EXPECT_EQ(core().Edit9.Text(), ToSjis(view().name->text()));
+
+  // The program's own texts run no handler: the method set by the core
+  // leaves the port as the core has it.
+  core().ComboBox9.SetText("なし");
+  core().Edit11.SetText("8080");
+  ui.mirror().Poll();
+  EXPECT_EQ(view().method->currentText(), QStringLiteral(u"なし"));
+  EXPECT_EQ(core().Edit11.Text(), "8080");
 }
 
 }  // namespace

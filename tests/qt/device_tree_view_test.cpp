@@ -164,7 +164,9 @@ TEST_F(TreeTab, OperatorSelectionExpansionAndClickReachTheCore) {
   EXPECT_TRUE(f.app->tree().TreeView1.Top(2)->Expanded());
   // A right click selects the node under the pointer, without a click.
   const QModelIndex g1 = Index("G001");
-  emit view().customContextMenuRequested(view().visualRect(g1).center());
+  const QPoint at = view().visualRect(g1).center();
+  QContextMenuEvent menu(QContextMenuEvent::Mouse, at, view().viewport()->mapToGlobal(at));
+  QApplication::sendEvent(view().viewport(), &menu);
   EXPECT_EQ(f.app->tree().TreeView1.Selected(), f.app->tree().TreeView1.Top(0));
   EXPECT_EQ(grid.Row(), 3);  // no click since
   tab().menu->hide();

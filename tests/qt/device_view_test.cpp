@@ -15,8 +15,10 @@
 #include "monitor/debug_window.h"
 #include "monitor/device_table.h"
 #include "qt/console_ui.h"
+#include "qt/icon_list_model.h"
 #include "qt/mirror.h"
 #include "qt/pictures.h"
+#include "accessible.h"
 #include "support/app_fixture.h"
 #include "support/fake_telnet.h"
 #include "wait_for.h"
@@ -83,8 +85,10 @@ TEST_F(DeviceViewTest, IconDoubleClickShowsTheOutlet) {
   for (QWidget* w : std::vector<QWidget*>{view().on, view().off, view().reboot, view().connect_button, view().details,
                                           view().edit, view().close_button, view().picture, view().state}) {
     EXPECT_FALSE(w->objectName().isEmpty());
-    EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+    EXPECT_FALSE(ReadName(w).isEmpty()) << w->objectName().toStdString();
   }
+  EXPECT_EQ(ReadName(view().state), QStringLiteral(u"電源 ON"));  // the value, not its caption
+  EXPECT_EQ(ReadLabel(view().state), QStringLiteral(u"状態"));
 
   // Outlet 4 is OFF: the other band.
   core().listicondata("0001 0004 6", 0);

@@ -96,7 +96,6 @@ TEST_F(Dialogs, TheGroupEntryHoldsTwentyShiftJisBytes) {
       {QStringLiteral(u"一二三四五六七八九十十"), QStringLiteral(u"一二三四五六七八九十")},  // an eleventh kanji
       {QStringLiteral(u"abcdefghijklmnopqrstu"), QStringLiteral(u"abcdefghijklmnopqrst")},
       {QStringLiteral(u"a一二三四五六七八九十"), QStringLiteral(u"a一二三四五六七八九")},  // never half a kanji
-      {kCafe + QStringLiteral("x"), QStringLiteral(u"cafx")},  
       {QStringLiteral(u"ｱｲｳ"), QStringLiteral(u"ｱｲｳ")},      // half-width kana: one byte each
   };
   for (const Case& c : cases) {
@@ -105,8 +104,23 @@ TEST_F(Dialogs, TheGroupEntryHoldsTwentyShiftJisBytes) {
     EXPECT_EQ(v.edit1->text(), c.kept) << c.typed.toStdString();
     EXPECT_EQ(f.app->Form3().Edit1.Text(), ToSjis(c.kept)) << c.typed.toStdString();
   }
+  // A character Shift-JIS cannot hold stays as typed and the name is
+  // refused by name; nothing is stored as "?".
+  const QString typed = v.edit1->text();
+  const std::vector<std::string> groups = f.app->tree().TreeGroupTexts();
+  Type(v.edit1, kCafe);
+  ui.mirror().Poll();
+  EXPECT_EQ(v.edit1->text(), typed + kCafe);
+  QTest::mouseClick(v.ok, Qt::LeftButton);
+  EXPECT_TRUE(v.isVisible());
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0].text, "グループ名に使用できない文字が含まれています。");
+  EXPECT_EQ(f.boxes.shown[0].kind, BoxKind::Warning);
+  EXPECT_EQ(f.app->tree().TreeGroupTexts(), groups);
+  for (int k = 0; k < 4; ++k) QTest::keyClick(v.edit1, Qt::Key_Backspace);
+  EXPECT_EQ(v.edit1->text(), typed);
   // A paste is cut to the limit at a whole character, as the editor's
-  // boxes cut it; one with a character Shift-JIS cannot hold is refused.
+  // boxes cut it.
   struct Paste {
     QString before;
     bool select_all;
@@ -116,7 +130,8 @@ TEST_F(Dialogs, TheGroupEntryHoldsTwentyShiftJisBytes) {
       {QStringLiteral(u"グループ2"), true, QStringLiteral("abcdefghijklmnopqrstuvwxyz"),
        QStringLiteral("abcdefghijklmnopqrst")},
       {QStringLiteral("abc"), false, QStringLiteral(u"一二三四五六七八九十"), QStringLiteral(u"abc一二三四五六七八")},
-      {QStringLiteral(u"ｱｲｳ"), false, QStringLiteral(u"倉庫") + kCafe, QStringLiteral(u"ｱｲｳ")},
+      {QStringLiteral(u"ｱｲ"), false, QStringLiteral(u"倉庫") + kCafe + QStringLiteral("0123456789AB"),
+       QStringLiteral(u"ｱｲ倉庫") + kCafe + QStringLiteral("0123456789")},  // one byte for the character it cannot hold
   };
   for (const Paste& p : pastes) {
     f.app->Form3().Edit1.SetText(ToSjis(p.before));
@@ -129,6 +144,8 @@ TEST_F(Dialogs, TheGroupEntryHoldsTwentyShiftJisBytes) {
     EXPECT_EQ(v.edit1->text(), p.kept) << p.pasted.toStdString();
     EXPECT_EQ(f.app->Form3().Edit1.Text(), ToSjis(p.kept)) << p.pasted.toStdString();
   }
+  f.app->Form3().Edit1.SetText(ToSjis(typed));
+  ui.mirror().Poll();
   QTest::mouseClick(v.ok, Qt::LeftButton);
   EXPECT_FALSE(v.isVisible());
   EXPECT_EQ(f.app->tree().TreeGroupTexts()[1], "G002 ｱｲｳ (0)");

@@ -125,6 +125,7 @@ TEST(GroupSendRealPeer, ARunOverEveryKindOfDeviceThroughTheTab) {
   app.group_selector().items.Assign({"G001 本社", "G002 QM", "G000 未登録グループ"});
   app.group_selector().SetText("G001 本社");
   tab.ComboBoxEx2Refill();
+  f.Show();  // the operator's clicks reach a window that is shown
   peer.ui.mirror().Poll();
 
   // The event loop runs while the engine waits for the unanswered connection.

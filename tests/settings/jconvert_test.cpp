@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "common/charset.h"
 #include "common/text.h"
+#include "support/fake_smtp.h"
 #include "support/app_fixture.h"
 
 namespace zol {
@@ -121,7 +123,18 @@ TEST(KanjiDetection, Rules) {
       {"byte ending the look-ahead is skipped", B({0xB1, 0xE0, 0x30, 0x81, 0x40, 0x20}), 5},
       {"skipped byte is not examined", B({0xB1, 0xE0, 0x30, 0xF0, 0x20}), 4},
       {"look-ahead runs to the end", B({0xB1, 0xE0, 0xA1, 0xA1}), 6},
-      {"0xF0 lead: EUC", B({0xF0, 0x40, 0x20}), 4},
+      // The console's texts are Shift-JIS: a lead F0..FC with a trail byte
+      // is a pair of the user rows or the IBM extensions, not EUC.
+      {"0xF0 lead with a trail byte: Shift-JIS", B({0xF0, 0x40, 0x20}), 5},
+      {"髙 (0xFB 0xFC): Shift-JIS", B({0xFB, 0xFC, 0x20}), 5},
+      {"﨑 (0xFA 0xB1): Shift-JIS", B({0xFA, 0xB1, 0x20}), 5},
+      {"髙 at the very end", "ID" + B({0xFB, 0xFC}), 5},
+      {"kana then 﨑: Shift-JIS", B({0xB1, 0xFA, 0xB1, 0x20}), 5},
+      {"kana then 0xFD: EUC", B({0xB1, 0xFD, 0xA1, 0x20}), 4},
+      {"kana then a user row: EUC as before", B({0xB1, 0xF0, 0xB4, 0x20}), 4},
+      {"0xF0 lead without a trail byte: EUC", B({0xF0, 0x30, 0x20}), 4},
+      {"0xFC then 0xFD: EUC", B({0xFC, 0xFD, 0x20}), 4},
+      {"0xFD lead: EUC", B({0xFD, 0x40, 0x20}), 4},
       {"0xE0 then 0x40: Shift-JIS", B({0xE0, 0x40, 0x20}), 5},
       {"0xE0 then 0xFD: EUC", B({0xE0, 0xFD, 0x20}), 4},
       {"0xE0 then 0xA1: ambiguous", B({0xE0, 0xA1, 0x20}), 6},
@@ -146,7 +159,8 @@ TEST(KanjiConversion, SjisToJisExamples) {
       {"two runs", "監 視", kIn + B({0x34, 0x46}) + kOut + " " + kIn + B({0x3B, 0x6B}) + kOut},
       {"CR LF after a run", "監\r\nx", kIn + B({0x34, 0x46}) + kOut + "\r\nx"},
       {"lone LF after a run", "監\n視", kIn + B({0x34, 0x46}) + kOut + "\n" + kIn + B({0x3B, 0x6B}) + kOut},
-      {"trailing lead byte pairs with 0x00", "a" + B({0x8A}), "a" + kIn + B({0x33, 0xE1}) + kOut},
+      // The pair 8A 00 has no place: the geta mark, never 8-bit bytes.
+      {"trailing lead byte pairs with 0x00", "a" + B({0x8A}), "a" + kIn + B({0x22, 0x2E}) + kOut},
       {"ｶﾞ merges to ガ", "ｶﾞ", kIn + B({0x25, 0x2C}) + kOut},
       {"ﾊﾟ merges to パ", "ﾊﾟ", kIn + B({0x25, 0x51}) + kOut},
       {"ﾊﾞ merges to バ", "ﾊﾞ", kIn + B({0x25, 0x50}) + kOut},
@@ -236,7 +250,7 @@ TEST(MimeHeader, Examples) {
       {"half-width katakana stays raw", "ｶﾞ監ｱ",
        "ｶﾞ=?ISO-2022-JP?B?" + Base64Encode(kIn + "4F" + kOut) + "?=ｱ"},
       {"trailing lead byte pairs with 0x00", "a" + B({0x8A}),
-       "a=?ISO-2022-JP?B?" + Base64Encode(kIn + B({0x33, 0xE1}) + kOut) + "?="},
+       "a=?ISO-2022-JP?B?" + Base64Encode(kIn + B({0x22, 0x2E}) + kOut) + "?="},
       {"address after a display name", "監視 <zol@example.com>",
        "=?ISO-2022-JP?B?GyRCNEY7axsoSg==?= <zol@example.com>"},
   };
@@ -273,6 +287,114 @@ TEST(KanjiCrossCheck, OneBodyOfAllCharactersDecodesBack) {
   const std::string from_sjis = Iconv("SHIFT_JIS", "UTF-8", body, &ok_sjis);
   ASSERT_TRUE(ok_jis && ok_sjis);
   EXPECT_EQ(from_jis, from_sjis);
+}
+
+// Where a converted text breaks the ISO-2022-JP rules that mail readers
+// rely on, or "": every byte below 0x80, and inside ESC $ B only the
+// printable pairs 0x21..0x7E.
+std::string JisFault(const std::string& jis) {
+  bool dbl = false;
+  for (size_t i = 0; i < jis.size(); ++i) {
+    const unsigned char ch = static_cast<unsigned char>(jis[i]);
+    if (ch >= 0x80) return "byte " + BytesToHex(jis.substr(i, 1)) + " at " + std::to_string(i);
+    if (ch == 0x1B) {
+      dbl = jis.compare(i, 3, kIn) == 0;
+      i += 2;
+      continue;
+    }
+    if (dbl && (ch < 0x21 || ch > 0x7E)) return "byte " + BytesToHex(jis.substr(i, 1)) + " inside ESC $ B";
+  }
+  return std::string();
+}
+
+std::string Base64Decode(const std::string& text) {
+  static const std::string kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  uint32_t acc = 0;
+  int bits = 0;
+  for (char ch : text) {
+    const size_t v = kAlphabet.find(ch);
+    if (v == std::string::npos) break;  // "=" ends it
+    acc = (acc << 6) | static_cast<uint32_t>(v);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      out += static_cast<char>((acc >> bits) & 0xFF);
+    }
+  }
+  return out;
+}
+
+// Every double-byte character of CP932, on a line of a body and in a
+// header, decodes back as mail readers decode ISO-2022-JP (the JIS pair to
+// Shift-JIS by the standard arithmetic, then CP932) to the same character,
+// or to "〓" for the user rows F0..F9; nothing of 0x80 or above and no
+// control byte stands inside ESC $ B. Only the IBM extensions and the user
+// rows are written otherwise than by the published arithmetic.
+TEST(KanjiCrossCheck, EveryCp932CharacterComesBack) {
+  const std::string geta_utf8 = SjisToUtf8("〓");
+  int ibm = 0, user = 0, rest = 0;
+  for (int s1 = 0x81; s1 <= 0xFC; ++s1) {
+    if (s1 > 0x9F && s1 < 0xE0) continue;
+    for (int s2 = 0x40; s2 <= 0xFC; ++s2) {
+      if (s2 == 0x7F) continue;
+      const std::string pair = B({s1, s2});
+      const std::string utf8 = SjisToUtf8(pair);
+      if (utf8.find("\xEF\xBF\xBD") != std::string::npos) continue;  // no CP932 character
+      const bool user_row = s1 >= 0xF0 && s1 <= 0xF9;
+      const bool ibm_row = s1 >= 0xFA;
+      (user_row ? user : ibm_row ? ibm : rest) += 1;
+      const std::string want = user_row ? geta_utf8 : utf8;
+      const std::string hex = BytesToHex(pair);
+
+      // A body: the character on the device line, an event line below.
+      const std::string body = "ID001 " + pair + "\r\n3: PING 異常\r\n";
+      ASSERT_EQ(DetectKanjiCode(body), kKanjiSjis) << hex;
+      const std::string jis = ConvertKanjiCode(body, kKanjiJis);
+      ASSERT_EQ(JisFault(jis), "") << hex;
+      const std::string line = jis.substr(0, jis.find("\r\n"));
+      ASSERT_EQ(SjisToUtf8(JisToSjis(line)), "ID001 " + want) << hex;
+
+      // A subject: one encoded word behind the ASCII.
+      const std::string header = MimeHeaderEncode("ID" + pair);
+      const std::string prefix = "ID=?ISO-2022-JP?B?";
+      ASSERT_EQ(header.compare(0, prefix.size(), prefix), 0) << hex;
+      ASSERT_EQ(header.substr(header.size() - 2), "?=") << hex;
+      const std::string word = Base64Decode(header.substr(prefix.size(), header.size() - prefix.size() - 2));
+      ASSERT_EQ(JisFault(word), "") << hex;
+      ASSERT_EQ(SjisToUtf8(JisToSjis(word)), want) << hex;
+
+      if (!user_row && !ibm_row) {
+        ASSERT_EQ(SjisCharToJis(s1, s2), SjisPairToJis(s1, s2)) << hex;
+      }
+    }
+  }
+  EXPECT_EQ(ibm, 388);
+  EXPECT_EQ(user, 1880);
+  EXPECT_GT(rest, 7000);
+}
+
+// The IBM extensions go to their NEC-selected places (rows 89..92), or to
+// the place the character already has; 髙 and 﨑 as Japanese names use them.
+TEST(KanjiConversion, IbmExtensionsAtTheirNecSelectedPlaces) {
+  const std::vector<TextCase> cases = {
+      {"髙 FB FC is ED E3", B({0xFB, 0xFC}), kIn + SjisPairToJis(0xEE, 0xE0) + kOut},
+      {"﨑 FA B1", B({0xFA, 0xB1}), kIn + SjisPairToJis(0xED, 0x95) + kOut},
+      {"first kanji FA 5C is ED 40", B({0xFA, 0x5C}), kIn + SjisPairToJis(0xED, 0x40) + kOut},
+      {"last kanji FC 4B is EE EC", B({0xFC, 0x4B}), kIn + SjisPairToJis(0xEE, 0xEC) + kOut},
+      {"small roman one FA 40 is EE EF", B({0xFA, 0x40}), kIn + SjisPairToJis(0xEE, 0xEF) + kOut},
+      {"roman one FA 4A is NEC row 13", B({0xFA, 0x4A}), kIn + B({0x2D, 0x35}) + kOut},
+      {"not-sign FA 54 is the standard row", B({0xFA, 0x54}), kIn + B({0x22, 0x4C}) + kOut},
+      {"user row F0 40 is the geta mark", B({0xF0, 0x40}), kIn + B({0x22, 0x2E}) + kOut},
+      {"user row F9 FC", B({0xF9, 0xFC}), kIn + B({0x22, 0x2E}) + kOut},
+      {"a pair cut by CR", B({0x88, 0x0D}) + "\n", kIn + B({0x22, 0x2E}) + kOut + "\n"},
+      {"NEC row 13 ① stays", "①", kIn + B({0x2D, 0x21}) + kOut},
+      {"NEC-selected ED 40 stays", B({0xED, 0x40}), kIn + B({0x79, 0x21}) + kOut},
+  };
+  for (const TextCase& c : cases) EXPECT_EQ(SjisToJis(c.in), c.want) << c.what;
+  // A name as the device line of a notice mail.
+  const std::string name = "ID001 " + B({0xFB, 0xFC}) + "橋ラック1 (G001 " + B({0xFA, 0xB1}) + ")\r\n";
+  EXPECT_EQ(ConvertKanjiCode(name, kKanjiJis), SjisToJis(name));
 }
 
 // Python's email package reads every encoded word back to its character.

@@ -454,23 +454,28 @@ TEST_F(SettingsDialogTest, TestMailIsSentWithoutTheSwitchOrTheCount) {
   app->alerts().MailCount = 3;
   Open();
   dlg().Edit10.SetText("試験");
+  smtp.latency_ms = 3000;
   dlg().BitBtn10Click();
   EXPECT_FALSE(dlg().Visible());
+  // The answer comes when the sending has ended; the mail is not counted.
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(app->alerts().MailCount, 3);
+  sim.Advance(3000);
   ASSERT_EQ(smtp.mails.size(), 1u);
   EXPECT_EQ(MailBodyLines(smtp.mails[0]), (Lines{"2026/12/10 09:05:07 Test mail"}));
   EXPECT_EQ(settings().MailSubject, "試験");  // stored before sending
   EXPECT_NE(Ini().find("DATA10="), std::string::npos);
-  EXPECT_EQ(app->alerts().MailCount, 3);
   EXPECT_EQ(BoxTexts(), (Lines{"送信しました。"}));
   EXPECT_EQ(boxes.shown[0].kind, BoxKind::Info);
 }
 
 TEST_F(SettingsDialogTest, TestMailFailureShowsTheErrorOnly) {
   UsableMailSettings(settings());
-  smtp.failures.push_back(SmtpError("550 no such user", false));
+  smtp.failures.push_back("550 no such user");
   Open();
   dlg().BitBtn10Click();
   EXPECT_FALSE(dlg().Visible());
+  sim.Advance(0);
   EXPECT_EQ(BoxTexts(), (Lines{"550 no such user"}));
   EXPECT_EQ(boxes.shown[0].kind, BoxKind::Error);
   EXPECT_TRUE(buttons().ToolButton1.Enabled());

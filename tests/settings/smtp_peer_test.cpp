@@ -1,18 +1,17 @@
-// The libcurl SMTP client and the mail form against a real SMTP peer: an
-// aiosmtpd sink on 127.0.0.1, started and stopped by each test.
+// The libcurl SMTP client and the mail form against a real SMTP peer on
+// 127.0.0.1 (an aiosmtpd sink or a scripted server), started and stopped by
+// each test.
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/curl_smtp.h"
@@ -23,71 +22,12 @@
 #include "settings/message_editor.h"
 #include "settings/settings_dialog.h"
 #include "support/app_fixture.h"
-
-extern char** environ;
+#include "support/smtp_peer.h"
 
 namespace zol {
 namespace {
 
-std::string SinkScript() {
-  const char* src = std::getenv("ZOL_SOURCE_DIR");
-  return src ? std::string(src) + "/tests/support/smtp_sink.py" : std::string();
-}
-
-bool HaveAiosmtpd() {
-  static const bool have = std::system("/usr/bin/python3 -c 'import aiosmtpd' >/dev/null 2>&1") == 0;
-  return have;
-}
-
-#define REQUIRE_SINK()                                                                            \
-  do {                                                                                            \
-    if (SinkScript().empty()) GTEST_SKIP() << "ZOL_SOURCE_DIR not set: run the test through ctest"; \
-    if (!HaveAiosmtpd()) GTEST_SKIP() << "python3-aiosmtpd is not installed (scripts/setup)";      \
-  } while (0)
-
-// The sink program on a free port of 127.0.0.1; terminated when destroyed.
-class Sink {
- public:
-  explicit Sink(const std::string& mode = "sink", const std::string& credentials = "") {
-    std::vector<std::string> args = {"/usr/bin/python3", SinkScript(), dir_.path(), mode};
-    if (!credentials.empty()) args.push_back(credentials);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int out[2];
-    if (::pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    // "PORT <n>" once it listens.
-    std::string line;
-    char ch;
-    while (pid_ > 0 && ::read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
-    ::close(out[0]);
-    if (line.rfind("PORT ", 0) == 0) port_ = std::atoi(line.c_str() + 5);
-  }
-  ~Sink() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  int port() const { return port_; }
-  std::string File(const std::string& name) const {
-    std::string bytes;
-    ReadFile(dir_.File(name), &bytes);
-    return bytes;
-  }
-
- private:
-  TempDir dir_;
-  pid_t pid_ = -1;
-  int port_ = 0;
-};
+using Sink = SmtpPeer;
 
 // A TCP socket bound to a free port of 127.0.0.1, its address in a.
 int BoundLoopbackSocket(sockaddr_in* a) {
@@ -112,45 +52,39 @@ SmtpMail Mail(int port) {
   return m;
 }
 
-// The error of one send, or "" when it went out.
-struct Outcome {
-  bool failed = false;
-  bool connection = false;
-  std::string text;
-};
-Outcome SendVia(SmtpClient& client, const SmtpMail& mail) {
-  Outcome o;
-  try {
-    client.Send(mail);
-  } catch (const SmtpError& e) {
-    o.failed = true;
-    o.connection = e.Connection();
-    o.text = e.what();
-  }
-  return o;
+// A time-out as libcurl or the client's own watch tells it.
+bool IsTimeOut(const std::string& error) {
+  return error.find("timed out") != std::string::npos || error.find("imeout") != std::string::npos;
 }
 
-// Hands every mail to the real client and keeps a copy of what it was given.
-class RecordingClient : public SmtpClient {
+// The outcome of one mail through the libcurl client.
+SmtpResult SendVia(const CurlSmtpClient& client, const SmtpMail& mail) { return client.Deliver(mail); }
+
+// The mail form's sender for these tests: each mail goes through the real
+// client at once, on the test's thread, and its end is reported from the
+// simulated pump; a copy of every mail is kept.
+class InlineClient : public SmtpClient {
  public:
-  explicit RecordingClient(SmtpClient& real) : real_(real) {}
-  void Send(const SmtpMail& mail) override {
+  InlineClient(const CurlSmtpClient& real, SimPlatform& sim) : real_(real), sim_(sim) {}
+  void Send(const SmtpMail& mail, SmtpDone done) override {
     sent.push_back(mail);
-    real_.Send(mail);
+    const SmtpResult result = real_.Deliver(mail);
+    sim_.Post(0, [done, result] { done(result); });
   }
   std::vector<SmtpMail> sent;
 
  private:
-  SmtpClient& real_;
+  const CurlSmtpClient& real_;
+  SimPlatform& sim_;
 };
 
 TEST(SmtpPeer, MailFormMessageArrivesByteForByte) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   Sink sink;
   ASSERT_GT(sink.port(), 0);
   AppFixture f;
   CurlSmtpClient curl;
-  RecordingClient client(curl);
+  InlineClient client(curl, f.sim);
   f.app->services.smtp = &client;
   ConsoleSettings& s = f.app->settings();
   s.MailFrom = "監視システム <zol@example.com>";
@@ -160,7 +94,9 @@ TEST(SmtpPeer, MailFormMessageArrivesByteForByte) {
   s.MailPort = sink.port();
   MessageEditor& form = f.app->frmMessageEditor();
   form.Memo1.Assign({"2026/12/10 09:05:07", "ID001 ラック1 (G001 グループ1)", ".", "..", ".end", "", "Outlet1 ｶﾞ"});
-  form.MailSend();
+  ASSERT_TRUE(form.MailSend());
+  f.sim.Advance(0);
+  EXPECT_TRUE(f.boxes.shown.empty());
 
   ASSERT_EQ(client.sent.size(), 1u);
   const std::string eml = sink.File("1.eml");
@@ -177,7 +113,7 @@ TEST(SmtpPeer, MailFormMessageArrivesByteForByte) {
 }
 
 TEST(SmtpPeer, LoginWithValuesAndWithEmptyOnes) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   Sink sink;
   ASSERT_GT(sink.port(), 0);
   CurlSmtpClient client;
@@ -185,18 +121,18 @@ TEST(SmtpPeer, LoginWithValuesAndWithEmptyOnes) {
   m.login = true;
   m.user = "zol-user";
   m.password = "p@ss word";
-  EXPECT_FALSE(SendVia(client, m).failed);
+  EXPECT_TRUE(SendVia(client, m).sent);
   m.user.clear();
   m.password.clear();
-  EXPECT_FALSE(SendVia(client, m).failed);
+  EXPECT_TRUE(SendVia(client, m).sent);
   m.login = false;  // no AUTH at all although the server offers it
-  EXPECT_FALSE(SendVia(client, m).failed);
+  EXPECT_TRUE(SendVia(client, m).sent);
   EXPECT_EQ(sink.File("auth.log"), "zol-user\tp@ss word\n\t\n");
   EXPECT_EQ(sink.File("3.env"), "zol@example.com\nops@example.com\n");
 }
 
 TEST(SmtpPeer, Failures) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   CurlSmtpClient client;
   {
     SCOPED_TRACE("535 refused");
@@ -206,71 +142,66 @@ TEST(SmtpPeer, Failures) {
     m.login = true;
     m.user = "zol";
     m.password = "wrong";
-    const Outcome o = SendVia(client, m);
-    EXPECT_TRUE(o.failed);
-    EXPECT_TRUE(o.connection);
-    EXPECT_NE(o.text.find("535"), std::string::npos) << o.text;
+    const SmtpResult o = SendVia(client, m);
+    EXPECT_FALSE(o.sent);
+    EXPECT_NE(o.error.find("535"), std::string::npos) << o.error;
     EXPECT_EQ(sink.File("1.eml"), "");
   }
   {
     SCOPED_TRACE("recipient refused");
     Sink sink("refuse-rcpt");
     ASSERT_GT(sink.port(), 0);
-    const Outcome o = SendVia(client, Mail(sink.port()));
-    EXPECT_TRUE(o.failed);
-    EXPECT_FALSE(o.connection) << o.text;
-    EXPECT_NE(o.text.find("550"), std::string::npos) << o.text;
+    const SmtpResult o = SendVia(client, Mail(sink.port()));
+    EXPECT_FALSE(o.sent);
+    EXPECT_NE(o.error.find("550"), std::string::npos) << o.error;
   }
   {
     SCOPED_TRACE("connection dropped during DATA");
     Sink sink("drop-data");
     ASSERT_GT(sink.port(), 0);
-    const Outcome o = SendVia(client, Mail(sink.port()));
-    EXPECT_TRUE(o.failed);
-    EXPECT_FALSE(o.text.empty());
+    const SmtpResult o = SendVia(client, Mail(sink.port()));
+    EXPECT_FALSE(o.sent);
+    EXPECT_FALSE(o.error.empty());
   }
   {
     SCOPED_TRACE("connection refused");
     // A port that was free a moment ago and has no listener.
     sockaddr_in a;
     ::close(BoundLoopbackSocket(&a));
-    const Outcome o = SendVia(client, Mail(ntohs(a.sin_port)));
-    EXPECT_TRUE(o.failed);
-    EXPECT_TRUE(o.connection);
-    EXPECT_NE(o.text.find("onnect"), std::string::npos) << o.text;
+    const SmtpResult o = SendVia(client, Mail(ntohs(a.sin_port)));
+    EXPECT_FALSE(o.sent);
+    EXPECT_NE(o.error.find("onnect"), std::string::npos) << o.error;
   }
   {
     SCOPED_TRACE("server that cannot go into a URL");
     SmtpMail m = Mail(25);
     m.host = "127.0.0.1/evil";
-    const Outcome o = SendVia(client, m);
-    EXPECT_TRUE(o.failed && o.connection);
+    const SmtpResult o = SendVia(client, m);
+    EXPECT_FALSE(o.sent);
   }
 }
 
 // Servers that never answer end in the client's time-out (small limits here),
 // reported like any other mail error.
 TEST(SmtpPeer, SilentServersEndInTheTimeOut) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   CurlSmtpClient quick(300, 1500);
   {
     SCOPED_TRACE("no greeting");
     Sink sink("stall");
     ASSERT_GT(sink.port(), 0);
-    const Outcome o = SendVia(quick, Mail(sink.port()));
-    EXPECT_TRUE(o.failed);
-    EXPECT_TRUE(o.connection);
-    EXPECT_NE(o.text.find("timed out"), std::string::npos) << o.text;
+    const SmtpResult o = SendVia(quick, Mail(sink.port()));
+    EXPECT_FALSE(o.sent);
+    EXPECT_TRUE(IsTimeOut(o.error)) << o.error;
   }
   {
     SCOPED_TRACE("a reply that never ends, a byte at a time");
     Sink sink("trickle");
     ASSERT_GT(sink.port(), 0);
     CurlSmtpClient patient_connect(10000, 1000);
-    const Outcome o = SendVia(patient_connect, Mail(sink.port()));
-    EXPECT_TRUE(o.failed);
-    EXPECT_TRUE(o.connection);
-    EXPECT_NE(o.text.find("timed out"), std::string::npos) << o.text;
+    const SmtpResult o = SendVia(patient_connect, Mail(sink.port()));
+    EXPECT_FALSE(o.sent);
+    EXPECT_TRUE(IsTimeOut(o.error)) << o.error;
   }
   {
     SCOPED_TRACE("connection never accepted");
@@ -285,11 +216,73 @@ TEST(SmtpPeer, SilentServersEndInTheTimeOut) {
       ::connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a);
       fillers.push_back(c);
     }
-    const Outcome o = SendVia(quick, Mail(ntohs(a.sin_port)));
-    EXPECT_TRUE(o.failed);
-    EXPECT_TRUE(o.connection) << o.text;
+    const SmtpResult o = SendVia(quick, Mail(ntohs(a.sin_port)));
+    EXPECT_FALSE(o.sent);
     for (int c : fillers) ::close(c);
     ::close(l);
+  }
+}
+
+// Every step of the exchange is bounded and so is the whole mail, QUIT
+// included; a mail counts as sent exactly when the server accepted its data.
+// One scripted peer per case, all at once, with small bounds: 2 s for the
+// connect phase, 1 s for each later answer, 3 s for the whole mail.
+TEST(SmtpPeer, EveryStepIsBounded) {
+  REQUIRE_SMTP_PEER();
+  const long kConnect = 2000, kMail = 3000, kStep = 1000;
+  const CurlSmtpClient client(kConnect, kMail, kStep);
+  struct Case {
+    const char* mode;
+    bool sent;
+    const char* error;  // a part of the error text, or "time-out"
+    SmtpResult result;
+    double seconds = 0;
+  };
+  std::vector<Case> cases = {
+      {"no-greeting", false, "time-out", {}},
+      {"stall:EHLO", false, "time-out", {}},
+      {"stall:MAIL", false, "time-out", {}},
+      {"stall:RCPT", false, "time-out", {}},
+      {"stall:DATA", false, "time-out", {}},
+      {"stall:DOT", false, "time-out", {}},
+      {"stall:QUIT", true, "", {}},
+      {"refuse-rcpt", false, "550", {}},
+      {"drop-data", false, "", {}},
+      // The data is accepted at 2.7 s; the goodbye would come at 3.15 s.
+      {"slow:0.45", true, "", {}},
+      // The answer to the final dot would come at 3.6 s.
+      {"slow:0.6", false, "time-out", {}},
+  };
+  std::vector<std::unique_ptr<Sink>> sinks;
+  for (const Case& c : cases) {
+    sinks.push_back(std::make_unique<Sink>(c.mode));
+    ASSERT_GT(sinks.back()->port(), 0) << c.mode;
+  }
+  std::vector<std::thread> runs;
+  for (size_t k = 0; k < cases.size(); ++k) {
+    runs.emplace_back([&, k] {
+      const auto start = std::chrono::steady_clock::now();
+      cases[k].result = client.Deliver(Mail(sinks[k]->port()));
+      cases[k].seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    });
+  }
+  for (std::thread& t : runs) t.join();
+  for (size_t k = 0; k < cases.size(); ++k) {
+    const Case& c = cases[k];
+    std::printf("%-12s %5.2f s  %s\n", c.mode, c.seconds, c.result.sent ? "sent" : c.result.error.c_str());
+    EXPECT_EQ(c.result.sent, c.sent) << c.mode << ": " << c.result.error;
+    if (std::string(c.error) == "time-out") {
+      EXPECT_TRUE(IsTimeOut(c.result.error)) << c.mode << ": " << c.result.error;
+    } else {
+      EXPECT_NE(c.result.error.find(c.error), std::string::npos) << c.mode << ": " << c.result.error;
+    }
+    if (!c.sent) {
+      EXPECT_FALSE(c.result.error.empty()) << c.mode;
+    }
+    EXPECT_LT(c.seconds, (kMail + 1000) / 1000.0) << c.mode;  // generous
+    if (c.sent) {
+      EXPECT_EQ(sinks[k]->File("1.eml"), Mail(0).message) << c.mode;
+    }
   }
 }
 
@@ -297,14 +290,15 @@ TEST(SmtpPeer, SilentServersEndInTheTimeOut) {
 // settings are stored and the test line arrives; a refused recipient ends in
 // the error box with the server's reply instead of "送信しました。".
 TEST(SmtpPeer, SettingsDialogTestMail) {
-  REQUIRE_SINK();
+  REQUIRE_SMTP_PEER();
   CurlSmtpClient curl;
   for (const std::string mode : {"sink", "refuse-rcpt"}) {
     SCOPED_TRACE(mode);
     Sink sink(mode);
     ASSERT_GT(sink.port(), 0);
     AppFixture f;
-    f.app->services.smtp = &curl;
+    InlineClient client(curl, f.sim);
+    f.app->services.smtp = &client;
     f.app->Start();
     f.sim.Advance(3001);
     f.sim.SetNow(DateTime{2026, 12, 10, 9, 5, 7});
@@ -320,6 +314,7 @@ TEST(SmtpPeer, SettingsDialogTestMail) {
     d.BitBtn10Click();
     EXPECT_FALSE(d.Visible());
     EXPECT_EQ(f.app->settings().MailPort, sink.port());
+    f.sim.Advance(0);
     ASSERT_EQ(f.boxes.shown.size(), 1u);
     if (mode == "sink") {
       const std::string eml = sink.File("1.eml");

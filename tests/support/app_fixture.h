@@ -44,7 +44,7 @@ struct AppFixture {
   FakeUdpReceiver udp;
   FakeTelnetClient telnet{sim};
   FakeFileOpenDialog open_dialog;
-  FakeSmtpClient smtp;
+  FakeSmtpClient smtp{sim};
   FakeShell shell;
   std::unique_ptr<App> app;  // program path: dir/zolyab4 (or dir/folder/zolyab4)
 };

@@ -1,18 +1,30 @@
 #include "support/fake_smtp.h"
 
+#include <algorithm>
+
 #include "console/console_settings.h"
+#include "support/sim_platform.h"
 
 namespace zol {
 
-void FakeSmtpClient::Send(const SmtpMail& mail) {
+void FakeSmtpClient::Send(const SmtpMail& mail, SmtpDone done) {
   attempts.push_back(mail);
+  SmtpResult result;
   if (!failures.empty()) {
-    SmtpError e = failures.front();
+    result.error = failures.front();
     failures.pop_front();
-    throw e;
+  } else {
+    if (OnSend) OnSend(mail);
+    mails.push_back(mail);
+    result.sent = true;
   }
-  if (OnSend) OnSend(mail);
-  mails.push_back(mail);
+  const uint64_t now = sim_.BootMillis();
+  busy_until_ = std::max(busy_until_, now) + latency_ms;
+  ++pending_;
+  sim_.Post(busy_until_ - now, [this, done = std::move(done), result] {
+    --pending_;
+    if (done) done(result);
+  });
 }
 
 void UsableMailSettings(ConsoleSettings& s) {

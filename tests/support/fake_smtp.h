@@ -2,6 +2,7 @@
 // request, and helpers to read a recorded message back.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -13,16 +14,30 @@ namespace zol {
 
 struct ConsoleSettings;
 
+class SimPlatform;
+
+// Sends on the simulated clock: each mail takes latency_ms, one after the
+// other in the order handed over, and its end is reported from the pump.
 class FakeSmtpClient : public SmtpClient {
  public:
-  // Records the mail in attempts; then the first queued failure is thrown,
-  // else OnSend runs (it may throw) and the mail is added to mails.
-  void Send(const SmtpMail& mail) override;
+  explicit FakeSmtpClient(SimPlatform& sim) : sim_(sim) {}
+  // Records the mail in attempts. Its outcome is fixed now: the first
+  // queued failure (an error text), else OnSend runs and the mail is added
+  // to mails. done runs latency_ms after the previous mail's end (or now).
+  void Send(const SmtpMail& mail, SmtpDone done) override;
 
   std::vector<SmtpMail> attempts;
   std::vector<SmtpMail> mails;
-  std::deque<SmtpError> failures;
+  std::deque<std::string> failures;
   std::function<void(const SmtpMail&)> OnSend;
+  uint64_t latency_ms = 0;
+  // Mails handed over whose end has not been reported yet.
+  size_t Pending() const { return pending_; }
+
+ private:
+  SimPlatform& sim_;
+  uint64_t busy_until_ = 0;
+  size_t pending_ = 0;
 };
 
 // Mail settings that pass the address rule: sender "zol@example.com",

@@ -114,6 +114,24 @@ BoxResult FakeMessageBoxes::Show(const std::string& text, BoxKind kind, BoxButto
   return r;
 }
 
+void FakeMessageBoxes::Open(const std::string& text, BoxKind kind, std::function<void()> closed) {
+  shown.push_back({text, kind, BoxButtons::Ok});
+  open_.push_back(OpenBox{text, std::move(closed)});
+}
+
+bool FakeMessageBoxes::CloseOldest() {
+  if (open_.empty()) return false;
+  std::function<void()> closed = std::move(open_.front().closed);
+  open_.pop_front();
+  if (closed) closed();
+  return true;
+}
+
+void FakeMessageBoxes::CloseAll() {
+  while (CloseOldest()) {
+  }
+}
+
 std::string FakeUdpReceiver::SetLocalPort(int port) {
   port_history.push_back(port);
   if (port != 0 && !fail_reason.empty()) {

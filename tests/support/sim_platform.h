@@ -74,6 +74,15 @@ class FakeMessageBoxes : public MessageBoxes {
     BoxButtons buttons;
   };
   BoxResult Show(const std::string& text, BoxKind kind, BoxButtons buttons) override;
+  // Recorded in shown (with the button Ok) and kept open until the test
+  // closes it: then its closed callback runs.
+  void Open(const std::string& text, BoxKind kind, std::function<void()> closed) override;
+  // The boxes of Open still open, oldest first.
+  size_t OpenCount() const { return open_.size(); }
+  const std::string& OpenText(size_t k = 0) const { return open_[k].text; }
+  // Closes the oldest open box (false when none is open), or all of them.
+  bool CloseOldest();
+  void CloseAll();
   // Answers for the next Yes/No boxes, in order; with none left a Yes/No box
   // answers default_answer. A box with one button answers with it.
   std::deque<BoxResult> answers;
@@ -82,6 +91,13 @@ class FakeMessageBoxes : public MessageBoxes {
   // Runs while a box is open (after it is recorded), as the event loop of
   // a modal box would: a test may advance the clock here.
   std::function<void(const Shown&)> while_open;
+
+ private:
+  struct OpenBox {
+    std::string text;
+    std::function<void()> closed;
+  };
+  std::deque<OpenBox> open_;
 };
 
 // The file-open dialog answered from a script: each call takes the next

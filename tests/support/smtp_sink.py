@@ -11,6 +11,12 @@ is terminated. Modes:
   drop-data     answers up to DATA, then closes the connection mid-message
   trickle       greets, then answers EHLO with an endless reply, a byte at a
                 time
+  no-greeting   the same as stall
+  stall:STEP    a scripted server that answers as a sink would until STEP,
+                then reads on and never answers again; STEP is EHLO, MAIL,
+                RCPT, DATA, DOT (the "." that ends the message) or QUIT
+  slow:SECONDS  a scripted server that sends each answer, the greeting
+                included, SECONDS after it is due
 Each accepted mail N is written to DIR/N.eml (the message as received, dot
 stuffing removed) and DIR/N.env (sender, then one recipient a line); each
 AUTH to DIR/auth.log as "login<TAB>password" lines.
@@ -19,6 +25,7 @@ import asyncio
 import os
 import socket
 import sys
+import threading
 import time
 import logging
 
@@ -32,10 +39,16 @@ def main():
     mode = sys.argv[2] if len(sys.argv) > 2 else "sink"
     expected = sys.argv[3].encode() if len(sys.argv) > 3 else None
 
-    if mode == "stall":
+    if mode in ("stall", "no-greeting"):
         serve_raw(stall)
+    elif mode.startswith("stall:"):
+        step = mode.split(":", 1)[1].upper()
+        serve_raw(lambda conn: scripted(conn, out_dir, stall_at=step), threaded=True)
+    elif mode.startswith("slow:"):
+        delay = float(mode.split(":", 1)[1])
+        serve_raw(lambda conn: scripted(conn, out_dir, delay=delay), threaded=True)
     elif mode == "drop-data":
-        serve_raw(drop_data)
+        serve_raw(lambda conn: scripted(conn, out_dir, drop_data=True), threaded=True)
     elif mode == "trickle":
         serve_raw(trickle)
     else:
@@ -103,7 +116,7 @@ def serve_sink(out_dir, mode, expected):
     loop.run_forever()
 
 
-def serve_raw(session):
+def serve_raw(session, threaded=False):
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     listener.bind(("127.0.0.1", 0))
@@ -113,32 +126,86 @@ def serve_raw(session):
     while True:
         conn, _ = listener.accept()
         kept.append(conn)
-        session(conn)
+        if threaded:
+            threading.Thread(target=session, args=(conn,), daemon=True).start()
+        else:
+            session(conn)
+
+
+mail_count = [0]
+mail_lock = threading.Lock()
+
+
+def scripted(conn, out_dir, stall_at=None, delay=0.0, drop_data=False):
+    """A small SMTP server: EHLO, MAIL, RCPT, DATA, the message, QUIT.
+    From the step stall_at on it answers nothing; every answer waits delay
+    seconds; with drop_data the connection is closed after the message's
+    first line. An accepted message is written as the sink writes it."""
+    f = conn.makefile("rb")
+    stalled = [False]
+
+    def answer(step, text):
+        if stalled[0] or step == stall_at:
+            stalled[0] = True
+            return
+        if delay:
+            time.sleep(delay)
+        conn.sendall(text.encode() + b"\r\n")
+
+    try:
+        answer("GREETING", "220 peer.test ESMTP")
+        sender, rcpts = "", []
+        while True:
+            line = f.readline()
+            if not line:
+                break
+            verb = line[:4].upper()
+            if verb in (b"EHLO", b"HELO"):
+                answer("EHLO", "250 peer.test")
+            elif verb == b"MAIL":
+                sender = line.split(b"<", 1)[-1].split(b">", 1)[0].decode()
+                rcpts = []
+                answer("MAIL", "250 OK")
+            elif verb == b"RCPT":
+                rcpts.append(line.split(b"<", 1)[-1].split(b">", 1)[0].decode())
+                answer("RCPT", "250 OK")
+            elif verb == b"DATA":
+                answer("DATA", "354 go ahead")
+                if drop_data:
+                    f.readline()
+                    conn.shutdown(socket.SHUT_RDWR)
+                    break
+                data = b""
+                while True:
+                    l = f.readline()
+                    if not l or l == b".\r\n":
+                        break
+                    data += l[1:] if l.startswith(b".") else l
+                if not l:
+                    break
+                if not stalled[0] and stall_at != "DOT":
+                    with mail_lock:
+                        mail_count[0] += 1
+                        base = os.path.join(out_dir, str(mail_count[0]))
+                    with open(base + ".eml", "wb") as out:
+                        out.write(data)
+                    with open(base + ".env", "w") as out:
+                        out.write(sender + "\n" + "".join(r + "\n" for r in rcpts))
+                answer("DOT", "250 OK queued")
+            elif verb == b"QUIT":
+                answer("QUIT", "221 bye")
+                if not stalled[0]:
+                    break
+            else:
+                answer("OTHER", "250 OK")
+    except OSError:
+        pass
+    if not stalled[0]:
+        conn.close()
 
 
 def stall(conn):
     pass  # never a byte
-
-
-def drop_data(conn):
-    f = conn.makefile("rb")
-    conn.sendall(b"220 sink.test ESMTP\r\n")
-    while True:
-        line = f.readline()
-        if not line:
-            break
-        verb = line[:4].upper()
-        if verb in (b"EHLO", b"HELO"):
-            conn.sendall(b"250 sink.test\r\n")
-        elif verb == b"DATA":
-            conn.sendall(b"354 go ahead\r\n")
-            f.readline()  # the first line of the message
-            break
-        else:
-            conn.sendall(b"250 OK\r\n")
-    f.close()
-    conn.shutdown(socket.SHUT_RDWR)
-    conn.close()
 
 
 def trickle(conn):

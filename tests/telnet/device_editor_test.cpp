@@ -501,6 +501,44 @@ TEST_F(EditorFixture, RegistrationRefusedBeforeAnythingChanges) {
   }
 }
 
+// A field whose typing Shift-JIS cannot hold (it stands as "?") is refused
+// by name: nothing is stored or written. Typed again, it is stored.
+TEST_F(EditorFixture, TextShiftJisCannotHoldIsRefusedByName) {
+  PutRow(1, Device());
+  Rebuild();
+  struct Case {
+    Edit DeviceEditor::*field;
+    const char* message;
+  };
+  const Case cases[] = {
+      {&DeviceEditor::Edit9, "機器名称に使用できない文字が含まれています。"},
+      {&DeviceEditor::MemoEdit, "メモに使用できない文字が含まれています。"},
+      {&DeviceEditor::Edit3, "アウトレット名称3に使用できない文字が含まれています。"},
+      {&DeviceEditor::MaskEdit1, "パスワードに使用できない文字が含まれています。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    boxes.shown.clear();
+    form5().OpenEdit(1);
+    (form5().*c.field).SetTypedText("Rack?", false);
+    form5().BitBtn1Click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, c.message);
+    EXPECT_EQ(boxes.shown[0].kind, BoxKind::Warning);
+    EXPECT_TRUE(form5().Visible());
+    EXPECT_EQ(table().Cell(dtcol::DeviceName, 1), "Dev");
+    EXPECT_FALSE(FileExists(dir.File("zolyab4.dat")));
+    form5().BitBtn2Click();
+  }
+  form5().OpenEdit(1);
+  form5().Edit9.SetTypedText("Rack?", false);
+  form5().Edit9.SetTypedText("Rack A", true);
+  boxes.shown.clear();
+  form5().BitBtn1Click();
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(table().Cell(dtcol::DeviceName, 1), "Rack A");
+}
+
 TEST_F(EditorFixture, ARegisteredDeviceWithoutANodeIsNotStored) {
   Row row = Device();
   row[dtcol::GroupName] = "G009 Gone";  // no such group: the rebuild places no node

@@ -3,6 +3,7 @@
 # file and a device file with registered devices that zolsim plays, the
 # first half in group G001, the rest in group G002.
 # Usage: run_folder.sh FOLDER PROGRAM PORT DEVICES KINDS [EXTRA_SYSTEM_LINES] [SMTP [SCRAMBLER]]
+#   DEVICES: 1 to 999, the simulator's devices 1 to DEVICES.
 #   KINDS: the item kinds of every device's eight outlets, e.g. 00111122.
 #   SMTP: HOST:PORT of a mail server: mail is switched on, from
 #     "ZOL 監視 <zol@example.com>" to "ops@example.com" with the subject
@@ -14,6 +15,12 @@
 # direct power control on.
 set -euo pipefail
 dir=$1 program=$2 port=$3 devices=$4 kinds=$5 extra=${6:-} smtp=${7:-}
+case $devices in
+  '' | *[!0-9]*) echo "run_folder: DEVICES must be a number from 1 to 999" >&2; exit 2 ;;
+esac
+if [ "$devices" -lt 1 ] || [ "$devices" -gt 999 ]; then
+  echo "run_folder: DEVICES must be a number from 1 to 999" >&2; exit 2
+fi
 root=$(cd "$(dirname "$0")/../.." && pwd)
 scrambler=${8:-$root/build/tools/zolscramble/zolscramble}
 notify="00000000 00000000"
@@ -39,12 +46,14 @@ scrambled() { "$scrambler" "$(printf '%s' "$1" | iconv -f UTF-8 -t CP932)"; }
   fi
 } >"$dir/zolyab4.Ini"
 if [ -n "$smtp" ]; then notify="11111000 00000000"; fi
-group() { if [ "$1" -le $(((devices + 1) / 2)) ]; then echo "G001 グループ1"; else echo "G002 サーバ室"; fi; }
 # The device file: columns 1 to 20 of every device row, 20 lines a row, in
 # Shift-JIS with CR LF.
 {
-  for k in $(seq 1 "$devices"); do
-    mac=$(printf '02:5A:3C:00:00:%02X' "$k")
+  for ((k = 1; k <= devices; k++)); do
+    if [ "$k" -le $(((devices + 1) / 2)) ]; then group="G001 グループ1"; else group="G002 サーバ室"; fi
+    # The simulator's device k: the family prefix, then k in the last three
+    # bytes (zolsim's default --mac-suffix 000001 plus k - 1).
+    printf -v mac '02:5A:3C:%02X:%02X:%02X' $((k >> 16 & 255)) $((k >> 8 & 255)) $((k & 255))
     # ConnectInfo: method, IP, port, scrambled password ("kelpo"), telnet
     # port, use received IP, direct power control, group change.
     connect=""
@@ -53,7 +62,7 @@ group() { if [ "$1" -le $(((devices + 1) / 2)) ]; then echo "G001 グループ1"
       connect="telnet,127.0.0.1,$tport,637437C6279787,$tport,0,1,0"
     fi
     printf '%s\r\n' "$mac" 20 "" "8,4" "$connect" "127.0.0.1" 11111111 11111111 "$kinds" \
-      "ラック$k" "電源1,電源2,PING3,PING4,PING5,PING6,温度7,温度8," "$(group "$k")" "メモ$k" "" "" \
+      "ラック$k" "電源1,電源2,PING3,PING4,PING5,PING6,温度7,温度8," "$group" "メモ$k" "" "" \
       "$notify" "" "0009 0009 0009 0009 0009 0009 0009 0009 " "" ""
   done
 } | iconv -f UTF-8 -t CP932 >"$dir/zolyab4.dat"

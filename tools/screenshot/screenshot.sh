@@ -4,15 +4,19 @@
 # counts and state icons, devices not registered under G000, device 1 open
 # and its states listed in colour in the detail grid under the tree), the
 # icon view and the receive list, (in a second run with [SYSTEM] DEBUG=1) the debug
-# window, the tree's popup menu on a device, the password dialog and the
+# window, the tree's popup menu on a device (by the keyboard, then by a
+# right click on the device below), the password dialog and the
 # group dialog (in a run with monitoring stopped and the password lock on),
 # the backup tool zolv4backup with a folder selected, the main window's
 # tab グループ in send mode after a group send, the folder chooser, each tab
 # of the settings dialog with the folder chooser opened by its "参照", the
-# device editor on its tabs 名称登録 and 接続, then the detail window (pages
+# device editor on its tabs 名称登録 and 接続, the tree of a 255-device table
+# after a click on a device below an open device, then the detail window (pages
 # 1, 2 and 4) and the temperature chart during a ramp, with and without its
 # reading list (window_shots).
 # Usage: tools/screenshot/screenshot.sh [OUTPUT_FOLDER]   (default build/screenshots)
+# The X displays are picked at random from :90 to :189, or from the range
+# FIRST-LAST given as ZOL_SHOT_DISPLAYS (e.g. 200-219).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build/screenshots}
@@ -24,6 +28,12 @@ for f in "$console" "$backup" "$sim"; do
 done
 command -v Xvfb >/dev/null || { echo "screenshot: Xvfb missing (bash scripts/setup)" >&2; exit 1; }
 mkdir -p "$out"
+displays=${ZOL_SHOT_DISPLAYS:-90-189}
+# pick_display: a display number of the range, as ":N".
+pick_display() {
+  local first=${displays%-*} last=${displays#*-}
+  echo ":$((first + RANDOM % (last - first + 1)))"
+}
 pids=()
 works=()
 cleanup() {
@@ -41,6 +51,14 @@ start_display() {
   sleep 1
 }
 
+# end_run: the caller's console (console_pid) ends as on SIGTERM, then its
+# X server (xvfb).
+end_run() {
+  kill -TERM "$console_pid" 2>/dev/null || true
+  wait "$console_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+
 # start_console FOLDER DISPLAY: the console of the run folder; its pid in the
 # caller's console_pid.
 start_console() {
@@ -56,7 +74,7 @@ run_once() {
   work=$(mktemp -d /tmp/zolshot.XXXXXX)
   works+=("$work")
   port=$((20000 + RANDOM % 20000))
-  display=:$((90 + RANDOM % 100))
+  display=$(pick_display)
   bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122 "$extra"
   start_display "$display"
   start_console "$work" "$display"
@@ -84,9 +102,7 @@ run_once() {
   fi
   sleep 1
   DISPLAY=$display import -window root "$out/$name.png"
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_run
 }
 
 # run_tree: monitoring stopped, the password lock on with an empty password.
@@ -97,7 +113,7 @@ run_tree() {
   local work display xvfb console_pid wid pw
   work=$(mktemp -d /tmp/zolshot.XXXXXX)
   works+=("$work")
-  display=:$((90 + RANDOM % 100))
+  display=$(pick_display)
   bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" 5000 4 01111122 'DATA31=1\r\n'
   sed -i 's/^AUTO=1/AUTO=0/' "$work/zolyab4.Ini"
   start_display "$display"
@@ -113,6 +129,14 @@ run_tree() {
   DISPLAY=$display xdotool key Menu
   sleep 1
   DISPLAY=$display import -window root "$out/tree_menu.png"
+  DISPLAY=$display xdotool key Escape
+  sleep 0.3
+  # A right click on ID002, below the open device ID001 (its row is below
+  # ID001's seven categories): the menu is for ID002, which the tree now
+  # highlights where ID001's closing moved it.
+  DISPLAY=$display xdotool mousemove --window "$wid" 80 266 click 3
+  sleep 1
+  DISPLAY=$display import -window root "$out/tree_menu_click.png"
   DISPLAY=$display xdotool key Escape Home
   sleep 0.5
   DISPLAY=$display xdotool key Menu
@@ -132,9 +156,7 @@ run_tree() {
   DISPLAY=$display xdotool key g
   sleep 1
   DISPLAY=$display import -window root "$out/group_dialog.png"
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_run
 }
 
 # run_backup: the backup tool beside the console's files, with a folder of
@@ -143,7 +165,7 @@ run_backup() {
   local work display xvfb tool_pid wid
   work=$(mktemp -d /tmp/zolshot.XXXXXX)
   works+=("$work")
-  display=:$((90 + RANDOM % 100))
+  display=$(pick_display)
   bash "$root/tools/screenshot/run_folder.sh" "$work/app" "$console" 5000 3 01111122
   cp "$backup" "$work/app/zolv4backup"
   mkdir -p "$work/home/backup-zolyab" "$work/home/documents"
@@ -169,7 +191,7 @@ run_settings() {
   local work display xvfb console_pid wid dlg tab
   work=$(mktemp -d /tmp/zolshot.XXXXXX)
   works+=("$work")
-  display=:$((90 + RANDOM % 100))
+  display=$(pick_display)
   bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" $((20000 + RANDOM % 20000)) 3 01111122
   Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
@@ -201,9 +223,7 @@ run_settings() {
       DISPLAY=$display import -window root "$out/settings-missing.png"
     fi
   fi
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_run
 }
 
 # run_group_tab: the main window with the tab グループ in send mode after a
@@ -242,7 +262,7 @@ run_device() {
   works+=("$work")
   port=$((20000 + RANDOM % 20000))
   tbase=$((port + 1))
-  display=:$((90 + RANDOM % 100))
+  display=$(pick_display)
   TELNET_BASE=$tbase bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 6 01111122
   start_display "$display"
   start_console "$work" "$display"
@@ -254,12 +274,37 @@ run_device() {
   # The first icon: the top left of the icon view, right of the tree and the
   # detail grid in the 800 x 640 main window.
   wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^ZOL YAB V4$' | head -n 1)
-  DISPLAY=$display xdotool mousemove --window "$wid" 499 127 click --repeat 2 --delay 120 1
+  DISPLAY=$display xdotool mousemove --window "$wid" 414 127 click --repeat 2 --delay 120 1
   sleep 1.5
   DISPLAY=$display import -window root "$out/device.png"
-  kill -TERM "$console_pid" 2>/dev/null || true
-  wait "$console_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_run
+}
+
+# run_tree_click: a full table of 255 devices reporting every second; a
+# click on ID001 opens it, a click on ID002 below its seven categories
+# selects ID002: the tree highlights ID002 (moved up as ID001 closed) and
+# the detail grid under the tree lists ID002 (tree_click.png).
+run_tree_click() {
+  local work port display xvfb console_pid wid
+  work=$(mktemp -d /tmp/zolshot.XXXXXX)
+  works+=("$work")
+  port=$((20000 + RANDOM % 20000))
+  display=$(pick_display)
+  bash "$root/tools/screenshot/run_folder.sh" "$work" "$console" "$port" 255 01111122
+  start_display "$display"
+  start_console "$work" "$display"
+  sleep 4
+  "$sim" --port "$port" --devices 255 --duration 20 --event "0 * ramp 20 50 20" >/dev/null 2>&1 &
+  pids+=($!)
+  sleep 5
+  wid=$(DISPLAY=$display xdotool search --onlyvisible --name '^ZOL YAB V4$' | head -n 1)
+  # The rows of the tree: G001 at 104, ID001 at 122, each row 18 high.
+  DISPLAY=$display xdotool mousemove --window "$wid" 120 122 click 1
+  sleep 1
+  DISPLAY=$display xdotool mousemove --window "$wid" 120 266 click 1
+  sleep 1.5
+  DISPLAY=$display import -window root "$out/tree_click.png"
+  end_run
 }
 
 run_once main ''
@@ -270,6 +315,7 @@ run_settings
 run_group_tab
 run_folder_chooser
 run_device
+run_tree_click
 run_editor
 shots=$root/build/tools/screenshot/window_shots
 [ -x "$shots" ] || { echo "screenshot: build first ($shots missing)" >&2; exit 1; }
