@@ -206,7 +206,11 @@ size_t AppendFiles::MeasuredCapacity() const {
   struct rlimit limit;
   if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return max_capacity_;
   const long held = OpenDescriptors();
-  if (held < 0) return capacity_ ? capacity_ : 1;
+  if (held < 0) {
+    // Not countable now: what was measured last, at first half the limit.
+    if (capacity_) return capacity_;
+    return std::min(max_capacity_, std::max<size_t>(1, static_cast<size_t>(limit.rlim_cur) / 2));
+  }
   // The rest of the program's descriptors; half of what they leave free.
   const size_t others = static_cast<size_t>(held) > open_count_ ? static_cast<size_t>(held) - open_count_ : 0;
   const size_t free = static_cast<size_t>(limit.rlim_cur) > others ? static_cast<size_t>(limit.rlim_cur) - others : 0;
