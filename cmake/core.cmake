@@ -17,3 +17,14 @@ function(zol_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
     ENVIRONMENT "ZOL_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZOL_BINARY_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
+
+# With ZOL_TEST_WORKDIR set, every test of the calling folder runs in that
+# folder instead of its build folder; scripts/test gives an empty one and
+# fails when a test leaves anything in it.
+set(ZOL_TEST_WORKDIR "" CACHE PATH "Folder every test runs in (empty: each test's build folder)")
+function(zol_tests_in_workdir)
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  if(ZOL_TEST_WORKDIR AND tests)
+    set_tests_properties(${tests} PROPERTIES WORKING_DIRECTORY ${ZOL_TEST_WORKDIR})
+  endif()
+endfunction()

@@ -27,7 +27,11 @@ std::string FindDataFile(const std::string& folder, const DataFileName& f) {
 
 std::string DataFileTarget(const std::string& folder, const DataFileName& f) {
   const std::string found = FindDataFile(folder, f);
-  return found.empty() ? JoinPath(folder, f.name) : found;
+  if (!found.empty()) return found;
+  const std::string entry = FindNoCase(folder, f.console_name);
+  struct stat st;
+  if (::lstat(FileSystemName(entry).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return entry;
+  return JoinPath(folder, f.name);
 }
 
 bool EntryExistsNoCase(const std::string& folder, const std::string& name) {
@@ -60,43 +64,49 @@ bool WriteAll(int fd, const char* data, size_t size) {
   return true;
 }
 
-void SyncFolder(const std::string& path) {
-  const std::string dir = FileSystemName(DirName(path));
+// Makes a rename in the folder of the file system's name path durable.
+void SyncFolderOf(const std::string& path) {
+  const std::string dir = DirName(path);
   const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd < 0) return;
   ::fsync(dfd);
   ::close(dfd);
 }
 
-}  // namespace
+// Where a copy failed: the system's error, and whether reading the source
+// (rather than writing the copy) failed.
+struct CopyFailure {
+  int e = 0;
+  bool at_source = false;
+};
 
-bool CopyToTemp(const std::string& src, const std::string& dst, std::string* tmp, FileError* err) {
-  const int in = ::open(FileSystemName(src).c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return Fail(err, src, errno);
+// Copies the file src into a new file with a unique hidden name beside
+// near (both the file system's names: the same folder, so a rename of it
+// onto near is atomic, and no match for any data file's name), with src's
+// permission bits, flushed to disk; *tmp receives its name. On failure no
+// file is left.
+bool CopyBeside(const std::string& src, const std::string& near, std::string* tmp, CopyFailure* why) {
+  const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
-  if (::fstat(in, &st) != 0) {
-    const int e = errno;
-    ::close(in);
-    return Fail(err, src, e);
+  if (in < 0 || ::fstat(in, &st) != 0) {
+    *why = CopyFailure{errno, true};
+    if (in >= 0) ::close(in);
+    return false;
   }
-  // A hidden name beside the destination: the same file system, so the
-  // final rename is atomic, and no match for any data file's name.
-  const std::string dir = DirName(dst);
-  std::string name = FileSystemName(JoinPath(dir.empty() ? "." : dir, "." + BaseName(dst) + ".XXXXXX"));
-  std::vector<char> templ(name.begin(), name.end());
-  templ.push_back('\0');
-  const int out = ::mkostemp(templ.data(), O_CLOEXEC);
+  const std::string dir = DirName(near);
+  std::string name = JoinPath(dir.empty() ? "." : dir, "." + BaseName(near) + ".XXXXXX");
+  const int out = ::mkostemp(&name[0], O_CLOEXEC);
   if (out < 0) {
-    const int e = errno;
+    *why = CopyFailure{errno, false};
     ::close(in);
-    return Fail(err, dst, e);
+    return false;
   }
-  name.assign(templ.data());
-  auto fail = [&](const std::string& path, int e) {
+  auto fail = [&](int e, bool at_source) {
     ::close(in);
     ::close(out);
     ::unlink(name.c_str());
-    return Fail(err, path, e);
+    *why = CopyFailure{e, at_source};
+    return false;
   };
   char buf[65536];
   for (;;) {
@@ -104,53 +114,98 @@ bool CopyToTemp(const std::string& src, const std::string& dst, std::string* tmp
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail(src, errno);
+      return fail(errno, true);
     }
-    if (!WriteAll(out, buf, static_cast<size_t>(n))) return fail(dst, errno);
+    if (!WriteAll(out, buf, static_cast<size_t>(n))) return fail(errno, false);
   }
-  if (::fchmod(out, st.st_mode & 0777) != 0) return fail(dst, errno);
-  if (::fsync(out) != 0) return fail(dst, errno);
+  if (::fchmod(out, st.st_mode & 0777) != 0) return fail(errno, false);
+  if (::fsync(out) != 0) return fail(errno, false);
   ::close(in);
   if (::close(out) != 0) {
-    const int e = errno;
+    *why = CopyFailure{errno, false};
     ::unlink(name.c_str());
-    return Fail(err, dst, e);
+    return false;
   }
-  *tmp = Utf8ToSjis(name);
+  *tmp = name;
   return true;
 }
 
-bool ReplaceWithTemp(const std::string& tmp, const std::string& dst, FileError* err) {
-  if (::rename(FileSystemName(tmp).c_str(), FileSystemName(dst).c_str()) != 0) {
-    const int e = errno;
-    ::unlink(FileSystemName(tmp).c_str());
-    return Fail(err, dst, e);
-  }
-  SyncFolder(dst);
-  return true;
+// Renames from onto to, never replacing an existing to: 0, or the error.
+int RenameNoReplaceSystem(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  const int e = errno;
+  if (e != EINVAL && e != ENOSYS) return e;
+  // A file system without the flag: test first, then rename.
+  struct stat st;
+  if (::lstat(to.c_str(), &st) == 0) return EEXIST;
+  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
+
+// Gives the file a second name bak that never replaces an existing entry:
+// a hard link, or where none can be made (another file system, a file the
+// system does not let us link) a full copy renamed into place. 0, or the
+// error.
+int SecondName(const std::string& file, const std::string& bak) {
+  if (::link(file.c_str(), bak.c_str()) == 0) return 0;
+  if (errno == EEXIST) return EEXIST;
+  std::string tmp;
+  CopyFailure why;
+  if (!CopyBeside(file, bak, &tmp, &why)) return why.e;
+  const int e = RenameNoReplaceSystem(tmp, bak);
+  if (e != 0) ::unlink(tmp.c_str());
+  return e;
+}
+
+}  // namespace
 
 bool CopyReplacing(const std::string& src, const std::string& dst, FileError* err) {
+  const std::string target = LinkedFileName(FileSystemName(dst));
   std::string tmp;
-  return CopyToTemp(src, dst, &tmp, err) && ReplaceWithTemp(tmp, dst, err);
+  CopyFailure why;
+  if (!CopyBeside(FileSystemName(src), target, &tmp, &why)) return Fail(err, why.at_source ? src : dst, why.e);
+  if (::rename(tmp.c_str(), target.c_str()) != 0) {
+    const int e = errno;
+    ::unlink(tmp.c_str());
+    return Fail(err, dst, e);
+  }
+  SyncFolderOf(target);
+  return true;
+}
+
+bool RestoreFile(const std::string& backup, const std::string& dst, const std::string& bak,
+                 const std::function<void()>& step, FileError* err) {
+  const auto stepped = [&step] {
+    if (step) step();
+  };
+  // 1. The whole copy beside the file it replaces; the current file untouched.
+  const std::string target = LinkedFileName(FileSystemName(dst));
+  std::string tmp;
+  CopyFailure why;
+  if (!CopyBeside(FileSystemName(backup), target, &tmp, &why)) return Fail(err, why.at_source ? backup : dst, why.e);
+  stepped();
+  // 2. The current file keeps its old content under bak as well.
+  const std::string bak_name = bak.empty() ? std::string() : FileSystemName(bak);
+  const bool made_bak = !bak_name.empty() && SecondName(target, bak_name) == 0;
+  if (made_bak) SyncFolderOf(bak_name);
+  stepped();
+  // 3. The copy takes the current file's place in one rename.
+  if (::rename(tmp.c_str(), target.c_str()) != 0) {
+    const int e = errno;
+    ::unlink(tmp.c_str());
+    if (made_bak) ::unlink(bak_name.c_str());
+    return Fail(err, dst, e);
+  }
+  SyncFolderOf(target);
+  stepped();
+  return true;
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to, FileError* err) {
-  const std::string from_name = FileSystemName(from), to_name = FileSystemName(to);
-  if (::renameat2(AT_FDCWD, from_name.c_str(), AT_FDCWD, to_name.c_str(), RENAME_NOREPLACE) == 0) {
-    SyncFolder(to);
+  const std::string to_name = FileSystemName(to);
+  const int e = RenameNoReplaceSystem(FileSystemName(from), to_name);
+  if (e == 0) {
+    SyncFolderOf(to_name);
     return true;
-  }
-  int e = errno;
-  if (e == EINVAL || e == ENOSYS) {
-    // A file system without the flag: test first, then rename.
-    struct stat st;
-    if (::lstat(to_name.c_str(), &st) == 0) return Fail(err, to, EEXIST);
-    if (::rename(from_name.c_str(), to_name.c_str()) == 0) {
-      SyncFolder(to);
-      return true;
-    }
-    e = errno;
   }
   return Fail(err, from, e);
 }

@@ -4,6 +4,7 @@
 // Shift-JIS texts, converted to the file system's names at each call.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace zol {
@@ -24,7 +25,9 @@ extern const DataFileName kDataFiles[3];
 std::string FindDataFile(const std::string& folder, const DataFileName& f);
 
 // Where a copy of f into folder goes: the file that exists there in any
-// spelling (replaced in place, keeping its spelling), else folder + name.
+// spelling (replaced in place, keeping its spelling), else a symbolic link
+// of that name whose file is missing (the copy creates the file it points
+// to), else folder + name.
 std::string DataFileTarget(const std::string& folder, const DataFileName& f);
 
 // An entry of that name in folder, regardless of case and of its kind.
@@ -39,19 +42,25 @@ struct FileError {
   std::string reason;
 };
 
-// Copies src byte for byte into a new temporary file with a unique name in
-// dst's folder, flushed to disk; *tmp receives its path. On failure no
+// Copies src over dst through a temporary file beside the file dst stands
+// for (a symbolic link followed, so the link stays), flushed to disk and
+// renamed over it: dst ends up either unchanged or a full copy. No
 // temporary file is left.
-bool CopyToTemp(const std::string& src, const std::string& dst, std::string* tmp, FileError* err);
-
-// Renames the temporary file over dst and makes the rename durable. On
-// failure the temporary file is removed and dst stays as it was.
-bool ReplaceWithTemp(const std::string& tmp, const std::string& dst, FileError* err);
-
-// CopyToTemp then ReplaceWithTemp: dst ends up either unchanged or a full copy.
 bool CopyReplacing(const std::string& src, const std::string& dst, FileError* err);
 
 // Renames from to to; fails (EEXIST) when to exists, never replacing it.
 bool RenameNoReplace(const std::string& from, const std::string& to, FileError* err);
+
+// Restores backup over dst, the console's name of the file (a symbolic link
+// is followed: the restored data goes to the file it points to and the link
+// stays a link). At every instant dst holds a whole file, the old one or the
+// new one: the copy is made beside the file it replaces; then, when bak is
+// not empty, the current file gets bak as a second name (a hard link, or a
+// copy where no link can be made; an existing bak is never replaced); then
+// the copy is renamed over the current file. On failure dst is as it was and
+// a bak made here is removed again. step (when set) runs after each of the
+// three steps.
+bool RestoreFile(const std::string& backup, const std::string& dst, const std::string& bak,
+                 const std::function<void()>& step, FileError* err);
 
 }  // namespace zol

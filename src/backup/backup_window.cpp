@@ -104,27 +104,16 @@ void BackupWindow::BitBtn2Click() {
     if (backups[i].empty()) continue;
     const DataFileName& f = kDataFiles[i];
     const std::string current = FindDataFile(program_folder_, f);
-    const std::string dest = current.empty() ? JoinPath(program_folder_, f.name) : current;
-    // The copy is complete before the current file is touched.
-    std::string tmp;
-    FileError err;
-    if (!CopyToTemp(backups[i], dest, &tmp, &err)) {
-      failures += FailureLine(err);
-      continue;
-    }
-    // The current file becomes the _bak file unless one exists in any
-    // spelling; an existing _bak is kept and the current file is overwritten.
+    const std::string dest = DataFileTarget(program_folder_, f);
+    // The current file is kept under its _bak name unless one exists in
+    // any spelling; an existing _bak is kept and the current file replaced.
     std::string bak;
     if (!current.empty()) {
       const std::string candidate = ChangeFileExt(current, f.bak_ext);
-      if (!EntryExistsNoCase(program_folder_, BaseName(candidate)) && RenameNoReplace(current, candidate, nullptr))
-        bak = candidate;
+      if (!EntryExistsNoCase(program_folder_, BaseName(candidate))) bak = candidate;
     }
-    if (!ReplaceWithTemp(tmp, dest, &err)) {
-      // Put the current file back where it was.
-      if (!bak.empty()) RenameNoReplace(bak, current, nullptr);
-      failures += FailureLine(err);
-    }
+    FileError err;
+    if (!RestoreFile(backups[i], dest, bak, RestoreStep, &err)) failures += FailureLine(err);
   }
   Finish(failures);
 }

@@ -3,6 +3,7 @@
 // files beside its own program file and shares nothing else with the console.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "common/controls.h"
@@ -34,6 +35,9 @@ class BackupWindow : public Form {
   Button BitBtn1;
   Button BitBtn2;
   int ClientWidth = 0, ClientHeight = 0;
+  // Runs after each step of a file's restore (RestoreFile); tests stop the
+  // tool there.
+  std::function<void()> RestoreStep;
 
  private:
   // The target folder of Edit1, or empty (after the error box) when the

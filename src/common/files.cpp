@@ -38,12 +38,7 @@ bool ReadFile(const std::string& path, std::string* bytes) {
   return ok;
 }
 
-namespace {
-
-// The file a data file's name stands for: a symbolic link is followed, hop
-// by hop, to the name it finally points to (which need not exist yet), so
-// the rewrite replaces the link's target and the link stays a link.
-std::string FollowLinks(const std::string& path) {
+std::string LinkedFileName(const std::string& path) {
   std::string cur = path;
   for (int hops = 0; hops < 40; ++hops) {
     struct stat st;
@@ -57,6 +52,8 @@ std::string FollowLinks(const std::string& path) {
   }
   return cur;  // a loop of links: the rename then fails with the system's reason
 }
+
+namespace {
 
 // Writes all of bytes to fd; false with errno set on an error.
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -79,7 +76,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
 }  // namespace
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* err) {
-  const std::string target = FollowLinks(FileSystemName(path));
+  const std::string target = LinkedFileName(FileSystemName(path));
   // A name of our own, created exclusively: a file or link planted under a
   // fixed temporary name is never opened, followed or replaced.
   std::string tmp = target + ".tmpXXXXXX";
@@ -181,18 +178,48 @@ void AppendToFile(const std::string& path, const std::string& text) {
 }
 
 AppendFiles::AppendFiles(size_t capacity, bool watch_folders, LineWriter::Helper helper)
-    : capacity_(capacity ? capacity : DefaultCapacity()), watch_folders_(watch_folders), writer_(helper) {}
+    : max_capacity_(capacity ? capacity : kMaxCapacity), watch_folders_(watch_folders), writer_(helper) {
+  capacity_ = MeasuredCapacity();
+}
 
 AppendFiles::~AppendFiles() {
   CloseAll();  // each close writes the lines still pending first
   if (notify_fd_ >= 0) ::close(notify_fd_);
 }
 
-size_t AppendFiles::DefaultCapacity() {
+namespace {
+
+// The descriptors the process holds now, -1 when they cannot be counted
+// (no /proc, or no descriptor left to read it with).
+long OpenDescriptors() {
+  DIR* d = ::opendir("/proc/self/fd");
+  if (!d) return -1;
+  long n = 0;
+  while (const dirent* e = ::readdir(d)) n += e->d_name[0] != '.';
+  ::closedir(d);
+  return n - 1;  // the listing's own
+}
+
+}  // namespace
+
+size_t AppendFiles::MeasuredCapacity() const {
   struct rlimit limit;
-  size_t n = 512;
-  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) n = static_cast<size_t>(limit.rlim_cur) / 2;
-  return std::min<size_t>(8192, std::max<size_t>(16, n));
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return max_capacity_;
+  const long held = OpenDescriptors();
+  if (held < 0) {
+    // Not countable now: what was measured last, at first half the limit.
+    if (capacity_) return capacity_;
+    return std::min(max_capacity_, std::max<size_t>(1, static_cast<size_t>(limit.rlim_cur) / 2));
+  }
+  // The rest of the program's descriptors; half of what they leave free.
+  const size_t others = static_cast<size_t>(held) > open_count_ ? static_cast<size_t>(held) - open_count_ : 0;
+  const size_t free = static_cast<size_t>(limit.rlim_cur) > others ? static_cast<size_t>(limit.rlim_cur) - others : 0;
+  return std::min(max_capacity_, std::max<size_t>(1, free / 2));
+}
+
+void AppendFiles::FitCapacity(size_t capacity) {
+  capacity_ = capacity;
+  while (open_count_ > capacity_ && tail_ != kNone) Close(tail_);
 }
 
 size_t AppendFiles::NameChecked() const {
@@ -217,9 +244,8 @@ void AppendFiles::PushFront(uint32_t i) {
 }
 
 void AppendFiles::Close(uint32_t i) {
-  if (writer_.Pending()) writer_.Finish();  // its lines in before the file goes
   Entry& e = entries_[i];
-  ::close(e.fd);
+  writer_.Close(e.fd);  // after its lines
   e.fd = -1;
   ++e.gen;
   Unlink(i);
@@ -261,8 +287,14 @@ void AppendFiles::CloseAll() {
 }
 
 void AppendFiles::CloseIdle(uint64_t now_ms, uint64_t idle_ms) {
+  if (writer_.Behind()) writer_.Finish();  // caught up by now: the parked files close
   if (batch_ == 0) ReadNews();
   while (tail_ != kNone && now_ms - entries_[tail_].last_ms >= idle_ms) Close(tail_);
+  // The descriptors the rest of the program leaves free change with it.
+  if (now_ms >= next_measure_ms_) {
+    next_measure_ms_ = now_ms + kMeasureMs;
+    FitCapacity(MeasuredCapacity());
+  }
   // A folder above a watched one renamed: the watched folder's name leads
   // elsewhere now (or nowhere), and its files are opened again by name.
   std::vector<int> moved;
@@ -291,9 +323,12 @@ void AppendFiles::ReadNews() {
       at += static_cast<ssize_t>(sizeof(struct inotify_event) + ev->len);
       if (ev->mask & IN_Q_OVERFLOW) {
         CloseWatched(-1);  // news lost: no watched name can be trusted
-      } else if (ev->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED)) {
+      } else if ((ev->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED)) ||
+                 ((ev->mask & IN_ATTRIB) && ev->len == 0)) {
+        // Gone, or its permissions changed: its files are opened afresh.
         CloseWatched(ev->wd);
-      } else if ((ev->mask & (IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO)) && ev->len > 0) {
+      } else if ((ev->mask & (IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB)) && ev->len > 0) {
+        // Gone, replaced, or its permissions changed (a fresh open decides).
         const auto found = by_watch_name_.find(WatchKey(ev->wd, ev->name, std::strlen(ev->name)));
         if (found != by_watch_name_.end()) Close(found->second);
       }
@@ -307,8 +342,8 @@ int AppendFiles::WatchFolder(const std::string& folder) {
     notify_fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (notify_fd_ < 0) return -1;  // tried again at the next open
   }
-  constexpr uint32_t kMask =
-      IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_ONLYDIR | IN_EXCL_UNLINK;
+  constexpr uint32_t kMask = IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF |
+                             IN_UNMOUNT | IN_ONLYDIR | IN_EXCL_UNLINK;
   // A folder already watched under this name: the system's answer (the same
   // watch) shows the name still leads to it.
   const auto known = folder_by_name_.find(folder);
@@ -346,7 +381,19 @@ uint32_t AppendFiles::Open(const std::string& path, uint64_t now_ms) {
   // The watch is set before the file is opened, so no change after the
   // open goes unseen.
   int wd = WatchFolder(folder.empty() ? std::string(".") : folder);
-  const int fd = ::open(system.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  int fd = ::open(system.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+    // No descriptor left: the files written longest ago give theirs back,
+    // one at a time, until the open succeeds or none is left; then half of
+    // what is held is kept, and the rest left to the program.
+    while (fd < 0 && (errno == EMFILE || errno == ENFILE) && tail_ != kNone) {
+      Close(tail_);
+      fd = ::open(system.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    }
+    FitCapacity(std::max<size_t>(1, (open_count_ + 1) / 2));
+    next_measure_ms_ = 0;  // measured again at the next CloseIdle
+    if (wd >= 0 && !folders_.count(wd)) wd = -1;  // its last file closed: the watch went with it
+  }
   struct stat st;
   if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     if (fd >= 0) ::close(fd);
@@ -383,6 +430,9 @@ uint32_t AppendFiles::Open(const std::string& path, uint64_t now_ms) {
   e.wd = wd;
   e.dev = static_cast<uint64_t>(st.st_dev);
   e.ino = static_cast<uint64_t>(st.st_ino);
+  e.mode = st.st_mode;
+  e.uid = st.st_uid;
+  e.gid = st.st_gid;
   e.last_ms = now_ms;
   PushFront(i);
   ++open_count_;
@@ -396,11 +446,15 @@ uint32_t AppendFiles::Open(const std::string& path, uint64_t now_ms) {
 
 bool AppendFiles::Write(uint32_t i, const char* data, size_t size, uint64_t now_ms) {
   Entry& e = entries_[i];
-  if (e.wd < 0) {
-    // No watch: the name must still lead to the open file.
+  if (e.wd < 0 && !writer_.Behind()) {
+    // No watch: the name must still lead to the open file, with the
+    // permissions it was opened with. (While the writer is held up by a
+    // write the name is not looked up: the lines go to the helper, and no
+    // call of this thread waits on a folder that may have stopped answering.)
     struct stat st;
     if (::stat(e.system.c_str(), &st) != 0 || static_cast<uint64_t>(st.st_dev) != e.dev ||
-        static_cast<uint64_t>(st.st_ino) != e.ino || !S_ISREG(st.st_mode)) {
+        static_cast<uint64_t>(st.st_ino) != e.ino || st.st_mode != e.mode || st.st_uid != e.uid ||
+        st.st_gid != e.gid) {
       Close(i);
       return false;
     }
@@ -415,7 +469,7 @@ bool AppendFiles::Write(uint32_t i, const char* data, size_t size, uint64_t now_
 }
 
 void AppendFiles::Put(int fd, const char* data, size_t size) {
-  if (batch_ > 0)
+  if (batch_ > 0 || writer_.Behind())
     writer_.Post(fd, data, size);
   else
     AppendLine(fd, data, size);

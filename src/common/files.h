@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstddef>
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -39,6 +41,12 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
 // is ignored (log writers lose the line).
 void AppendToFile(const std::string& path, const std::string& text);
 
+// The file that the file system's name stands for: a symbolic link is
+// followed, hop by hop, to the name it finally points to (which need not
+// exist yet); any other name is itself. A rewrite of that file keeps the
+// link a link.
+std::string LinkedFileName(const std::string& system_name);
+
 // Appends a whole line to fd; after a short write (a full disk, a size
 // limit) the file is cut back to where the line began, so the next line
 // does not continue a broken one. Errors lose the line quietly.
@@ -63,8 +71,20 @@ void AppendLine(int fd, const char* data, size_t size);
 // the folder it watches) the texts go on into the files at their new place,
 // then the names are created again.
 //
+// A file whose permissions (mode, owner) change while open is closed, so
+// its next text is written or lost as a fresh open decides: a watched file
+// or folder by the watch's attribute news, a file checked by name by its
+// mode and owner.
+//
 // At most Capacity() files are open (the least recently written one is
 // closed first), and CloseIdle closes those without a write for a while.
+// The capacity is half of the descriptors the rest of the program leaves
+// free (measured when the object is made and again every kMeasureMs by
+// CloseIdle). When an open finds no descriptor left (EMFILE, ENFILE), the
+// files written longest ago are closed one at a time and the open tried
+// again; the capacity then drops to half of the files still open, leaving
+// the rest to the program, until the next measure. A text is lost only when
+// no descriptor can be had at all.
 class AppendFiles {
  public:
   // Names an open file for AppendTo; goes stale when the file is closed.
@@ -73,7 +93,8 @@ class AppendFiles {
     uint32_t gen = 0;
   };
 
-  // capacity 0: DefaultCapacity(). watch_folders false: every name is
+  // capacity: at most this many files open (0: kMaxCapacity), fewer when
+  // the descriptors free call for it. watch_folders false: every name is
   // looked up before each write, as where inotify cannot be had. helper:
   // whether the lines of a Batch may be written by a helper thread while
   // the caller goes on (LineWriter); they are all in when the Batch ends.
@@ -124,8 +145,10 @@ class AppendFiles {
   size_t NameChecked() const;
   // At most n folders watched; the files of others are checked by name.
   void LimitWatches(size_t n) { watch_limit_ = n; }
-  // Half the process's limit of open files, at most 8192, at least 16.
-  static size_t DefaultCapacity();
+  // The lines lost because the writer's helper was held up by a write.
+  uint64_t LinesLost() const { return writer_.Lost(); }
+  static constexpr size_t kMaxCapacity = 8192;
+  static constexpr uint64_t kMeasureMs = 10000;
 
  private:
   static constexpr uint32_t kNone = UINT32_MAX;
@@ -136,6 +159,9 @@ class AppendFiles {
     int fd = -1;
     int wd = -1;            // the folder's watch; -1: checked by name
     uint64_t dev = 0, ino = 0;
+    mode_t mode = 0;  // as opened
+    uid_t uid = 0;
+    gid_t gid = 0;
     uint64_t last_ms = 0;
     uint32_t gen = 0;
     uint32_t prev = kNone, next = kNone;  // most recently written first
@@ -149,6 +175,11 @@ class AppendFiles {
     size_t files = 0;
   };
   uint32_t Open(const std::string& path, uint64_t now_ms);
+  // Half of the descriptors the rest of the program leaves free, within
+  // 1 .. max_capacity_.
+  size_t MeasuredCapacity() const;
+  // Sets the capacity and closes the files over it.
+  void FitCapacity(size_t capacity);
   bool Write(uint32_t i, const char* data, size_t size, uint64_t now_ms);
   void Put(int fd, const char* data, size_t size);
   void EndBatch();
@@ -160,7 +191,9 @@ class AppendFiles {
   void Unlink(uint32_t i);
   void PushFront(uint32_t i);
 
-  size_t capacity_;
+  size_t max_capacity_;
+  size_t capacity_ = 0;
+  uint64_t next_measure_ms_ = kMeasureMs;
   bool watch_folders_;
   size_t watch_limit_ = SIZE_MAX;
   int notify_fd_ = -1;

@@ -2,7 +2,9 @@
 
 #include <sched.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <system_error>
 
 #include "common/files.h"
@@ -30,20 +32,34 @@ inline void Relax() {
 #endif
 }
 
+// The caller spins this long for the helper's line, then gives its
+// processor away until kYieldNs have passed, then sleeps.
+constexpr uint64_t kSpinNs = 20'000;
+constexpr uint64_t kYieldNs = 500'000;
+
 }  // namespace
 
 LineWriter::LineWriter(Helper helper) : helper_(helper) {}
 
 LineWriter::~LineWriter() {
   Finish();
+  Shared& s = *shared_;
   if (thread_.joinable()) {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
+      std::lock_guard<std::mutex> lock(s.mutex);
+      s.stop = true;
     }
-    wake_.notify_one();
+    s.wake.notify_one();
+    // A helper held up by a write writes what it holds once the write
+    // returns and closes the files parked meanwhile; nobody waits for it.
+    if (behind_) {
+      thread_.detach();
+      return;
+    }
     thread_.join();
   }
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.CloseParked();
 }
 
 void LineWriter::SetHelper(Helper helper) {
@@ -52,86 +68,154 @@ void LineWriter::SetHelper(Helper helper) {
 }
 
 void LineWriter::Post(int fd, const char* data, size_t size) {
-  if (helper_ == Helper::Off) {
+  if (behind_) CatchUp();
+  if (helper_ == Helper::Off && !behind_) {
     AppendLine(fd, data, size);
     return;
   }
-  // A second line to a file waits until the first one is in.
-  for (uint64_t i = finished_; i < posted_; ++i) {
-    if (slots_[i % kSlots].fd == fd) {
-      Finish();
-      break;
+  Shared& s = *shared_;
+  if (!behind_) {
+    // A second line to a file waits until the first one is in.
+    for (uint64_t i = finished_; i < posted_; ++i) {
+      if (s.ring[i % kSlots].fd == fd) {
+        Finish();
+        break;
+      }
     }
+    if (!behind_ && posted_ - finished_ >= kChunk) Finish();
   }
-  if (posted_ - finished_ == kSlots) Finish();
-  if (posted_ == finished_ && !no_thread_ && asleep_.load(std::memory_order_relaxed) &&
-      (helper_ == Helper::Always || NowNs() - last_finish_ns_ < kBackToBackNs)) {
+  Slot& slot = s.ring[posted_ % kSlots];
+  if (behind_) {
+    // Only the helper writes now, in order; a line with no slot free is lost.
+    if (slot.busy.load(std::memory_order_acquire)) {
+      ++lost_;
+      return;
+    }
+  } else if (posted_ == finished_ && !no_thread_ && s.asleep.load(std::memory_order_relaxed) &&
+             (helper_ == Helper::Always || NowNs() - last_finish_ns_ < kBackToBackNs)) {
     Wake();
   }
-  Slot& slot = slots_[posted_ % kSlots];
   slot.fd = fd;
   slot.bytes.assign(data, size);
-  published_.store(++posted_, std::memory_order_release);
+  slot.busy.store(true, std::memory_order_relaxed);
+  s.published.store(++posted_, std::memory_order_seq_cst);
+  if (behind_ && s.asleep.load(std::memory_order_seq_cst)) Wake();
 }
 
 void LineWriter::Finish() {
+  if (behind_) {
+    CatchUp();  // no waiting while behind
+    return;
+  }
   if (posted_ == finished_) return;
+  Shared& s = *shared_;
   uint64_t i;
-  while (Take(&i)) Run(i);
-  // Left: at most the line the helper is writing now. Should the helper
-  // lose its processor meanwhile, the wait gives this one up.
-  for (unsigned spins = 0; done_.load(std::memory_order_acquire) != posted_; ++spins) {
-    if (spins < 4096)
+  while (s.Take(&i)) s.Run(i);
+  // Left: at most the line the helper is writing now. A short spin, a
+  // short while of giving the processor away, then a sleep until it is in,
+  // at most kFinishWaitMs in all.
+  const auto all_in = [&s, this] { return s.done.load(std::memory_order_seq_cst) == posted_; };
+  const uint64_t start = NowNs();
+  for (unsigned spins = 0; !all_in(); ++spins) {
+    if ((spins & 63) != 0) {
       Relax();
-    else
-      sched_yield();
+      continue;
+    }
+    const uint64_t waited = NowNs() - start;
+    if (waited < kSpinNs) {
+      Relax();
+    } else if (waited < kYieldNs) {
+      sched_yield();  // the helper may be waiting for a processor
+    } else {
+      std::unique_lock<std::mutex> lock(s.mutex);
+      s.waiting.store(true, std::memory_order_seq_cst);
+      const bool in = s.written.wait_for(lock, std::chrono::milliseconds(kFinishWaitMs), all_in);
+      s.waiting.store(false, std::memory_order_relaxed);
+      if (!in) {
+        behind_ = true;  // the helper holds the lines; they go in when its write returns
+        return;
+      }
+      break;
+    }
   }
   finished_ = posted_;
   last_finish_ns_ = NowNs();
 }
 
-bool LineWriter::Take(uint64_t* index) {
-  uint64_t t = taken_.load(std::memory_order_relaxed);
+void LineWriter::Close(int fd) {
+  if (Pending()) Finish();
+  if (behind_) {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->parked.push_back(fd);
+    return;
+  }
+  ::close(fd);
+}
+
+void LineWriter::CatchUp() {
+  Shared& s = *shared_;
+  if (s.done.load(std::memory_order_seq_cst) != posted_) return;
+  behind_ = false;
+  finished_ = posted_;
+  last_finish_ns_ = NowNs();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.CloseParked();
+}
+
+bool LineWriter::Shared::Take(uint64_t* index) {
+  uint64_t t = taken.load(std::memory_order_relaxed);
   for (;;) {
-    if (t >= published_.load(std::memory_order_acquire)) return false;
-    if (taken_.compare_exchange_weak(t, t + 1, std::memory_order_acq_rel, std::memory_order_relaxed)) {
+    if (t >= published.load(std::memory_order_acquire)) return false;
+    if (taken.compare_exchange_weak(t, t + 1, std::memory_order_acq_rel, std::memory_order_relaxed)) {
       *index = t;
       return true;
     }
   }
 }
 
-void LineWriter::Run(uint64_t index) {
-  const Slot& slot = slots_[index % kSlots];
+void LineWriter::Shared::Run(uint64_t index) {
+  Slot& slot = ring[index % kSlots];
   AppendLine(slot.fd, slot.bytes.data(), slot.bytes.size());
-  done_.fetch_add(1, std::memory_order_release);
+  slot.busy.store(false, std::memory_order_release);
+  done.fetch_add(1, std::memory_order_seq_cst);
+  if (waiting.load(std::memory_order_seq_cst)) {
+    std::lock_guard<std::mutex> lock(mutex);
+    written.notify_all();
+  }
+}
+
+void LineWriter::Shared::CloseParked() {
+  for (int fd : parked) ::close(fd);
+  parked.clear();
 }
 
 void LineWriter::Wake() {
+  Shared& s = *shared_;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(s.mutex);
     if (thread_.joinable()) {
-      woken_ = true;
+      s.woken = true;
     } else {
       try {
-        thread_ = std::thread([this] { HelperLoop(); });
+        thread_ = std::thread(HelperLoop, shared_);
       } catch (const std::system_error&) {
         no_thread_ = true;  // no thread to be had: the caller writes every line
         return;
       }
     }
-    asleep_.store(false, std::memory_order_relaxed);
+    s.asleep.store(false, std::memory_order_seq_cst);
   }
-  wake_.notify_one();
+  s.wake.notify_one();
 }
 
-void LineWriter::HelperLoop() {
+void LineWriter::HelperLoop(std::shared_ptr<Shared> shared) {
+  Shared& s = *shared;
   uint64_t idle_since = NowNs();
   unsigned spins = 0;
   for (;;) {
     uint64_t i;
-    if (Take(&i)) {
-      Run(i);
+    if (s.Take(&i)) {
+      s.Run(i);
       idle_since = NowNs();
       continue;
     }
@@ -140,11 +224,21 @@ void LineWriter::HelperLoop() {
       Relax();
       continue;
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    asleep_.store(true, std::memory_order_relaxed);
-    wake_.wait(lock, [this] { return woken_ || stop_; });
-    if (stop_) return;
-    woken_ = false;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    s.asleep.store(true, std::memory_order_seq_cst);
+    // A line published just before the sleep is not left waiting.
+    s.wake.wait(lock, [&s] {
+      return s.woken || s.stop || s.taken.load(std::memory_order_relaxed) < s.published.load(std::memory_order_seq_cst);
+    });
+    s.asleep.store(false, std::memory_order_seq_cst);
+    s.woken = false;
+    if (s.stop) {
+      lock.unlock();
+      while (s.Take(&i)) s.Run(i);
+      lock.lock();
+      s.CloseParked();
+      return;
+    }
     idle_since = NowNs();
   }
 }

@@ -6,9 +6,11 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace zol {
 
@@ -26,8 +28,17 @@ namespace zol {
 // and sleeps again once none came for 50 microseconds. So a flood costs a
 // second core, and ordinary traffic costs nothing extra.
 //
-// A file must not be closed while a line to it is pending (Finish first).
-// One thread posts and finishes.
+// The caller's wait for the line the helper is writing is bounded: it spins
+// for a few microseconds, then sleeps, and gives up after kFinishWaitMs
+// (a write that hangs, as on a network folder that stopped answering). The
+// writer is then behind: the lines stay with the helper, which writes them,
+// in order, once its write returns; until it has caught up every line posted
+// goes to the helper too (the caller neither writes nor waits), at most
+// kSlots of them; a line beyond those is lost (Lost counts them), as a line
+// that cannot be written is lost. Files closed meanwhile stay open until
+// the helper has caught up (Close), so no descriptor it writes to is reused.
+//
+// One thread posts, finishes and closes.
 class LineWriter {
  public:
   enum class Helper {
@@ -35,7 +46,14 @@ class LineWriter {
     Auto,    // the helper wakes during floods
     Always,  // the helper wakes at every batch (tests)
   };
+  // The longest the caller waits for the helper's line.
+  static constexpr int kFinishWaitMs = 200;
+  // The lines that may wait for the helper.
+  static constexpr size_t kSlots = 1024;
+
   explicit LineWriter(Helper helper);
+  // Finishes (bounded); a helper still held up by a write is left to finish
+  // its lines and close the files on its own.
   ~LineWriter();
   LineWriter(const LineWriter&) = delete;
   LineWriter& operator=(const LineWriter&) = delete;
@@ -44,37 +62,64 @@ class LineWriter {
   void SetHelper(Helper helper);
 
   void Post(int fd, const char* data, size_t size);
+  // Returns once every line posted is in its file, or once the wait for the
+  // helper's line has taken kFinishWaitMs (then Behind), or at once while
+  // behind.
   void Finish();
+  // Closes fd after its lines: at once, or, while behind, once the helper
+  // has caught up.
+  void Close(int fd);
   bool Pending() const { return posted_ != finished_; }
+  // Lines are waiting for a helper that is held up by a write.
+  bool Behind() const { return behind_; }
+  // Lines lost because too many waited for a held-up helper.
+  uint64_t Lost() const { return lost_; }
 
  private:
-  static constexpr size_t kSlots = 64;
+  // A batch's lines go to the helper in chunks of this many: a longer batch
+  // finishes the lines before.
+  static constexpr size_t kChunk = 64;
   struct Slot {
     int fd = -1;
     std::string bytes;
+    std::atomic<bool> busy{false};  // posted and not yet written
   };
-  bool Take(uint64_t* index);
-  void Run(uint64_t index);
+  // What the caller and the helper share; held by both, so a helper held up
+  // past the writer's end still has it.
+  struct Shared {
+    std::unique_ptr<Slot[]> ring{new Slot[kSlots]};
+    // Lines [taken, published) wait for a writer; done counts the lines
+    // written.
+    std::atomic<uint64_t> published{0};
+    alignas(64) std::atomic<uint64_t> taken{0};
+    alignas(64) std::atomic<uint64_t> done{0};
+    alignas(64) std::atomic<bool> asleep{true};
+    std::atomic<bool> waiting{false};  // the caller sleeps on written
+    std::mutex mutex;
+    std::condition_variable wake;     // the helper's
+    std::condition_variable written;  // the caller's
+    bool woken = false;               // under mutex
+    bool stop = false;                // under mutex
+    std::vector<int> parked;          // under mutex: closed once caught up
+
+    bool Take(uint64_t* index);
+    void Run(uint64_t index);
+    void CloseParked();  // under mutex
+  };
+  static void HelperLoop(std::shared_ptr<Shared> shared);
   void Wake();
-  void HelperLoop();
+  // While behind: back to normal once the helper has written every line.
+  void CatchUp();
 
   Helper helper_;
-  Slot slots_[kSlots];
+  std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
   // The caller's side.
   uint64_t posted_ = 0;
   uint64_t finished_ = 0;  // posted_ at the last Finish
   uint64_t last_finish_ns_ = 0;
+  uint64_t lost_ = 0;
+  bool behind_ = false;
   bool no_thread_ = false;  // the helper could not be started
-  // Shared: lines [taken_, published_) wait for a writer; done_ counts the
-  // lines written.
-  std::atomic<uint64_t> published_{0};
-  alignas(64) std::atomic<uint64_t> taken_{0};
-  alignas(64) std::atomic<uint64_t> done_{0};
-  alignas(64) std::atomic<bool> asleep_{true};
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool woken_ = false;  // under mutex_
-  bool stop_ = false;   // under mutex_
   std::thread thread_;
 };
 

@@ -15,6 +15,20 @@ GroupDialog::GroupDialog(App& a) : app(a) {
   BitBtn2.SetCaption("キャンセル");
 }
 
+namespace {
+
+// The first top-level node whose text begins with the four characters of
+// number ("G003"), null for none.
+TreeNode* TopGroup(TreeView& tree, const std::string& number) {
+  for (size_t i = 0; i < tree.TopCount(); ++i) {
+    TreeNode* n = tree.Top(i);
+    if (n->Text().compare(0, 4, number) == 0) return n;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 int GroupDialog::FreeGroupNumber() const {
   const TreeView& tree = app.tree().TreeView1;
   for (int k = 1; k <= 999; ++k) {
@@ -31,6 +45,7 @@ void GroupDialog::NewMode() {
   BitBtn1.SetCaption("登録");
   Show();
   GroupDialogMode = 0;
+  unsaved_group_ = 0;
   Edit1.SetText("グループ" + std::to_string(FreeGroupNumber()));
   app.Form2().SetEnabled(false);
 }
@@ -40,6 +55,7 @@ void GroupDialog::EditMode() {
   BitBtn1.SetCaption("変更");
   Show();
   GroupDialogMode = 1;
+  unsaved_group_ = 0;
   Edit1.SetText(OldGroupText.size() > 5 ? OldGroupText.substr(5) : std::string());
 }
 
@@ -54,7 +70,11 @@ void GroupDialog::BitBtn1Click() {
     app.boxes().Show("グループ名に ( は利用できません", BoxKind::Warning, BoxButtons::Ok);
     return;
   }
-  if (GroupDialogMode == 0) {
+  TreeNode* unsaved = unsaved_group_ > 0 ? TopGroup(tree.TreeView1, "G" + ZeroPad(unsaved_group_, 3)) : nullptr;
+  if (GroupDialogMode == 0 && unsaved) {
+    // OK again after the save failed: the group added then takes the name.
+    tree.TreeView1.SetText(unsaved, unsaved->Text().substr(0, 4) + " " + name);
+  } else if (GroupDialogMode == 0) {
     // Numbers are only ever taken from the free ones: with all 999 in use
     // nothing is added, so no two groups share a number.
     const int k = FreeGroupNumber();
@@ -63,15 +83,12 @@ void GroupDialog::BitBtn1Click() {
       return;
     }
     tree.Grupinsert("G" + ZeroPad(k, 3) + " " + name);
+    unsaved_group_ = k;
   } else {
     // The group may have been deleted while the dialog stood open (it is
     // not modal): then nothing is renamed.
     const std::string number = OldGroupText.substr(0, 4);
-    TreeNode* group = nullptr;
-    for (size_t i = 0; i < tree.TreeView1.TopCount() && !group && number.size() == 4; ++i) {
-      TreeNode* n = tree.TreeView1.Top(i);
-      if (n->Text().compare(0, 4, number) == 0) group = n;
-    }
+    TreeNode* group = number.size() == 4 ? TopGroup(tree.TreeView1, number) : nullptr;
     if (!group) {
       Close();
       return;
@@ -80,7 +97,10 @@ void GroupDialog::BitBtn1Click() {
   }
   tree.GrupRef();
   tree.TreeNodeRef();
-  app.Form4().SettingDataSave();
+  // A data file that could not be written ends OK after its error box: the
+  // dialog stays open (in new mode the main window stays disabled) and OK
+  // may be pressed again.
+  if (!app.Form4().SettingDataSave()) return;
   Close();
 }
 

@@ -48,6 +48,11 @@ class GroupDialog : public Form {
   // The lowest group number 1..999 that no top-level node of the tree
   // uses; 0 when every number is taken.
   int FreeGroupNumber() const;
+
+ private:
+  // The number of the group this opening added; an OK after its save
+  // failed renames that group instead of adding another.
+  int unsaved_group_ = 0;
 };
 
 }  // namespace zol

@@ -223,21 +223,18 @@ void TreeOperations::PopBtn9Click() { app.Form7().BitBtn4Click(); }
 
 void TreeOperations::GroupDelete(TreeNode* group) {
   TreeView& tv = view();
-  // The last ordinary group stays: with it gone, the next registration
-  // would have no group but G000 to go to. Unregistered devices listed
-  // under G000 do not count as groups.
-  size_t groups = 0;
-  for (size_t i = 0; i < tv.TopCount(); ++i) groups += StartsWith(tv.Top(i)->Text(), "G000") ? 0 : 1;
-  if (groups < 2) {
-    app.boxes().Show("全てのグループを削除できません。", BoxKind::Warning, BoxButtons::Ok);
-    return;
-  }
+  const auto refuse = [this](const char* text) { app.boxes().Show(text, BoxKind::Warning, BoxButtons::Ok); };
+  // One group beside G000 and nothing else in the whole tree.
+  if (tv.Count() < 3) return refuse("全てのグループを削除できません。");
   // Empty is judged by the node itself: after the last device's delete the
   // rebuild leaves the groups without a count to read.
-  if (group->HasChildren()) {
-    app.boxes().Show("グループ内に登録が残っています。", BoxKind::Warning, BoxButtons::Ok);
-    return;
-  }
+  if (group->HasChildren()) return refuse("グループ内に登録が残っています。");
+  // The last ordinary group stays even when unregistered devices fill the
+  // tree: with it gone, the next registration would have no group but G000
+  // to go to.
+  size_t groups = 0;
+  for (size_t i = 0; i < tv.TopCount(); ++i) groups += StartsWith(tv.Top(i)->Text(), "G000") ? 0 : 1;
+  if (groups < 2) return refuse("全てのグループを削除できません。");
   if (app.boxes().Show(group->Text() + " を削除しますか？", BoxKind::Confirm, BoxButtons::YesNo) != BoxResult::Yes) return;
   tv.Delete(group);
   tree().TreeNodeRef();

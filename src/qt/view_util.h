@@ -10,6 +10,7 @@
 #include <functional>
 
 class QAbstractButton;
+class QLineEdit;
 class QToolBar;
 class QToolButton;
 class QWidget;
@@ -24,17 +25,19 @@ void CentreOnScreen(QWidget* w);
 // "#rrggbb" of a core colour.
 QString ColorName(Color c);
 
-// An entry that holds at most max_bytes bytes of Shift-JIS, a double-byte
-// character counting two: an edit that would break it is refused whole, so
+// Holds the operator's edits of entry to at most max_bytes bytes of
+// Shift-JIS, a double-byte character counting two: a longer paste is cut at
+// a whole character as the device editor's boxes cut it (FitTypedText), so
 // no character is ever cut in half. A character Shift-JIS cannot hold is let
 // through (as one byte) and refused by name when the dialog stores.
 class SjisValidator : public QValidator {
  public:
-  SjisValidator(size_t max_bytes, QObject* parent) : QValidator(parent), max_bytes_(max_bytes) {}
+  SjisValidator(size_t max_bytes, QLineEdit* entry);
   State validate(QString& input, int& pos) const override;
 
  private:
   size_t max_bytes_;
+  QString before_;  // the entry's text before the edit
 };
 
 class Mirror;

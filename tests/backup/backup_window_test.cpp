@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -20,6 +21,9 @@
 
 #include "common/charset.h"
 #include "common/files.h"
+#include "console/app.h"
+#include "console/main_window.h"
+#include "monitor/debug_window.h"
 #include "support/app_fixture.h"
 #include "support/file_limit.h"
 #include "support/sim_platform.h"
@@ -367,6 +371,138 @@ TEST(BackupWindow, ACopyThatBreaksOffLeavesTheDestinationAsItWasAndIsReported) {
     EXPECT_EQ(shown[1].kind, BoxKind::Error);
     EXPECT_EQ(shown[1].text, kCopyFailed + "\r\n" + t.prog + "/zolyab4.dat: File too large");
   }
+}
+
+// The device file of one device (20 lines) whose MAC ends in last.
+std::string DeviceFile(int last) {
+  std::vector<std::string> block(20);
+  block[0] = "02:5A:3C:00:00:0" + std::to_string(last);
+  block[1] = "20";
+  block[11] = "G001 グループ1";
+  return CrLf(block);
+}
+
+// A restore stopped (the tool killed) after each of its steps in turn: the
+// copy made, the current file's _bak name given, the copy renamed into place,
+// for each of the three files. Every time each name holds a whole file, the
+// current one or the restored one, and the console starts on them; a restore
+// run to its end afterwards leaves the restored files and the _bak files of
+// the former ones.
+TEST(BackupWindow, ARestoreKilledAtAnyStepLeavesAWholeFileUnderEveryName) {
+  const Files current = {{"zolyab4.dat", DeviceFile(1)}, {"zolyab4.Ini", "[SYSTEM]\r\nPORT=5001\r\n"},
+                         {"zolyab4.lst", "G001 グループ1\r\nG000 未登録グループ\r\n"}};
+  const Files saved = {{"zolyab4.dat", DeviceFile(2)}, {"zolyab4.ini", "[SYSTEM]\r\nPORT=5002\r\n"},
+                       {"zolyab4.lst", "G002 倉庫\r\nG000 未登録グループ\r\n"}};
+  const char* names[] = {"zolyab4.dat", "zolyab4.Ini", "zolyab4.lst"};
+  int steps = 0;
+  for (int kill_at = 1;; ++kill_at) {
+    SCOPED_TRACE("killed after step " + std::to_string(kill_at));
+    AppFixture console(nullptr, "prog");  // the console's program folder: prog
+    const std::string prog = console.dir.File("prog"), bak = console.dir.File("bak");
+    ASSERT_EQ(::mkdir(bak.c_str(), 0755), 0);
+    Put(prog, current);
+    Put(bak, saved);
+    FakeMessageBoxes boxes;
+    BackupWindow tool(boxes, prog + "/zolv4backup");
+    tool.ShellTreeView1Change(bak);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int step = 0;
+      tool.RestoreStep = [&step, kill_at] {
+        if (++step == kill_at) ::kill(::getpid(), SIGKILL);
+      };
+      boxes.default_answer = BoxResult::Yes;
+      tool.BitBtn2Click();
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const bool finished = WIFEXITED(status);
+    if (!finished) {
+      ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    }
+    // Each name: the current file or the restored one, whole.
+    const Files now = Listing(prog);
+    for (size_t i = 0; i < 3; ++i) {
+      ASSERT_EQ(now.count(names[i]), 1u) << names[i];
+      const std::string& restored = saved.at(i == 1 ? "zolyab4.ini" : names[i]);
+      EXPECT_TRUE(now.at(names[i]) == current.at(names[i]) || now.at(names[i]) == restored) << names[i];
+    }
+    for (const auto& [name, bytes] : now) {
+      if (name[0] == '.') continue;  // a copy the kill left unfinished: hidden, no data file's name
+      const bool known = name.size() > 4 && (name.find("_bak") != std::string::npos || name == "zolyab4.dat" ||
+                                             name == "zolyab4.Ini" || name == "zolyab4.lst");
+      EXPECT_TRUE(known) << name;
+    }
+    // The console starts on them.
+    console.app->Form2().IniLoad();
+    ASSERT_TRUE(console.app->Form4().SettingDataLoad());
+    const std::string mac = console.app->Form4().StringGrid1.Cell(1, 1);
+    EXPECT_TRUE(mac == "02:5A:3C:00:00:01" || mac == "02:5A:3C:00:00:02") << mac;
+    // Run to its end, the restore gives the restored files, the former
+    // ones kept as _bak.
+    boxes.default_answer = BoxResult::Yes;
+    tool.BitBtn2Click();
+    EXPECT_EQ(boxes.shown.back().text, kDone);
+    Files end = Listing(prog);
+    for (auto it = end.begin(); it != end.end();) it = it->first[0] == '.' ? end.erase(it) : std::next(it);
+    EXPECT_EQ(end, (Files{{"zolyab4.dat", saved.at("zolyab4.dat")},
+                          {"zolyab4.Ini", saved.at("zolyab4.ini")},
+                          {"zolyab4.lst", saved.at("zolyab4.lst")},
+                          {"zolyab4.dat_bak", current.at("zolyab4.dat")},
+                          {"zolyab4.ini_bak", current.at("zolyab4.Ini")},
+                          {"zolyab4.lst_bak", current.at("zolyab4.lst")}}));
+    if (finished) {
+      steps = kill_at - 1;
+      break;
+    }
+  }
+  EXPECT_EQ(steps, 9);  // three steps for each of the three files
+}
+
+// Where a name is a symbolic link, the restore writes the file it points to
+// and keeps the link; the _bak is a file of its own with the former content.
+// A link to a file not there yet gets the file. A backup into a folder whose
+// file is a link does the same.
+TEST(BackupWindow, ALinkedDataFileStaysALinkAndItsTargetGetsTheData) {
+  Tool t;
+  const std::string data = t.dir.File("data");
+  ASSERT_EQ(::mkdir(data.c_str(), 0755), 0);
+  Put(data, {{"real.dat", "old dat"}, {"list.lst", "old lst"}});
+  ASSERT_EQ(::symlink("../data/real.dat", (t.prog + "/zolyab4.dat").c_str()), 0);
+  ASSERT_EQ(::symlink((data + "/list.lst").c_str(), (t.prog + "/zolyab4.lst").c_str()), 0);
+  ASSERT_EQ(::symlink("../data/none.ini", (t.prog + "/zolyab4.Ini").c_str()), 0);
+  Put(t.bak, {{"zolyab4.dat", "new dat"}, {"zolyab4.ini", "new ini"}, {"zolyab4.lst", "new lst"}});
+  auto link_of = [](const std::string& path) {
+    char buf[4096];
+    const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string("(no link)");
+  };
+  t.window->ShellTreeView1Change(t.bak);
+  t.boxes.answers = {Y};
+  t.window->BitBtn2Click();
+  EXPECT_EQ(t.boxes.shown.back().text, kDone);
+  EXPECT_EQ(link_of(t.prog + "/zolyab4.dat"), "../data/real.dat");
+  EXPECT_EQ(link_of(t.prog + "/zolyab4.lst"), data + "/list.lst");
+  EXPECT_EQ(link_of(t.prog + "/zolyab4.Ini"), "../data/none.ini");
+  EXPECT_EQ(Listing(data), (Files{{"real.dat", "new dat"}, {"list.lst", "new lst"}, {"none.ini", "new ini"}}));
+  EXPECT_EQ(link_of(t.prog + "/zolyab4.dat_bak"), "(no link)");
+  EXPECT_EQ(Listing(t.prog), (Files{{"zolyab4.dat", "new dat"}, {"zolyab4.Ini", "new ini"}, {"zolyab4.lst", "new lst"},
+                                    {"zolyab4.dat_bak", "old dat"}, {"zolyab4.lst_bak", "old lst"}}));
+
+  // A backup into a folder whose device file is a link: the link stays.
+  const std::string out = t.dir.File("out");
+  ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+  ASSERT_EQ(::symlink("../data/real.dat", (out + "/zolyab4.dat").c_str()), 0);
+  ASSERT_EQ(::unlink((t.prog + "/zolyab4.dat").c_str()), 0);
+  Put(t.prog, {{"zolyab4.dat", "prog dat"}});
+  t.window->ShellTreeView1Change(out);
+  t.boxes.answers = {Y, Y};
+  t.window->BitBtn1Click();
+  EXPECT_EQ(t.boxes.shown.back().text, kDone);
+  EXPECT_EQ(link_of(out + "/zolyab4.dat"), "../data/real.dat");
+  EXPECT_EQ(ReadAll(data + "/real.dat"), "prog dat");
 }
 
 }  // namespace

@@ -82,6 +82,32 @@ TEST(GridRowsWrittenSince, MatchesTheRowRevisionsOrRefuses) {
   EXPECT_EQ(rows, (std::vector<int>{29}));
 }
 
+// Each row written once, in a run past several trims of the history: for
+// every revision the grid still answers for, the answer is exactly the rows
+// written after it (an entry dropped at a trim would leave its row out), and
+// the newest half of the history is always answered.
+TEST(GridRowsWrittenSince, ATrimmedHistoryLosesNoEntryItStillAnswersFor) {
+  constexpr int kRows = 12000;
+  Grid g(2, kRows);
+  std::vector<int> rows;
+  for (int r = 0; r < kRows; ++r) {
+    g.SetCell(1, r, "w");
+    if (r % 997 != 0 && r + 1 != kRows) continue;
+    // Row k was written at revision k + 1: since s asks for rows s .. r.
+    size_t answered = 0;
+    for (uint64_t since = 0; since <= g.CellRevision(); ++since) {
+      if (!g.RowsWrittenSince(since, &rows)) {
+        ASSERT_EQ(answered, 0u) << "a gap in the history at " << since;
+        continue;
+      }
+      ++answered;
+      ASSERT_EQ(rows.size(), g.CellRevision() - since) << since;
+      for (size_t k = 0; k < rows.size(); ++k) ASSERT_EQ(rows[k], static_cast<int>(since + k)) << since;
+    }
+    EXPECT_GE(answered, std::min<size_t>(g.CellRevision() + 1, 2048)) << r;
+  }
+}
+
 // Texts of the nodes in tree order, each prefixed by its level, and the
 // absolute index of each.
 std::vector<std::string> Outline(const TreeView& t) {

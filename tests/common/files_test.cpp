@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -398,6 +399,141 @@ TEST_F(FilesTest, AppendFilesKeepWholeLinesWhenTheDiskIsFull) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(ReadAll(path), line + line);
   EXPECT_EQ(ReadAll(path + ".2"), line + line);
+}
+
+// The line of file f in round r of phase p.
+std::string LimitLine(int p, int r, int f) {
+  return std::to_string(p) + "," + std::to_string(r) + "," + std::to_string(f) + ",2026/12/10,12:00:00\r\n";
+}
+
+// Under a limit of open files far below the number of log files (20
+// devices of 8 outlets), with the rest of the program holding most of the
+// descriptors and taking more while the cache is full, every line is in its
+// file; the cache leaves room for the rest of the program. Only when no
+// descriptor can be had at all are lines lost, quietly, and the next ones go
+// in again. Each phase runs its rounds as the road does, a batch of the
+// outlets' lines per datagram.
+TEST_F(FilesTest, AppendFilesUnderADescriptorLimitLoseNoLine) {
+  constexpr int kFiles = 160, kRounds = 6;
+  const auto path = [this](int f) { return dir_ + "/d" + std::to_string(100 + f / 8) + std::to_string(f % 8) + ".csv"; };
+  for (const LineWriter::Helper helper :
+       {LineWriter::Helper::Off, LineWriter::Helper::Auto, LineWriter::Helper::Always}) {
+    SCOPED_TRACE(static_cast<int>(helper));
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int failures = 0;
+      struct rlimit limit{64, 64};
+      if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(100);
+      // The rest of the program: everything but 20 descriptors.
+      std::vector<int> rest;
+      auto take = [&rest](int leave) {
+        std::vector<int> probe;
+        for (int fd; (fd = dup(0)) >= 0;) probe.push_back(fd);
+        for (int k = 0; k < leave && !probe.empty(); ++k) {
+          close(probe.back());
+          probe.pop_back();
+        }
+        rest.insert(rest.end(), probe.begin(), probe.end());
+      };
+      take(20);
+      AppendFiles files(0, true, helper);
+      if (files.Capacity() > 10) failures |= 1;  // half of what is free
+      auto rounds = [&](int phase) {
+        for (int r = 0; r < kRounds; ++r) {
+          AppendFiles::Batch batch(files);
+          for (int f = 0; f < kFiles; ++f) files.Append(path(f), LimitLine(phase, r, f), 0);
+        }
+      };
+      auto room = [] {
+        const int fd = dup(0);
+        if (fd < 0) return false;
+        close(fd);
+        return true;
+      };
+      rounds(1);
+      if (!room()) failures |= 2;
+      // The rest takes all but 3 while the cache holds its files: opens
+      // then find no descriptor, and the cache gives its own back.
+      take(3);
+      rounds(2);
+      if (!room()) failures |= 4;
+      // Not one descriptor anywhere: the lines are lost, nothing else.
+      files.CloseAll();
+      take(0);
+      rounds(3);
+      // Descriptors again.
+      for (int k = 0; k < 30 && !rest.empty(); ++k) {
+        close(rest.back());
+        rest.pop_back();
+      }
+      rounds(4);
+      _exit(failures);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: capacity over half of what is free, 2/4: no room left for the rest";
+    for (int f = 0; f < kFiles; ++f) {
+      std::string expected;
+      for (int phase : {1, 2, 4}) {
+        for (int r = 0; r < kRounds; ++r) expected += LimitLine(phase, r, f);
+      }
+      ASSERT_EQ(ReadAll(path(f)), expected) << path(f);
+    }
+    for (int f = 0; f < kFiles; ++f) unlink(path(f).c_str());
+  }
+}
+
+// Runs body in a child process without the right to override permissions
+// (as the user nobody when the tests run as root: the folders are handed
+// over to it); body's result is the child's exit code.
+int RunUnprivileged(const std::vector<std::string>& folders, const std::function<int()>& body) {
+  for (const std::string& f : folders) {
+    if (geteuid() == 0 && chown(f.c_str(), 65534, 65534) != 0) return 101;
+  }
+  const pid_t pid = fork();
+  if (pid < 0) return 102;
+  if (pid == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(103);
+    _exit(body());
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return 104;
+  return WEXITSTATUS(status);
+}
+
+// A log file made read-only (or its folder closed) while it is open gets
+// no more lines: the next line is lost as a fresh open would lose it, until
+// the permissions allow writing again. Watched and checked by name alike.
+TEST_F(FilesTest, AppendFilesFollowAChangeOfPermissions) {
+  for (const bool watch : {true, false}) {
+    SCOPED_TRACE(watch ? "watched" : "checked by name");
+    const std::string sub = dir_ + (watch ? "/w" : "/n");
+    ASSERT_EQ(mkdir(sub.c_str(), 0755), 0);
+    const std::string a = sub + "/a.csv", b = sub + "/b.csv";
+    const int rc = RunUnprivileged({dir_, sub}, [&] {
+      AppendFiles files(8, watch);
+      files.Append(a, "1\r\n", 0);
+      files.Append(b, "1\r\n", 0);
+      if (chmod(a.c_str(), 0444) != 0) return 11;
+      files.Append(a, "2 lost\r\n", 1);
+      files.Append(b, "2\r\n", 1);
+      if (chmod(a.c_str(), 0644) != 0) return 12;
+      files.Append(a, "3\r\n", 2);
+      // The folder closed to its owner: no fresh open reaches its files.
+      if (watch) {
+        if (chmod(sub.c_str(), 0) != 0) return 13;
+        files.Append(b, "4 lost\r\n", 3);
+        if (chmod(sub.c_str(), 0755) != 0) return 14;
+        files.Append(b, "5\r\n", 4);
+      }
+      return 0;
+    });
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(ReadAll(a), "1\r\n3\r\n");
+    EXPECT_EQ(ReadAll(b), watch ? "1\r\n2\r\n5\r\n" : "1\r\n2\r\n");
+  }
 }
 
 TEST_F(FilesTest, FindNoCase) {

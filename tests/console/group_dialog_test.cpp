@@ -4,6 +4,8 @@
 #include "console/group_dialog.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -141,6 +143,53 @@ TEST_F(GroupDialogTest, ProposalAndOkWhenNumbersRunOut) {
   EXPECT_EQ(boxes.shown[0].text, "これ以上グループを作成できません。");
   EXPECT_EQ(view().TopCount(), 1000u);
   EXPECT_EQ(view().Top(999)->Text().substr(0, 4), "G000");
+}
+
+// A group list that cannot be written (a folder in its place): the error
+// box ends OK with the dialog still open and, for a new group, the main
+// window still disabled; OK again once the file can be written saves, and a
+// new group is added once only, under the name the field holds then.
+TEST_F(GroupDialogTest, AFailedSaveKeepsTheDialogOpenAndOkAgainSaves) {
+  const std::string lst = dir.File("zolyab4.lst");
+  for (const int mode : {0, 1}) {
+    SCOPED_TRACE(mode == 0 ? "new group" : "rename");
+    unlink(lst.c_str());
+    ASSERT_EQ(mkdir(lst.c_str(), 0755), 0);
+    boxes.shown.clear();
+    if (mode == 0) {
+      dialog().NewMode();
+    } else {
+      dialog().OldGroupText = "G003 三";
+      dialog().EditMode();
+    }
+    dialog().Edit1.SetText("倉庫");
+    dialog().BitBtn1Click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, BoxKind::Error);
+    EXPECT_EQ(boxes.shown[0].text.rfind(lst + ": ", 0), 0u) << boxes.shown[0].text;
+    EXPECT_TRUE(dialog().Visible());
+    EXPECT_EQ(main().Enabled(), mode == 1);
+    const std::vector<std::string> shown = mode == 0
+        ? std::vector<std::string>{"G001 一 (1)", "G003 三 (2)", "G002 倉庫 (0)", kG000 + " (0)"}
+        : std::vector<std::string>{"G001 一 (1)", "G003 倉庫 (2)", "G002 倉庫A (0)", kG000 + " (0)"};
+    EXPECT_EQ(tree().TreeGroupTexts(), shown);
+
+    ASSERT_EQ(rmdir(lst.c_str()), 0);
+    boxes.shown.clear();
+    dialog().Edit1.SetText("倉庫A");
+    dialog().BitBtn1Click();
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_FALSE(dialog().Visible());
+    EXPECT_TRUE(main().Enabled());
+    const std::vector<std::string> saved = mode == 0
+        ? std::vector<std::string>{"G001 一", "G003 三", "G002 倉庫A", kG000}
+        : std::vector<std::string>{"G001 一", "G003 倉庫A", "G002 倉庫A", kG000};
+    if (mode == 1) {
+      EXPECT_EQ(table().Cell(dtcol::GroupName, 1), "G003 倉庫A");
+    }
+    EXPECT_EQ(selector().items.All(), saved);
+    EXPECT_EQ(ReadAll(lst), CrLf(saved));
+  }
 }
 
 TEST_F(GroupDialogTest, RenameOfAGroupDeletedMeanwhileChangesNothing) {

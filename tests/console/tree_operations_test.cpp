@@ -416,25 +416,44 @@ TEST_F(TreeOps, EditOpensTheEditorOnTheDeviceOfTheNodeOrItsCategory) {
 
 // --- Delete rules ---
 
+// The refusals by the whole tree: fewer than three nodes, a group with
+// devices, and the last ordinary group, which stays even when unregistered
+// devices make the tree larger (the next registration needs a group).
 TEST_F(TreeOps, TheLastOrdinaryGroupCannotBeDeleted) {
-  // One group beside G000, unregistered devices listed: still the last.
-  Groups({"G001 一", kG000});
-  Unreg(2, "02:5A:3C:00:00:A2", "10.0.0.2");
-  table().SetCell(dtcol::MacAddress, 3, "");
-  table().SetCell(dtcol::MacAddress, 5, "");
-  tree().ReStetingData();
-  tree().TreeNodeRef();
-  ASSERT_GT(view().Count(), 3u);
-  boxes.default_answer = BoxResult::Yes;
-  view().Select(Find("G001"));
-  ops().PopBtn6Click();
-  ops().PopBtn3Click();
-  ASSERT_EQ(boxes.shown.size(), 2u);
-  for (const auto& b : boxes.shown) {
-    EXPECT_EQ(b.text, "全てのグループを削除できません。");
-    EXPECT_EQ(b.kind, BoxKind::Warning);
+  const std::string kAll = "全てのグループを削除できません。";
+  const std::string kLeft = "グループ内に登録が残っています。";
+  const struct {
+    const char* name;
+    bool devices, unregistered;
+    std::string refusal;
+  } cases[] = {
+      {"the only group and G000, nothing else", false, false, kAll},
+      {"the only group, holding devices", true, false, kLeft},
+      {"the only group, holding devices, unregistered devices listed", true, true, kLeft},
+      {"the only group, empty, unregistered devices listed", false, true, kAll},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Groups({"G001 一", kG000});
+    for (int r : {3, 5}) table().SetCell(dtcol::MacAddress, r, c.devices ? "02:5A:3C:00:00:0" + std::to_string(r) : "");
+    unreg().SetRowCount(2);
+    if (c.unregistered) Unreg(2, "02:5A:3C:00:00:A2", "10.0.0.2");
+    tree().ReStetingData();
+    tree().TreeNodeRef();
+    ASSERT_EQ(view().Count() < 3, !c.devices && !c.unregistered);
+    boxes.shown.clear();
+    boxes.default_answer = BoxResult::Yes;
+    view().Select(Find("G001"));
+    ops().PopBtn6Click();
+    ops().PopBtn3Click();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    for (const auto& b : boxes.shown) {
+      EXPECT_EQ(b.text, c.refusal);
+      EXPECT_EQ(b.kind, BoxKind::Warning);
+      EXPECT_EQ(b.buttons, BoxButtons::Ok);
+    }
+    EXPECT_NE(Find("G001"), nullptr);
   }
-  EXPECT_NE(Find("G001"), nullptr);
 }
 
 TEST_F(TreeOps, AGroupWithDevicesStaysAndAnEmptyOneGoesOnYes) {

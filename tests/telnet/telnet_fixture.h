@@ -24,6 +24,7 @@ namespace zol {
 
 struct TelnetFixture : ::testing::Test, AppFixture {
   TelnetFixture() {
+    app->settings().LogDir = dir.path();  // group send logs go into the test's folder
     SwitchButtonsOff();
   }
 
