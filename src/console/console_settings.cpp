@@ -32,7 +32,10 @@ std::string ProgramFolder(const std::string& program_path) {
 void MainWindow::IniLoad() {
   IniFile = ProgramFile(app.services.program_path, ".Ini");
   IniDocument ini;
-  ini.Load(IniFile);  // a file that is missing or unreadable has no keys
+  // A file that is missing has no keys; one that is there but cannot be
+  // read gives the defaults too, and is held: a save would put them in
+  // place of the settings it holds.
+  IniFileHeld = !ini.Load(IniFile);
 
   AutoStart = ini.ReadBool("START", "AUTO", false);
   WindowMode = ini.ReadInteger("START", "WINDOW", 0);
@@ -82,6 +85,10 @@ void MainWindow::IniLoad() {
 
 bool MainWindow::IniSave() {
   IniFile = ProgramFile(app.services.program_path, ".Ini");
+  if (IniFileHeld) {
+    app.boxes().Show(IniFile + ": 起動時に読み込めなかったため、上書きしません", BoxKind::Error, BoxButtons::Ok);
+    return false;
+  }
   IniDocument ini;
   std::string err;
   // The keys this save does not write (DEBUG among them) are kept, so the

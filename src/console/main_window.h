@@ -88,6 +88,9 @@ class MainWindow : public Form, public ConsoleSettings {
   // Writes every setting back; false (after the error box) when the file
   // cannot be written, and the caller stops there.
   bool IniSave();
+  // The settings file was there at start but could not be read: the run
+  // goes on with the defaults, and no save writes them over the file.
+  bool IniFileHeld = false;
 
 };
 

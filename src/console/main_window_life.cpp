@@ -125,7 +125,10 @@ void MainWindow::ToolButton7Click() {
 }
 
 bool MainWindow::FormClose() {
-  if (!IniSave()) return false;
+  // A write that failed keeps the window open; a settings file held since
+  // the start cannot be written in this run, so after its box the close
+  // goes on.
+  if (!IniSave() && !IniFileHeld) return false;
   if (app.boxes().Show("終了してよろしいですか？", BoxKind::Confirm, BoxButtons::YesNo) != BoxResult::Yes) return false;
   monitoring.Timer4.SetEnabled(false);
   app.udp().SetLocalPort(0);

@@ -221,6 +221,27 @@ TEST_F(Life, AFailedSettingsWriteKeepsTheWindowOpenWithoutTheQuestion) {
   EXPECT_FALSE(app->Terminated());
 }
 
+// A settings file that could not be read at start is not written in that
+// run: the close shows why and goes on, so the console can still be ended.
+TEST_F(Life, ASettingsFileUnreadableAtStartIsKeptAndTheCloseGoesOn) {
+  ASSERT_EQ(mkdir(dir.File("zolyab4.Ini").c_str(), 0700), 0);
+  RunToMain();
+  ASSERT_EQ(rmdir(dir.File("zolyab4.Ini").c_str()), 0);
+  std::string err;
+  ASSERT_TRUE(WriteFileAtomic(dir.File("zolyab4.Ini"), "[SYSTEM]\r\nPORT=6000\r\n", &err)) << err;
+  const size_t before = boxes.shown.size();
+  boxes.answers = {BoxResult::Yes};
+  EXPECT_TRUE(main().FormClose());
+  ASSERT_EQ(boxes.shown.size(), before + 2);
+  EXPECT_EQ(boxes.shown[before].kind, BoxKind::Error);
+  EXPECT_EQ(boxes.shown.back().text, "終了してよろしいですか？");
+  EXPECT_TRUE(app->Terminated());
+  std::string ini;
+  ASSERT_TRUE(ReadFile(dir.File("zolyab4.Ini"), &ini));
+  EXPECT_EQ(ini, "[SYSTEM]\r\nPORT=6000\r\n");
+  app->End();
+}
+
 TEST_F(Life, SettingsButtonAsksThePasswordWhileLocked) {
   RunToMain();
   Sync();

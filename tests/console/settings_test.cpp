@@ -296,6 +296,30 @@ TEST_F(SettingsTest, FolderInPlaceOfFileIsNotOverwritten) {
   EXPECT_EQ(fx.boxes.shown[0].kind, BoxKind::Error);
 }
 
+// A settings file that is there at start but cannot be read gives the
+// defaults for the run; mended while the console runs (here: a folder in its
+// place, then the file), it is still not overwritten with those defaults.
+TEST_F(SettingsTest, AFileUnreadableAtStartIsNeverOverwritten) {
+  ASSERT_EQ(mkdir(IniPath().c_str(), 0755), 0);
+  w().IniLoad();
+  EXPECT_EQ(w().UdpPort, 5000);
+  ASSERT_EQ(rmdir(IniPath().c_str()), 0);
+  const std::string operators = "[SYSTEM]\r\nPORT=6000\r\nDATA31=1\r\n[EMAIL]\r\nFLAG00=1\r\n";
+  WriteIni(operators);
+  EXPECT_FALSE(w().IniSave());
+  EXPECT_EQ(ReadIni(), operators);
+  ASSERT_EQ(fx.boxes.shown.size(), 1u);
+  EXPECT_EQ(fx.boxes.shown[0].kind, BoxKind::Error);
+  EXPECT_EQ(fx.boxes.shown[0].text.rfind(IniPath() + ": ", 0), 0u);
+
+  // Read at the next start, the file is the console's again.
+  w().IniLoad();
+  EXPECT_EQ(w().UdpPort, 6000);
+  w().UdpPort = 6001;
+  EXPECT_TRUE(w().IniSave());
+  EXPECT_NE(ReadIni().find("PORT=6001\r\n"), std::string::npos);
+}
+
 // An independent reader sees every key and value as the console wrote it.
 TEST_F(SettingsTest, PythonConfigParserReadsTheFile) {
   const char* python = "/usr/bin/python3";
