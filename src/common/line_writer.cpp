@@ -85,21 +85,24 @@ void LineWriter::Post(int fd, const char* data, size_t size) {
     if (!behind_ && posted_ - finished_ >= kChunk) Finish();
   }
   Slot& slot = s.ring[posted_ % kSlots];
+  bool wake = false;
   if (behind_) {
     // Only the helper writes now, in order; a line with no slot free is lost.
     if (slot.busy.load(std::memory_order_acquire)) {
       ++lost_;
       return;
     }
-  } else if (posted_ == finished_ && !no_thread_ && s.asleep.load(std::memory_order_relaxed) &&
-             (helper_ == Helper::Always || NowNs() - last_finish_ns_ < kBackToBackNs)) {
-    Wake();
+  } else {
+    wake = posted_ == finished_ && !no_thread_ && s.asleep.load(std::memory_order_relaxed) &&
+           (helper_ == Helper::Always || NowNs() - last_finish_ns_ < kBackToBackNs);
   }
   slot.fd = fd;
   slot.bytes.assign(data, size);
   slot.busy.store(true, std::memory_order_relaxed);
   s.published.store(++posted_, std::memory_order_seq_cst);
-  if (behind_ && s.asleep.load(std::memory_order_seq_cst)) Wake();
+  // Woken once the line is there: a helper that looked before it was
+  // published and went back to sleep is not left asleep with the batch.
+  if (wake || (behind_ && s.asleep.load(std::memory_order_seq_cst))) Wake();
 }
 
 void LineWriter::Finish() {
