@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
@@ -134,6 +136,15 @@ TEST_F(DisabledControls, AClickAfterTheCoreDisabledTheControlRunsNoHandler) {
        },
        [&] { return !settings.edtAccount.Text().empty(); },
        [&] { return In<QLineEdit>(&ui.settings(), "edtAccount")->text().isEmpty(); }},
+      {"the tab グループ of a main window the core disabled", [] {},
+       [&] { main.SetEnabled(false); },
+       [&] { return static_cast<QWidget*>(ui.main().left_tabs->tabBar()); },
+       [](QWidget* w) {
+         auto* bar = static_cast<QTabBar*>(w);
+         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+       },
+       [&] { return main.PageControl1.ActivePageIndex() != 0; },
+       [&] { return ui.main().left_tabs->currentIndex() == 0; }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
