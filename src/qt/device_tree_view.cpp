@@ -67,8 +67,11 @@ TreeMirror::TreeMirror(Mirror& mirror, QTreeView* view, TreeView& tree)
 
 void TreeMirror::PressBegins(const QPoint& at, Qt::MouseButton button) {
   const QModelIndex index = view_->indexAt(at);
-  TreeNode* node = NodeOf(index);
-  pressed_ = node ? node->Id() : 0;
+  // The node the row shows, also when it is gone since the view was last
+  // brought up to date: a gesture on it then acts on nothing.
+  const QVariant id = index.isValid() ? model_->data(index, kNodeRole) : QVariant();
+  pressed_ = id.isValid() ? id.toULongLong() : 0;
+  TreeNode* node = tree_.NodeById(pressed_);
   click_pending_ = button == Qt::LeftButton && node;
   menu_press_ = button == Qt::RightButton;
   holding_ = true;
@@ -88,7 +91,9 @@ bool TreeMirror::Usable() { return mirror_.Usable(view_); }
 
 void TreeMirror::Released(Qt::MouseButton button) {
   if (!click_pending_ || button != Qt::LeftButton) return;
+  // A release refused ends the press all the same.
   click_pending_ = false;
+  if (!Usable()) return;
   // The core's click handler acts on the selected node; a node that went
   // away since the press (a rebuild) takes no click.
   if (Pressed() && OnClick) OnClick();
@@ -107,11 +112,14 @@ void TreeMirror::DoubleClicked() {
 }
 
 void TreeMirror::ContextMenu(bool by_mouse, const QPoint& at, const QPoint& global) {
+  // A menu refused ends the right press all the same.
+  const bool after_press = by_mouse && menu_press_;
+  if (by_mouse) menu_press_ = false;
+  if (!Usable()) return;
   if (by_mouse) {
     TreeNode* node = nullptr;
-    if (menu_press_) {
+    if (after_press) {
       // The node of the right press: gone since, no menu opens for it.
-      menu_press_ = false;
       node = Pressed();
       if (pressed_ && !node) return;
     } else {
@@ -282,7 +290,7 @@ void DeviceTreeWidget::mousePressEvent(QMouseEvent* event) {
 
 void DeviceTreeWidget::mouseReleaseEvent(QMouseEvent* event) {
   QTreeView::mouseReleaseEvent(event);
-  if (mirror_ && mirror_->Usable()) mirror_->Released(event->button());
+  if (mirror_) mirror_->Released(event->button());
 }
 
 void DeviceTreeWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -294,7 +302,7 @@ void DeviceTreeWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void DeviceTreeWidget::contextMenuEvent(QContextMenuEvent* event) {
   event->accept();
-  if (!mirror_ || !mirror_->Usable()) return;
+  if (!mirror_) return;
   const bool by_mouse = event->reason() == QContextMenuEvent::Mouse;
   // A mouse's menu event comes through the viewport, in its coordinates.
   mirror_->ContextMenu(by_mouse, event->pos(), event->globalPos());

@@ -64,7 +64,8 @@ class TreeMirror : public QObject {
   // The tree widget's mouse, handed over: a press at a point of the
   // viewport (PressBegins before the view handles it, PressEnds after), its
   // release, a double click, a context menu asked for by the mouse (at a
-  // point of the viewport) or by the keyboard.
+  // point of the viewport) or by the keyboard. A release or menu that is
+  // not Usable does nothing, but ends the press it belongs to.
   void PressBegins(const QPoint& at, Qt::MouseButton button);
   void PressEnds();
   void Released(Qt::MouseButton button);

@@ -135,9 +135,14 @@ MainView::MainView(App& app, Mirror& mirror, QMenu* icon_menu) : QMainWindow(nul
   left_tabs->addTab(group_tab, S("グループ"));
   mirror.Watch(f.PageControl1, [this, &f] { left_tabs->setCurrentIndex(f.PageControl1.ActivePageIndex()); });
   // Only the operator's switch runs the change handler; the mirror's own
-  // finds the index already set.
-  connect(left_tabs, &QTabWidget::currentChanged, this, [&f](int i) {
+  // finds the index already set. A switch the core refuses (its window
+  // disabled) goes back to the page the core shows.
+  connect(left_tabs, &QTabWidget::currentChanged, this, [this, &f, &mirror](int i) {
     if (i == f.PageControl1.ActivePageIndex()) return;
+    if (!mirror.Usable(left_tabs)) {
+      left_tabs->setCurrentIndex(f.PageControl1.ActivePageIndex());
+      return;
+    }
     f.PageControl1.SetActivePageIndex(i);
     f.PageControl1Change();
   });

@@ -10,7 +10,10 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
@@ -133,6 +136,15 @@ TEST_F(DisabledControls, AClickAfterTheCoreDisabledTheControlRunsNoHandler) {
        },
        [&] { return !settings.edtAccount.Text().empty(); },
        [&] { return In<QLineEdit>(&ui.settings(), "edtAccount")->text().isEmpty(); }},
+      {"the tab グループ of a main window the core disabled", [] {},
+       [&] { main.SetEnabled(false); },
+       [&] { return static_cast<QWidget*>(ui.main().left_tabs->tabBar()); },
+       [](QWidget* w) {
+         auto* bar = static_cast<QTabBar*>(w);
+         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+       },
+       [&] { return main.PageControl1.ActivePageIndex() != 0; },
+       [&] { return ui.main().left_tabs->currentIndex() == 0; }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -179,6 +191,65 @@ TEST_F(DisabledControls, AMenuItemDisabledWhileTheMenuIsOpenDoesNothing) {
   f.app->tree_ops().PopupMenu1Popup();
   add->trigger();
   EXPECT_FALSE(f.app->Form3().Visible());
+  menu->hide();
+}
+
+// A press on the tree, then the core disables the main window before the
+// release or the menu comes (the release or menu is refused); the operator
+// presses another node while the window is disabled, and releases once it
+// is usable again. That release runs no click, and a menu asked for then is
+// for the node under the pointer: the refused release and menu of the
+// first press left nothing behind.
+TEST_F(DisabledControls, AGestureRefusedLeavesNothingForTheNextRelease) {
+  f.app->tree().ReStetingData();
+  ui.mirror().Poll();
+  MainWindow& main = f.app->Form2();
+  QTreeView* tree = ui.main().device_tree->tree;
+  TreeMirror* mirror = ui.main().device_tree->tree_mirror;
+  TreeView& core = f.app->tree().TreeView1;
+  QWidget* vp = tree->viewport();
+  auto mouse = [vp](QEvent::Type type, Qt::MouseButton button, const QPoint& at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, QPointF(at), QPointF(vp->mapToGlobal(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(vp, &e);
+  };
+  QMenu* menu = ui.main().device_tree->menu;
+  Grid& grid = f.app->detail_grid().StringGrid2;
+  for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+    SCOPED_TRACE(button == Qt::LeftButton ? "click" : "menu");
+    menu->hide();
+    core.Select(nullptr);
+    ui.mirror().Poll();
+    const QPoint first = tree->visualRect(mirror->IndexOf(core.Top(0))).center();  // G001
+    mouse(QEvent::MouseButtonPress, button, first);
+    ASSERT_EQ(core.Selected(), core.Top(0));
+    main.SetEnabled(false);  // a dialog opened over the window
+    mouse(QEvent::MouseButtonRelease, button, first);
+    QContextMenuEvent refused(QContextMenuEvent::Mouse, first, vp->mapToGlobal(first));
+    if (button == Qt::RightButton) QApplication::sendEvent(vp, &refused);
+    EXPECT_FALSE(menu->isVisible());
+    ASSERT_FALSE(tree->isEnabled());  // shown as the core has it at once
+    const QPoint second = tree->visualRect(mirror->IndexOf(core.Top(1))).center();  // G000, where it is now
+    mouse(QEvent::MouseButtonPress, button, second);  // not delivered: disabled
+    main.SetEnabled(true);
+    ui.mirror().Poll();
+    ASSERT_TRUE(tree->isEnabled());
+    grid.SetRow(3);
+    mouse(QEvent::MouseButtonRelease, button, second);
+    if (button == Qt::RightButton) {
+      QContextMenuEvent ev(QContextMenuEvent::Mouse, second, vp->mapToGlobal(second));
+      QApplication::sendEvent(vp, &ev);
+    }
+    EXPECT_EQ(grid.Row(), 3);  // no click handler ran
+    if (button == Qt::LeftButton) {
+      EXPECT_EQ(core.Selected(), core.Top(0));
+    } else {
+      // The menu is for the node under the pointer, not for the node of
+      // the refused gesture.
+      EXPECT_TRUE(menu->isVisible());
+      EXPECT_EQ(core.Selected(), core.Top(1));
+    }
+  }
   menu->hide();
 }
 

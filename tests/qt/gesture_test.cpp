@@ -393,6 +393,50 @@ TEST_F(Gestures, ATreeClickSelectsAndHighlightsTheNodePressed) {
   }
 }
 
+// The tree is made again (a store of the settings or of a device does it)
+// and the operator acts on a row before the view has shown the new tree:
+// the node the row showed is gone, and no gesture acts on another node in
+// its place (the menu of the node selected, the click of the node selected,
+// the registration of another MAC).
+TEST_F(Gestures, AGestureOnANodeGoneBeforeThePressDoesNothing) {
+  const char* const gestures[] = {"menu", "click", "double click"};
+  for (const char* gesture : gestures) {
+    SCOPED_TRACE(gesture);
+    QMenu* menu = ui.main().device_tree->menu;
+    menu->hide();
+    f.app->Form5().BitBtn2Click();  // the editor closed
+    TreeView& core = f.app->tree().TreeView1;
+    core.Select(NodeStarting("G002"));
+    Settle();
+    const QPoint at = RowOf(NodeStarting("[02:5A:3C:00:00:A2]"));
+    f.app->tree().ReStetingData();  // every node made anew; the view not told yet
+    TreeNode* selected = core.Selected();
+    ASSERT_NE(selected, nullptr);
+    Grid& grid = f.app->detail_grid().StringGrid2;
+    grid.SetRow(3);
+    QWidget* vp = tree().viewport();
+    if (std::string(gesture) == "menu") {
+      Mouse(vp, QEvent::MouseButtonPress, Qt::RightButton, at);
+      Mouse(vp, QEvent::MouseButtonRelease, Qt::RightButton, at);
+      QContextMenuEvent ev(QContextMenuEvent::Mouse, at, vp->mapToGlobal(at));
+      QApplication::sendEvent(vp, &ev);
+    } else {
+      Mouse(vp, QEvent::MouseButtonPress, Qt::LeftButton, at);
+      Mouse(vp, QEvent::MouseButtonRelease, Qt::LeftButton, at);
+      if (std::string(gesture) == "double click") {
+        Mouse(vp, QEvent::MouseButtonDblClick, Qt::LeftButton, at);
+        Mouse(vp, QEvent::MouseButtonRelease, Qt::LeftButton, at);
+      }
+    }
+    Settle();
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(grid.Row(), 3);  // no click handler ran
+    EXPECT_FALSE(f.app->Form5().Visible());
+    EXPECT_EQ(core.Selected(), selected);
+  }
+  ui.main().device_tree->menu->hide();
+}
+
 // A double click on an unregistered node below an open group: the first
 // click closes the group, which moves the node up; with datagrams between
 // the clicks the device editor opens for the MAC double-clicked.
