@@ -83,9 +83,16 @@ class Watch {
     wake_.notify_all();
     thread_.join();
   }
-  // Whether the watch ended the connection, and why.
-  bool Expired() const { return expired_; }
-  bool Cancelled() const { return cancelled_; }
+  // Whether the watch ended the connection, and why (the watch may be
+  // deciding just now: read under its lock).
+  bool Expired() {
+    std::lock_guard<std::mutex> lock(mu_);
+    return expired_;
+  }
+  bool Cancelled() {
+    std::lock_guard<std::mutex> lock(mu_);
+    return cancelled_;
+  }
 
   static curl_socket_t OpenSocket(void* user, curlsocktype, curl_sockaddr* address) {
     Watch& w = *static_cast<Watch*>(user);
@@ -191,6 +198,9 @@ SmtpResult CurlSmtpClient::Deliver(const SmtpMail& mail, const std::atomic<bool>
     // under this handle's bounds (a kept connection would say QUIT at clean-up
     // with none of them).
     Check(curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L), "no reuse");
+    // A name lookup that outlasts the connect bound is left to finish on
+    // its own thread instead of being waited for.
+    Check(curl_easy_setopt(h, CURLOPT_QUICK_EXIT, 1L), "quick exit");
     Check(curl_easy_setopt(h, CURLOPT_OPENSOCKETFUNCTION, Watch::OpenSocket), "open socket");
     Check(curl_easy_setopt(h, CURLOPT_OPENSOCKETDATA, &watch), "open socket data");
     Check(curl_easy_setopt(h, CURLOPT_CLOSESOCKETFUNCTION, Watch::CloseSocket), "close socket");

@@ -140,7 +140,9 @@ class FileOpenDialog {
   virtual ~FileOpenDialog() = default;
   // Asks the operator for an existing file: true with its full path
   // (Shift-JIS) when one was chosen, false when the dialog was cancelled.
-  virtual bool Execute(const std::string& filter, std::string* path) = 0;
+  // *held, when given, tells whether Shift-JIS holds the whole path (a
+  // character it cannot hold stands as "?").
+  virtual bool Execute(const std::string& filter, std::string* path, bool* held = nullptr) = 0;
 };
 
 // UDP reception (receive only). Datagrams arrive on the GUI thread through

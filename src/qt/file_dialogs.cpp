@@ -7,11 +7,13 @@
 
 namespace zol {
 
-bool QtFileOpenDialog::Execute(const std::string& filter, std::string* path) {
+bool QtFileOpenDialog::Execute(const std::string& filter, std::string* path, bool* held) {
   const QString chosen = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),
                                                       FromSjis(filter));
   if (chosen.isEmpty()) return false;
-  *path = ToSjis(chosen);
+  bool exact = true;
+  *path = ToSjis(chosen, &exact);
+  if (held) *held = exact;
   return true;
 }
 

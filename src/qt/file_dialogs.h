@@ -9,7 +9,7 @@ class QtFileOpenDialog : public FileOpenDialog {
  public:
   // A modal dialog over the active window; the chosen path comes back as
   // Shift-JIS text.
-  bool Execute(const std::string& filter, std::string* path) override;
+  bool Execute(const std::string& filter, std::string* path, bool* held = nullptr) override;
 };
 
 }  // namespace zol

@@ -25,15 +25,17 @@ struct ProgramServices {
   PosixClock clock;
   QtPump pump;
   QtTimerHost timers;
+  CurlSmtpClient curl;
+  // The mails go out on the sender's own thread, one after the other. At
+  // the end it is destroyed after the boxes, so that none stays on the
+  // screen, unanswerable, while the last mails go out.
+  SmtpSender smtp{[this](const SmtpMail& mail, const std::atomic<bool>& cancel) { return curl.Deliver(mail, &cancel); },
+                  PostToGui, kSmtpMailTimeoutMs};
   QtMessageBoxes boxes;
   QtSound sound;
   QtUdpReceiver udp;
   QtTelnetClient telnet;
   QtFileOpenDialog open_dialog;
-  CurlSmtpClient curl;
-  // The mails go out on the sender's own thread, one after the other.
-  SmtpSender smtp{[this](const SmtpMail& mail, const std::atomic<bool>& cancel) { return curl.Deliver(mail, &cancel); },
-                  PostToGui, kSmtpMailTimeoutMs};
   Services services;
 };
 

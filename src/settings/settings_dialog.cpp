@@ -322,8 +322,16 @@ void SettingsDialog::FormClose() {
 void SettingsDialog::BitBtn3Click() { app.Form9().Show(); }
 
 void SettingsDialog::ChooseSound(int kind) {
+  static const char* const kFields[] = {"注意時のファイル", "警報時のファイル", "回復時のファイル",
+                                        "タイムアウト時のファイル"};
   std::string path;
-  if (app.open_dialog().Execute("WAVファイル (*.wav)", &path)) Group(kind).name->SetText(path);
+  bool held = true;
+  if (!app.open_dialog().Execute("WAVファイル (*.wav)", &path, &held)) return;
+  if (!held) {  // it would be stored with "?" in place of what Shift-JIS cannot hold
+    app.boxes().Show(UnheldMessage(kFields[kind >= 1 && kind <= 3 ? kind - 1 : 3]), BoxKind::Warning, BoxButtons::Ok);
+    return;
+  }
+  Group(kind).name->SetText(path);
 }
 
 void SettingsDialog::PlaySound(int kind) {

@@ -506,6 +506,27 @@ TEST_F(SettingsDialogTest, ChooseButtonsPutTheChosenPathIntoTheirGroup) {
   EXPECT_EQ(open_dialog.filters, Lines(4, "WAVファイル (*.wav)"));
 }
 
+// A chosen file whose name Shift-JIS cannot hold would be stored with "?"
+// and never play: it is refused by the field's name and the field keeps
+// its path.
+TEST_F(SettingsDialogTest, AChosenFileShiftJisCannotHoldIsRefusedByName) {
+  Open();
+  const char* const fields[] = {"注意時のファイル", "警報時のファイル", "回復時のファイル", "タイムアウト時のファイル"};
+  for (int kind = 1; kind <= 4; ++kind) {
+    SCOPED_TRACE(kind);
+    dlg().Group(kind).name->SetText("/snd/前.wav");
+    boxes.shown.clear();
+    open_dialog.answers = {std::string("/snd/caf\x01.wav")};
+    dlg().ChooseSound(kind);
+    EXPECT_EQ(dlg().Group(kind).name->Text(), "/snd/前.wav");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, std::string(fields[kind - 1]) + "に使用できない文字が含まれています。");
+    EXPECT_EQ(boxes.shown[0].kind, BoxKind::Warning);
+  }
+  dlg().BitBtn1Click();
+  for (const std::string& name : settings().SoundFName) EXPECT_EQ(name.find('?'), std::string::npos) << name;
+}
+
 TEST_F(SettingsDialogTest, PlayOnlyAnExistingFile) {
   const std::string wav = dir.File("鳴る.wav");
   std::string err;

@@ -148,13 +148,17 @@ bool FakeUdpReceiver::Deliver(const std::string& bytes, const std::string& ip, i
   return true;
 }
 
-bool FakeFileOpenDialog::Execute(const std::string& filter, std::string* path) {
+bool FakeFileOpenDialog::Execute(const std::string& filter, std::string* path, bool* held) {
   filters.push_back(filter);
   if (answers.empty()) return false;
   const std::optional<std::string> answer = answers.front();
   answers.pop_front();
   if (!answer) return false;
   *path = *answer;
+  const size_t unheld = path->find('\x01');
+  if (held) *held = unheld == std::string::npos;
+  for (char& ch : *path)
+    if (ch == '\x01') ch = '?';
   return true;
 }
 

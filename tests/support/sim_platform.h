@@ -102,10 +102,11 @@ class FakeMessageBoxes : public MessageBoxes {
 
 // The file-open dialog answered from a script: each call takes the next
 // answer (a path, or nullopt for a cancelled dialog); with none left it is
-// cancelled. Every filter asked for is recorded.
+// cancelled. Every filter asked for is recorded. A path holding "\x01"
+// stands for one that Shift-JIS cannot hold: it is given with "?" there.
 class FakeFileOpenDialog : public FileOpenDialog {
  public:
-  bool Execute(const std::string& filter, std::string* path) override;
+  bool Execute(const std::string& filter, std::string* path, bool* held = nullptr) override;
   std::deque<std::optional<std::string>> answers;
   std::vector<std::string> filters;
 };
